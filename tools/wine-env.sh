@@ -1,0 +1,17 @@
+# Sourced by the scripts that run Windows programs: a Wine prefix of the
+# project's own (never the user's home), quiet, created on first use.
+QUILLET_ROOT=${QUILLET_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+export WINEPREFIX=${WINEPREFIX:-$QUILLET_ROOT/build/wine}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEARCH=win64
+# No Mono or Gecko installers on first start: the programs need neither.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+quillet_wine_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    echo "Creating the Wine prefix in $WINEPREFIX (first use only)..." >&2
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w 2>/dev/null || true
+  fi
+}
