@@ -12,6 +12,10 @@ quillet_wine_prefix() {
     mkdir -p "$WINEPREFIX"
     echo "Creating the Wine prefix in $WINEPREFIX (first use only)..." >&2
     wineboot -i >/dev/null 2>&1 || true
+    # Every program opens inside one virtual desktop, where Wine draws the window
+    # frames itself: screenshots then look as they do on Windows.
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 || true
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1 || true
     wineserver -w 2>/dev/null || true
   fi
 }

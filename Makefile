@@ -1,0 +1,31 @@
+# The front door: `make run` and `make test`. Both install what is missing first.
+
+.PHONY: run test deps build build-linux build-windows bench fuzz clean
+
+deps:
+	@tools/deps.sh
+
+build-linux: deps
+	@cmake --preset linux >/dev/null
+	@cmake --build --preset linux -j$$(nproc)
+
+build-windows: deps
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows -j$$(nproc)
+
+build: build-linux build-windows
+
+run: build-windows
+	@tools/run.sh
+
+test: build
+	@tools/test.sh
+
+bench: build-windows
+	@tools/bench.sh
+
+fuzz: deps
+	@tools/fuzz.sh 600
+
+clean:
+	rm -rf build
