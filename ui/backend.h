@@ -1,0 +1,51 @@
+#pragma once
+// What a backend provides: peers for windows and controls, modal display, message
+// boxes, text measurement, the pointer and the shell. The product uses the Win32
+// backend; tests use the headless one.
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "ui/control.h"
+#include "ui/form.h"
+
+namespace ui {
+
+class CustomControl;
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+
+  // The window of a form being loaded; its controls get theirs right after, in
+  // creation order, each after its container.
+  virtual std::unique_ptr<Peer> create_form_peer(Form& form) = 0;
+  virtual std::unique_ptr<Peer> create_peer(Control& control) = 0;
+
+  // Returns when the form is hidden or unloaded.
+  virtual void run_modal(Form& form) = 0;
+
+  // A message box over the active window; returns the button pressed (IdOk...).
+  virtual int message_box(std::string_view text, unsigned style, std::string_view title) = 0;
+
+  // Size in pixels of one line of text in a font.
+  virtual Size measure_text(std::string_view text, const Font& font) = 0;
+  // The default interface font that custom controls draw their text in.
+  virtual Font interface_font() = 0;
+
+  // Where the pointer is, in pixels of the control.
+  virtual Point cursor_position(const CustomControl& control) = 0;
+
+  // Asks the shell to open a file or address with its default action.
+  virtual void shell_open(Form* owner, std::string_view target, std::string_view directory,
+                          int show) = 0;
+};
+
+void set_backend(Backend* backend);
+Backend& backend();
+
+// A message box through the backend.
+int message_box(std::string_view text, unsigned style, std::string_view title);
+
+}  // namespace ui

@@ -1,0 +1,69 @@
+#include "ui/control.h"
+
+#include <algorithm>
+
+#include "ui/form.h"
+
+namespace ui {
+
+Picture make_picture(int width, int height, const std::uint32_t* argb) {
+  auto b = std::make_shared<Bitmap>(width, height);
+  std::copy_n(argb, b->pixels.size(), b->pixels.begin());
+  return b;
+}
+
+Control::Control(Container& parent, std::string name, int index)
+    : parent_(&parent), name_(std::move(name)), index_(index) {
+  parent.children_.push_back(this);
+  parent.owner_form().controls_.push_back(this);
+}
+
+Control::~Control() = default;
+
+Form& Control::form() const { return parent_->owner_form(); }
+
+std::string Control::automation_name() const {
+  return index_ < 0 ? name_ : name_ + "(" + std::to_string(index_) + ")";
+}
+
+void Control::move(int left, int top, int width, int height) {
+  const bool sized = width != rect_.width || height != rect_.height;
+  rect_ = {left, top, width, height};
+  changed(Prop::Geometry);
+  if (sized) resized();
+}
+
+Rect Control::pixel_rect() const {
+  const Container& c = *parent_;
+  return {c.to_pixels(rect_.left), c.to_pixels(rect_.top), c.to_pixels(rect_.width),
+          c.to_pixels(rect_.height)};
+}
+
+void Control::set_visible(bool v) {
+  if (v == visible_) return;
+  visible_ = v;
+  changed(Prop::Visible);
+}
+
+void Control::set_tooltip(std::string t) {
+  tooltip_ = std::move(t);
+  changed(Prop::Tooltip);
+}
+
+void Control::set_pointer(MousePointer p) {
+  pointer_ = p;
+  changed(Prop::Pointer);
+}
+
+int Container::to_pixels(int v) const {
+  if (scale() == ScaleMode::Pixels) return v;
+  // Round to the nearest pixel; layouts are in whole pixels' worth of twips anyway.
+  return v >= 0 ? (v + kTwipsPerPixel / 2) / kTwipsPerPixel
+                : -((-v + kTwipsPerPixel / 2) / kTwipsPerPixel);
+}
+
+int Container::from_pixels(int px) const {
+  return scale() == ScaleMode::Pixels ? px : px * kTwipsPerPixel;
+}
+
+}  // namespace ui

@@ -1,0 +1,161 @@
+#pragma once
+// The retained control model. A control keeps its properties; each change is
+// pushed to its backend peer (a window, or nothing at all in the headless
+// backend). Positions are in the scale of the control's container.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/types.h"
+
+namespace ui {
+
+class Container;
+class Form;
+
+enum class Kind {
+  Form, Label, TextBox, ListBox, OptionButton, PictureBox, Frame, Image, Line,
+  VScrollBar, Timer, Custom
+};
+
+// What changed, so that a peer refreshes only that.
+enum class Prop {
+  Geometry, Visible, Caption, Text, Font, Colors, Border, Alignment, Tooltip, Pointer,
+  Picture, Items, Selection, Value, Face, Timer, Icon, Modal
+};
+
+class Peer {
+ public:
+  virtual ~Peer() = default;
+  virtual void update(Prop what) = 0;
+};
+
+class Control {
+ public:
+  Control(Container& parent, std::string name, int index = -1);
+  virtual ~Control();
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+
+  virtual Kind kind() const = 0;
+
+  const std::string& name() const { return name_; }
+  int index() const { return index_; }  // -1 unless a member of a control array
+  // The name with the index for array members: "str_str(3)".
+  std::string automation_name() const;
+
+  Container& parent() const { return *parent_; }
+  Form& form() const;
+
+  int left() const { return rect_.left; }
+  int top() const { return rect_.top; }
+  int width() const { return rect_.width; }
+  int height() const { return rect_.height; }
+  Rect rect() const { return rect_; }
+  void set_left(int v) { move(v, rect_.top, rect_.width, rect_.height); }
+  void set_top(int v) { move(rect_.left, v, rect_.width, rect_.height); }
+  void set_width(int v) { move(rect_.left, rect_.top, v, rect_.height); }
+  void set_height(int v) { move(rect_.left, rect_.top, rect_.width, v); }
+  virtual void move(int left, int top, int width, int height);
+  void move(Rect r) { move(r.left, r.top, r.width, r.height); }
+
+  // The rectangle in pixels of the container's inside.
+  Rect pixel_rect() const;
+
+  bool visible() const { return visible_; }
+  void set_visible(bool v);
+
+  int tab_index() const { return tab_index_; }
+  void set_tab_index(int i) { tab_index_ = i; }
+  bool tab_stop() const { return tab_stop_; }
+  void set_tab_stop(bool s) { tab_stop_ = s; }
+
+  const std::string& tooltip() const { return tooltip_; }
+  void set_tooltip(std::string t);
+
+  MousePointer pointer() const { return pointer_; }
+  void set_pointer(MousePointer p);
+
+  Peer* peer() const { return peer_.get(); }
+  void attach(std::unique_ptr<Peer> p) { peer_ = std::move(p); }
+  void detach() { peer_.reset(); }
+
+ protected:
+  void changed(Prop what) {
+    if (peer_) peer_->update(what);
+  }
+  virtual void resized() {}
+
+ private:
+  Container* parent_;
+  std::string name_;
+  int index_;
+  Rect rect_;
+  bool visible_ = true;
+  int tab_index_ = 0;
+  bool tab_stop_ = true;
+  std::string tooltip_;
+  MousePointer pointer_ = MousePointer::Default;
+  std::unique_ptr<Peer> peer_;
+};
+
+// A control that holds others: a form, a picture box or a frame. Positions inside
+// it are in its scale; a frame has no scale of its own and uses its container's.
+class Container {
+ public:
+  virtual ~Container() = default;
+  virtual ScaleMode scale() const = 0;
+  virtual Form& owner_form() = 0;
+
+  const std::vector<Control*>& children() const { return children_; }
+  int to_pixels(int v) const;
+  int from_pixels(int px) const;
+
+ private:
+  friend class Control;
+  std::vector<Control*> children_;  // in creation order, which is front to back
+};
+
+// Members of one control array share a name and one handler receiving the index.
+// Elements may be created in any index order; that order is their creation order.
+template <class T>
+class ControlArray {
+ public:
+  template <class... Args>
+  ControlArray(Container& parent, const std::string& name, std::vector<int> creation_order,
+               Args&&... args) {
+    int top = 0;
+    for (int i : creation_order) top = std::max(top, i + 1);
+    by_index_.resize(static_cast<std::size_t>(top));
+    for (int i : creation_order) {
+      items_.push_back(std::make_unique<T>(parent, name, i, args...));
+      by_index_[static_cast<std::size_t>(i)] = items_.back().get();
+    }
+  }
+  ControlArray(Container& parent, const std::string& name, int count)
+      : ControlArray(parent, name, sequence(count)) {}
+
+  T& operator[](int i) { return *by_index_.at(static_cast<std::size_t>(i)); }
+  const T& operator[](int i) const { return *by_index_.at(static_cast<std::size_t>(i)); }
+  int size() const { return static_cast<int>(by_index_.size()); }  // upper bound + 1
+
+  // Calls f(element) for each element, in index order.
+  template <class F>
+  void each(F f) {
+    for (T* t : by_index_)
+      if (t) f(*t);
+  }
+
+ private:
+  static std::vector<int> sequence(int n) {
+    std::vector<int> v;
+    for (int i = 0; i < n; ++i) v.push_back(i);
+    return v;
+  }
+  std::vector<std::unique_ptr<T>> items_;  // creation order
+  std::vector<T*> by_index_;
+};
+
+}  // namespace ui

@@ -1,0 +1,203 @@
+#include "ui/controls.h"
+
+#include "ui/backend.h"
+#include "ui/custom.h"
+#include "ui/form.h"
+
+namespace ui {
+
+void Label::set_caption(std::string c) {
+  caption_ = std::move(c);
+  changed(Prop::Caption);
+  fit();
+}
+
+void Label::set_alignment(Align a) {
+  alignment_ = a;
+  changed(Prop::Alignment);
+}
+
+void Label::set_autosize(bool a) {
+  autosize_ = a;
+  fit();
+}
+
+void Label::set_transparent(bool t) {
+  transparent_ = t;
+  changed(Prop::Colors);
+}
+
+void Label::set_border(bool b) {
+  if (b == border_) return;
+  border_ = b;
+  changed(Prop::Border);
+}
+
+void Label::set_word_wrap(bool w) {
+  word_wrap_ = w;
+  changed(Prop::Caption);
+}
+
+void Label::set_font(Font f) {
+  font_ = std::move(f);
+  changed(Prop::Font);
+  fit();
+}
+
+void Label::set_colors(Color fore, Color back) {
+  fore_ = fore;
+  back_ = back;
+  changed(Prop::Colors);
+}
+
+void Label::fit() {
+  if (!autosize_) return;
+  const Size s = backend().measure_text(caption_, font_);
+  const Container& c = parent();
+  move(left(), top(), c.from_pixels(s.width), c.from_pixels(s.height));
+}
+
+void TextBox::set_text(std::string t) {
+  if (t == text_) return;
+  text_ = std::move(t);
+  changed(Prop::Text);
+  if (on_change) on_change();
+}
+
+void TextBox::set_font(Font f) {
+  font_ = std::move(f);
+  changed(Prop::Font);
+}
+
+char32_t TextBox::filter_key(char32_t key) {
+  Form& f = form();
+  if (f.key_preview()) f.KeyPress(key);
+  if (key != 0 && on_key_press) on_key_press(key);
+  return key;
+}
+
+void TextBox::text_edited(std::string t) {
+  if (t == text_) return;
+  text_ = std::move(t);
+  if (on_change) on_change();
+}
+
+void ListBox::add_item(std::string item) {
+  items_.push_back(std::move(item));
+  changed(Prop::Items);
+}
+
+void ListBox::clear() {
+  items_.clear();
+  index_ = -1;
+  changed(Prop::Items);
+}
+
+void ListBox::set_list_index(int i) {
+  index_ = i >= 0 && i < static_cast<int>(items_.size()) ? i : -1;
+  changed(Prop::Selection);
+}
+
+std::string ListBox::text() const {
+  return index_ < 0 ? std::string() : items_[static_cast<std::size_t>(index_)];
+}
+
+void ListBox::set_font(Font f) {
+  font_ = std::move(f);
+  changed(Prop::Font);
+}
+
+void OptionButton::set_caption(std::string c) {
+  caption_ = std::move(c);
+  changed(Prop::Caption);
+}
+
+void OptionButton::set_picture(Picture p) {
+  picture_ = std::move(p);
+  changed(Prop::Picture);
+}
+
+void OptionButton::set_value(bool v) {
+  if (v) {
+    for (Control* c : parent().children())
+      if (c != this && c->kind() == Kind::OptionButton) {
+        auto* other = static_cast<OptionButton*>(c);
+        if (other->value_) {
+          other->value_ = false;
+          other->changed(Prop::Value);
+        }
+      }
+  }
+  value_ = v;
+  changed(Prop::Value);
+}
+
+void OptionButton::set_back_color(Color c) {
+  back_ = c;
+  changed(Prop::Colors);
+}
+
+void OptionButton::choose() {
+  set_value(true);
+  if (on_click) on_click();
+}
+
+void PictureBox::set_back_color(Color c) {
+  back_ = c;
+  changed(Prop::Colors);
+}
+
+void PictureBox::set_docking(Docking d) {
+  docking_ = d;
+  move(left(), top(), width(), height());
+}
+
+void PictureBox::move(int l, int t, int w, int h) {
+  const Form& f = form();
+  if (docking_ != Docking::None) {
+    l = 0;
+    w = f.client_width();
+    t = docking_ == Docking::Top ? 0 : f.client_height() - h;
+  }
+  Control::move(l, t, w, h);
+}
+
+void Image::set_picture(Picture p) {
+  picture_ = std::move(p);
+  changed(Prop::Picture);
+}
+
+void Image::set_stretch(bool s) {
+  stretch_ = s;
+  changed(Prop::Picture);
+}
+
+void Line::set_points(int x1, int y1, int x2, int y2) {
+  from_ = {x1, y1};
+  to_ = {x2, y2};
+  move(std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1) + 1, std::abs(y2 - y1) + 1);
+}
+
+void Line::set_color(Color c) {
+  color_ = c;
+  changed(Prop::Colors);
+}
+
+void Timer::set_interval(int ms) {
+  interval_ = ms;
+  changed(Prop::Timer);
+}
+
+void Timer::set_enabled(bool e) {
+  enabled_ = e;
+  changed(Prop::Timer);
+}
+
+Point CustomControl::cursor_position() const { return backend().cursor_position(*this); }
+
+Size CustomControl::measure_text(const std::string& text) const {
+  Backend& b = backend();
+  return b.measure_text(text, b.interface_font());
+}
+
+}  // namespace ui

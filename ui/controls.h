@@ -1,0 +1,221 @@
+#pragma once
+// The standard controls the designer's windows are made of.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/control.h"
+
+namespace ui {
+
+class Label : public Control {
+ public:
+  using Control::Control;
+  Kind kind() const override { return Kind::Label; }
+
+  const std::string& caption() const { return caption_; }
+  void set_caption(std::string c);
+  Align alignment() const { return alignment_; }
+  void set_alignment(Align a);
+  // An autosized label takes the size of its caption whenever either changes.
+  bool autosize() const { return autosize_; }
+  void set_autosize(bool a);
+  bool transparent() const { return transparent_; }
+  void set_transparent(bool t);
+  bool border() const { return border_; }  // fixed single border
+  void set_border(bool b);
+  bool word_wrap() const { return word_wrap_; }
+  void set_word_wrap(bool w);
+  const Font& font() const { return font_; }
+  void set_font(Font f);
+  Color fore_color() const { return fore_; }
+  Color back_color() const { return back_; }
+  void set_colors(Color fore, Color back);
+
+  std::function<void()> on_click;
+  std::function<void()> on_double_click;
+
+ private:
+  void fit();
+  std::string caption_;
+  Align alignment_ = Align::Left;
+  bool autosize_ = false;
+  bool transparent_ = false;
+  bool border_ = false;
+  bool word_wrap_ = false;
+  Font font_;
+  Color fore_ = Color::system(SysColor::ButtonText);
+  Color back_ = Color::system(SysColor::ButtonFace);
+};
+
+class TextBox : public Control {
+ public:
+  using Control::Control;
+  Kind kind() const override { return Kind::TextBox; }
+
+  const std::string& text() const { return text_; }
+  // Replaces the text (as a program or a paste does): no key filter, one change.
+  void set_text(std::string t);
+  bool multiline() const { return multiline_; }
+  void set_multiline(bool m) { multiline_ = m; }
+  const Font& font() const { return font_; }
+  void set_font(Font f);
+
+  // A typed character, before the box takes it: set key to 0 to drop it, or to
+  // another character to insert that instead. Enter is 13.
+  std::function<void(char32_t& key)> on_key_press;
+  std::function<void()> on_change;
+
+  // Runs a typed character through the window's key preview and the box's own
+  // filter; returns what the box takes (0: nothing). The backends call it for
+  // every character key before inserting the result.
+  char32_t filter_key(char32_t key);
+  // The backend tells of an edit made in the box itself (typing, pasting).
+  void text_edited(std::string t);
+
+ private:
+  std::string text_;
+  bool multiline_ = false;
+  Font font_;
+};
+
+class ListBox : public Control {
+ public:
+  using Control::Control;
+  Kind kind() const override { return Kind::ListBox; }
+
+  const std::vector<std::string>& items() const { return items_; }
+  void add_item(std::string item);
+  void clear();
+  int list_index() const { return index_; }  // -1 when nothing is selected
+  void set_list_index(int i);
+  // The selected entry, empty when nothing is selected.
+  std::string text() const;
+  const Font& font() const { return font_; }
+  void set_font(Font f);
+
+  std::function<void()> on_click;
+
+ private:
+  std::vector<std::string> items_;
+  int index_ = -1;
+  Font font_;
+};
+
+// Option buttons in one container form a group: choosing one clears the others.
+class OptionButton : public Control {
+ public:
+  using Control::Control;
+  Kind kind() const override { return Kind::OptionButton; }
+
+  const std::string& caption() const { return caption_; }
+  void set_caption(std::string c);
+  const Picture& picture() const { return picture_; }
+  void set_picture(Picture p);
+  bool value() const { return value_; }
+  void set_value(bool v);
+  bool graphical() const { return graphical_; }
+  void set_graphical(bool g) { graphical_ = g; }
+  Color back_color() const { return back_; }
+  void set_back_color(Color c);
+
+  std::function<void()> on_click;
+
+  // The user chose this option.
+  void choose();
+
+ private:
+  std::string caption_;
+  Picture picture_;
+  bool value_ = false;
+  bool graphical_ = false;
+  Color back_ = Color::system(SysColor::ButtonFace);
+};
+
+enum class Docking { None, Top, Bottom };
+
+class PictureBox : public Control, public Container {
+ public:
+  using Control::Control;
+  Kind kind() const override { return Kind::PictureBox; }
+  ScaleMode scale() const override { return ScaleMode::Pixels; }
+  Form& owner_form() override { return form(); }
+  using Control::move;
+  void move(int left, int top, int width, int height) override;
+
+  Color back_color() const { return back_; }
+  void set_back_color(Color c);
+  // A docked box spans the form's inside at its top or bottom edge.
+  Docking docking() const { return docking_; }
+  void set_docking(Docking d);
+
+ private:
+  Color back_ = Color::system(SysColor::ButtonFace);
+  Docking docking_ = Docking::None;
+};
+
+// A container without border or caption; positions inside use the scale of the
+// container it sits in.
+class Frame : public Control, public Container {
+ public:
+  using Control::Control;
+  Kind kind() const override { return Kind::Frame; }
+  ScaleMode scale() const override { return parent().scale(); }
+  Form& owner_form() override { return form(); }
+};
+
+class Image : public Control {
+ public:
+  using Control::Control;
+  Kind kind() const override { return Kind::Image; }
+  const Picture& picture() const { return picture_; }
+  void set_picture(Picture p);
+  bool stretch() const { return stretch_; }
+  void set_stretch(bool s);
+
+ private:
+  Picture picture_;
+  bool stretch_ = false;
+};
+
+// A straight line from (x1, y1) to (x2, y2); its rect is the bounding box.
+class Line : public Control {
+ public:
+  using Control::Control;
+  Kind kind() const override { return Kind::Line; }
+  void set_points(int x1, int y1, int x2, int y2);
+  Point from() const { return from_; }
+  Point to() const { return to_; }
+  Color color() const { return color_; }
+  void set_color(Color c);
+
+ private:
+  Point from_, to_;
+  Color color_ = Color::system(SysColor::WindowText);
+};
+
+// A vertical scroll bar for looks only: it never takes the focus or the keys.
+class VScrollBar : public Control {
+ public:
+  using Control::Control;
+  Kind kind() const override { return Kind::VScrollBar; }
+};
+
+class Timer : public Control {
+ public:
+  using Control::Control;
+  Kind kind() const override { return Kind::Timer; }
+  int interval() const { return interval_; }  // milliseconds
+  void set_interval(int ms);
+  bool enabled() const { return enabled_; }
+  void set_enabled(bool e);
+
+  std::function<void()> on_tick;
+
+ private:
+  int interval_ = 0;
+  bool enabled_ = true;
+};
+
+}  // namespace ui

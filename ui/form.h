@@ -1,0 +1,159 @@
+#pragma once
+// A window: loaded on first use, unloaded when it closes. Each window class has
+// one shared instance (Single<T>), so the next use after an unload builds it
+// afresh and runs its load step again; a hidden window stays loaded.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/control.h"
+
+namespace ui {
+
+enum class Border { FixedSingle, FixedDialog };
+enum class StartPosition { CenterScreen, SystemDefault };
+enum class WindowIcon { None, Designer, Player };
+enum class UnloadReason { Code, CloseBox };
+
+class Form : public Container {
+ public:
+  explicit Form(std::string name);
+  virtual ~Form();
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+
+  const std::string& name() const { return name_; }
+  Form& owner_form() override { return *this; }
+  ScaleMode scale() const override { return scale_; }
+  void set_scale(ScaleMode s) { scale_ = s; }
+
+  // Every control of the window, in creation order.
+  const std::vector<Control*>& controls() const { return controls_; }
+
+  // Properties of the window; sizes are of the inside, in the window's scale.
+  const std::string& caption() const { return caption_; }
+  void set_caption(std::string c);
+  int client_width() const { return client_width_; }
+  int client_height() const { return client_height_; }
+  void set_client_size(int width, int height);
+  Border border() const { return border_; }
+  bool min_button() const { return min_button_; }
+  void set_border(Border b, bool min_button = false) { border_ = b, min_button_ = min_button; }
+  bool show_in_taskbar() const { return show_in_taskbar_; }
+  void set_show_in_taskbar(bool s) { show_in_taskbar_ = s; }
+  StartPosition start_position() const { return start_; }
+  void set_start_position(StartPosition p) { start_ = p; }
+  Color back_color() const { return back_; }
+  void set_back_color(Color c);
+  WindowIcon icon() const { return icon_; }
+  void set_icon(WindowIcon i) { icon_ = i; }
+  // With key preview the window's KeyPress sees keys typed into its controls.
+  bool key_preview() const { return key_preview_; }
+  void set_key_preview(bool k) { key_preview_ = k; }
+
+  bool loaded() const { return loaded_; }
+  bool visible() const { return visible_; }
+  bool modal() const { return modal_; }
+  Form* owner() const { return owner_; }
+
+  // Creates the window and its controls, then runs Load. Single<T> calls it.
+  void load();
+  void show(Form* owner = nullptr);
+  // Shows the window modally over owner (disabled meanwhile) and returns when it
+  // has been hidden or unloaded.
+  void show_modal(Form& owner);
+  void hide();
+  // Runs QueryUnload (which may refuse) and Unload, then destroys the window.
+  // Returns false when the unload was refused.
+  bool unload(UnloadReason why = UnloadReason::Code);
+  // Destroys the window without asking or telling anyone (program end).
+  void discard();
+
+  // Events.
+  virtual void Load() {}
+  // Return false to keep the window.
+  virtual bool QueryUnload(UnloadReason) { return true; }
+  virtual void Unload() {}
+  // A typed character: for the window itself, or for any of its controls when
+  // key preview is on (before the control's own filter).
+  virtual void KeyPress(char32_t& /*key*/) {}
+
+  Peer* peer() const { return peer_.get(); }
+
+ private:
+  friend class Control;
+  void changed(Prop what) {
+    if (peer_) peer_->update(what);
+  }
+
+  std::string name_;
+  std::vector<Control*> controls_;
+  ScaleMode scale_ = ScaleMode::Twips;
+  std::string caption_;
+  int client_width_ = 0;
+  int client_height_ = 0;
+  Border border_ = Border::FixedSingle;
+  bool min_button_ = false;
+  bool show_in_taskbar_ = true;
+  StartPosition start_ = StartPosition::SystemDefault;
+  Color back_ = Color::system(SysColor::ButtonFace);
+  WindowIcon icon_ = WindowIcon::Designer;
+  bool key_preview_ = false;
+  bool loaded_ = false;
+  bool visible_ = false;
+  bool modal_ = false;
+  Form* owner_ = nullptr;
+  std::unique_ptr<Peer> peer_;
+};
+
+// Forms that were unloaded are destroyed only once no event handler runs any
+// more, since a handler may well unload its own window.
+void retire(std::unique_ptr<Form> form);
+// Destroys retired forms; the backends call it whenever an event is fully handled.
+void collect_retired();
+
+// Counts the event handlers running; Dispatch marks one for its lifetime.
+class Dispatch {
+ public:
+  Dispatch();
+  ~Dispatch();
+  Dispatch(const Dispatch&) = delete;
+  Dispatch& operator=(const Dispatch&) = delete;
+};
+
+// Unloads every loaded single-instance window (program end, test teardown).
+void unload_all();
+
+namespace detail {
+void register_single(std::function<void()> reset);
+}
+
+template <class T>
+class Single {
+ public:
+  // The loaded instance; loads a fresh one when there is none.
+  static T& get() {
+    if (!instance_ || !instance_->loaded()) {
+      if (instance_) retire(std::move(instance_));
+      static const bool registered = (detail::register_single(&Single::drop), true);
+      (void)registered;
+      instance_ = std::make_unique<T>();
+      instance_->load();
+    }
+    return *instance_;
+  }
+  static bool loaded() { return instance_ && instance_->loaded(); }
+  // The instance if loaded, without loading it.
+  static T* if_loaded() { return loaded() ? instance_.get() : nullptr; }
+
+ private:
+  static void drop() {
+    if (instance_ && instance_->loaded()) instance_->discard();
+    if (instance_) retire(std::move(instance_));
+  }
+  static inline std::unique_ptr<T> instance_;
+};
+
+}  // namespace ui

@@ -1,0 +1,278 @@
+#include "ui/headless/headless.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace ui::headless {
+namespace {
+
+void append_utf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// Removes the last UTF-8 character.
+void pop_utf8(std::string& s) {
+  while (!s.empty()) {
+    const auto b = static_cast<unsigned char>(s.back());
+    s.pop_back();
+    if ((b & 0xC0) != 0x80) break;
+  }
+}
+
+std::size_t count_chars(std::string_view s) {
+  return static_cast<std::size_t>(
+      std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+bool offers(unsigned style, int id) {
+  switch (style & 0xF) {
+    case mb::OkCancel: return id == IdOk || id == IdCancel;
+    case mb::YesNoCancel: return id == IdYes || id == IdNo || id == IdCancel;
+    case mb::YesNo: return id == IdYes || id == IdNo;
+    default: return id == IdOk;
+  }
+}
+
+}  // namespace
+
+class FormPeer : public Peer {
+ public:
+  FormPeer(Headless& h, Form& f) : h_(h), f_(f) { h_.log_.push_back("load " + f.name()); }
+  ~FormPeer() override { h_.log_.push_back("unload " + f_.name()); }
+  void update(Prop what) override {
+    if (what != Prop::Visible) return;
+    if (f_.visible())
+      h_.log_.push_back("show " + f_.name() + (f_.modal() ? " modal" : ""));
+    else
+      h_.log_.push_back("hide " + f_.name());
+  }
+
+ private:
+  Headless& h_;
+  Form& f_;
+};
+
+class TimerPeer : public Peer {
+ public:
+  TimerPeer(Headless& h, Timer& t) : h_(h), t_(t) { h_.schedule(t_); }
+  ~TimerPeer() override { h_.unschedule(t_); }
+  void update(Prop what) override {
+    if (what == Prop::Timer) h_.schedule(t_);
+  }
+
+ private:
+  Headless& h_;
+  Timer& t_;
+};
+
+class NullPeer : public Peer {
+ public:
+  void update(Prop) override {}
+};
+
+Headless::Headless() { set_backend(this); }
+
+Headless::~Headless() {
+  unload_all();
+  set_backend(nullptr);
+}
+
+void Headless::on_modal(std::string form_name, std::function<void(Form&)> act) {
+  modals_.emplace_back(std::move(form_name), std::move(act));
+}
+
+void Headless::answer(int id) { answers_.push_back(id); }
+
+std::unique_ptr<Peer> Headless::create_form_peer(Form& form) {
+  return std::make_unique<FormPeer>(*this, form);
+}
+
+std::unique_ptr<Peer> Headless::create_peer(Control& control) {
+  if (control.kind() == Kind::Timer)
+    return std::make_unique<TimerPeer>(*this, static_cast<Timer&>(control));
+  return std::make_unique<NullPeer>();
+}
+
+void Headless::run_modal(Form& form) {
+  if (modals_.empty())
+    throw std::logic_error("unscripted modal window " + form.name());
+  auto [name, act] = std::move(modals_.front());
+  modals_.pop_front();
+  if (name != form.name())
+    throw std::logic_error("modal window " + form.name() + " shown where " + name +
+                           " was expected");
+  {
+    Dispatch handler;
+    act(form);
+  }
+  if (form.loaded() && form.visible())
+    throw std::logic_error("modal window " + form.name() + " was left open");
+}
+
+int Headless::message_box(std::string_view text, unsigned style, std::string_view title) {
+  boxes_.push_back({std::string(text), style, std::string(title)});
+  log_.push_back("box " + std::string(title) + ": " + std::string(text));
+  if (answers_.empty())
+    throw std::logic_error("unscripted message box: " + std::string(text));
+  const int id = answers_.front();
+  answers_.pop_front();
+  if (!offers(style, id))
+    throw std::logic_error("answer " + std::to_string(id) + " is not a button of: " +
+                           std::string(text));
+  return id;
+}
+
+Size Headless::text_size(std::string_view text, const Font& font) {
+  const double px = font.size * 96.0 / 72.0;
+  const int per_char = static_cast<int>(std::lround(px * 0.55)) + (font.bold ? 1 : 0);
+  return {per_char * static_cast<int>(count_chars(text)),
+          static_cast<int>(std::lround(px * 1.2))};
+}
+
+Size Headless::measure_text(std::string_view text, const Font& font) {
+  return text_size(text, font);
+}
+
+Font Headless::interface_font() { return Font{}; }
+
+Point Headless::cursor_position(const CustomControl& control) {
+  if (&control == pointer_over_) return pointer_;
+  return {-10000, -10000};
+}
+
+void Headless::shell_open(Form* owner, std::string_view target, std::string_view directory,
+                          int show) {
+  shell_calls_.push_back({owner ? owner->name() : std::string(), std::string(target),
+                          std::string(directory), show});
+}
+
+void Headless::schedule(Timer& t) {
+  unschedule(t);
+  if (t.enabled() && t.interval() > 0) timers_.push_back({&t, now_ + t.interval(), timer_order_++});
+}
+
+void Headless::unschedule(Timer& t) {
+  std::erase_if(timers_, [&](const Scheduled& s) { return s.timer == &t; });
+}
+
+void Headless::advance(int ms) {
+  const long long until = now_ + ms;
+  for (;;) {
+    auto next = std::min_element(timers_.begin(), timers_.end(), [](auto& a, auto& b) {
+      return a.due != b.due ? a.due < b.due : a.order < b.order;
+    });
+    if (next == timers_.end() || next->due > until) break;
+    now_ = next->due;
+    Timer* t = next->timer;
+    next->due += t->interval();
+    next->order = timer_order_++;
+    Dispatch handler;
+    if (t->on_tick) t->on_tick();
+  }
+  now_ = until;
+}
+
+void Headless::click(Label& l) {
+  Dispatch handler;
+  if (l.on_click) l.on_click();
+}
+
+void Headless::double_click(Label& l) {
+  Dispatch handler;
+  if (l.on_click) l.on_click();
+  if (l.on_double_click) l.on_double_click();
+}
+
+void Headless::choose(OptionButton& o) {
+  Dispatch handler;
+  o.choose();
+}
+
+void Headless::select(ListBox& l, int index) {
+  Dispatch handler;
+  l.set_list_index(index);
+  if (l.on_click) l.on_click();
+}
+
+void Headless::type(TextBox& t, std::u32string_view keys) {
+  for (char32_t key : keys) {
+    Dispatch handler;
+    const char32_t k = t.filter_key(key);
+    if (k == 0) continue;
+    std::string text = t.text();
+    if (k == 8) {
+      pop_utf8(text);
+    } else if (k == 13) {
+      if (!t.multiline()) continue;
+      text += "\r\n";
+    } else {
+      append_utf8(text, k);
+    }
+    t.text_edited(std::move(text));
+  }
+}
+
+void Headless::paste(TextBox& t, std::string_view utf8) {
+  Dispatch handler;
+  t.text_edited(t.text() + std::string(utf8));
+}
+
+void Headless::press_key(Form& f, char32_t key) {
+  Dispatch handler;
+  f.KeyPress(key);
+}
+
+void Headless::close(Form& f) {
+  Dispatch handler;
+  f.unload(UnloadReason::CloseBox);
+}
+
+void Headless::move(CustomControl& c, Point p) {
+  Dispatch handler;
+  pointer_over_ = &c;
+  pointer_ = p;
+  c.pointer_move(p);
+}
+
+void Headless::press(CustomControl& c, Point p, MouseButton b) {
+  Dispatch handler;
+  c.pointer_press(p, b);
+}
+
+void Headless::release(CustomControl& c, Point p, MouseButton b) {
+  Dispatch handler;
+  if (&c == pointer_over_) pointer_ = p;
+  c.pointer_release(p, b);
+}
+
+void Headless::double_press(CustomControl& c, Point p, MouseButton b) {
+  Dispatch handler;
+  c.pointer_double_click(p, b);
+}
+
+void Headless::click(CustomControl& c) {
+  const Rect r = c.pixel_rect();
+  const Point middle{r.width / 2, r.height / 2};
+  move(c, middle);
+  press(c, middle);
+  release(c, middle);
+}
+
+void Headless::pointer_away() { pointer_over_ = nullptr; }
+
+}  // namespace ui::headless

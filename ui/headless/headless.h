@@ -1,0 +1,119 @@
+#pragma once
+// A backend without windows, for tests. Properties simply stay in the controls.
+// A test scripts what happens while a window is shown modally and how message
+// boxes are answered, moves a virtual clock that fires timers in order, moves a
+// virtual pointer, and clicks and types through the same handlers the real
+// windows use. Anything left unscripted throws at once, so no test can hang.
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/backend.h"
+#include "ui/controls.h"
+#include "ui/custom.h"
+
+namespace ui::headless {
+
+struct BoxShown {
+  std::string text;
+  unsigned style;
+  std::string title;
+};
+
+struct ShellCall {
+  std::string owner;  // name of the owner form, empty without one
+  std::string target;
+  std::string directory;
+  int show;
+};
+
+class Headless : public Backend {
+ public:
+  // Installs itself as the backend for its lifetime; unloads every window at the end.
+  Headless();
+  ~Headless() override;
+
+  // The next modal showing must be of the named window; act works on it and must
+  // leave it hidden or unloaded.
+  void on_modal(std::string form_name, std::function<void(Form&)> act);
+  // The answer for the next message box (IdOk, IdCancel, IdYes, IdNo).
+  void answer(int id);
+  bool scripts_used_up() const { return modals_.empty() && answers_.empty(); }
+
+  const std::vector<BoxShown>& boxes() const { return boxes_; }
+  const std::vector<ShellCall>& shell_calls() const { return shell_calls_; }
+  // What the windows did, one line each: "load make_form", "show make_form modal",
+  // "hide comp_form", "unload file_form", "box Quillet: Сохранить изменения?".
+  const std::vector<std::string>& log() const { return log_; }
+  void clear_log() { log_.clear(); }
+
+  // The virtual clock, in milliseconds: fires due timers in time order.
+  void advance(int ms);
+  long long now() const { return now_; }
+
+  // User actions.
+  void click(Label& l);
+  void double_click(Label& l);
+  void choose(OptionButton& o);
+  void select(ListBox& l, int index);
+  // Types characters through the window's key preview and the box's filter.
+  void type(TextBox& t, std::u32string_view keys);
+  // Pastes text at the end: no key filter.
+  void paste(TextBox& t, std::string_view utf8);
+  void press_key(Form& f, char32_t key);
+  void close(Form& f);  // the close box
+
+  // The pointer over a custom control, at a point in its pixels; everywhere else
+  // it is then outside.
+  void move(CustomControl& c, Point p);
+  void press(CustomControl& c, Point p, MouseButton b = MouseButton::Left);
+  void release(CustomControl& c, Point p, MouseButton b = MouseButton::Left);
+  void double_press(CustomControl& c, Point p, MouseButton b = MouseButton::Left);
+  // Move into the middle, press and release there.
+  void click(CustomControl& c);
+  // Puts the pointer somewhere outside every control without a notification.
+  void pointer_away();
+
+  // Text metrics of the headless world: fixed per-character widths.
+  static Size text_size(std::string_view text, const Font& font);
+
+  // Backend.
+  std::unique_ptr<Peer> create_form_peer(Form& form) override;
+  std::unique_ptr<Peer> create_peer(Control& control) override;
+  void run_modal(Form& form) override;
+  int message_box(std::string_view text, unsigned style, std::string_view title) override;
+  Size measure_text(std::string_view text, const Font& font) override;
+  Font interface_font() override;
+  Point cursor_position(const CustomControl& control) override;
+  void shell_open(Form* owner, std::string_view target, std::string_view directory,
+                  int show) override;
+
+ private:
+  friend class TimerPeer;
+  friend class FormPeer;
+  struct Scheduled {
+    Timer* timer;
+    long long due;
+    long long order;  // creation order breaks ties
+  };
+
+  void schedule(Timer& t);
+  void unschedule(Timer& t);
+
+  std::deque<std::pair<std::string, std::function<void(Form&)>>> modals_;
+  std::deque<int> answers_;
+  std::vector<BoxShown> boxes_;
+  std::vector<ShellCall> shell_calls_;
+  std::vector<std::string> log_;
+  std::vector<Scheduled> timers_;
+  long long now_ = 0;
+  long long timer_order_ = 0;
+  const CustomControl* pointer_over_ = nullptr;
+  Point pointer_;
+};
+
+}  // namespace ui::headless
