@@ -1,0 +1,14 @@
+#pragma once
+// What each system implements for platform.h.
+
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace platform::native {
+
+std::string program_folder();
+FileError start_minimized(std::string_view path);
+
+}  // namespace platform::native

@@ -1,0 +1,202 @@
+// The platform layer on Windows.
+
+#include <windows.h>
+
+#include "platform/native.h"
+#include "platform/platform.h"
+
+namespace platform {
+namespace {
+
+std::wstring widen(std::string_view s) {
+  if (s.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+  return w;
+}
+
+std::string narrow(std::wstring_view w) {
+  if (w.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
+                                    nullptr, nullptr);
+  std::string s(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
+                      nullptr);
+  return s;
+}
+
+std::wstring folder_of(const std::wstring& path) {
+  const auto slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? L"." : path.substr(0, slash);
+}
+
+FileError from_last_error(DWORD e = GetLastError()) {
+  switch (e) {
+    case ERROR_FILE_NOT_FOUND: return FileError::FileNotFound;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_NETPATH: return FileError::PathNotFound;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT: return FileError::PermissionDenied;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return FileError::DiskFull;
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_DIRECTORY: return FileError::BadFileName;
+    default: return FileError::PathFileAccess;
+  }
+}
+
+bool is_folder(const std::wstring& path) {
+  const DWORD a = GetFileAttributesW(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+class HandleInput : public InputFile {
+ public:
+  explicit HandleInput(HANDLE h) : h_(h) {}
+  ~HandleInput() override { CloseHandle(h_); }
+  std::int64_t read(char* buf, std::size_t n) override {
+    DWORD got = 0;
+    if (!ReadFile(h_, buf, static_cast<DWORD>(n), &got, nullptr)) return -1;
+    return got;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+// Makes a temporary file beside `target` through `fill` and moves it over the
+// target; removes it again on any failure.
+template <class Fill>
+FileError replace_whole(const std::wstring& target, Fill fill) {
+  if (target.empty() || target.back() == L'\\' || target.back() == L'/')
+    return FileError::BadFileName;
+  if (is_folder(target)) return FileError::PathFileAccess;
+  wchar_t tmp[MAX_PATH + 16];
+  if (!GetTempFileNameW(folder_of(target).c_str(), L"qlt", 0, tmp)) return from_last_error();
+  FileError error = fill(tmp);
+  if (error == FileError::None &&
+      !MoveFileExW(tmp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    error = from_last_error();
+  if (error != FileError::None) DeleteFileW(tmp);
+  return error;
+}
+
+}  // namespace
+
+namespace native {
+
+std::string program_folder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return ".";
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  return narrow(folder_of(path));
+}
+
+FileError start_minimized(std::string_view path) {
+  const std::wstring app = widen(path);
+  std::wstring command = L"\"" + app + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_SHOWMINIMIZED;
+  PROCESS_INFORMATION pi{};
+  const std::wstring folder = folder_of(app);
+  if (!CreateProcessW(app.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.c_str(), &si, &pi))
+    return from_last_error();
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return FileError::None;
+}
+
+}  // namespace native
+
+std::vector<std::string> dir_all(std::string_view pattern, unsigned attributes) {
+  std::vector<std::string> names;
+  const std::wstring p = widen(pattern);
+  if (p.empty()) return names;
+  WIN32_FIND_DATAW found;
+  const HANDLE h = FindFirstFileExW(p.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                    nullptr, 0);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  DWORD excluded = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  if (!(attributes & Directory)) excluded |= FILE_ATTRIBUTE_DIRECTORY;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
+    if (found.dwFileAttributes & excluded) continue;
+    names.push_back(narrow(name));
+  } while (FindNextFileW(h, &found));
+  FindClose(h);
+  return names;
+}
+
+FileError delete_file(std::string_view path) {
+  return DeleteFileW(widen(path).c_str()) ? FileError::None : from_last_error();
+}
+
+FileError copy_file(std::string_view from, std::string_view to) {
+  const std::wstring src = widen(from);
+  if (is_folder(src)) return FileError::PathFileAccess;
+  return replace_whole(widen(to), [&](const wchar_t* tmp) {
+    return CopyFileW(src.c_str(), tmp, FALSE) ? FileError::None : from_last_error();
+  });
+}
+
+FileError create_folder(std::string_view path) {
+  const std::wstring p = widen(path);
+  if (p.empty()) return FileError::PathNotFound;
+  if (CreateDirectoryW(p.c_str(), nullptr)) return FileError::None;
+  const DWORD e = GetLastError();
+  return e == ERROR_ALREADY_EXISTS ? FileError::PathFileAccess : from_last_error(e);
+}
+
+std::unique_ptr<InputFile> open_for_reading(std::string_view path, FileError& error) {
+  const std::wstring p = widen(path);
+  if (is_folder(p)) {
+    error = FileError::PathFileAccess;
+    return nullptr;
+  }
+  const HANDLE h = CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    error = from_last_error();
+    return nullptr;
+  }
+  error = FileError::None;
+  return std::make_unique<HandleInput>(h);
+}
+
+FileError write_file(std::string_view path, std::string_view bytes) {
+  return replace_whole(widen(path), [&](const wchar_t* tmp) {
+    const HANDLE h = CreateFileW(tmp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return from_last_error();
+    FileError error = FileError::None;
+    std::size_t done = 0;
+    while (error == FileError::None && done < bytes.size()) {
+      DWORD put = 0;
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+      if (!WriteFile(h, bytes.data() + done, chunk, &put, nullptr))
+        error = from_last_error();
+      done += put;
+    }
+    if (error == FileError::None && !FlushFileBuffers(h)) error = from_last_error();
+    if (!CloseHandle(h) && error == FileError::None) error = from_last_error();
+    return error;
+  });
+}
+
+}  // namespace platform
