@@ -76,6 +76,7 @@ FileError replace_whole(const std::wstring& target, Fill fill) {
   if (target.empty() || target.back() == L'\\' || target.back() == L'/')
     return FileError::BadFileName;
   if (is_folder(target)) return FileError::PathFileAccess;
+  if (!is_folder(folder_of(target))) return FileError::PathNotFound;
   wchar_t tmp[MAX_PATH + 16];
   if (!GetTempFileNameW(folder_of(target).c_str(), L"qlt", 0, tmp)) return from_last_error();
   FileError error = fill(tmp);
