@@ -1,0 +1,138 @@
+#pragma once
+// Drives real Windows programs from a second program, the way an end-to-end test or a
+// demo does: start a process, find its windows, read their texts without trusting the
+// target to answer, read and answer message boxes, click and type with posted
+// messages, and save screenshots as PNG files.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace probe {
+
+// A started process; closes its handles, and ends it if it is still running, when
+// dropped, so a failed test leaves nothing behind.
+class Process {
+ public:
+  Process() = default;
+  Process(HANDLE process, DWORD id) : handle_(process), id_(id) {}
+  Process(Process&& other) noexcept;
+  Process& operator=(Process&& other) noexcept;
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  ~Process();
+
+  explicit operator bool() const { return handle_ != nullptr; }
+  HANDLE handle() const { return handle_; }
+  DWORD id() const { return id_; }
+
+  // True when the process ended within timeout_ms; its exit code goes to *code.
+  bool wait(DWORD timeout_ms, DWORD* code = nullptr) const;
+  bool running() const { return !wait(0); }
+  void kill();
+
+ private:
+  HANDLE handle_ = nullptr;
+  DWORD id_ = 0;
+};
+
+// Starts program (a full path) in folder with the given argument string (may be
+// empty). Returns an empty Process on failure; GetLastError() tells why.
+Process start(const std::wstring& program, const std::wstring& folder,
+              const std::wstring& arguments = {});
+
+// A path given in the build's native form: on Wine a POSIX path such as
+// /work/build/run.exe becomes Z:\work\build\run.exe; a Windows path is unchanged.
+std::wstring windows_path(std::string_view path);
+
+// The folder that screenshots go to (created on first use).
+std::wstring screenshot_folder();
+
+// Folder helpers for tests: a new empty folder under the temporary folder, and
+// removal of a whole tree.
+std::wstring make_temp_folder(std::wstring_view prefix);
+void remove_tree(const std::wstring& folder);
+bool write_file(const std::wstring& path, std::string_view bytes);
+bool copy_file(const std::wstring& from, const std::wstring& to);
+
+// Texts of any window, also of another process. A target that does not answer
+// within timeout_ms gives an empty text instead of hanging the caller.
+std::wstring text(HWND window, UINT timeout_ms = 2000);
+std::wstring class_name(HWND window);
+
+// Top-level windows of the process whose class and caption equal the given ones
+// (an empty filter matches everything). Only visible ones when visible_only.
+struct WindowFilter {
+  std::wstring class_name;
+  std::wstring caption;
+  bool visible_only = true;
+};
+std::vector<HWND> top_windows(DWORD process_id, const WindowFilter& filter = {});
+
+// Polls until a matching top-level window of the process exists, the process ends,
+// or timeout_ms pass. Windows in `skip` do not count (for "the next box").
+HWND wait_window(const Process& process, const WindowFilter& filter, DWORD timeout_ms,
+                 const std::vector<HWND>& skip = {});
+
+// Waits until the window is destroyed; false after timeout_ms.
+bool wait_gone(HWND window, DWORD timeout_ms);
+
+// The child (at any depth) that carries the window property "Name" holding a
+// global atom whose text is name, for example "str_str(3)".
+HWND find_by_name(HWND parent, std::wstring_view name);
+// The control name a window carries, or empty.
+std::wstring control_name(HWND window);
+
+// A child (at any depth) with this control id, or nullptr.
+HWND find_child(HWND parent, int id);
+
+// Posted input: the target processes it when it gets to it.
+void click(HWND window);                   // left button down and up in the middle
+void click_at(HWND window, int x, int y);  // client coordinates
+void double_click_at(HWND window, int x, int y);
+void type(HWND window, std::wstring_view text);  // one WM_CHAR per character
+void press_key(HWND window, UINT virtual_key);   // WM_KEYDOWN and WM_KEYUP
+void command(HWND dialog, int id);               // WM_COMMAND as if button id were pressed
+
+enum class BoxIcon { None, Hand, Question, Exclamation, Asterisk, Unknown };
+const char* to_string(BoxIcon icon);
+
+// What a message box shows. Buttons are the standard ids whose button exists and
+// is visible, in id order.
+struct MessageBoxView {
+  std::wstring caption;
+  std::wstring text;
+  std::vector<int> buttons;
+  bool topmost = false;
+  BoxIcon icon = BoxIcon::Unknown;
+};
+MessageBoxView read_message_box(HWND box);
+// Presses one of the box's buttons (IDOK, IDCANCEL, IDYES, IDNO...).
+void answer(HWND box, int id);
+
+// A picture of the whole screen (window == nullptr) or of the screen area that one
+// window covers, frame included, as 8-bit RGB rows from top to bottom.
+struct Image {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> rgb;
+};
+Image capture(HWND window = nullptr);
+// Waits until the window has been painted (its area stops changing) and captures it.
+Image capture_settled(HWND window, DWORD timeout_ms = 2000);
+
+// PNG file bytes for an image: stored deflate blocks, no compression library.
+std::string encode_png(const Image& image);
+bool save_png(const Image& image, const std::wstring& path);
+// Captures the window (or the screen) into the screenshot folder under file_name.
+// Returns the full path written, or empty on failure.
+std::wstring screenshot(HWND window, std::wstring_view file_name);
+
+std::string to_utf8(std::wstring_view text);
+std::wstring from_utf8(std::string_view text);
+
+}  // namespace probe
