@@ -1,0 +1,214 @@
+// Figures of the player, printed and never asserted:
+// - the time from process start to the first visible box, for run.exe, for a program
+//   that only calls MessageBoxW, and for a VBScript MsgBox run by wscript;
+// - run.exe's peak working set on a script of a million lines against a script of
+//   one line: the player holds one line at a time, so the two should be alike.
+//
+//   startup_bench [--runs N] [--lines N]
+
+// clang-format off
+#include <windows.h>
+#include <psapi.h>
+// clang-format on
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "probe.h"
+
+namespace {
+
+struct Subject {
+  const char* name;
+  std::wstring program;
+  std::wstring arguments;
+  std::wstring folder;
+};
+
+double now_ms() {
+  static const double ticks_per_ms = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return static_cast<double>(f.QuadPart) / 1000.0;
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return static_cast<double>(t.QuadPart) / ticks_per_ms;
+}
+
+HWND visible_box(const probe::Process& process) {
+  const auto boxes = probe::top_windows(process.id(), {L"#32770", L"", true});
+  return boxes.empty() ? nullptr : boxes.front();
+}
+
+// Polls every millisecond; the box counts from the moment it is visible.
+HWND wait_box(const probe::Process& process, DWORD timeout_ms) {
+  const ULONGLONG until = GetTickCount64() + timeout_ms;
+  for (;;) {
+    if (HWND box = visible_box(process)) return box;
+    if (!process.running() || GetTickCount64() >= until) return nullptr;
+    Sleep(1);
+  }
+}
+
+std::optional<double> time_to_box(const Subject& s) {
+  const double start = now_ms();
+  probe::Process process = probe::start(s.program, s.folder, s.arguments);
+  if (!process) return std::nullopt;
+  HWND box = wait_box(process, 20000);
+  const double shown = now_ms();
+  if (!box) return std::nullopt;
+  probe::answer(box, IDOK);
+  process.wait(20000);
+  return shown - start;
+}
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const std::size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+struct Memory {
+  double peak_mib = 0;
+  int boxes = 0;
+  bool measured = false;
+};
+
+// Runs the player on the script in folder, answers every box, and samples the peak
+// working set at each box (the last sample is the peak of the whole run).
+Memory player_memory(const std::wstring& run_exe, const std::wstring& folder) {
+  Memory m;
+  probe::Process process = probe::start(run_exe, folder);
+  if (!process) return m;
+  std::vector<HWND> seen;
+  while (HWND box = probe::wait_window(process, {L"#32770", L"", true}, 600000, seen)) {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (GetProcessMemoryInfo(process.handle(), &counters, sizeof counters)) {
+      m.peak_mib = static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
+      m.measured = true;
+    }
+    ++m.boxes;
+    seen.push_back(box);
+    probe::answer(box, IDOK);
+    probe::wait_gone(box, 10000);
+  }
+  process.wait(20000);
+  return m;
+}
+
+std::string filler_script(long lines, int boxes_wanted, std::size_t* box_count) {
+  // ASCII only, so the bytes are the same in every code page. A line without the
+  // separator is read and shows nothing.
+  const std::string filler = "Filler line without a separator: read, shown never. 0123456789\r\n";
+  const long every = std::max(1L, lines / std::max(1, boxes_wanted - 1));
+  std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(lines) * filler.size());
+  *box_count = 0;
+  for (long i = 0; i < lines; ++i) {
+    if (i % every == 0 || i == lines - 1) {
+      bytes += "Box at line " + std::to_string(i + 1) + "; Memory\r\n";
+      ++*box_count;
+    } else {
+      bytes += filler;
+    }
+  }
+  return bytes;
+}
+
+void print(const char* format, auto... args) {
+  std::printf(format, args...);
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  int runs = 7;
+  long lines = 1000000;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::wstring arg = argv[i];
+    if (arg == L"--runs") runs = std::max(1, _wtoi(argv[i + 1]));
+    if (arg == L"--lines") lines = std::max(2, _wtoi(argv[i + 1]));
+  }
+
+  const std::wstring folder = probe::make_temp_folder(L"quillet-bench");
+  const std::wstring elsewhere = probe::make_temp_folder(L"quillet-bench-cwd");
+  const std::wstring run_exe = folder + L"\\run.exe";
+  const std::wstring bare_exe = folder + L"\\bare_box.exe";
+  const std::wstring vbs = folder + L"\\box.vbs";
+  if (!probe::copy_file(probe::windows_path(QUILLET_RUN_EXE), run_exe) ||
+      !probe::copy_file(probe::windows_path(QUILLET_BARE_BOX_EXE), bare_exe)) {
+    print("cannot copy the programs into %ls\n", folder.c_str());
+    return 1;
+  }
+  probe::write_file(folder + L"\\main.dlg",
+                    "Quillet bench; Bench; \xC8\xED\xF4\xEE\xF0\xEC\xE0\xF6\xE8\xFF; \xCE\xCA\r\n");
+  probe::write_file(vbs, "MsgBox \"Quillet bench\", vbInformation + vbSystemModal, \"Bench\"\r\n");
+  wchar_t system[MAX_PATH];
+  GetSystemDirectoryW(system, MAX_PATH);
+
+  const std::vector<Subject> subjects = {
+      {"run.exe", run_exe, L"", elsewhere},
+      {"bare_box.exe", bare_exe, L"", elsewhere},
+      {"wscript box.vbs", std::wstring(system) + L"\\wscript.exe", L"\"" + vbs + L"\"", elsewhere},
+  };
+
+  print(
+      "Time from process start to the first visible box, median of %d runs after one "
+      "warm-up:\n",
+      runs);
+  std::vector<std::optional<double>> medians;
+  for (const Subject& s : subjects) {
+    std::vector<double> times;
+    bool works = time_to_box(s).has_value();  // warm-up: loads the files into the cache
+    for (int i = 0; works && i < runs; ++i) {
+      const auto t = time_to_box(s);
+      if (!t) works = false;
+      if (t) times.push_back(*t);
+    }
+    if (!works) {
+      print("  %-16s no box appeared: not measured\n", s.name);
+      medians.push_back(std::nullopt);
+      continue;
+    }
+    medians.push_back(median(times));
+    print("  %-16s %7.1f ms   (", s.name, *medians.back());
+    for (std::size_t i = 0; i < times.size(); ++i) print(i ? " %.0f" : "%.0f", times[i]);
+    print(")\n");
+  }
+  if (medians[0] && medians[1])
+    print("  run.exe / bare_box.exe: %.2f\n", *medians[0] / *medians[1]);
+  if (medians[0] && medians[2])
+    print("  run.exe / wscript:      %.2f\n", *medians[0] / *medians[2]);
+  else
+    print("  run.exe / wscript:      not available (wscript showed no box)\n");
+
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (GetFileAttributesExW(run_exe.c_str(), GetFileExInfoStandard, &data))
+    print("run.exe size: %lu bytes (%.1f KiB)\n", data.nFileSizeLow, data.nFileSizeLow / 1024.0);
+
+  print("Peak working set of run.exe, every box answered at once:\n");
+  const Memory one = player_memory(run_exe, elsewhere);
+  std::size_t box_count = 0;
+  const std::string big = filler_script(lines, 11, &box_count);
+  probe::write_file(folder + L"\\main.dlg", big);
+  const double t0 = now_ms();
+  const Memory many = player_memory(run_exe, elsewhere);
+  const double took = (now_ms() - t0) / 1000.0;
+  if (!one.measured || !many.measured) {
+    print("  not available: GetProcessMemoryInfo failed on the player\n");
+  } else {
+    print("  script of 1 line:        %6.2f MiB (%d box)\n", one.peak_mib, one.boxes);
+    print("  script of %ld lines: %6.2f MiB (%d of %zu boxes, %.1f MB file, %.1f s)\n", lines,
+          many.peak_mib, many.boxes, box_count, big.size() / 1e6, took);
+  }
+
+  probe::remove_tree(folder);
+  probe::remove_tree(elsewhere);
+  return 0;
+}
