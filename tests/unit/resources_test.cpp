@@ -110,7 +110,8 @@ TEST(Skins, HoverMatchesItsTellingRows) {
       {21, {0xCF, 0xBA, 0xEE, 0xF7, 0xF7}}, {22, {0xF0, 0xCE, 0xB0, 0xA8, 0xA8}},
   };
   for (const auto& r : rows)
-    for (int x = 0; x < 5; ++x) EXPECT_EQ(Grey(resources::kSkin0, x, r.y), r.v[x]) << x << "," << r.y;
+    for (int x = 0; x < 5; ++x)
+      EXPECT_EQ(Grey(resources::kSkin0, x, r.y), r.v[x]) << x << "," << r.y;
 }
 
 TEST(Skins, BorderedRestingMatchesItsTellingRows) {
@@ -168,8 +169,9 @@ TEST(Skins, HoverHasItsBorderAndTheStepBelowTheMiddle) {
   for (int y = 3; y <= 11; ++y) EXPECT_LE(Grey(s, 4, y), Grey(s, 4, y - 1)) << y;
   for (int y = 13; y <= 19; ++y) EXPECT_GE(Grey(s, 4, y), Grey(s, 4, y - 1)) << y;
   // Softened corners: the corner pixels lie between the border and the face.
-  for (const auto& [x, y] : {std::pair{1, 0}, std::pair{2, 0}, std::pair{0, 1}, std::pair{0, 2},
-                             std::pair{1, 22}, std::pair{2, 22}, std::pair{0, 21}, std::pair{0, 20}}) {
+  for (const auto& [x, y] :
+       {std::pair{1, 0}, std::pair{2, 0}, std::pair{0, 1}, std::pair{0, 2}, std::pair{1, 22},
+        std::pair{2, 22}, std::pair{0, 21}, std::pair{0, 20}}) {
     EXPECT_GT(Grey(s, x, y), 0xA8) << x << "," << y;
     EXPECT_LT(Grey(s, x, y), 0xF0) << x << "," << y;
   }
@@ -241,7 +243,9 @@ std::string ReadBuilt(const std::string& name) {
 unsigned U16(const std::string& b, std::size_t at) {
   return static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8;
 }
-std::uint32_t U32(const std::string& b, std::size_t at) { return U16(b, at) | U16(b, at + 2) << 16; }
+std::uint32_t U32(const std::string& b, std::size_t at) {
+  return U16(b, at) | U16(b, at + 2) << 16;
+}
 
 // A 1-bit row-major mask of a DIB (bottom row first, rows padded to 4 bytes).
 bool Bit(const std::string& b, std::size_t start, int width, int height, int x, int y) {
@@ -276,8 +280,9 @@ TEST(ResourceFiles, ProgramIconsHoldTheirSixteenAndThirtyTwoPixelPictures) {
     const Art& small;
     const Art& large;
   };
-  for (const Icon& icon : {Icon{"quillet.ico", resources::kDesignerIcon16, resources::kDesignerIcon32},
-                           Icon{"run.ico", resources::kPlayerIcon16, resources::kPlayerIcon32}}) {
+  for (const Icon& icon :
+       {Icon{"quillet.ico", resources::kDesignerIcon16, resources::kDesignerIcon32},
+        Icon{"run.ico", resources::kPlayerIcon16, resources::kPlayerIcon32}}) {
     SCOPED_TRACE(icon.file);
     const std::string b = ReadBuilt(icon.file);
     ASSERT_GT(b.size(), 6u + 2 * 16);
