@@ -1,0 +1,271 @@
+
+// <windows.h> must come before the other system headers.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include <algorithm>
+
+#include "ui/controls.h"
+#include "ui/win32/peers.h"
+#include "ui/win32/text.h"
+
+namespace ui::win32 {
+namespace {
+
+// Whether the control and every container around it are visible.
+bool shown_with_containers(const Control& c) {
+  if (!c.visible()) return false;
+  const auto* holder = dynamic_cast<const Control*>(&c.parent());
+  return !holder || shown_with_containers(*holder);
+}
+
+bool is_option(const Control* c) { return c && c->kind() == Kind::OptionButton; }
+
+}  // namespace
+
+FormWindow::FormWindow(Win32Backend& backend, Form& form) : backend_(backend), form_(form) {
+  const SIZE outer = outer_size();
+  CreateArgs a;
+  a.class_name = kFormClass;
+  a.text = widen(form.caption());
+  a.style = style();
+  a.ex_style = ex_style();
+  a.x = CW_USEDEFAULT;
+  a.y = CW_USEDEFAULT;
+  a.width = outer.cx;
+  a.height = outer.cy;
+  // A window outside the taskbar is owned: by its owner form once shown, until
+  // then by the backend's hidden window.
+  a.parent = form.show_in_taskbar() ? nullptr : backend.parking();
+  if (!create(a)) return;
+  set_automation_name(form.name());
+  update(Prop::Icon);
+  if (form.start_position() == StartPosition::CenterScreen) place_centred();
+  tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+  if (tooltips_) SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, 640);
+}
+
+FormWindow::~FormWindow() {
+  if (HWND h = hwnd()) {
+    backend_.modal_ending(h);
+    backend_.form_destroyed(h);
+  }
+  if (tooltips_ && IsWindow(tooltips_)) DestroyWindow(tooltips_);
+}
+
+DWORD FormWindow::style() const {
+  DWORD s = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+  if (form_.border() == Border::FixedSingle && form_.min_button()) s |= WS_MINIMIZEBOX;
+  return s;
+}
+
+DWORD FormWindow::ex_style() const {
+  return form_.border() == Border::FixedDialog ? WS_EX_DLGMODALFRAME : 0;
+}
+
+SIZE FormWindow::outer_size() const {
+  RECT r{0, 0, form_.to_pixels(form_.client_width()), form_.to_pixels(form_.client_height())};
+  AdjustWindowRectEx(&r, style(), FALSE, ex_style());
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+void FormWindow::place_centred() {
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const SIZE s = outer_size();
+  const int x = work.left + (work.right - work.left - s.cx) / 2;
+  const int y = work.top + (work.bottom - work.top - s.cy) / 2;
+  SetWindowPos(hwnd(), nullptr, std::max<int>(x, work.left), std::max<int>(y, work.top), s.cx, s.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FormWindow::update(Prop what) {
+  if (!hwnd()) return;
+  switch (what) {
+    case Prop::Caption:
+      SetWindowTextW(hwnd(), widen(form_.caption()).c_str());
+      break;
+    case Prop::Geometry: {
+      if (!placed_ && form_.start_position() == StartPosition::CenterScreen) {
+        place_centred();
+      } else {
+        const SIZE s = outer_size();
+        SetWindowPos(hwnd(), nullptr, 0, 0, s.cx, s.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+      }
+      break;
+    }
+    case Prop::Visible:
+      if (form_.visible()) {
+        show();
+      } else {
+        backend_.modal_ending(hwnd());
+        ShowWindow(hwnd(), SW_HIDE);
+      }
+      break;
+    case Prop::Colors:
+      RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      break;
+    case Prop::Icon: {
+      const WindowIcon which = form_.icon();
+      SendMessageW(hwnd(), WM_SETICON, ICON_BIG,
+                   reinterpret_cast<LPARAM>(backend_.window_icon(which, false)));
+      SendMessageW(hwnd(), WM_SETICON, ICON_SMALL,
+                   reinterpret_cast<LPARAM>(backend_.window_icon(which, true)));
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void FormWindow::show() {
+  if (!form_.show_in_taskbar()) {
+    const Form* owner = form_.owner();
+    HWND owner_window = owner ? Win32Backend::window_of(*owner) : nullptr;
+    SetWindowLongPtrW(hwnd(), GWLP_HWNDPARENT,
+                      reinterpret_cast<LONG_PTR>(owner_window ? owner_window : backend_.parking()));
+  }
+  if (!placed_) {
+    placed_ = true;
+    if (form_.start_position() == StartPosition::CenterScreen) place_centred();
+  }
+  if (IsWindowVisible(hwnd())) {
+    SetForegroundWindow(hwnd());
+    return;
+  }
+  ShowWindow(hwnd(), SW_SHOW);
+  UpdateWindow(hwnd());
+}
+
+std::vector<Control*> FormWindow::tab_order() const {
+  std::vector<Control*> order;
+  for (Control* c : form_.controls()) {
+    const ControlWindow* w = ControlWindow::of(*c);
+    if (!w || !w->hwnd() || !w->focusable() || !c->tab_stop()) continue;
+    if (!shown_with_containers(*c) || !IsWindowEnabled(w->hwnd())) continue;
+    order.push_back(c);
+  }
+  std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
+    return a->tab_index() < b->tab_index();
+  });
+  // Tab enters a group of option buttons at its chosen one (or at its first one
+  // when none is chosen); the arrow keys move within the group.
+  const HWND focus = GetFocus();
+  std::vector<Control*> visited;
+  for (Control* c : order) {
+    if (is_option(c)) {
+      const auto* o = static_cast<OptionButton*>(c);
+      const bool focused = ControlWindow::of(*c)->hwnd() == focus;
+      bool group_has_choice = false, earlier_in_order = false;
+      for (Control* other : order) {
+        if (!is_option(other) || &other->parent() != &c->parent()) continue;
+        if (static_cast<OptionButton*>(other)->value()) group_has_choice = true;
+        if (other == c) break;
+        earlier_in_order = true;
+      }
+      bool focus_in_group = false;
+      for (Control* other : order)
+        if (other != c && is_option(other) && &other->parent() == &c->parent() &&
+            ControlWindow::of(*other)->hwnd() == focus)
+          focus_in_group = true;
+      const bool entry = group_has_choice ? o->value() : !earlier_in_order;
+      if (!focused && (focus_in_group || !entry)) continue;
+    }
+    visited.push_back(c);
+  }
+  return visited;
+}
+
+void FormWindow::tab(bool backward) {
+  const std::vector<Control*> order = tab_order();
+  if (order.empty()) return;
+  const HWND focus = GetFocus();
+  int at = -1;
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    const HWND w = ControlWindow::of(*order[i])->hwnd();
+    if (w == focus || IsChild(w, focus)) at = static_cast<int>(i);
+  }
+  const int n = static_cast<int>(order.size());
+  const int next = at < 0 ? (backward ? n - 1 : 0) : (at + (backward ? n - 1 : 1)) % n;
+  SetFocus(ControlWindow::of(*order[static_cast<std::size_t>(next)])->hwnd());
+}
+
+bool FormWindow::step_option(HWND focus, int step) {
+  auto* w = dynamic_cast<ControlWindow*>(Window::from(focus));
+  if (!w || !is_option(&w->control())) return false;
+  std::vector<OptionButton*> group;
+  for (Control* c : form_.controls())
+    if (is_option(c) && &c->parent() == &w->control().parent() && shown_with_containers(*c))
+      group.push_back(static_cast<OptionButton*>(c));
+  std::stable_sort(group.begin(), group.end(), [](const Control* a, const Control* b) {
+    return a->tab_index() < b->tab_index();
+  });
+  const auto it = std::find(group.begin(), group.end(), &w->control());
+  if (it == group.end() || group.size() < 2) return true;
+  const int n = static_cast<int>(group.size());
+  const int next = (static_cast<int>(it - group.begin()) + step % n + n) % n;
+  OptionButton& target = *group[static_cast<std::size_t>(next)];
+  SetFocus(ControlWindow::of(target)->hwnd());
+  target.choose();
+  return true;
+}
+
+void FormWindow::focus_first() {
+  const std::vector<Control*> order = tab_order();
+  SetFocus(order.empty() ? hwnd() : ControlWindow::of(*order.front())->hwnd());
+}
+
+LRESULT FormWindow::on_message(UINT msg, WPARAM w, LPARAM l) {
+  LRESULT reflected_result = 0;
+  if (reflect_to_child(msg, w, l, reflected_result)) return reflected_result;
+  switch (msg) {
+    case WM_ERASEBKGND: {
+      RECT r;
+      GetClientRect(hwnd(), &r);
+      FillRect(reinterpret_cast<HDC>(w), &r, backend_.gdi().brush(form_.back_color()));
+      return 1;
+    }
+    case WM_CLOSE:
+      form_.unload(UnloadReason::CloseBox);
+      return 0;
+    case WM_TIMER: {
+      const auto it = timers_.find(w);
+      if (it == timers_.end()) return 0;
+      Timer& t = *it->second;
+      if (t.on_tick) t.on_tick();
+      return 0;
+    }
+    case WM_CHAR: {
+      char32_t key = chars_.feed(static_cast<wchar_t>(w));
+      if (key) form_.KeyPress(key);
+      return 0;
+    }
+    case WM_ACTIVATE:
+      if (LOWORD(w) == WA_INACTIVE) {
+        const HWND focus = GetFocus();
+        if (focus && IsChild(hwnd(), focus)) last_focus_ = focus;
+      } else if (!HIWORD(w)) {
+        if (last_focus_ && IsWindow(last_focus_) && IsChild(hwnd(), last_focus_) &&
+            IsWindowVisible(last_focus_))
+          SetFocus(last_focus_);
+        else
+          focus_first();
+      }
+      return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      // Controls without a colour of their own take the window's.
+      SetBkColor(reinterpret_cast<HDC>(w), to_colorref(form_.back_color()));
+      return reinterpret_cast<LRESULT>(backend_.gdi().brush(form_.back_color()));
+    default:
+      break;
+  }
+  return default_proc(msg, w, l);
+}
+
+}  // namespace ui::win32

@@ -1,0 +1,135 @@
+#include "ui/win32/gdi.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "ui/win32/text.h"
+
+namespace ui::win32 {
+
+COLORREF to_colorref(Color c) {
+  if (c.is_system()) return GetSysColor(static_cast<int>(c.sys()));
+  const std::uint32_t v = c.rgb_value();
+  return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+}
+
+int font_height(double points, int dpi) {
+  return -static_cast<int>(std::lround(points * dpi / 72.0));
+}
+
+GdiCache::~GdiCache() {
+  for (auto& [key, f] : fonts_) DeleteObject(f);
+  for (auto& [key, b] : brushes_) DeleteObject(b);
+}
+
+HFONT GdiCache::font(const Font& f) {
+  const FontKey key{f.name, f.size, f.bold, f.underline, f.charset};
+  if (auto it = fonts_.find(key); it != fonts_.end()) return it->second;
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  LOGFONTW lf{};
+  lf.lfHeight = font_height(f.size, dpi);
+  lf.lfWeight = f.bold ? FW_BOLD : FW_NORMAL;
+  lf.lfUnderline = f.underline ? TRUE : FALSE;
+  lf.lfCharSet = static_cast<BYTE>(f.charset);
+  lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  lf.lfQuality = DEFAULT_QUALITY;
+  lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+  const std::wstring face = widen(f.name);
+  wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+  HFONT h = CreateFontIndirectW(&lf);
+  if (!h) h = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  fonts_[key] = h;
+  return h;
+}
+
+HBRUSH GdiCache::brush(Color c) { return brush(to_colorref(c)); }
+
+HBRUSH GdiCache::brush(COLORREF c) {
+  if (auto it = brushes_.find(c); it != brushes_.end()) return it->second;
+  HBRUSH b = CreateSolidBrush(c);
+  brushes_[c] = b;
+  return b;
+}
+
+HBITMAP make_dib(HDC dc, int width, int height, void** bits) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = std::max(width, 1);
+  info.bmiHeader.biHeight = -std::max(height, 1);
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
+HBITMAP make_picture_dib(const Bitmap& picture, bool premultiplied) {
+  void* bits = nullptr;
+  HBITMAP bmp = make_dib(nullptr, picture.width, picture.height, &bits);
+  if (!bmp || !bits) return bmp;
+  auto* out = static_cast<std::uint32_t*>(bits);
+  // 0xAARRGGBB is exactly the memory layout of a 32-bit DIB (B, G, R, A).
+  for (std::size_t i = 0; i < picture.pixels.size(); ++i) {
+    std::uint32_t p = picture.pixels[i];
+    if (premultiplied) {
+      const std::uint32_t a = p >> 24;
+      const auto mul = [a](std::uint32_t c) { return (c * a + 127) / 255; };
+      p = a << 24 | mul((p >> 16) & 0xFF) << 16 | mul((p >> 8) & 0xFF) << 8 | mul(p & 0xFF);
+    }
+    out[i] = p;
+  }
+  GdiFlush();
+  return bmp;
+}
+
+HICON make_icon(const Bitmap& picture) {
+  if (picture.width <= 0 || picture.height <= 0) return nullptr;
+  HBITMAP color = make_picture_dib(picture, false);
+  // The mask: 1 where the picture is transparent. Rows of a monochrome bitmap are
+  // padded to 16 bits.
+  const int stride = ((picture.width + 15) / 16) * 2;
+  std::vector<std::uint8_t> mask_bits(static_cast<std::size_t>(stride * picture.height), 0);
+  for (int y = 0; y < picture.height; ++y)
+    for (int x = 0; x < picture.width; ++x)
+      if ((picture.at(x, y) >> 24) < 128)
+        mask_bits[static_cast<std::size_t>(y * stride + x / 8)] |=
+            static_cast<std::uint8_t>(0x80 >> (x % 8));
+  HBITMAP mask = CreateBitmap(picture.width, picture.height, 1, 1, mask_bits.data());
+  ICONINFO info{};
+  info.fIcon = TRUE;
+  info.hbmColor = color;
+  info.hbmMask = mask;
+  HICON icon = CreateIconIndirect(&info);
+  DeleteObject(color);
+  DeleteObject(mask);
+  return icon;
+}
+
+void blend_over(Bitmap& dst, const Bitmap& src, int x, int y) {
+  for (int sy = 0; sy < src.height; ++sy) {
+    const int dy = y + sy;
+    if (dy < 0 || dy >= dst.height) continue;
+    for (int sx = 0; sx < src.width; ++sx) {
+      const int dx = x + sx;
+      if (dx < 0 || dx >= dst.width) continue;
+      const std::uint32_t s = src.at(sx, sy);
+      const std::uint32_t a = s >> 24;
+      if (a == 0) continue;
+      if (a == 255) {
+        dst.at(dx, dy) = s;
+        continue;
+      }
+      const std::uint32_t d = dst.at(dx, dy);
+      const auto mix = [a](std::uint32_t sc, std::uint32_t dc) {
+        return (sc * a + dc * (255 - a) + 127) / 255;
+      };
+      dst.at(dx, dy) = 0xFF000000u | mix((s >> 16) & 0xFF, (d >> 16) & 0xFF) << 16 |
+                       mix((s >> 8) & 0xFF, (d >> 8) & 0xFF) << 8 | mix(s & 0xFF, d & 0xFF);
+    }
+  }
+}
+
+}  // namespace ui::win32

@@ -1,0 +1,47 @@
+#pragma once
+// GDI objects made from the UI layer's values: fonts and brushes (cached for the
+// backend's lifetime), colours, and pictures as bitmaps and icons.
+
+#include <windows.h>
+
+#include <map>
+#include <tuple>
+
+#include "ui/types.h"
+
+namespace ui::win32 {
+
+COLORREF to_colorref(Color c);
+
+// The font height in logical units for a size in points at the screen's dpi,
+// rounded as the form designer does: 8.25 pt -> -11, 9.75 -> -13, 12 -> -16.
+int font_height(double points, int dpi);
+
+class GdiCache {
+ public:
+  GdiCache() = default;
+  ~GdiCache();
+  GdiCache(const GdiCache&) = delete;
+  GdiCache& operator=(const GdiCache&) = delete;
+
+  HFONT font(const Font& f);
+  HBRUSH brush(Color c);
+  HBRUSH brush(COLORREF c);
+
+ private:
+  using FontKey = std::tuple<std::string, double, bool, bool, int>;
+  std::map<FontKey, HFONT> fonts_;
+  std::map<COLORREF, HBRUSH> brushes_;
+};
+
+// A 32-bit top-down DIB section holding the picture, premultiplied for AlphaBlend
+// when asked. *bits receives the pixels.
+HBITMAP make_dib(HDC dc, int width, int height, void** bits);
+HBITMAP make_picture_dib(const Bitmap& picture, bool premultiplied);
+// An icon with the picture's alpha (transparent where alpha is 0).
+HICON make_icon(const Bitmap& picture);
+
+// Lays src over dst at (x, y), blending by src's alpha; clipped to dst.
+void blend_over(Bitmap& dst, const Bitmap& src, int x, int y);
+
+}  // namespace ui::win32

@@ -1,0 +1,109 @@
+#pragma once
+// The windows behind forms and controls. Each is the peer of one retained object
+// and follows its property changes; containers pass their children's
+// notifications back to the children's own objects.
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+
+#include "ui/control.h"
+#include "ui/controls.h"
+#include "ui/form.h"
+#include "ui/win32/win32_backend.h"
+#include "ui/win32/window.h"
+
+namespace ui::win32 {
+
+// A character of a WM_CHAR, with surrogate pairs joined: 0 while half a pair waits.
+class CharJoiner {
+ public:
+  char32_t feed(wchar_t unit);
+
+ private:
+  wchar_t high_ = 0;
+};
+// The UTF-16 units of a character.
+std::wstring to_units(char32_t c);
+
+class FormWindow : public Window, public Peer {
+ public:
+  FormWindow(Win32Backend& backend, Form& form);
+  ~FormWindow() override;
+  void update(Prop what) override;
+
+  Form& form() const { return form_; }
+  HWND tooltips() const { return tooltips_; }
+  static FormWindow* of(const Form& form) { return static_cast<FormWindow*>(form.peer()); }
+
+  void add_timer(UINT_PTR id, Timer& timer) { timers_[id] = &timer; }
+  void remove_timer(UINT_PTR id) { timers_.erase(id); }
+
+  // Moves the focus to the next control in tab order (or the previous one).
+  void tab(bool backward);
+  // Moves the focus and the choice to the next option button of the group of the
+  // focused one (arrow keys); false when the focus is not on an option button.
+  bool step_option(HWND focus, int step);
+  // The controls that Tab visits, in order.
+  std::vector<Control*> tab_order() const;
+
+ protected:
+  LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override;
+
+ private:
+  DWORD style() const;
+  DWORD ex_style() const;
+  SIZE outer_size() const;
+  void place_centred();
+  void show();
+  void focus_first();
+
+  Win32Backend& backend_;
+  Form& form_;
+  HWND tooltips_ = nullptr;
+  bool placed_ = false;
+  HWND last_focus_ = nullptr;
+  std::map<UINT_PTR, Timer*> timers_;
+  CharJoiner chars_;
+};
+
+// Base of the windows of controls.
+class ControlWindow : public Window, public Peer {
+ public:
+  ControlWindow(Win32Backend& backend, Control& control);
+  ~ControlWindow() override;
+  void update(Prop what) override;
+
+  Control& control() const { return control_; }
+  static ControlWindow* of(const Control& c) {
+    return c.kind() == Kind::Timer ? nullptr : static_cast<ControlWindow*>(c.peer());
+  }
+  // The window that a control's children live in.
+  static HWND container_window(const Container& c);
+  // Can take the keyboard focus (Tab visits it).
+  virtual bool focusable() const { return false; }
+
+ protected:
+  // Creates the window as a child of its container, behind its earlier siblings.
+  bool make(const wchar_t* class_name, DWORD style, DWORD ex_style, std::wstring text);
+  virtual void refresh(Prop) {}
+  virtual Rect geometry() const { return control_.pixel_rect(); }
+  LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override;
+  // With the form's key preview, the form sees a typed character first.
+  LRESULT preview_char(WPARAM w, LPARAM l);
+  // Repaints the window together with what lies beneath it (transparent looks).
+  void redraw_through();
+  void set_tooltip();
+
+  Win32Backend& backend_;
+  Control& control_;
+  CharJoiner chars_;
+
+ private:
+  bool tool_added_ = false;
+};
+
+std::unique_ptr<Peer> make_control_peer(Win32Backend& backend, Control& control);
+
+}  // namespace ui::win32

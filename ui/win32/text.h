@@ -1,0 +1,12 @@
+#pragma once
+// UTF-8 inside, UTF-16 at the Win32 boundary.
+
+#include <string>
+#include <string_view>
+
+namespace ui::win32 {
+
+std::wstring widen(std::string_view utf8);
+std::string narrow(std::wstring_view utf16);
+
+}  // namespace ui::win32

@@ -1,0 +1,293 @@
+// <windows.h> must come before the other system headers.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include "ui/win32/win32_backend.h"
+
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <exception>
+
+#include "ui/custom.h"
+#include "ui/win32/peers.h"
+#include "ui/win32/program.h"
+#include "ui/win32/resource_ids.h"
+#include "ui/win32/text.h"
+
+namespace ui::win32 {
+namespace {
+
+FormWindow* form_window_of(HWND h) {
+  return dynamic_cast<FormWindow*>(Window::from(GetAncestor(h, GA_ROOT)));
+}
+
+}  // namespace
+
+Win32Backend::Win32Backend() {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+  if (!InitCommonControlsEx(&icc)) {
+    icc.dwICC = ICC_WIN95_CLASSES;
+    InitCommonControlsEx(&icc);
+  }
+  Window::register_classes();
+  parking_ = CreateWindowExW(0, kParkingClass, L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  measure_dc_ = CreateCompatibleDC(nullptr);
+  set_backend(this);
+}
+
+Win32Backend::~Win32Backend() {
+  try {
+    unload_all();
+  } catch (const std::exception& e) {
+    debug_log(L"unloading at the end: " + widen(e.what()));
+  }
+  set_backend(nullptr);
+  if (parking_) DestroyWindow(parking_);
+  if (measure_dc_) DeleteDC(measure_dc_);
+  for (auto& pair : icons_)
+    for (HICON i : pair)
+      if (i) DestroyIcon(i);
+}
+
+HWND Win32Backend::window_of(const Form& form) {
+  const FormWindow* w = FormWindow::of(form);
+  return w ? w->hwnd() : nullptr;
+}
+
+HWND Win32Backend::window_of(const Control& control) {
+  const ControlWindow* w = ControlWindow::of(control);
+  return w ? w->hwnd() : nullptr;
+}
+
+std::unique_ptr<Peer> Win32Backend::create_form_peer(Form& form) {
+  return std::make_unique<FormWindow>(*this, form);
+}
+
+std::unique_ptr<Peer> Win32Backend::create_peer(Control& control) {
+  return make_control_peer(*this, control);
+}
+
+void Win32Backend::quit_when_gone(Form& form) { quit_on_ = window_of(form); }
+
+void Win32Backend::form_destroyed(HWND form) {
+  if (form && form == quit_on_) {
+    quit_on_ = nullptr;
+    PostQuitMessage(0);
+  }
+}
+
+bool Win32Backend::navigate(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN) return false;
+  const bool ctrl = GetKeyState(VK_CONTROL) < 0, alt = GetKeyState(VK_MENU) < 0;
+  if (ctrl || alt) return false;
+  int step = 0;
+  switch (msg.wParam) {
+    case VK_TAB:
+      break;
+    case VK_LEFT:
+    case VK_UP:
+      step = -1;
+      break;
+    case VK_RIGHT:
+    case VK_DOWN:
+      step = 1;
+      break;
+    default:
+      return false;
+  }
+  FormWindow* form = form_window_of(msg.hwnd);
+  if (!form) return false;
+  // Outside any window procedure, so mark the handlers that may run here.
+  Dispatch handler;
+  try {
+    if (step == 0) {
+      form->tab(GetKeyState(VK_SHIFT) < 0);
+      return true;
+    }
+    return form->step_option(msg.hwnd, step);
+  } catch (const std::exception& e) {
+    debug_log(L"exception in keyboard navigation: " + widen(e.what()));
+  } catch (...) {
+    debug_log(L"unknown exception in keyboard navigation");
+  }
+  return true;
+}
+
+void Win32Backend::handle(MSG& msg) {
+  if (navigate(msg)) return;
+  TranslateMessage(&msg);
+  DispatchMessageW(&msg);
+}
+
+int Win32Backend::run_loop() {
+  MSG msg;
+  for (;;) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0) return static_cast<int>(msg.wParam);
+    if (got == -1) return -1;
+    handle(msg);
+  }
+}
+
+void Win32Backend::pump(DWORD ms) {
+  const ULONGLONG until = GetTickCount64() + ms;
+  for (;;) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(msg.wParam));
+        return;
+      }
+      handle(msg);
+    }
+    const ULONGLONG now = GetTickCount64();
+    if (now >= until) return;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(until - now), QS_ALLINPUT);
+  }
+}
+
+void Win32Backend::run_modal(Form& form) {
+  // Holding a handler mark keeps every form unloaded meanwhile (this one too)
+  // alive until the modal showing is over and the caller has looked at it.
+  Dispatch hold;
+  const HWND window = window_of(form);
+  if (!window) return;
+  Modal modal{window, form.owner() ? window_of(*form.owner()) : nullptr, {}};
+  // Like a modal form of old, every other window of the program waits.
+  struct Search {
+    Modal* modal;
+    HWND parking;
+  } search{&modal, parking_};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND h, LPARAM p) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(p);
+        if (h == s.modal->form || h == s.parking || GetWindow(h, GW_OWNER) == s.modal->form)
+          return TRUE;
+        if (!IsWindowVisible(h) || !IsWindowEnabled(h)) return TRUE;
+        EnableWindow(h, FALSE);
+        s.modal->disabled.push_back(h);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  modals_.push_back(&modal);
+  while (form.loaded() && form.visible()) {
+    MSG msg;
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (got == -1) break;
+    handle(msg);
+  }
+  end(modal);
+  modals_.erase(std::remove(modals_.begin(), modals_.end(), &modal), modals_.end());
+  if (modal.owner && IsWindow(modal.owner) && IsWindowVisible(modal.owner)) {
+    const HWND active = GetActiveWindow();
+    if (!active || active == window || !IsWindowVisible(active)) SetActiveWindow(modal.owner);
+  }
+}
+
+void Win32Backend::end(Modal& modal) {
+  if (modal.ended) return;
+  modal.ended = true;
+  for (HWND h : modal.disabled)
+    if (IsWindow(h)) EnableWindow(h, TRUE);
+}
+
+void Win32Backend::modal_ending(HWND form) {
+  for (Modal* m : modals_)
+    if (m->form == form) end(*m);
+}
+
+int Win32Backend::message_box(std::string_view text, unsigned style, std::string_view title) {
+  const std::wstring t = widen(text), c = widen(title);
+  return MessageBoxW(GetActiveWindow(), t.c_str(), c.c_str(), style);
+}
+
+Size Win32Backend::measure_text(std::string_view text, const Font& font) {
+  const HGDIOBJ old = SelectObject(measure_dc_, gdi_.font(font));
+  TEXTMETRICW tm{};
+  GetTextMetricsW(measure_dc_, &tm);
+  SIZE s{0, tm.tmHeight};
+  const std::wstring w = widen(text);
+  if (!w.empty()) GetTextExtentPoint32W(measure_dc_, w.c_str(), static_cast<int>(w.size()), &s);
+  SelectObject(measure_dc_, old);
+  return {static_cast<int>(s.cx), static_cast<int>(s.cy)};
+}
+
+Font Win32Backend::interface_font() { return Font{}; }
+
+Point Win32Backend::cursor_position(const CustomControl& control) {
+  POINT p{};
+  GetCursorPos(&p);
+  if (const HWND h = window_of(control)) ScreenToClient(h, &p);
+  return {static_cast<int>(p.x), static_cast<int>(p.y)};
+}
+
+void Win32Backend::shell_open(Form* owner, std::string_view target, std::string_view directory,
+                              int show) {
+  const std::wstring t = widen(target), d = widen(directory);
+  ShellExecuteW(owner ? window_of(*owner) : nullptr, nullptr, t.c_str(), nullptr,
+                d.empty() ? nullptr : d.c_str(), show);
+}
+
+HCURSOR Win32Backend::hand_cursor() {
+  if (!hand_) hand_ = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_LINK_HAND));
+  if (!hand_) hand_ = LoadCursorW(nullptr, IDC_HAND);
+  return hand_;
+}
+
+HICON Win32Backend::window_icon(WindowIcon which, bool small) {
+  int id = 0;
+  switch (which) {
+    case WindowIcon::Designer:
+      id = IDI_DESIGNER;
+      break;
+    case WindowIcon::Player:
+      id = IDI_PLAYER;
+      break;
+    case WindowIcon::None:
+      return nullptr;
+  }
+  HICON& slot = icons_[static_cast<int>(which)][small ? 1 : 0];
+  if (!slot) {
+    const int size = GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON);
+    slot = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
+                                         IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+  }
+  return slot;
+}
+
+int run_program(const std::function<Form&()>& start) {
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  int code = 0;
+  {
+    Win32Backend backend;
+    bool running = false;
+    try {
+      Dispatch handler;
+      Form& form = start();
+      if (form.loaded() && !form.visible()) form.show();
+      if (form.loaded()) {
+        backend.quit_when_gone(form);
+        running = true;
+      }
+    } catch (const std::exception& e) {
+      debug_log(L"starting: " + widen(e.what()));
+    } catch (...) {
+      debug_log(L"starting: unknown exception");
+    }
+    if (running) code = backend.run_loop();
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  return code;
+}
+
+}  // namespace ui::win32

@@ -1,0 +1,81 @@
+#pragma once
+// The product backend: one window per form and control, the message loop with
+// keyboard navigation, modal showing, timers, message boxes, text measurement and
+// the shell.
+
+#include <windows.h>
+
+#include <vector>
+
+#include "ui/backend.h"
+#include "ui/win32/gdi.h"
+
+namespace ui::win32 {
+
+class FormWindow;
+
+class Win32Backend : public Backend {
+ public:
+  // Installs itself as the backend for its lifetime; unloads every window at the end.
+  Win32Backend();
+  ~Win32Backend() override;
+  Win32Backend(const Win32Backend&) = delete;
+  Win32Backend& operator=(const Win32Backend&) = delete;
+
+  // The window of a loaded form or control; nullptr when it has none.
+  static HWND window_of(const Form& form);
+  static HWND window_of(const Control& control);
+
+  // Runs the message loop until WM_QUIT and returns its exit code.
+  int run_loop();
+  // Handles messages for about ms milliseconds (tests, demos).
+  void pump(DWORD ms);
+  // Ends the message loop once this form's window is gone.
+  void quit_when_gone(Form& form);
+
+  // Backend.
+  std::unique_ptr<Peer> create_form_peer(Form& form) override;
+  std::unique_ptr<Peer> create_peer(Control& control) override;
+  void run_modal(Form& form) override;
+  int message_box(std::string_view text, unsigned style, std::string_view title) override;
+  Size measure_text(std::string_view text, const Font& font) override;
+  Font interface_font() override;
+  Point cursor_position(const CustomControl& control) override;
+  void shell_open(Form* owner, std::string_view target, std::string_view directory,
+                  int show) override;
+
+  // For the windows of forms and controls.
+  GdiCache& gdi() { return gdi_; }
+  HWND parking() const { return parking_; }
+  HCURSOR hand_cursor();
+  HICON window_icon(WindowIcon which, bool small);
+  UINT_PTR next_timer_id() { return ++timer_ids_; }
+  // A modal form is being hidden or destroyed: gives the other windows back
+  // before the system looks for a window to activate.
+  void modal_ending(HWND form);
+  void form_destroyed(HWND form);
+
+ private:
+  struct Modal {
+    HWND form;
+    HWND owner;
+    std::vector<HWND> disabled;
+    bool ended = false;
+  };
+  // Tab, Shift+Tab and arrows between option buttons; true when used.
+  bool navigate(const MSG& msg);
+  void handle(MSG& msg);
+  void end(Modal& modal);
+
+  GdiCache gdi_;
+  HWND parking_ = nullptr;
+  HDC measure_dc_ = nullptr;
+  HCURSOR hand_ = nullptr;
+  std::vector<Modal*> modals_;
+  HWND quit_on_ = nullptr;
+  UINT_PTR timer_ids_ = 0;
+  // Icons loaded from the program's resources: [which][small]
+  HICON icons_[3][2] = {};
+};
+
+}  // namespace ui::win32

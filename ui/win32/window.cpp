@@ -1,0 +1,213 @@
+#include "ui/win32/window.h"
+
+// <windows.h> must come before the other system headers.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include <exception>
+
+#include "ui/form.h"
+#include "ui/win32/text.h"
+
+namespace ui::win32 {
+namespace {
+
+constexpr UINT_PTR kSubclassId = 0x51;
+
+bool own_class(HWND h) {
+  wchar_t name[64];
+  const int n = GetClassNameW(h, name, 64);
+  const std::wstring_view c(name, n > 0 ? static_cast<std::size_t>(n) : 0);
+  return c == kFormClass || c == kContainerClass || c == kCustomClass || c == kImageClass ||
+         c == kLineClass || c == kParkingClass;
+}
+
+}  // namespace
+
+void debug_log(std::wstring_view line) {
+  std::wstring text = L"quillet: ";
+  text += line;
+  text += L"\n";
+  OutputDebugStringW(text.c_str());
+}
+
+Window::Alive::Alive(Window& w) : window_(&w), next_(w.alive_) { w.alive_ = this; }
+
+Window::Alive::~Alive() {
+  if (!window_) return;
+  for (Alive** p = &window_->alive_; *p; p = &(*p)->next_)
+    if (*p == this) {
+      *p = next_;
+      break;
+    }
+}
+
+Window::~Window() {
+  for (Alive* a = alive_; a; a = a->next_) a->window_ = nullptr;
+  alive_ = nullptr;
+  if (HWND h = hwnd_) {
+    release();
+    DestroyWindow(h);
+  }
+}
+
+void Window::register_classes() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  struct Def {
+    const wchar_t* name;
+    UINT style;
+  };
+  const Def defs[] = {{kFormClass, 0},  {kContainerClass, 0}, {kCustomClass, CS_DBLCLKS},
+                      {kImageClass, 0}, {kLineClass, 0},      {kParkingClass, 0}};
+  for (const Def& d : defs) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = d.style;
+    wc.lpfnWndProc = own_proc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = d.name;
+    RegisterClassExW(&wc);
+  }
+}
+
+bool Window::create(const CreateArgs& a) {
+  register_classes();
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  const bool ours = a.class_name == std::wstring_view(kFormClass) ||
+                    a.class_name == std::wstring_view(kContainerClass) ||
+                    a.class_name == std::wstring_view(kCustomClass) ||
+                    a.class_name == std::wstring_view(kImageClass) ||
+                    a.class_name == std::wstring_view(kLineClass) ||
+                    a.class_name == std::wstring_view(kParkingClass);
+  HWND h = CreateWindowExW(a.ex_style, a.class_name, a.text.c_str(), a.style, a.x, a.y, a.width,
+                           a.height, a.parent, nullptr, instance, ours ? this : nullptr);
+  if (!h) {
+    debug_log(L"cannot create a window of class " + std::wstring(a.class_name));
+    return false;
+  }
+  if (!ours) bind(h, true);
+  return true;
+}
+
+void Window::bind(HWND h, bool subclassed) {
+  hwnd_ = h;
+  subclassed_ = subclassed;
+  if (subclassed)
+    SetWindowSubclass(h, subclass_proc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  else
+    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+void Window::release() {
+  if (!hwnd_) return;
+  if (name_atom_) {
+    RemovePropW(hwnd_, kNameProperty);
+    GlobalDeleteAtom(name_atom_);
+    name_atom_ = 0;
+  }
+  if (subclassed_)
+    RemoveWindowSubclass(hwnd_, subclass_proc, kSubclassId);
+  else
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+  hwnd_ = nullptr;
+}
+
+Window* Window::from(HWND h) {
+  if (!h) return nullptr;
+  DWORD_PTR ref = 0;
+  if (GetWindowSubclass(h, subclass_proc, kSubclassId, &ref)) return reinterpret_cast<Window*>(ref);
+  DWORD process = 0;
+  GetWindowThreadProcessId(h, &process);
+  if (process != GetCurrentProcessId() || !own_class(h)) return nullptr;
+  return reinterpret_cast<Window*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+}
+
+void Window::set_automation_name(std::string_view name) {
+  if (!hwnd_) return;
+  if (name_atom_) {
+    RemovePropW(hwnd_, kNameProperty);
+    GlobalDeleteAtom(name_atom_);
+    name_atom_ = 0;
+  }
+  if (name.empty()) return;
+  name_atom_ = GlobalAddAtomW(widen(name).c_str());
+  if (name_atom_)
+    SetPropW(hwnd_, kNameProperty, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(name_atom_)));
+}
+
+LRESULT Window::default_proc(UINT msg, WPARAM w, LPARAM l) {
+  if (!hwnd_) return 0;
+  return subclassed_ ? DefSubclassProc(hwnd_, msg, w, l) : DefWindowProcW(hwnd_, msg, w, l);
+}
+
+bool Window::reflect_to_child(UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
+  HWND child = nullptr;
+  switch (msg) {
+    case WM_COMMAND:
+    case WM_VSCROLL:
+    case WM_HSCROLL:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSCROLLBAR:
+      child = reinterpret_cast<HWND>(l);
+      break;
+    case WM_NOTIFY:
+      child = reinterpret_cast<const NMHDR*>(l)->hwndFrom;
+      break;
+    case WM_DRAWITEM:
+      child = reinterpret_cast<const DRAWITEMSTRUCT*>(l)->hwndItem;
+      break;
+    default:
+      return false;
+  }
+  Window* target = from(child);
+  return target && target->reflected(msg, w, l, result);
+}
+
+LRESULT CALLBACK Window::own_proc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  Window* self = reinterpret_cast<Window*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+  if (!self && msg == WM_NCCREATE) {
+    self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
+    if (self) self->bind(h, false);
+  }
+  if (!self) return DefWindowProcW(h, msg, w, l);
+  return route(self, h, msg, w, l);
+}
+
+LRESULT CALLBACK Window::subclass_proc(HWND h, UINT msg, WPARAM w, LPARAM l, UINT_PTR,
+                                       DWORD_PTR ref) {
+  return route(reinterpret_cast<Window*>(ref), h, msg, w, l);
+}
+
+LRESULT Window::route(Window* self, HWND h, UINT msg, WPARAM w, LPARAM l) {
+  const bool subclassed = self->subclassed_;
+  if (msg == WM_NCDESTROY) {
+    // The window goes away under its object (with its parent, or at our own
+    // DestroyWindow after release, which never gets here).
+    self->release();
+    return subclassed ? DefSubclassProc(h, msg, w, l) : DefWindowProcW(h, msg, w, l);
+  }
+  LRESULT result = 0;
+  // Forms unloaded by a handler are destroyed only when the outermost handler ends.
+  ui::Dispatch handler;
+  Alive alive(*self);
+  try {
+    result = self->on_message(msg, w, l);
+  } catch (const std::exception& e) {
+    debug_log(L"exception in " + message_name(msg) + L": " + widen(e.what()));
+    if (alive) result = 0;
+  } catch (...) {
+    debug_log(L"unknown exception in " + message_name(msg));
+  }
+  return result;
+}
+
+}  // namespace ui::win32
