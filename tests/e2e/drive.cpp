@@ -12,6 +12,7 @@
 // ended after the timeout.
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
