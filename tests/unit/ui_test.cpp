@@ -131,6 +131,7 @@ TEST_F(UiTest, TimersFireInTimeOrderOnTheVirtualClock) {
 
 TEST_F(UiTest, KeyFilterDropsOrReplacesTypedCharacters) {
   child_form& f = Single<child_form>::get();
+  f.show();
   int changes = 0;
   f.box.set_multiline(true);
   f.box.on_change = [&] { ++changes; };
@@ -151,6 +152,7 @@ TEST_F(UiTest, KeyFilterDropsOrReplacesTypedCharacters) {
 
 TEST_F(UiTest, OptionButtonsAreGroupedByContainer) {
   child_form& f = Single<child_form>::get();
+  f.show();
   f.loose.set_value(true);
   f.a.set_value(true);
   ui.choose(f.b);

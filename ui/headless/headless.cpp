@@ -48,6 +48,12 @@ bool offers(unsigned style, int id) {
   }
 }
 
+// A user reaches only what is on screen.
+void reachable(const Control& c) {
+  if (!c.visible() || !c.form().visible())
+    throw std::logic_error(c.automation_name() + " is not on screen");
+}
+
 }  // namespace
 
 class FormPeer : public Peer {
@@ -188,28 +194,33 @@ void Headless::advance(int ms) {
 }
 
 void Headless::click(Label& l) {
+  reachable(l);
   Dispatch handler;
   if (l.on_click) l.on_click();
 }
 
 void Headless::double_click(Label& l) {
+  reachable(l);
   Dispatch handler;
   if (l.on_click) l.on_click();
   if (l.on_double_click) l.on_double_click();
 }
 
 void Headless::choose(OptionButton& o) {
+  reachable(o);
   Dispatch handler;
   o.choose();
 }
 
 void Headless::select(ListBox& l, int index) {
+  reachable(l);
   Dispatch handler;
   l.set_list_index(index);
   if (l.on_click) l.on_click();
 }
 
 void Headless::type(TextBox& t, std::u32string_view keys) {
+  reachable(t);
   for (char32_t key : keys) {
     Dispatch handler;
     const char32_t k = t.filter_key(key);
@@ -243,6 +254,7 @@ void Headless::close(Form& f) {
 }
 
 void Headless::move(CustomControl& c, Point p) {
+  reachable(c);
   Dispatch handler;
   pointer_over_ = &c;
   pointer_ = p;
@@ -250,6 +262,7 @@ void Headless::move(CustomControl& c, Point p) {
 }
 
 void Headless::press(CustomControl& c, Point p, MouseButton b) {
+  reachable(c);
   Dispatch handler;
   c.pointer_press(p, b);
 }

@@ -1,0 +1,38 @@
+#include "designer/comp_form.h"
+
+#include "designer/buttons.h"
+#include "designer/compile_form.h"
+#include "designer/main_form.h"
+
+namespace designer {
+
+comp_form::comp_form() : Form("comp_form") {
+  set_caption("Компиляция");
+  set_border(ui::Border::FixedDialog);
+  set_show_in_taskbar(false);
+  set_start_position(ui::StartPosition::CenterScreen);
+  set_client_size(4860, 1575);
+
+  Label1.move(120, 240, 3735, 255);
+  Label1.set_caption("Введите путь компиляции:");
+  cmp.move(120, 480, 4575, 285);
+  cmp.set_tab_index(0);
+  restore_button(comp, name());
+  comp.set_tab_index(1);
+  comp.on_click = [this] { comp_Click(); };
+  restore_button(cls, name());
+  cls.set_tab_index(2);
+  cls.on_click = [this] { unload(); };
+}
+
+void comp_form::Load() {
+  cmp.set_text(in_program_folder(ui::Single<main_form>::get().GetFile() + "_compile"));
+}
+
+void comp_form::comp_Click() {
+  hide();
+  // Loading the console starts the build; a console still open is shown again.
+  ui::Single<compile_form>::get().show();
+}
+
+}  // namespace designer

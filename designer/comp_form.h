@@ -1,0 +1,27 @@
+#pragma once
+// The build-path prompt. It proposes a folder beside the project, and on confirm
+// hides itself and opens the build console; the build reads the path from cmp
+// while the prompt stays loaded, and closes the prompt when it ends.
+
+#include "controls/sdbutton.h"
+#include "ui/controls.h"
+#include "ui/form.h"
+
+namespace designer {
+
+class comp_form : public ui::Form {
+ public:
+  comp_form();
+
+  ui::Label Label1{*this, "Label1"};
+  ui::TextBox cmp{*this, "cmp"};
+  controls::SDButton comp{*this, "comp"};
+  controls::SDButton cls{*this, "cls"};
+
+  void Load() override;
+
+ private:
+  void comp_Click();
+};
+
+}  // namespace designer

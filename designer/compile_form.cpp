@@ -1,0 +1,151 @@
+#include "designer/compile_form.h"
+
+#include <string>
+
+#include "designer/app.h"
+#include "designer/comp_form.h"
+#include "designer/main_form.h"
+#include "platform/platform.h"
+
+namespace designer {
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+std::string build_path() { return ui::Single<comp_form>::get().cmp.text(); }
+std::string project_name() { return ui::Single<main_form>::get().GetFile(); }
+
+}  // namespace
+
+compile_form::compile_form() : Form("compile_form") {
+  set_caption("Компиляция");
+  set_back_color(ui::Color::rgb(0, 0, 0));
+  set_border(ui::Border::FixedSingle, true);
+  set_start_position(ui::StartPosition::SystemDefault);
+  set_client_size(8655, 5295);
+  set_icon(ui::WindowIcon::Player);
+
+  operations.set_interval(500);
+  operations.on_tick = [this] { operations_Timer(); };
+  blink.set_interval(500);
+  blink.on_tick = [this] { blink_Timer(); };
+  VScroll1.move(8400, 0, 255, 5295);
+  VScroll1.set_tab_stop(false);
+  cmd.move(0, 0, 8295, 5295);
+  cmd.set_colors(ui::Color::rgb(192, 192, 192), ui::Color::rgb(0, 0, 0));
+  cmd.set_font(ui::Font{"Courier New", 9.75, true, false, ui::kCyrillicCharset});
+}
+
+void compile_form::Load() {
+  done = false;
+  step = 0;
+  // The text runs up to the scroll bar, which stays readable beside it.
+  cmd.move(0, 0, VScroll1.left(), client_height());
+  cmd.set_caption(std::string("Tervan Quillet Console v.1.0") + std::string(kCrLf) +
+                  "Copyright (C) Quillet contributors. Free to use and share." +
+                  std::string(kCrLf) + std::string(kCrLf));
+}
+
+void compile_form::append(std::string_view text) { cmd.set_caption(cmd.caption() + std::string(text)); }
+
+void compile_form::Unblink() {
+  if (blinked != 1) return;
+  std::string text = cmd.caption();
+  if (!text.empty()) text.pop_back();
+  cmd.set_caption(std::move(text));
+  blinked = 0;
+}
+
+void compile_form::blink_Timer() {
+  if (blinked == 0) {
+    append("_");
+    blinked = 1;
+  } else if (blinked == 1) {
+    Unblink();
+  }
+}
+
+void compile_form::KeyPress(char32_t&) {
+  if (done) unload();
+}
+
+void compile_form::missing_project_stop() {
+  append(" ERROR\r\n\r\nError while building: Null-File was trying to built.\r\n"
+         "Press Any Key To Continue...");
+  operations.set_enabled(false);
+  done = true;
+}
+
+void compile_form::error_stop() {
+  append(" ERROR\r\n\r\nError while building.\r\nPress Any Key To Countinue...");
+  operations.set_enabled(false);
+  done = true;
+  if (comp_form* prompt = ui::Single<comp_form>::if_loaded()) prompt->unload();
+}
+
+void compile_form::finish() {
+  append("\r\n\r\nEXE-Path: " + build_path() + "\\exe.exe\r\nPress Any Key To Continue...");
+  operations.set_enabled(false);
+  done = true;
+  if (comp_form* prompt = ui::Single<comp_form>::if_loaded()) prompt->unload();
+}
+
+// One build step per tick. A failing step stops the build where it stands and
+// keeps its number in step; nothing made before is undone.
+void compile_form::operations_Timer() {
+  if (step < 0 || step > 11) {
+    ++step;
+    return;
+  }
+  const bool pause = step == 2 || step == 4 || step == 8;
+  if (!pause) Unblink();
+  using platform::FileError;
+  switch (step) {
+    case 0:
+      append(platform::program_folder() + "\\" + std::string(kAppTitle) + ".exe /compile %1");
+      break;
+    case 1:
+      append("\r\nPreparations...");
+      break;
+    case 3:
+      append("\r\nStarted building " + project_name() + "...");
+      break;
+    case 5:
+      if (project_name().empty()) return missing_project_stop();
+      append("\r\nWriting a Data-file...");
+      break;
+    case 6: {
+      const std::string path = build_path();
+      if (path.empty()) return error_stop();
+      if (!platform::dir(path, platform::Directory).empty()) {
+        append(" FAILED\r\nWARNING: Path is already exits.");
+      } else {
+        if (platform::create_folder(path) != FileError::None) return error_stop();
+        append(" OK");
+      }
+      break;
+    }
+    case 7:
+      append("\r\nCompiling an EXE-file...");
+      break;
+    case 9: {
+      const std::string path = build_path();
+      if (platform::copy_file(in_program_folder("run.exe"), path + "\\exe.exe") !=
+              FileError::None ||
+          platform::copy_file(in_program_folder(project_name()), path + "\\main.dlg") !=
+              FileError::None)
+        return error_stop();
+      append(" OK");
+      break;
+    }
+    case 10:
+      append("\r\nBuilding Finished.");
+      break;
+    case 11:
+      finish();
+      break;
+  }
+  ++step;
+}
+
+}  // namespace designer

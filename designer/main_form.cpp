@@ -1,0 +1,279 @@
+#include "designer/main_form.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <random>
+
+#include "designer/about_form.h"
+#include "designer/app.h"
+#include "designer/buttons.h"
+#include "designer/comp_form.h"
+#include "designer/file_form.h"
+#include "designer/make_form.h"
+#include "designer/save_form.h"
+#include "platform/platform.h"
+#include "script/row.h"
+
+namespace designer {
+namespace {
+
+constexpr std::string_view kNewCaption = "Quillet - [Новый диалог]";
+const ui::Color kPanel = ui::Color::rgb(240, 240, 240);
+
+ui::Font courier(bool bold) {
+  return ui::Font{"Courier New", 9.75, bold, false, ui::kCyrillicCharset};
+}
+
+double system_random_unit() {
+  static std::mt19937 engine(static_cast<unsigned>(
+      std::chrono::system_clock::now().time_since_epoch().count()));
+  return std::uniform_real_distribution<double>(0.0, 1.0)(engine);
+}
+
+}  // namespace
+
+std::string in_program_folder(std::string_view name) {
+  return platform::program_folder() + "\\" + std::string(name);
+}
+
+main_form::main_form() : Form("main_form") {
+  set_scale(ui::ScaleMode::Pixels);
+  set_caption("Tervan Quillet - [Новый диалог]");
+  set_client_size(500, 426);
+  set_border(ui::Border::FixedSingle, true);
+  set_start_position(ui::StartPosition::CenterScreen);
+  set_icon(ui::WindowIcon::Designer);
+
+  ToolBar.set_back_color(kPanel);
+  ToolBar.set_height(20);
+  ToolBar.set_docking(ui::Docking::Top);
+  sd.each([this](controls::SDButton& b) {
+    restore_button(b, name());
+    b.on_click = [this, i = b.index()] { sd_Click(i); };
+  });
+
+  Picture1.set_back_color(kPanel);
+  Picture1.set_height(20);
+  Picture1.set_docking(ui::Docking::Bottom);
+  status.move(2, 2, 497, 25);
+  status.set_transparent(true);
+  status.set_font(ui::Font{"MS Sans Serif", 8.25, true, false, ui::kCyrillicCharset});
+
+  TextBox.move(2, 24, 496, 377);
+  TextBox.set_back_color(kPanel);
+  for (int i = 0; i < script::kRowCount; ++i) {
+    const int y = 8 + 24 * i;
+    ui::Label& num = str_num[i];
+    num.move(8, y, 33, 17);
+    num.set_alignment(ui::Align::Right);
+    num.set_transparent(true);
+    num.set_font(courier(true));
+    num.set_visible(false);
+
+    ui::Label& row = str_str[i];
+    row.move(48, y, 403, 17);
+    row.set_font(courier(false));
+    row.set_colors(ui::Color::system(ui::SysColor::WindowText),
+                   ui::Color::system(ui::SysColor::Window));
+    row.set_border(i == 0);
+    row.set_visible(false);
+    row.on_click = [this, i] { str_str_Click(i); };
+    row.on_double_click = [this, i] { str_str_DblClick(i); };
+  }
+  restore_button(sd_new, name());
+  sd_new.on_click = [this] { sd_new_Click(); };
+  restore_button(sd_edit, name());
+  sd_edit.on_click = [this] { sd_edit_Click(); };
+
+  Label1.move(8, 8, 441, 17);
+  Label1.set_alignment(ui::Align::Right);
+  Label1.set_transparent(true);
+  Label1.set_font(courier(true));
+  Label1.set_caption("Щелкните эту кнопку, чтобы начать файл >");
+}
+
+void main_form::Load() {
+  ToolBar.set_height(20);
+
+  // The toolbar buttons stand side by side in creation order, 1 pixel apart.
+  std::int16_t previous_left = 0;
+  std::int16_t previous_width = 0;
+  for (ui::Control* c : controls()) {
+    auto* b = dynamic_cast<controls::SDButton*>(c);
+    if (!b || b->Mode() != 0) continue;
+    b->set_top(1);
+    b->set_height(18);
+    b->set_left(previous_left + previous_width + 1);
+    previous_left = static_cast<std::int16_t>(b->left());
+    previous_width = static_cast<std::int16_t>(b->width());
+  }
+  sd[4].set_left(ToolBar.width() - 1 - sd[4].width());
+
+  TextBox_Size();
+  UpdateText();
+
+  // Tips 1 to 8 come up twice as often as 0 and 9: r x 9, rounded half to even.
+  const double r = random_unit ? random_unit() : system_random_unit();
+  const int tip = static_cast<int>(std::nearbyint(r * 9));
+  status.set_caption(tips()[static_cast<std::size_t>(std::clamp(tip, 0, 9))]);
+
+  // A preview copy left by Run. Failing to delete it harms nobody: Run replaces it.
+  const std::string preview = in_program_folder("main.dlg");
+  if (!platform::dir(preview, platform::Normal).empty()) platform::delete_file(preview);
+}
+
+bool main_form::QueryUnload(ui::UnloadReason) { return SaveChangesPrompt(); }
+
+void main_form::TextBox_Size() {
+  str_str.each([this](ui::Label& l) { l.set_width(TextBox.width() - str_str[1].left() - 45); });
+  sd_edit.set_left(TextBox.width() - sd_edit.width() - 15);
+}
+
+void main_form::UpdateText() {
+  for (int i = 0; i < script::kRowCount; ++i) {
+    str_str[i].set_caption("");
+    str_str[i].set_visible(false);
+    str_num[i].set_visible(false);
+  }
+  for (int i = 0; i < script::kRowCount; ++i) {
+    const std::string& row = dlg_rows[static_cast<std::size_t>(i)];
+    if (row.empty()) {
+      sd_new.set_top(str_str[i].top());
+      sd_new.set_visible(true);
+      return;
+    }
+    sd_edit.set_visible(true);
+    str_str[i].set_caption(row);
+    str_str[i].set_tooltip(row);
+    str_num[i].set_caption(std::to_string(i));
+    str_str[i].set_visible(true);
+    str_num[i].set_visible(true);
+    if (i == script::kRowCount - 1) sd_new.set_visible(false);
+  }
+}
+
+bool main_form::SaveChangesPrompt() {
+  if (!changed) return true;
+  switch (MsgBox("Сохранить изменения?", ui::mb::YesNoCancel | ui::mb::Question)) {
+    case ui::IdYes:
+      sd_Click(2);
+      return !changed;  // a save that did not happen keeps the changes and stops here
+    case ui::IdNo:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void main_form::str_str_Click(int index) {
+  str_str.each([](ui::Label& l) { l.set_border(false); });
+  str_str[index].set_border(true);
+  dlg_index = static_cast<std::int16_t>(index);
+  sd_edit.set_top(str_str[index].top());
+}
+
+void main_form::str_str_DblClick(int index) {
+  const std::string row = str_str[index].caption();
+  const script::Fields f = script::split_row(row);
+  make_form& editor = ui::Single<make_form>::get();
+  // A row edited by hand may lack fields; what it lacks keeps the editor's default.
+  if (f.has(0)) editor.dlg_text.set_text(std::string(f.field[0]));
+  if (f.has(1)) editor.dlg_title.set_text(std::string(f.field[1]));
+  if (f.has(2))
+    if (auto k = script::match_icon(f.field[2])) editor.dlg_icon[*k].set_value(true);
+  if (f.has(3))
+    if (auto k = script::match_button_set(f.field[3])) editor.dlg_button[*k].set_value(true);
+  editor.set_caption("Изменить диалог");
+  editor.show_modal(*this);
+}
+
+void main_form::sd_new_Click() {
+  for (int i = 0; i < script::kRowCount; ++i)
+    if (dlg_rows[static_cast<std::size_t>(i)].empty()) {
+      dlg_index = static_cast<std::int16_t>(i);
+      ui::Single<make_form>::get().show_modal(*this);
+      return;
+    }
+}
+
+void main_form::sd_edit_Click() {
+  auto& rows = dlg_rows;
+  rows[static_cast<std::size_t>(dlg_index)].clear();
+  for (int i = dlg_index; i < script::kRowCount - 1; ++i)
+    rows[static_cast<std::size_t>(i)] = rows[static_cast<std::size_t>(i + 1)];
+  rows[script::kRowCount - 1].clear();
+  UpdateText();
+}
+
+void main_form::WriteDialogDown() {
+  make_form& editor = ui::Single<make_form>::get();
+  std::string row = editor.dlg_text.text() + std::string(script::kSeparator) +
+                    editor.dlg_title.text();
+  for (int k = 0; k < script::kIconCount; ++k)
+    if (editor.dlg_icon[k].value()) {
+      row.append(script::kSeparator).append(script::kIconNames[static_cast<std::size_t>(k)]);
+      break;
+    }
+  for (int k = 0; k < script::kButtonSetCount; ++k)
+    if (editor.dlg_button[k].value()) {
+      row.append(script::kSeparator).append(script::kButtonSetNames[static_cast<std::size_t>(k)]);
+      break;
+    }
+  dlg_rows[static_cast<std::size_t>(dlg_index)] = std::move(row);
+  str_str_Click(dlg_index);
+  changed = true;
+  UpdateText();
+  editor.unload();
+}
+
+void main_form::sd_Click(int index) {
+  switch (index) {
+    case 0:  // New
+      if (!SaveChangesPrompt()) return;
+      dlg_rows = {};
+      file_name.clear();
+      UpdateText();
+      sd_edit.set_visible(false);
+      set_caption(std::string(kNewCaption));
+      changed = false;
+      break;
+    case 1:  // Open: the prompt and the reading happen in OpenFile
+      ui::Single<file_form>::get().show_modal(*this);
+      break;
+    case 2:  // Save
+      if (!file_name.empty())
+        WriteFile(in_program_folder(file_name));
+      else
+        ui::Single<save_form>::get().show_modal(*this);
+      break;
+    case 3:  // Build: the prompt comes whether or not the save succeeded
+      sd_Click(2);
+      ui::Single<comp_form>::get().show_modal(*this);
+      break;
+    case 4:  // About
+      ui::Single<about_form>::get().show_modal(*this);
+      break;
+    case 5:
+      Run();
+      break;
+  }
+}
+
+// A preview of the sequence with the player, from a copy named main.dlg beside it.
+void main_form::Run() {
+  sd_Click(2);
+  const auto refuse = [] { MsgBox("Невозможно открыть файл!", ui::mb::Critical | ui::mb::Ok); };
+  // The preview copy's own name is no project; on Windows names match in any case.
+  if (file_name.empty() || same_file_name(file_name, "main.dlg") ||
+      platform::dir(in_program_folder(file_name), platform::Normal).empty())
+    return refuse();
+  const std::string preview = in_program_folder("main.dlg");
+  if (!platform::dir(preview, platform::Normal).empty()) platform::delete_file(preview);
+  // Without a fresh copy the player would show an old sequence, or nothing.
+  if (platform::copy_file(in_program_folder(file_name), preview) != platform::FileError::None)
+    return refuse();
+  platform::start_minimized(in_program_folder("run.exe"));  // missing: nothing happens
+}
+
+}  // namespace designer

@@ -1,0 +1,73 @@
+#pragma once
+// The main window: the toolbar, the numbered list of up to fifteen dialog rows and
+// the status strip with a tip. It owns the dialog sequence and the project's
+// file name, and asks before unsaved changes are thrown away.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "controls/sdbutton.h"
+#include "script/script_file.h"
+#include "ui/controls.h"
+#include "ui/form.h"
+
+namespace designer {
+
+class main_form : public ui::Form {
+ public:
+  main_form();
+
+  // The sequence: filled rows first, an empty string is an empty row.
+  script::Rows dlg_rows;
+  std::int16_t dlg_index = 0;   // the selected row
+  std::string file_name;        // "story.dlg", empty while untitled
+  bool changed = false;         // edited since last saved or cleared
+
+  // Controls, in creation order; where they overlap, the earlier one lies in front.
+  ui::PictureBox ToolBar{*this, "ToolBar"};
+  ui::ControlArray<controls::SDButton> sd{ToolBar, "sd", {0, 1, 2, 5, 3, 4}};
+  ui::PictureBox Picture1{*this, "Picture1"};
+  ui::Label status{Picture1, "status"};
+  ui::PictureBox TextBox{*this, "TextBox"};
+  ui::ControlArray<ui::Label> str_num{TextBox, "str_num", script::kRowCount};
+  ui::ControlArray<ui::Label> str_str{TextBox, "str_str", script::kRowCount};
+  controls::SDButton sd_new{TextBox, "sd_new"};
+  controls::SDButton sd_edit{TextBox, "sd_edit"};
+  ui::Label Label1{TextBox, "Label1"};
+
+  // Lays out the row labels and sd_edit for the list's width.
+  void TextBox_Size();
+  // Draws the list from dlg_rows, up to the first empty row.
+  void UpdateText();
+  // Stores the dialog editor's values at dlg_index and closes the editor.
+  void WriteDialogDown();
+
+  // The project file (defined in project_files.cpp).
+  std::string GetFile() const { return file_name; }
+  void OpenFile(const std::string& fl);
+  void WriteFile(const std::string& fl);
+
+  // The toolbar: 0 New, 1 Open, 2 Save, 3 Build, 4 About, 5 Run.
+  void sd_Click(int index);
+
+  // Where the tip's random number in [0, 1) comes from; tests fix it.
+  static inline std::function<double()> random_unit;
+
+  void Load() override;
+  bool QueryUnload(ui::UnloadReason why) override;
+
+ private:
+  // The save-changes prompt; true when the operation may go on.
+  bool SaveChangesPrompt();
+  void str_str_Click(int index);
+  void str_str_DblClick(int index);
+  void sd_new_Click();
+  void sd_edit_Click();
+  void Run();
+};
+
+// Path of a file in the program folder.
+std::string in_program_folder(std::string_view name);
+
+}  // namespace designer

@@ -1,0 +1,99 @@
+// The project file of the main window: reading it into the sequence and writing
+// the sequence to it, each with one error box on failure.
+
+#include <string>
+
+#include "designer/app.h"
+#include "designer/main_form.h"
+#include "designer/save_form.h"
+#include "platform/platform.h"
+#include "script/script_file.h"
+#include "ui/backend.h"
+
+namespace designer {
+namespace {
+
+using platform::FileError;
+
+// Failures of reading a script that the file system itself does not report.
+constexpr int kOutOfMemory = 7;
+constexpr int kDeviceIoError = 57;
+
+std::string describe(int number) {
+  switch (number) {
+    case kOutOfMemory: return "Недостаточно памяти";
+    case 52: return "Неверное имя или номер файла";
+    case 53: return "Файл не найден";
+    case kDeviceIoError: return "Ошибка ввода-вывода устройства";
+    case 61: return "Диск заполнен";
+    case 62: return "Попытка чтения за концом файла";
+    case 70: return "Доступ запрещён";
+    case 75: return "Ошибка доступа к пути или файлу";
+    case 76: return "Путь не найден";
+    default: return "Ошибка файла";
+  }
+}
+
+void error_box(std::string_view what, int number) {
+  const std::string text = std::string(what) + "\r\nОперация не выполнена.\r\n\r\nОшибка программы №" +
+                           std::to_string(number) + "\r\n" + describe(number);
+  ui::message_box(text, ui::mb::Critical | ui::mb::Ok, "Quillet - Errorик");
+}
+
+constexpr std::string_view kOpenFailed = "Произошла ошибка при открытии файла.";
+constexpr std::string_view kWriteFailed = "Произошла ошибка при записи файла.";
+
+class FileSource : public script::ByteSource {
+ public:
+  explicit FileSource(platform::InputFile& file) : file_(file) {}
+  std::int64_t read(char* buf, std::size_t n) override { return file_.read(buf, n); }
+
+ private:
+  platform::InputFile& file_;
+};
+
+std::string name_part(const std::string& path) {
+  const auto slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string project_caption(const std::string& name) { return "Quillet - [" + name + "]"; }
+
+}  // namespace
+
+void main_form::OpenFile(const std::string& fl) {
+  if (!SaveChangesPrompt()) return;
+
+  FileError error;
+  auto file = platform::open_for_reading(fl, error);
+  if (!file) return error_box(kOpenFailed, static_cast<int>(error));
+  FileSource source(*file);
+  // Read into a scratch copy: the rows change only once all fifteen lines are in.
+  script::Rows rows;
+  switch (script::read_rows(source, rows)) {
+    case script::ReadStatus::Ok: break;
+    case script::ReadStatus::TooShort: return error_box(kOpenFailed, 62);
+    case script::ReadStatus::TooLong: return error_box(kOpenFailed, kOutOfMemory);
+    case script::ReadStatus::Failed: return error_box(kOpenFailed, kDeviceIoError);
+  }
+  file.reset();
+
+  dlg_rows = std::move(rows);
+  file_name = name_part(fl);
+  set_caption(project_caption(file_name));
+  UpdateText();
+}
+
+void main_form::WriteFile(const std::string& fl) {
+  const FileError error = platform::write_file(fl, script::write_rows(dlg_rows));
+  if (error != FileError::None) return error_box(kWriteFailed, static_cast<int>(error));
+  if (file_name.empty()) {
+    // Only the save-as window writes an untitled sequence; its name box names it.
+    const save_form* s = ui::Single<save_form>::if_loaded();
+    file_name = s ? s->Text1.text() + ".dlg" : name_part(fl);
+  }
+  set_caption(project_caption(file_name));
+  changed = false;
+}
+
+}  // namespace designer

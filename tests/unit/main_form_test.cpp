@@ -1,0 +1,277 @@
+// The main window: start-up, the list, row editing and the save-changes prompt.
+
+#include "designer/app.h"
+#include "designer_fixture.h"
+#include "script/row.h"
+
+using namespace designer;
+using ui::Rect;
+
+TEST_F(DesignerTest, StartUpLaysOutTheWindow) {
+  main_form& m = start();
+  EXPECT_EQ(m.caption(), "Tervan Quillet - [Новый диалог]");
+  EXPECT_EQ(m.client_width(), 500);
+  EXPECT_EQ(m.client_height(), 426);
+  EXPECT_EQ(m.ToolBar.rect(), (Rect{0, 0, 500, 20}));
+  EXPECT_EQ(m.Picture1.rect(), (Rect{0, 406, 500, 20}));
+  EXPECT_EQ(m.TextBox.rect(), (Rect{2, 24, 496, 377}));
+
+  // Toolbar buttons side by side in creation order, the picture-only one at the right.
+  int next_left = 1;
+  for (int i : {0, 1, 2, 5, 3}) {
+    const auto& b = m.sd[i];
+    EXPECT_EQ(b.top(), 1) << i;
+    EXPECT_EQ(b.height(), 18) << i;
+    EXPECT_EQ(b.left(), next_left) << i;
+    const int caption = ui::headless::Headless::text_size(b.Caption(), ui.interface_font()).width;
+    EXPECT_EQ(b.width(), caption + 27) << i;
+    next_left = b.left() + b.width() + 1;
+  }
+  EXPECT_EQ(m.sd[4].width(), 22);
+  EXPECT_EQ(m.sd[4].left(), 477);
+
+  for (int i = 0; i < 15; ++i) {
+    EXPECT_EQ(m.str_str[i].rect(), (Rect{48, 8 + 24 * i, 403, 17}));
+    EXPECT_EQ(m.str_num[i].rect(), (Rect{8, 8 + 24 * i, 33, 17}));
+    EXPECT_FALSE(m.str_str[i].visible());
+    EXPECT_EQ(m.str_str[i].border(), i == 0);
+  }
+  EXPECT_EQ(m.sd_edit.rect(), (Rect{456, 8, 25, 17}));
+  EXPECT_EQ(m.sd_new.rect(), (Rect{456, 8, 25, 17}));
+  EXPECT_TRUE(m.sd_new.visible());
+  EXPECT_TRUE(m.sd_edit.visible());
+  // sd_new lies in front of sd_edit, the rows in front of the hint.
+  const auto& order = m.TextBox.children();
+  const auto at = [&](const ui::Control& c) { return std::find(order.begin(), order.end(), &c); };
+  EXPECT_LT(at(m.sd_new), at(m.sd_edit));
+  EXPECT_LT(at(m.str_str[0]), at(m.Label1));
+  EXPECT_EQ(m.Label1.caption(), "Щелкните эту кнопку, чтобы начать файл >");
+  EXPECT_EQ(m.status.caption(), tips()[4]);  // 0.5 x 9 = 4.5, rounded to even
+}
+
+TEST_F(DesignerTest, TipIndexRoundsHalfToEven) {
+  const std::vector<std::pair<double, int>> cases = {
+      {0.0, 0}, {0.5 / 9, 0}, {0.06, 1}, {1.5 / 9, 2}, {2.5 / 9, 2}, {8.5 / 9, 8}, {0.95, 9},
+      {0.999, 9}};
+  for (auto [r, tip] : cases) {
+    main_form::random_unit = [r] { return r; };
+    EXPECT_EQ(start().status.caption(), tips()[static_cast<std::size_t>(tip)]) << r;
+    ui::unload_all();
+  }
+}
+
+TEST_F(DesignerTest, StartDeletesALeftoverPreviewCopyOnly) {
+  folder.put("main.dlg", "old preview");
+  folder.put("story.dlg", script({"a; b; Вопрос; ОК"}));
+  start();
+  EXPECT_FALSE(folder.has("main.dlg"));
+  EXPECT_TRUE(folder.has("story.dlg"));
+}
+
+TEST_F(DesignerTest, ListShowsRowsUpToTheFirstEmptyOne) {
+  main_form& m = start();
+  for (int i = 0; i < 15; ++i) m.dlg_rows[static_cast<std::size_t>(i)] = "row " + std::to_string(i);
+  m.UpdateText();
+  EXPECT_EQ(shown_rows().size(), 15u);
+  EXPECT_FALSE(m.sd_new.visible());
+  EXPECT_EQ(m.str_num[14].caption(), "14");
+  EXPECT_EQ(m.str_str[3].tooltip(), "row 3");
+
+  m.dlg_rows[3].clear();
+  m.UpdateText();
+  EXPECT_EQ(shown_rows(), (std::vector<std::string>{"row 0", "row 1", "row 2"}));
+  EXPECT_TRUE(m.sd_new.visible());
+  EXPECT_EQ(m.sd_new.top(), m.str_str[3].top());
+  EXPECT_FALSE(m.str_num[4].visible());
+
+  m.dlg_rows = {};
+  m.UpdateText();
+  EXPECT_TRUE(shown_rows().empty());
+  EXPECT_TRUE(m.sd_edit.visible());  // the list never hides it
+  EXPECT_EQ(m.sd_new.top(), 8);
+}
+
+TEST_F(DesignerTest, AddingADialogThroughTheEditor) {
+  main_form& m = start();
+  ui.answer(ui::IdOk);  // "#" typed by hand is refused
+  add(U"Привет\r#мир", "Заголовок", 2, 0);
+  EXPECT_EQ(m.dlg_rows[0], "Привет#мир; Заголовок; Информация; ОК");
+  EXPECT_EQ(ui.boxes().at(0).text, "Недопустиный символ.");
+  EXPECT_EQ(ui.boxes().at(0).style, ui::mb::Exclamation | ui::mb::Ok);
+  EXPECT_EQ(ui.boxes().at(0).title, "Quillet");
+  EXPECT_EQ(m.str_num[0].caption(), "0");
+  EXPECT_EQ(shown_rows(), (std::vector<std::string>{"Привет#мир; Заголовок; Информация; ОК"}));
+  EXPECT_EQ(m.sd_new.top(), m.str_str[1].top());
+  EXPECT_EQ(m.dlg_index, 0);
+  EXPECT_TRUE(m.changed);
+  EXPECT_FALSE(ui::Single<make_form>::loaded());
+
+  // A new row confirmed untouched: empty text, the editor's defaults.
+  ui.on_modal("make_form", [this](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    EXPECT_EQ(e.caption(), "Создать диалог");
+    ui.click(e.SDButton1);
+  });
+  ui.click(m.sd_new);
+  EXPECT_EQ(m.dlg_rows[1], "; Диалог; Без значка; ОК");
+  EXPECT_EQ(m.dlg_index, 1);
+  EXPECT_TRUE(m.str_str[1].border());
+  EXPECT_FALSE(m.str_str[0].border());
+  EXPECT_EQ(m.sd_edit.top(), m.str_str[1].top());
+}
+
+TEST_F(DesignerTest, EditorFilterAndCleaning) {
+  start();
+  ui.answer(ui::IdOk);
+  ui.on_modal("make_form", [this](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    ui.type(e.dlg_text, U"a;b");
+    EXPECT_EQ(e.dlg_text.text(), "ab");
+    ui.paste(e.dlg_text, "c;d\r\ne#f 日本");
+    e.dlg_title.set_text("T;i\rt#le");
+    ui.click(e.SDButton1);
+  });
+  ui.click(main().sd_new);
+  // Pasted text keeps its "#" and line feeds; ";" goes, CR becomes "#", and what
+  // the file cannot hold becomes "?".
+  EXPECT_EQ(main().dlg_rows[0], "abcd#\ne#f ??; Ti#t#le; Без значка; ОК");
+}
+
+TEST_F(DesignerTest, EditingARowInPlace) {
+  main_form& m = start();
+  m.dlg_rows = {"one; 1; Ошибка; ОК", "two; 2; Вопрос; Да и Нет", "three; 3; Восклицание; ОК и Отмена"};
+  m.UpdateText();
+  ui.on_modal("make_form", [this](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    EXPECT_EQ(e.caption(), "Изменить диалог");
+    EXPECT_EQ(e.dlg_text.text(), "three");
+    EXPECT_EQ(e.dlg_title.text(), "3");
+    EXPECT_TRUE(e.dlg_icon[1].value());
+    EXPECT_FALSE(e.dlg_icon[4].value());
+    EXPECT_TRUE(e.dlg_button[1].value());
+    EXPECT_FALSE(e.dlg_button[0].value());
+    ui.choose(e.dlg_button[3]);
+    ui.click(e.SDButton1);
+  });
+  ui.double_click(m.str_str[2]);
+  EXPECT_EQ(m.dlg_rows[2], "three; 3; Восклицание; Да, Нет и Отмена");
+  EXPECT_EQ(shown_rows().size(), 3u);
+  EXPECT_EQ(m.dlg_index, 2);
+}
+
+TEST_F(DesignerTest, HandEditedRowsKeepTheEditorDefaultsForWhatTheyLack) {
+  main_form& m = start();
+  m.dlg_rows = {"only a text", "x; y; ошибка; OK"};
+  m.UpdateText();
+  ui.on_modal("make_form", [](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    EXPECT_EQ(e.dlg_text.text(), "only a text");
+    EXPECT_EQ(e.dlg_title.text(), "Диалог");
+    EXPECT_TRUE(e.dlg_icon[4].value());
+    f.unload();
+  });
+  ui.double_click(m.str_str[0]);
+  ui.on_modal("make_form", [this](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    EXPECT_TRUE(e.dlg_icon[4].value());    // "ошибка" names no icon
+    EXPECT_TRUE(e.dlg_button[0].value());  // nor does a Latin "OK"
+    ui.click(e.SDButton1);
+  });
+  ui.double_click(m.str_str[1]);
+  EXPECT_EQ(m.dlg_rows[1], "x; y; Без значка; ОК");
+}
+
+TEST_F(DesignerTest, CancellingTheEditorChangesNothing) {
+  main_form& m = start();
+  add(U"first");
+  add(U"second");
+  m.changed = false;
+  ui.click(m.str_str[0]);
+  ui.on_modal("make_form", [this](ui::Form& f) {
+    ui.type(static_cast<make_form&>(f).dlg_text, U"typed");
+    ui.click(static_cast<make_form&>(f).sd_cancel);
+  });
+  ui.click(m.sd_new);
+  EXPECT_EQ(shown_rows().size(), 2u);
+  EXPECT_FALSE(m.changed);
+  // dlg_index names the first empty row while the border stays on row 0; a delete
+  // then empties an empty row, which changes nothing.
+  EXPECT_EQ(m.dlg_index, 2);
+  EXPECT_TRUE(m.str_str[0].border());
+  ui.click(m.sd_edit);
+  EXPECT_EQ(shown_rows(), (std::vector<std::string>{"first; Диалог; Без значка; ОК",
+                                                    "second; Диалог; Без значка; ОК"}));
+  ui.on_modal("make_form", [this](ui::Form& f) { ui.close(f); });
+  ui.double_click(m.str_str[1]);
+  EXPECT_EQ(m.dlg_rows[1], "second; Диалог; Без значка; ОК");
+}
+
+TEST_F(DesignerTest, DeletingARowClosesTheGap) {
+  main_form& m = start();
+  add(U"a");
+  add(U"b");
+  add(U"c");
+  m.changed = false;
+  ui.click(m.str_str[1]);
+  ui.click(m.sd_edit);
+  EXPECT_EQ(m.dlg_rows[1], "c; Диалог; Без значка; ОК");
+  EXPECT_TRUE(m.dlg_rows[2].empty());
+  EXPECT_FALSE(m.changed);  // closing now asks nothing
+  EXPECT_EQ(m.dlg_index, 1);
+  EXPECT_TRUE(m.str_str[1].border());
+
+  ui.click(m.str_str[1]);
+  ui.click(m.sd_edit);
+  ui.click(m.sd_edit);  // the border and sd_edit stay at the now hidden row
+  EXPECT_EQ(shown_rows().size(), 1u);
+  EXPECT_EQ(m.sd_edit.top(), m.str_str[1].top());
+  ui.click(m.str_str[0]);
+  ui.click(m.sd_edit);
+  EXPECT_TRUE(shown_rows().empty());
+  EXPECT_TRUE(m.sd_edit.visible());
+  ui.close(m);
+  EXPECT_FALSE(ui::Single<main_form>::loaded());
+}
+
+TEST_F(DesignerTest, FullListHidesTheAddButton) {
+  main_form& m = start();
+  for (int i = 0; i < 15; ++i) add(U"d" + std::u32string(1, U'a' + i));
+  EXPECT_FALSE(m.sd_new.visible());
+  EXPECT_EQ(shown_rows().size(), 15u);
+}
+
+TEST_F(DesignerTest, ClosingAsksAboutUnsavedChanges) {
+  main_form& m = start();
+  add(U"x");
+  ui.answer(ui::IdCancel);
+  ui.close(m);
+  EXPECT_TRUE(m.loaded());
+  EXPECT_EQ(m.dlg_rows[0], "x; Диалог; Без значка; ОК");
+  EXPECT_EQ(ui.boxes().back().text, "Сохранить изменения?");
+  EXPECT_EQ(ui.boxes().back().style, ui::mb::YesNoCancel | ui::mb::Question);
+
+  ui.answer(ui::IdNo);
+  ui.close(m);
+  EXPECT_FALSE(ui::Single<main_form>::loaded());
+  EXPECT_TRUE(folder.entries().empty());
+}
+
+TEST_F(DesignerTest, YesWithoutASaveKeepsTheWindowOpen) {
+  main_form& m = start();
+  add(U"x");
+  ui.answer(ui::IdYes);
+  ui.on_modal("save_form", [this](ui::Form& f) { ui.close(f); });
+  ui.close(m);
+  EXPECT_TRUE(ui::Single<main_form>::loaded());
+  EXPECT_TRUE(m.changed);
+
+  ui.answer(ui::IdYes);
+  ui.on_modal("save_form", [this](ui::Form& f) {
+    auto& s = static_cast<designer::save_form&>(f);
+    ui.type(s.Text1, U"kept");
+    ui.click(s.sd_save);
+  });
+  ui.close(m);
+  EXPECT_FALSE(ui::Single<main_form>::loaded());
+  EXPECT_EQ(folder.get("kept.dlg"), script({"x; Диалог; Без значка; ОК"}));
+}

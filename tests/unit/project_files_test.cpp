@@ -1,0 +1,278 @@
+// Saving and opening projects: the save-as and open windows, the file bytes, the
+// error boxes, and the save-changes prompt before New and Open.
+
+#include "designer_fixture.h"
+
+using namespace designer;
+
+namespace {
+
+// Types a name into the save-as window and confirms.
+auto save_as(ui::headless::Headless& ui, std::u32string name) {
+  return [&ui, name](ui::Form& f) {
+    auto& s = static_cast<save_form&>(f);
+    ui.type(s.Text1, name);
+    ui.click(s.sd_save);
+  };
+}
+
+// Chooses an entry in the open window and confirms.
+auto open_entry(ui::headless::Headless& ui, std::string entry) {
+  return [&ui, entry](ui::Form& f) {
+    auto& o = static_cast<file_form&>(f);
+    const auto& items = o.filebox.items();
+    const auto at = std::find(items.begin(), items.end(), entry);
+    ASSERT_NE(at, items.end()) << entry;
+    ui.select(o.filebox, static_cast<int>(at - items.begin()));
+    ui.click(o.sd_open);
+  };
+}
+
+std::string error_text(std::string_view what, int number, std::string_view description) {
+  return std::string(what) + "\r\nОперация не выполнена.\r\n\r\nОшибка программы №" +
+         std::to_string(number) + "\r\n" + std::string(description);
+}
+
+}  // namespace
+
+TEST_F(DesignerTest, SaveAsWritesFifteenLinesInTheCodePage) {
+  main_form& m = start();
+  add(U"Первая строка\rВторая строка", "Диалог", 2, 0);
+  add(U"Удалить?", "Вопрос", 3, 3);
+  ui.on_modal("save_form", [this](ui::Form& f) {
+    auto& s = static_cast<save_form&>(f);
+    EXPECT_EQ(s.caption(), "Сохранить файл как...");
+    EXPECT_EQ(s.info.caption(), "Нажмите Сохранить для записи.");
+    ui.type(s.Text1, U"story");
+    EXPECT_EQ(s.info.caption(), "Нажмите сохранить для записи.");
+    ui.click(s.sd_save);
+  });
+  ui.click(m.sd[2]);
+
+  const std::string expected =
+      "\xCF\xE5\xF0\xE2\xE0\xFF \xF1\xF2\xF0\xEE\xEA\xE0#\xC2\xF2\xEE\xF0\xE0\xFF "
+      "\xF1\xF2\xF0\xEE\xEA\xE0; \xC4\xE8\xE0\xEB\xEE\xE3; "
+      "\xC8\xED\xF4\xEE\xF0\xEC\xE0\xF6\xE8\xFF; \xCE\xCA\r\n"
+      "\xD3\xE4\xE0\xEB\xE8\xF2\xFC?; \xC2\xEE\xEF\xF0\xEE\xF1; \xC2\xEE\xEF\xF0\xEE\xF1; "
+      "\xC4\xE0, \xCD\xE5\xF2 \xE8 \xCE\xF2\xEC\xE5\xED\xE0\r\n";
+  std::string thirteen_empty;
+  for (int i = 0; i < 13; ++i) thirteen_empty += "\r\n";
+  EXPECT_EQ(folder.get("story.dlg"), expected + thirteen_empty);
+  EXPECT_EQ(m.file_name, "story.dlg");
+  EXPECT_EQ(m.caption(), "Quillet - [story.dlg]");
+  EXPECT_FALSE(m.changed);
+  EXPECT_FALSE(ui::Single<save_form>::loaded());
+
+  // Saving again goes straight to the file, without a question.
+  add(U"third");
+  ui.click(m.sd[2]);
+  EXPECT_EQ(folder.get("story.dlg"),
+            script({m.dlg_rows[0], m.dlg_rows[1], "third; Диалог; Без значка; ОК"}));
+}
+
+TEST_F(DesignerTest, SaveAsNoticeAndNames) {
+  folder.put("story.dlg", script({"a; b"}));
+  main_form& m = start();
+  ui.on_modal("save_form", [this](ui::Form& f) {
+    auto& s = static_cast<save_form&>(f);
+    ui.type(s.Text1, U"stor");
+    EXPECT_EQ(s.info.caption(), "Нажмите сохранить для записи.");
+    ui.type(s.Text1, U"y");
+    EXPECT_EQ(s.info.caption(), "Существует. Заменить?");
+    ui.type(s.Text1, U"2");
+    EXPECT_EQ(s.info.caption(), "Нажмите сохранить для записи.");
+    s.Text1.set_text("*");
+    EXPECT_EQ(s.info.caption(), "Существует. Заменить?");
+    s.Text1.set_text("a<b>|c");  // not a possible name: simply not there
+    EXPECT_EQ(s.info.caption(), "Нажмите сохранить для записи.");
+    s.Text1.set_text("story.dlg");
+    ui.click(s.sd_save);
+  });
+  ui.click(m.sd[2]);
+  EXPECT_EQ(m.file_name, "story.dlg.dlg");
+  EXPECT_TRUE(folder.has("story.dlg.dlg"));
+  // An empty sequence is an empty file.
+  EXPECT_EQ(folder.get("story.dlg.dlg"), "");
+
+  ui.click(m.sd[0]);
+  ui.on_modal("save_form", [this](ui::Form& f) { ui.click(static_cast<save_form&>(f).sd_save); });
+  ui.click(m.sd[2]);
+  EXPECT_EQ(m.file_name, ".dlg");
+  EXPECT_TRUE(folder.has(".dlg"));
+}
+
+TEST_F(DesignerTest, TheNameOfThePreviewCopyIsRefused) {
+  main_form& m = start();
+  add(U"x");
+  ui.on_modal("save_form", [this](ui::Form& f) {
+    auto& s = static_cast<save_form&>(f);
+    for (const char32_t* name : {U"main", U"MAIN", U"Main"}) {
+      s.Text1.set_text("");
+      ui.type(s.Text1, name);
+      ui.answer(ui::IdOk);
+      ui.click(s.sd_save);
+      EXPECT_TRUE(s.visible());
+      EXPECT_EQ(ui.boxes().back().style, ui::mb::Exclamation | ui::mb::Ok);
+      EXPECT_EQ(ui.boxes().back().title, "Quillet");
+    }
+    ui.type(s.Text1, U"2");
+    ui.click(s.sd_save);
+  });
+  ui.click(m.sd[2]);
+  EXPECT_EQ(m.file_name, "Main2.dlg");
+  EXPECT_FALSE(folder.has("main.dlg"));
+}
+
+TEST_F(DesignerTest, OpenListsProjectsAndReadsTheFirstFifteenLines) {
+  std::string sixteen = script({"r0; t", "r1; t"});
+  sixteen += "dropped; t\r\n";
+  folder.put("long.dlg", sixteen);
+  folder.put("main.dlg", "");  // listed like any project (after the start deleted it: put back)
+  folder.put("notes.txt", "");
+  std::filesystem::create_directory(folder.native("dir.dlg"));
+  main_form& m = start();
+  folder.put("main.dlg", script({}));
+  m.changed = true;  // as after an edit answered No before
+  ui.answer(ui::IdNo);
+  ui.on_modal("file_form", [this](ui::Form& f) {
+    auto& o = static_cast<file_form&>(f);
+    EXPECT_EQ(o.filebox.items(), (std::vector<std::string>{"long.dlg", "main.dlg"}));
+    EXPECT_EQ(o.caption(), "Открыть");
+    ui.click(o.sd_open);  // nothing selected: nothing happens
+    EXPECT_TRUE(o.visible());
+    open_entry(ui, "long.dlg")(f);
+  });
+  ui.click(m.sd[1]);
+  EXPECT_EQ(shown_rows(), (std::vector<std::string>{"r0; t", "r1; t"}));
+  EXPECT_EQ(m.file_name, "long.dlg");
+  EXPECT_EQ(m.caption(), "Quillet - [long.dlg]");
+  EXPECT_TRUE(m.changed);  // opening leaves it as it was
+  EXPECT_FALSE(ui::Single<file_form>::loaded());
+}
+
+TEST_F(DesignerTest, OpenFailuresShowTheErrorBoxAndKeepEverything) {
+  folder.put("short.dlg", "one; line\r\n");
+  folder.put("gone.dlg", script({"a; b"}));
+  main_form& m = start();
+  add(U"mine");
+  m.changed = false;
+
+  ui.answer(ui::IdOk);
+  ui.on_modal("file_form", [this](ui::Form& f) { open_entry(ui, "short.dlg")(f); });
+  ui.click(m.sd[1]);
+  EXPECT_EQ(ui.boxes().back().text,
+            error_text("Произошла ошибка при открытии файла.", 62, "Попытка чтения за концом файла"));
+  EXPECT_EQ(ui.boxes().back().style, ui::mb::Critical | ui::mb::Ok);
+  EXPECT_EQ(ui.boxes().back().title, "Quillet - Errorик");
+  EXPECT_EQ(m.dlg_rows[0], "mine; Диалог; Без значка; ОК");
+  EXPECT_TRUE(m.dlg_rows[1].empty());
+  EXPECT_EQ(m.caption(), "Tervan Quillet - [Новый диалог]");
+  EXPECT_TRUE(m.file_name.empty());
+
+  ui.answer(ui::IdOk);
+  ui.on_modal("file_form", [this](ui::Form& f) {
+    std::filesystem::remove(folder.native("gone.dlg"));  // deleted while the list is open
+    open_entry(ui, "gone.dlg")(f);
+  });
+  ui.click(m.sd[1]);
+  EXPECT_EQ(ui.boxes().back().text,
+            error_text("Произошла ошибка при открытии файла.", 53, "Файл не найден"));
+  EXPECT_FALSE(ui::Single<file_form>::loaded());
+  EXPECT_EQ(shown_rows().size(), 1u);
+}
+
+TEST_F(DesignerTest, AnEmptySequenceSavedCannotBeOpenedAgain) {
+  main_form& m = start();
+  ui.on_modal("save_form", save_as(ui, U"empty"));
+  ui.click(m.sd[2]);
+  EXPECT_EQ(folder.get("empty.dlg"), "");
+  ui.answer(ui::IdOk);
+  ui.on_modal("file_form", [this](ui::Form& f) { open_entry(ui, "empty.dlg")(f); });
+  ui.click(m.sd[1]);
+  EXPECT_EQ(ui.boxes().back().title, "Quillet - Errorик");
+}
+
+TEST_F(DesignerTest, AFailedWriteKeepsNameCaptionAndChanges) {
+  std::filesystem::create_directory(folder.native("taken.dlg"));
+  main_form& m = start();
+  add(U"x");
+  ui.answer(ui::IdOk);
+  ui.on_modal("save_form", save_as(ui, U"taken"));
+  ui.click(m.sd[2]);
+  EXPECT_EQ(ui.boxes().back().text,
+            error_text("Произошла ошибка при записи файла.", 75, "Ошибка доступа к пути или файлу"));
+  EXPECT_TRUE(m.file_name.empty());
+  EXPECT_TRUE(m.changed);
+  EXPECT_EQ(m.caption(), "Tervan Quillet - [Новый диалог]");
+  EXPECT_EQ(folder.entries(), (std::vector<std::string>{"taken.dlg"}));
+}
+
+TEST_F(DesignerTest, HandEditedFilesKeepTheirRowsOnSave) {
+  // A gap, and an empty first line, survive a save unchanged.
+  const std::string gapped = script({"", "b; 1", "", "d; 2"});
+  folder.put("gapped.dlg", gapped);
+  main_form& m = start();
+  ui.on_modal("file_form", [this](ui::Form& f) { open_entry(ui, "gapped.dlg")(f); });
+  ui.click(m.sd[1]);
+  EXPECT_TRUE(shown_rows().empty());
+  EXPECT_EQ(m.sd_new.top(), 8);
+  ui.click(m.sd[2]);
+  EXPECT_EQ(folder.get("gapped.dlg"), gapped);
+}
+
+TEST_F(DesignerTest, NewAsksFirstAndClears) {
+  main_form& m = start();
+  ui.click(m.sd[0]);  // nothing changed: no question
+  EXPECT_TRUE(ui.boxes().empty());
+  EXPECT_EQ(m.caption(), "Quillet - [Новый диалог]");
+  EXPECT_FALSE(m.sd_edit.visible());
+
+  add(U"x");
+  EXPECT_TRUE(m.sd_edit.visible());
+  ui.answer(ui::IdCancel);
+  ui.click(m.sd[0]);
+  EXPECT_EQ(shown_rows().size(), 1u);
+
+  // Yes, then the save-as window closed without saving: nothing is lost.
+  ui.answer(ui::IdYes);
+  ui.on_modal("save_form", [this](ui::Form& f) { ui.click(static_cast<save_form&>(f).sd_close); });
+  ui.click(m.sd[0]);
+  EXPECT_EQ(shown_rows().size(), 1u);
+  EXPECT_TRUE(m.changed);
+
+  ui.answer(ui::IdYes);
+  ui.on_modal("save_form", save_as(ui, U"first"));
+  ui.click(m.sd[0]);
+  EXPECT_TRUE(shown_rows().empty());
+  EXPECT_TRUE(m.file_name.empty());
+  EXPECT_FALSE(m.changed);
+  EXPECT_TRUE(folder.has("first.dlg"));
+
+  add(U"y");
+  ui.answer(ui::IdNo);
+  ui.click(m.sd[0]);
+  EXPECT_TRUE(m.dlg_rows[0].empty());
+}
+
+TEST_F(DesignerTest, OpenAsksFirstAndCancelReadsNothing) {
+  folder.put("other.dlg", script({"other; o"}));
+  main_form& m = start();
+  add(U"x");
+  ui.answer(ui::IdCancel);
+  ui.on_modal("file_form", [this](ui::Form& f) { open_entry(ui, "other.dlg")(f); });
+  ui.click(m.sd[1]);
+  EXPECT_EQ(m.dlg_rows[0], "x; Диалог; Без значка; ОК");
+  EXPECT_FALSE(ui::Single<file_form>::loaded());
+
+  // No: the opened rows replace the edits, and changed stays True, so closing asks
+  // again and Yes writes the opened rows back to the opened file.
+  ui.answer(ui::IdNo);
+  ui.on_modal("file_form", [this](ui::Form& f) { open_entry(ui, "other.dlg")(f); });
+  ui.click(m.sd[1]);
+  EXPECT_EQ(m.dlg_rows[0], "other; o");
+  EXPECT_TRUE(m.changed);
+  ui.answer(ui::IdYes);
+  ui.close(m);
+  EXPECT_FALSE(ui::Single<main_form>::loaded());
+  EXPECT_EQ(folder.get("other.dlg"), script({"other; o"}));
+}
