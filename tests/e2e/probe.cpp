@@ -304,6 +304,66 @@ void command(HWND dialog, int id) {
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+// ---- pixels
+
+namespace {
+
+// A 32-bit top-down bitmap selected into a memory device context.
+class Canvas {
+ public:
+  Canvas(int width, int height) : width_(width), height_(height) {
+    if (width <= 0 || height <= 0) return;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    dc_ = CreateCompatibleDC(nullptr);
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+    if (bitmap_) old_ = SelectObject(dc_, bitmap_);
+  }
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+  ~Canvas() {
+    if (bitmap_) {
+      SelectObject(dc_, old_);
+      DeleteObject(bitmap_);
+    }
+    if (dc_) DeleteDC(dc_);
+  }
+
+  explicit operator bool() const { return bitmap_ != nullptr; }
+  HDC dc() const { return dc_; }
+  std::size_t pixels() const { return static_cast<std::size_t>(width_) * height_; }
+  void fill(std::uint8_t value) { std::memset(bits_, value, pixels() * 4); }
+
+  Image image() const {
+    GdiFlush();
+    Image image;
+    image.width = width_;
+    image.height = height_;
+    image.rgb.resize(pixels() * 3);
+    const auto* bgrx = static_cast<const std::uint8_t*>(bits_);
+    for (std::size_t i = 0; i < pixels(); ++i) {
+      image.rgb[i * 3 + 0] = bgrx[i * 4 + 2];
+      image.rgb[i * 3 + 1] = bgrx[i * 4 + 1];
+      image.rgb[i * 3 + 2] = bgrx[i * 4 + 0];
+    }
+    return image;
+  }
+
+ private:
+  int width_;
+  int height_;
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  void* bits_ = nullptr;
+};
+
+}  // namespace
+
 // ---- message boxes
 
 const char* to_string(BoxIcon icon) {
@@ -357,37 +417,11 @@ HWND icon_static(HWND box) {
 // Draws our own copy of the icon at the size of the static's client area onto a
 // black and onto a white ground; where both agree the icon is opaque.
 Image render_icon(HICON icon, int width, int height, std::uint8_t ground) {
-  Image image;
-  image.width = width;
-  image.height = height;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (!bitmap) {
-    DeleteDC(dc);
-    return image;
-  }
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  std::memset(bits, ground, static_cast<std::size_t>(width) * height * 4);
-  DrawIconEx(dc, 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
-  GdiFlush();
-  const auto* px = static_cast<const std::uint8_t*>(bits);
-  image.rgb.resize(static_cast<std::size_t>(width) * height * 3);
-  for (std::size_t i = 0; i < static_cast<std::size_t>(width) * height; ++i) {
-    image.rgb[i * 3 + 0] = px[i * 4 + 2];
-    image.rgb[i * 3 + 1] = px[i * 4 + 1];
-    image.rgb[i * 3 + 2] = px[i * 4 + 0];
-  }
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  return image;
+  Canvas canvas(width, height);
+  if (!canvas) return {};
+  canvas.fill(ground);
+  DrawIconEx(canvas.dc(), 0, 0, icon, width, height, 0, nullptr, DI_NORMAL);
+  return canvas.image();
 }
 
 Image capture_rect(const RECT& r);
@@ -459,38 +493,13 @@ void answer(HWND box, int id) { command(box, id); }
 namespace {
 
 Image capture_rect(const RECT& r) {
-  Image image;
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  if (width <= 0 || height <= 0) return image;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
+  Canvas canvas(r.right - r.left, r.bottom - r.top);
+  if (!canvas) return {};
   HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap) {
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, width, height, screen, r.left, r.top, SRCCOPY | CAPTUREBLT);
-    GdiFlush();
-    image.width = width;
-    image.height = height;
-    image.rgb.resize(static_cast<std::size_t>(width) * height * 3);
-    const auto* px = static_cast<const std::uint8_t*>(bits);
-    for (std::size_t i = 0; i < static_cast<std::size_t>(width) * height; ++i) {
-      image.rgb[i * 3 + 0] = px[i * 4 + 2];
-      image.rgb[i * 3 + 1] = px[i * 4 + 1];
-      image.rgb[i * 3 + 2] = px[i * 4 + 0];
-    }
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-  }
-  DeleteDC(dc);
+  BitBlt(canvas.dc(), 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top,
+         SRCCOPY | CAPTUREBLT);
   ReleaseDC(nullptr, screen);
-  return image;
+  return canvas.image();
 }
 
 }  // namespace
