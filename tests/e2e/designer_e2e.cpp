@@ -1,0 +1,770 @@
+// quillet.exe as a user meets it: copied into a program folder of its own, started
+// from another folder, and driven through its windows with posted mouse and key
+// messages. Controls are found by the name each window carries; texts, check states
+// and positions are read from the windows, files from the disk. Along the way the
+// windows are saved as screenshots under build/screenshots/.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "probe.h"
+
+namespace {
+
+using probe::BoxIcon;
+
+constexpr DWORD kWindowTimeoutMs = 10000;
+constexpr DWORD kBuildTimeoutMs = 15000;
+constexpr wchar_t kFormClass[] = L"QuilletForm";
+constexpr wchar_t kBoxClass[] = L"#32770";
+
+// ---- files
+
+std::string cp1251(std::wstring_view text) {
+  if (text.empty()) return {};
+  BOOL lossy = FALSE;
+  const int n = WideCharToMultiByte(1251, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                    nullptr, &lossy);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(1251, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
+                      &lossy);
+  EXPECT_FALSE(lossy) << "test text outside Windows-1251";
+  return out;
+}
+
+std::string read_file(const std::wstring& path) {
+  std::string bytes;
+  const HANDLE h =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return bytes;
+  char buf[4096];
+  DWORD got = 0;
+  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
+  CloseHandle(h);
+  return bytes;
+}
+
+bool file_exists(const std::wstring& path) {
+  const DWORD a = GetFileAttributesW(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A project file as the designer writes it: fifteen lines, CR LF after each.
+std::string script_file(const std::vector<std::wstring>& rows) {
+  std::wstring text;
+  for (int i = 0; i < 15; ++i)
+    text += (i < static_cast<int>(rows.size()) ? rows[static_cast<std::size_t>(i)] : L"") +
+            std::wstring(L"\r\n");
+  return cp1251(text);
+}
+
+// ---- readable failures
+
+std::string visible(std::wstring_view text) {
+  std::string out;
+  for (char c : probe::to_utf8(text)) {
+    if (c == '\r')
+      out += "\\r";
+    else if (c == '\n')
+      out += "\\n";
+    else
+      out += c;
+  }
+  return out;
+}
+
+std::string hex(std::string_view bytes) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : bytes) {
+    if (!out.empty()) out += ' ';
+    out += digits[c >> 4];
+    out += digits[c & 15];
+  }
+  return out;
+}
+
+#define EXPECT_TEXT(got, want) EXPECT_EQ(visible(got), visible(want))
+
+std::string describe(const std::vector<int>& buttons) {
+  std::string out;
+  for (int id : buttons) {
+    static const char* const names[] = {"?",   "OK", "Cancel", "Abort", "Retry", "Ignore",
+                                        "Yes", "No", "Close",  "Help",  "Try",   "Continue"};
+    out += (out.empty() ? "" : " ");
+    out += id >= 0 && id <= 11 ? names[id] : "?";
+  }
+  return out;
+}
+
+// ---- windows
+
+bool wait_until(const std::function<bool()>& done, DWORD timeout_ms) {
+  const ULONGLONG until = GetTickCount64() + timeout_ms;
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount64() >= until) return false;
+    Sleep(10);
+  }
+}
+
+// A form of the process by its name ("make_form"): forms of one caption differ by
+// name ("comp_form" and "compile_form" are both "Компиляция").
+std::vector<HWND> forms(DWORD process_id, std::wstring_view name, bool visible_only = true) {
+  std::vector<HWND> found;
+  for (HWND w : probe::top_windows(process_id, {kFormClass, L"", visible_only}))
+    if (probe::control_name(w) == name) found.push_back(w);
+  return found;
+}
+
+HWND wait_form(const probe::Process& process, std::wstring_view name,
+               DWORD timeout_ms = kWindowTimeoutMs) {
+  HWND found = nullptr;
+  wait_until(
+      [&] {
+        const auto all = forms(process.id(), name);
+        found = all.empty() ? nullptr : all.front();
+        return found || !process.running();
+      },
+      timeout_ms);
+  return found;
+}
+
+bool wait_text(HWND window, std::wstring_view want, DWORD timeout_ms = kWindowTimeoutMs) {
+  return wait_until([&] { return probe::text(window) == want; }, timeout_ms);
+}
+
+bool is_visible(HWND w) { return w && IsWindowVisible(w); }
+
+LRESULT send(HWND w, UINT msg, WPARAM wp = 0, LPARAM lp = 0) {
+  DWORD_PTR result = 0;
+  SendMessageTimeoutW(w, msg, wp, lp, SMTO_ABORTIFHUNG, 2000, &result);
+  return static_cast<LRESULT>(result);
+}
+
+bool checked(HWND option) { return send(option, BM_GETCHECK) == BST_CHECKED; }
+
+SIZE client_size(HWND w) {
+  RECT r{};
+  GetClientRect(w, &r);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+// The window's rectangle in its parent's client coordinates.
+RECT place_in_parent(HWND w) {
+  RECT r{};
+  GetWindowRect(w, &r);
+  MapWindowPoints(nullptr, GetParent(w), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// Replaces the whole text of an edit box through the keyboard path: select all,
+// then one WM_CHAR per character, so key filters run.
+void retype(HWND edit, std::wstring_view text) {
+  PostMessageW(edit, EM_SETSEL, 0, -1);
+  probe::type(edit, text);
+}
+
+std::vector<std::wstring> list_items(HWND list) {
+  std::vector<std::wstring> items;
+  const LRESULT n = send(list, LB_GETCOUNT);
+  for (LRESULT i = 0; i < n; ++i) {
+    const LRESULT length = send(list, LB_GETTEXTLEN, static_cast<WPARAM>(i));
+    std::wstring item(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+    const LRESULT got = send(list, LB_GETTEXT, static_cast<WPARAM>(i),
+                             reinterpret_cast<LPARAM>(item.data()));
+    item.resize(static_cast<std::size_t>(std::clamp<LRESULT>(got, 0, length)));
+    items.push_back(item);
+  }
+  return items;
+}
+
+std::vector<std::wstring> split_lines(std::wstring_view text) {
+  std::vector<std::wstring> lines;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t at = text.find(L"\r\n", start);
+    lines.emplace_back(text.substr(start, at == std::wstring_view::npos ? at : at - start));
+    if (at == std::wstring_view::npos) return lines;
+    start = at + 2;
+  }
+}
+
+// The full image path of a process, as the system reports it.
+std::wstring image_of(HANDLE process) {
+  wchar_t buf[MAX_PATH * 2];
+  DWORD n = MAX_PATH * 2;
+  if (!QueryFullProcessImageNameW(process, 0, buf, &n)) return {};
+  return std::wstring(buf, n);
+}
+
+// A visible message box of a process this test did not start itself, found by the
+// program file of its process. The process handle comes along so that its end can
+// be awaited.
+struct ForeignBox {
+  HWND box = nullptr;
+  probe::Process process;
+};
+
+ForeignBox wait_box_of_program(const std::wstring& program, DWORD timeout_ms) {
+  ForeignBox found;
+  wait_until(
+      [&] {
+        std::vector<HWND> boxes;
+        EnumWindows(
+            [](HWND w, LPARAM p) -> BOOL {
+              if (IsWindowVisible(w) && probe::class_name(w) == kBoxClass)
+                reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+              return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&boxes));
+        for (HWND w : boxes) {
+          DWORD id = 0;
+          GetWindowThreadProcessId(w, &id);
+          const HANDLE h =
+              OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE,
+                          FALSE, id);
+          if (!h) continue;
+          if (CompareStringOrdinal(image_of(h).c_str(), -1, program.c_str(), -1, TRUE) ==
+              CSTR_EQUAL) {
+            found.box = w;
+            found.process = probe::Process(h, id);
+            return true;
+          }
+          CloseHandle(h);
+        }
+        return false;
+      },
+      timeout_ms);
+  return found;
+}
+
+struct Box {
+  std::wstring caption;
+  std::wstring text;
+  std::vector<int> buttons;
+  BoxIcon icon;
+};
+
+void expect_box(HWND box, const Box& want) {
+  ASSERT_TRUE(box);
+  const probe::MessageBoxView got = probe::read_message_box(box);
+  EXPECT_TEXT(got.caption, want.caption);
+  EXPECT_TEXT(got.text, want.text);
+  EXPECT_EQ(describe(got.buttons), describe(want.buttons)) << "visible buttons";
+  EXPECT_STREQ(probe::to_string(got.icon), probe::to_string(want.icon));
+}
+
+void shoot(HWND window, std::wstring_view file_name) {
+  EXPECT_FALSE(probe::screenshot(window, file_name).empty())
+      << "cannot save " << probe::to_utf8(file_name);
+}
+
+// ---- the fixture: a program folder with quillet.exe, a working folder elsewhere
+
+class Designer : public testing::Test {
+ protected:
+  void SetUp() override {
+    program_folder_ = probe::make_temp_folder(L"quillet-designer");
+    working_folder_ = probe::make_temp_folder(L"quillet-elsewhere");
+    ASSERT_FALSE(program_folder_.empty());
+    ASSERT_FALSE(working_folder_.empty());
+    quillet_exe_ = program_folder_ + L"\\quillet.exe";
+    ASSERT_TRUE(probe::copy_file(probe::windows_path(QUILLET_EXE), quillet_exe_))
+        << "cannot copy " << QUILLET_EXE;
+  }
+
+  void TearDown() override {
+    process_ = {};
+    probe::remove_tree(program_folder_);
+    probe::remove_tree(working_folder_);
+  }
+
+  std::wstring in_program(std::wstring_view name) const {
+    return program_folder_ + L"\\" + std::wstring(name);
+  }
+
+  void add_player() {
+    ASSERT_TRUE(probe::copy_file(probe::windows_path(QUILLET_RUN_EXE), in_program(L"run.exe")));
+  }
+
+  void start() {
+    process_ = probe::start(quillet_exe_, working_folder_);
+    ASSERT_TRUE(process_) << "CreateProcess failed: " << GetLastError();
+    main_ = wait_form(process_, L"main_form");
+    ASSERT_TRUE(main_) << "no main window";
+  }
+
+  HWND control(HWND form, std::wstring_view name) {
+    HWND w = probe::find_by_name(form, name);
+    EXPECT_TRUE(w) << "no control " << probe::to_utf8(name);
+    return w;
+  }
+
+  // A form must be gone: destroyed, or at least hidden.
+  void expect_form_closed(std::wstring_view name) {
+    EXPECT_TRUE(wait_until([&] { return forms(process_.id(), name).empty(); }, kWindowTimeoutMs))
+        << probe::to_utf8(name) << " is still shown";
+  }
+
+  HWND wait_box() {
+    return probe::wait_window(process_, {kBoxClass, L"", true}, kWindowTimeoutMs);
+  }
+
+  bool no_box_now() { return probe::top_windows(process_.id(), {kBoxClass, L"", true}).empty(); }
+
+  // Adds a dialog through sd_new and the editor. The text is typed key by key, Enter
+  // included; the title replaces the default one.
+  void add_dialog(std::wstring_view text, std::wstring_view title, int icon, int buttons,
+                  const wchar_t* screenshot = nullptr) {
+    HWND sd_new = control(main_, L"sd_new");
+    ASSERT_TRUE(is_visible(sd_new));
+    probe::click(sd_new);
+    HWND editor = wait_form(process_, L"make_form");
+    ASSERT_TRUE(editor) << "sd_new opened no editor";
+    EXPECT_TEXT(probe::text(editor), L"Создать диалог");
+    HWND dlg_text = control(editor, L"dlg_text");
+    HWND dlg_title = control(editor, L"dlg_title");
+    ASSERT_TRUE(dlg_text && dlg_title);
+    EXPECT_TEXT(probe::text(dlg_title), L"Диалог");
+    EXPECT_TRUE(checked(control(editor, L"dlg_icon(4)"))) << "a new dialog starts without icon";
+    EXPECT_TRUE(checked(control(editor, L"dlg_button(0)"))) << "a new dialog starts with OK";
+    retype(dlg_title, title);
+    probe::type(dlg_text, text);
+    const std::wstring shown_text = [&] {
+      std::wstring s(text);
+      std::replace(s.begin(), s.end(), L'\r', L'#');
+      return s;
+    }();
+    EXPECT_TRUE(wait_text(dlg_text, shown_text)) << visible(probe::text(dlg_text));
+    probe::click(control(editor, L"dlg_icon(" + std::to_wstring(icon) + L")"));
+    probe::click(control(editor, L"dlg_button(" + std::to_wstring(buttons) + L")"));
+    EXPECT_TRUE(wait_until(
+        [&] {
+          return checked(probe::find_by_name(editor, L"dlg_icon(" + std::to_wstring(icon) + L")")) &&
+                 checked(probe::find_by_name(editor,
+                                             L"dlg_button(" + std::to_wstring(buttons) + L")"));
+        },
+        kWindowTimeoutMs))
+        << "clicking the options did not choose them";
+    for (int i = 0; i < 5; ++i) {
+      if (i == icon) continue;
+      EXPECT_FALSE(checked(control(editor, L"dlg_icon(" + std::to_wstring(i) + L")")))
+          << "icon option " << i << " stays chosen beside " << icon;
+    }
+    for (int i = 0; i < 4; ++i) {
+      if (i == buttons) continue;
+      EXPECT_FALSE(checked(control(editor, L"dlg_button(" + std::to_wstring(i) + L")")))
+          << "button-set option " << i << " stays chosen beside " << buttons;
+    }
+    if (screenshot) shoot(editor, screenshot);
+    probe::click(control(editor, L"SDButton1"));
+    ASSERT_TRUE(probe::wait_gone(editor, kWindowTimeoutMs)) << "OK did not close the editor";
+  }
+
+  void expect_row(int i, std::wstring_view text) {
+    SCOPED_TRACE("row " + std::to_string(i));
+    HWND num = control(main_, L"str_num(" + std::to_wstring(i) + L")");
+    HWND str = control(main_, L"str_str(" + std::to_wstring(i) + L")");
+    EXPECT_TRUE(wait_text(str, text)) << visible(probe::text(str));
+    EXPECT_TEXT(probe::text(num), std::to_wstring(i));
+    EXPECT_TRUE(is_visible(num) && is_visible(str));
+  }
+
+  // Rows from `first` on are hidden, and sd_new stands at row `first`.
+  void expect_list_ends_at(int first) {
+    SCOPED_TRACE("list ends at row " + std::to_string(first));
+    EXPECT_TRUE(wait_until(
+        [&] {
+          return !is_visible(
+              probe::find_by_name(main_, L"str_str(" + std::to_wstring(first) + L")"));
+        },
+        kWindowTimeoutMs));
+    for (int i = first; i < 15; ++i) {
+      EXPECT_FALSE(is_visible(control(main_, L"str_str(" + std::to_wstring(i) + L")"))) << i;
+      EXPECT_FALSE(is_visible(control(main_, L"str_num(" + std::to_wstring(i) + L")"))) << i;
+    }
+    HWND sd_new = control(main_, L"sd_new");
+    HWND row = control(main_, L"str_str(" + std::to_wstring(first) + L")");
+    EXPECT_TRUE(is_visible(sd_new));
+    EXPECT_EQ(place_in_parent(sd_new).top, place_in_parent(row).top)
+        << "sd_new is not at the first empty row";
+  }
+
+  // Saves an untitled project through the save-as window.
+  void save_as(std::wstring_view name, const wchar_t* screenshot = nullptr) {
+    probe::click(control(main_, L"sd(2)"));
+    HWND save = wait_form(process_, L"save_form");
+    ASSERT_TRUE(save) << "Save on an untitled project opened no save-as window";
+    EXPECT_TEXT(probe::text(save), L"Сохранить файл как...");
+    EXPECT_EQ(client_size(save).cx, 347);
+    EXPECT_EQ(client_size(save).cy, 77);
+    HWND info = control(save, L"info");
+    EXPECT_TEXT(probe::text(info), L"Нажмите Сохранить для записи.");
+    probe::type(control(save, L"Text1"), name);
+    EXPECT_TRUE(wait_text(control(save, L"Text1"), name));
+    EXPECT_TRUE(wait_text(info, L"Нажмите сохранить для записи.")) << visible(probe::text(info));
+    if (screenshot) shoot(save, screenshot);
+    probe::click(control(save, L"sd_save"));
+    ASSERT_TRUE(probe::wait_gone(save, kWindowTimeoutMs)) << "sd_save did not close the window";
+  }
+
+  std::wstring program_folder_;
+  std::wstring working_folder_;
+  std::wstring quillet_exe_;
+  probe::Process process_;
+  HWND main_ = nullptr;
+};
+
+// One project from an empty start to the closing prompt: the main window and its
+// toolbar, two dialogs made in the editor with its key filter, saving, clearing,
+// opening, editing a row, and the unsaved-changes question on closing.
+TEST_F(Designer, MakesSavesOpensAndEditsAProject) {
+  ASSERT_TRUE(probe::copy_file(probe::windows_path(QUILLET_SOURCE_DIR "/examples/welcome.dlg"),
+                               in_program(L"welcome.dlg")));
+  ASSERT_NO_FATAL_FAILURE(start());
+
+  {
+    SCOPED_TRACE("main window at start");
+    EXPECT_TEXT(probe::text(main_), L"Tervan Quillet - [Новый диалог]");
+    EXPECT_EQ(client_size(main_).cx, 500);
+    EXPECT_EQ(client_size(main_).cy, 426);
+    // Left to right as laid out: New, Open, Save, Run, Build, then About alone at
+    // the right end; each one pixel after the previous.
+    const struct {
+      int index;
+      const wchar_t* caption;
+    } toolbar[] = {{0, L"Создать"},    {1, L"Открыть..."},    {2, L"Сохранить..."},
+                   {5, L"Запуск..."}, {3, L"Компиляция..."}, {4, L""}};
+    int next_left = 1;
+    for (const auto& b : toolbar) {
+      SCOPED_TRACE("sd(" + std::to_string(b.index) + ")");
+      HWND w = control(main_, L"sd(" + std::to_wstring(b.index) + L")");
+      ASSERT_TRUE(w);
+      EXPECT_TEXT(probe::text(w), b.caption);
+      EXPECT_TRUE(is_visible(w));
+      const RECT r = place_in_parent(w);
+      EXPECT_EQ(r.top, 1);
+      EXPECT_EQ(r.bottom - r.top, 18);
+      if (b.index == 4) {
+        EXPECT_EQ(r.right, client_size(GetParent(w)).cx - 1) << "About is not at the right end";
+        EXPECT_GT(r.left, next_left);
+      } else {
+        EXPECT_EQ(r.left, next_left);
+      }
+      next_left = r.right + 1;
+    }
+    EXPECT_TEXT(probe::text(control(main_, L"Label1")),
+                L"Щелкните эту кнопку, чтобы начать файл >");
+    EXPECT_FALSE(probe::text(control(main_, L"status")).empty()) << "no tip in the status strip";
+    expect_list_ends_at(0);
+    shoot(main_, L"designer_main_empty.png");
+  }
+
+  const std::wstring row0 = L"Привет#мир; Приветствие; Информация; Да, Нет и Отмена";
+  const std::wstring row1 = L"Второй; Проверка; Восклицание; ОК и Отмена";
+  {
+    SCOPED_TRACE("first dialog, with the key filter of the message text");
+    HWND sd_new = control(main_, L"sd_new");
+    probe::click(sd_new);
+    HWND editor = wait_form(process_, L"make_form");
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(client_size(editor).cx, 369);
+    EXPECT_EQ(client_size(editor).cy, 357);
+    HWND dlg_text = control(editor, L"dlg_text");
+    // Enter becomes "#"; ";" and "#" typed are refused with a box, and editing goes on.
+    probe::type(dlg_text, L"Привет\rмир");
+    ASSERT_TRUE(wait_text(dlg_text, L"Привет#мир")) << visible(probe::text(dlg_text));
+    for (const wchar_t* refused : {L";", L"#"}) {
+      SCOPED_TRACE(probe::to_utf8(refused));
+      probe::type(dlg_text, refused);
+      HWND box = wait_box();
+      ASSERT_NO_FATAL_FAILURE(expect_box(
+          box, {L"Quillet", L"Недопустиный символ.", {IDOK}, BoxIcon::Exclamation}));
+      probe::answer(box, IDOK);
+      ASSERT_TRUE(probe::wait_gone(box, kWindowTimeoutMs));
+      EXPECT_TEXT(probe::text(dlg_text), L"Привет#мир");
+    }
+    // The title has no key filter: its ";" goes at confirm.
+    retype(control(editor, L"dlg_title"), L"Привет;ствие");
+    EXPECT_TRUE(wait_text(control(editor, L"dlg_title"), L"Привет;ствие"));
+    probe::click(control(editor, L"dlg_icon(2)"));
+    probe::click(control(editor, L"dlg_button(3)"));
+    EXPECT_TRUE(wait_until(
+        [&] {
+          return checked(probe::find_by_name(editor, L"dlg_icon(2)")) &&
+                 checked(probe::find_by_name(editor, L"dlg_button(3)"));
+        },
+        kWindowTimeoutMs));
+    EXPECT_FALSE(checked(control(editor, L"dlg_icon(4)")));
+    EXPECT_FALSE(checked(control(editor, L"dlg_button(0)")));
+    shoot(editor, L"designer_editor.png");
+    probe::click(control(editor, L"SDButton1"));
+    ASSERT_TRUE(probe::wait_gone(editor, kWindowTimeoutMs)) << "OK did not close the editor";
+    expect_row(0, row0);
+    expect_list_ends_at(1);
+  }
+  {
+    SCOPED_TRACE("second dialog");
+    ASSERT_NO_FATAL_FAILURE(add_dialog(L"Второй", L"Проверка", 1, 1));
+    expect_row(0, row0);
+    expect_row(1, row1);
+    expect_list_ends_at(2);
+    EXPECT_TEXT(probe::text(main_), L"Tervan Quillet - [Новый диалог]");
+    shoot(main_, L"designer_main_rows.png");
+  }
+
+  const std::string saved = script_file({row0, row1});
+  {
+    SCOPED_TRACE("save as story");
+    ASSERT_NO_FATAL_FAILURE(save_as(L"story", L"designer_save_as.png"));
+    EXPECT_TRUE(wait_text(main_, L"Quillet - [story.dlg]")) << visible(probe::text(main_));
+    EXPECT_EQ(hex(read_file(in_program(L"story.dlg"))), hex(saved));
+    EXPECT_FALSE(file_exists(working_folder_ + L"\\story.dlg"))
+        << "saved into the working folder";
+  }
+  {
+    SCOPED_TRACE("New right after saving clears at once");
+    probe::click(control(main_, L"sd(0)"));
+    EXPECT_TRUE(wait_text(main_, L"Quillet - [Новый диалог]")) << visible(probe::text(main_));
+    EXPECT_TRUE(no_box_now()) << "New asked although nothing was changed";
+    expect_list_ends_at(0);
+    EXPECT_FALSE(is_visible(control(main_, L"sd_edit")));
+  }
+  {
+    SCOPED_TRACE("open story.dlg");
+    probe::click(control(main_, L"sd(1)"));
+    HWND open = wait_form(process_, L"file_form");
+    ASSERT_TRUE(open) << "Open showed no window";
+    EXPECT_TEXT(probe::text(open), L"Открыть");
+    EXPECT_EQ(client_size(open).cx, 424);
+    EXPECT_EQ(client_size(open).cy, 246);
+    HWND filebox = control(open, L"filebox");
+    std::vector<std::wstring> items = list_items(filebox);
+    std::sort(items.begin(), items.end());
+    EXPECT_EQ(items, (std::vector<std::wstring>{L"story.dlg", L"welcome.dlg"}));
+    shoot(open, L"designer_open.png");
+    {
+      SCOPED_TRACE("nothing chosen: sd_open does nothing");
+      probe::click(control(open, L"sd_open"));
+      Sleep(300);  // a wrong reaction would close the window or show a box by now
+      EXPECT_TRUE(is_visible(open));
+      EXPECT_TRUE(no_box_now());
+    }
+    const auto unsorted = list_items(filebox);
+    const auto at = std::find(unsorted.begin(), unsorted.end(), L"story.dlg");
+    ASSERT_NE(at, unsorted.end());
+    const int item_height = static_cast<int>(send(filebox, LB_GETITEMHEIGHT));
+    ASSERT_GT(item_height, 0);
+    probe::click_at(filebox, 10, static_cast<int>(at - unsorted.begin()) * item_height +
+                                     item_height / 2);
+    EXPECT_TRUE(wait_until(
+        [&] { return send(filebox, LB_GETCURSEL) == at - unsorted.begin(); }, kWindowTimeoutMs));
+    probe::click(control(open, L"sd_open"));
+    ASSERT_TRUE(probe::wait_gone(open, kWindowTimeoutMs)) << "sd_open did not close the window";
+    EXPECT_TRUE(wait_text(main_, L"Quillet - [story.dlg]")) << visible(probe::text(main_));
+    expect_row(0, row0);
+    expect_row(1, row1);
+    expect_list_ends_at(2);
+  }
+
+  const std::wstring edited = L"Изменён; Проверка; Вопрос; ОК и Отмена";
+  {
+    SCOPED_TRACE("edit row 1 by a double click");
+    probe::double_click_at(control(main_, L"str_str(1)"), 20, 8);
+    HWND editor = wait_form(process_, L"make_form");
+    ASSERT_TRUE(editor) << "the double click opened no editor";
+    EXPECT_TEXT(probe::text(editor), L"Изменить диалог");
+    EXPECT_TEXT(probe::text(control(editor, L"dlg_text")), L"Второй");
+    EXPECT_TEXT(probe::text(control(editor, L"dlg_title")), L"Проверка");
+    EXPECT_TRUE(checked(control(editor, L"dlg_icon(1)")));
+    EXPECT_FALSE(checked(control(editor, L"dlg_icon(4)")));
+    EXPECT_TRUE(checked(control(editor, L"dlg_button(1)")));
+    EXPECT_FALSE(checked(control(editor, L"dlg_button(0)")));
+    retype(control(editor, L"dlg_text"), L"Изменён");
+    EXPECT_TRUE(wait_text(control(editor, L"dlg_text"), L"Изменён"));
+    probe::click(control(editor, L"dlg_icon(3)"));
+    EXPECT_TRUE(wait_until([&] { return checked(probe::find_by_name(editor, L"dlg_icon(3)")); },
+                           kWindowTimeoutMs));
+    probe::click(control(editor, L"SDButton1"));
+    ASSERT_TRUE(probe::wait_gone(editor, kWindowTimeoutMs));
+    expect_row(0, row0);
+    expect_row(1, edited);
+    expect_list_ends_at(2);
+  }
+  {
+    SCOPED_TRACE("closing with unsaved changes");
+    PostMessageW(main_, WM_CLOSE, 0, 0);
+    HWND box = wait_box();
+    ASSERT_NO_FATAL_FAILURE(expect_box(
+        box, {L"Quillet", L"Сохранить изменения?", {IDCANCEL, IDYES, IDNO}, BoxIcon::Question}));
+    probe::answer(box, IDCANCEL);
+    ASSERT_TRUE(probe::wait_gone(box, kWindowTimeoutMs));
+    EXPECT_FALSE(process_.wait(300)) << "Cancel ended the designer";
+    EXPECT_TRUE(is_visible(main_));
+    expect_row(1, edited);
+
+    PostMessageW(main_, WM_CLOSE, 0, 0);
+    box = wait_box();
+    ASSERT_NO_FATAL_FAILURE(expect_box(
+        box, {L"Quillet", L"Сохранить изменения?", {IDCANCEL, IDYES, IDNO}, BoxIcon::Question}));
+    probe::answer(box, IDNO);
+    DWORD code = 0;
+    EXPECT_TRUE(process_.wait(kWindowTimeoutMs, &code)) << "No did not end the designer";
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(hex(read_file(in_program(L"story.dlg"))), hex(saved)) << "No wrote the changes";
+  }
+}
+
+// A saved project previewed with the player and built into a program of its own:
+// the player's box, the preview copy, the build prompt and console with the whole
+// transcript, the built files, and the built program started elsewhere. Then the
+// about window, and a closing that asks nothing.
+TEST_F(Designer, PreviewsAndBuildsAProject) {
+  ASSERT_NO_FATAL_FAILURE(add_player());
+  // A preview copy left by an earlier run goes at the next start.
+  ASSERT_TRUE(probe::write_file(in_program(L"main.dlg"), script_file({L"Старый; Старый"})));
+  ASSERT_NO_FATAL_FAILURE(start());
+  EXPECT_TRUE(wait_until([&] { return !file_exists(in_program(L"main.dlg")); }, kWindowTimeoutMs))
+      << "the leftover main.dlg is still there";
+
+  ASSERT_NO_FATAL_FAILURE(add_dialog(L"Сборка\rготова", L"Итог", 2, 1));
+  const std::wstring row = L"Сборка#готова; Итог; Информация; ОК и Отмена";
+  expect_row(0, row);
+  ASSERT_NO_FATAL_FAILURE(save_as(L"story"));
+  ASSERT_TRUE(wait_text(main_, L"Quillet - [story.dlg]")) << visible(probe::text(main_));
+  const std::string saved = script_file({row});
+  EXPECT_EQ(hex(read_file(in_program(L"story.dlg"))), hex(saved));
+
+  const Box player_box{L"Итог", L"Сборка\rготова", {IDOK, IDCANCEL}, BoxIcon::Asterisk};
+  {
+    SCOPED_TRACE("Run previews the project with the player");
+    probe::click(control(main_, L"sd(5)"));
+    ForeignBox shown = wait_box_of_program(in_program(L"run.exe"), kWindowTimeoutMs);
+    ASSERT_TRUE(shown.box) << "no box of run.exe";
+    ASSERT_NO_FATAL_FAILURE(expect_box(shown.box, player_box));
+    EXPECT_TRUE(probe::read_message_box(shown.box).topmost);
+    probe::answer(shown.box, IDCANCEL);
+    EXPECT_TRUE(shown.process.wait(kWindowTimeoutMs)) << "the player did not end";
+    EXPECT_EQ(hex(read_file(in_program(L"main.dlg"))), hex(saved)) << "main.dlg is no copy";
+    EXPECT_TRUE(no_box_now()) << "Run showed a box of its own";
+  }
+
+  const std::wstring build_folder = in_program(L"story.dlg_compile");
+  {
+    SCOPED_TRACE("Build: the prompt");
+    probe::click(control(main_, L"sd(3)"));
+    HWND prompt = wait_form(process_, L"comp_form");
+    ASSERT_TRUE(prompt) << "Build showed no prompt";
+    EXPECT_TEXT(probe::text(prompt), L"Компиляция");
+    EXPECT_EQ(client_size(prompt).cx, 324);
+    EXPECT_EQ(client_size(prompt).cy, 105);
+    EXPECT_TEXT(probe::text(control(prompt, L"cmp")), build_folder);
+    EXPECT_TEXT(probe::text(control(prompt, L"comp")), L"Компиляция");
+    EXPECT_TEXT(probe::text(control(prompt, L"cls")), L"Отмена");
+    shoot(prompt, L"designer_build_prompt.png");
+    probe::click(control(prompt, L"comp"));
+    EXPECT_TRUE(wait_until([&] { return !is_visible(prompt); }, kWindowTimeoutMs))
+        << "comp did not hide the prompt";
+  }
+  {
+    SCOPED_TRACE("Build: the console");
+    HWND console = wait_form(process_, L"compile_form");
+    ASSERT_TRUE(console) << "no build console";
+    EXPECT_TEXT(probe::text(console), L"Компиляция");
+    EXPECT_EQ(client_size(console).cx, 577);
+    EXPECT_EQ(client_size(console).cy, 353);
+    EXPECT_EQ(GetWindow(console, GW_OWNER), nullptr) << "the console has an owner";
+    HWND cmd = control(console, L"cmd");
+    ASSERT_TRUE(cmd);
+    ASSERT_TRUE(wait_until(
+        [&] { return probe::text(cmd).find(L"Preparations...") != std::wstring::npos; },
+        kBuildTimeoutMs))
+        << visible(probe::text(cmd));
+    // A key during the build is ignored.
+    PostMessageW(console, WM_CHAR, L' ', 1);
+    shoot(console, L"designer_console_building.png");
+    ASSERT_TRUE(wait_until(
+        [&] {
+          return probe::text(cmd).find(L"Press Any Key To Continue...") != std::wstring::npos;
+        },
+        kBuildTimeoutMs))
+        << visible(probe::text(cmd));
+    EXPECT_TRUE(is_visible(console)) << "a key during the build closed the console";
+
+    std::wstring transcript = probe::text(cmd);
+    if (!transcript.empty() && transcript.back() == L'_') transcript.pop_back();
+    const std::vector<std::wstring> lines = split_lines(transcript);
+    const std::vector<std::wstring> want = {
+        L"Tervan Quillet Console v.1.0",
+        L"",  // the notice line: its wording is free, it must only be there
+        L"",
+        program_folder_ + L"\\Quillet.exe /compile %1",
+        L"Preparations...",
+        L"Started building story.dlg...",
+        L"Writing a Data-file... OK",
+        L"Compiling an EXE-file... OK",
+        L"Building Finished.",
+        L"",
+        L"EXE-Path: " + build_folder + L"\\exe.exe",
+        L"Press Any Key To Continue...",
+    };
+    EXPECT_EQ(lines.size(), want.size()) << visible(transcript);
+    for (std::size_t i = 0; i < std::min(lines.size(), want.size()); ++i) {
+      SCOPED_TRACE("line " + std::to_string(i + 1));
+      if (i == 1)
+        EXPECT_FALSE(lines[i].empty()) << "no notice line under the banner";
+      else
+        EXPECT_TEXT(lines[i], want[i]);
+    }
+    shoot(console, L"designer_console_done.png");
+
+    EXPECT_TRUE(forms(process_.id(), L"comp_form", false).empty())
+        << "the prompt is still loaded after the build";
+    EXPECT_EQ(hex(read_file(build_folder + L"\\main.dlg")), hex(saved));
+    const std::string player = read_file(in_program(L"run.exe"));
+    EXPECT_FALSE(player.empty());
+    EXPECT_TRUE(read_file(build_folder + L"\\exe.exe") == player) << "exe.exe is no copy of run.exe";
+
+    PostMessageW(console, WM_CHAR, L'x', 1);
+    EXPECT_TRUE(probe::wait_gone(console, kWindowTimeoutMs)) << "a key did not close the console";
+    EXPECT_TRUE(is_visible(main_));
+  }
+  {
+    SCOPED_TRACE("the built program, started from elsewhere");
+    probe::Process built = probe::start(build_folder + L"\\exe.exe", working_folder_);
+    ASSERT_TRUE(built) << "cannot start exe.exe: " << GetLastError();
+    HWND box = probe::wait_window(built, {kBoxClass, L"", true}, kWindowTimeoutMs);
+    ASSERT_NO_FATAL_FAILURE(expect_box(box, player_box));
+    probe::answer(box, IDOK);
+    EXPECT_TRUE(built.wait(kWindowTimeoutMs)) << "the built program did not end";
+  }
+  {
+    SCOPED_TRACE("About");
+    probe::click(control(main_, L"sd(4)"));
+    HWND about = wait_form(process_, L"about_form");
+    ASSERT_TRUE(about) << "About showed no window";
+    EXPECT_TEXT(probe::text(about), L"О программе");
+    EXPECT_EQ(client_size(about).cx, 379);
+    EXPECT_EQ(client_size(about).cy, 298);
+    EXPECT_TEXT(probe::text(control(about, L"title")), L"Tervan Quillet v. 1.0.5");
+    EXPECT_TEXT(probe::text(control(about, L"SDButton1")), L"Закрыть");
+    shoot(about, L"designer_about.png");
+    probe::click(control(about, L"SDButton1"));
+    EXPECT_TRUE(probe::wait_gone(about, kWindowTimeoutMs)) << "Закрыть did not close the window";
+  }
+  {
+    SCOPED_TRACE("closing after saving asks nothing");
+    PostMessageW(main_, WM_CLOSE, 0, 0);
+    DWORD code = 0;
+    EXPECT_TRUE(process_.wait(kWindowTimeoutMs, &code)) << "the designer did not end";
+    EXPECT_EQ(code, 0u);
+  }
+}
+
+}  // namespace
