@@ -15,14 +15,8 @@ namespace ui::win32 {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 0x51;
-
-bool own_class(HWND h) {
-  wchar_t name[64];
-  const int n = GetClassNameW(h, name, 64);
-  const std::wstring_view c(name, n > 0 ? static_cast<std::size_t>(n) : 0);
-  return c == kFormClass || c == kContainerClass || c == kCustomClass || c == kImageClass ||
-         c == kLineClass || c == kParkingClass;
-}
+// Where a window keeps its object, for the lookups of reflection.
+constexpr wchar_t kObjectProperty[] = L"Quillet.Window";
 
 }  // namespace
 
@@ -98,6 +92,7 @@ bool Window::create(const CreateArgs& a) {
 void Window::bind(HWND h, bool subclassed) {
   hwnd_ = h;
   subclassed_ = subclassed;
+  SetPropW(h, kObjectProperty, this);
   if (subclassed)
     SetWindowSubclass(h, subclass_proc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
   else
@@ -111,6 +106,7 @@ void Window::release() {
     GlobalDeleteAtom(name_atom_);
     name_atom_ = 0;
   }
+  RemovePropW(hwnd_, kObjectProperty);
   if (subclassed_)
     RemoveWindowSubclass(hwnd_, subclass_proc, kSubclassId);
   else
@@ -120,12 +116,10 @@ void Window::release() {
 
 Window* Window::from(HWND h) {
   if (!h) return nullptr;
-  DWORD_PTR ref = 0;
-  if (GetWindowSubclass(h, subclass_proc, kSubclassId, &ref)) return reinterpret_cast<Window*>(ref);
   DWORD process = 0;
   GetWindowThreadProcessId(h, &process);
-  if (process != GetCurrentProcessId() || !own_class(h)) return nullptr;
-  return reinterpret_cast<Window*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+  if (process != GetCurrentProcessId()) return nullptr;
+  return static_cast<Window*>(GetPropW(h, kObjectProperty));
 }
 
 void Window::set_automation_name(std::string_view name) {

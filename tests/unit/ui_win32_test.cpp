@@ -1,0 +1,776 @@
+// The Win32 backend with real windows: what the windows of a form and its controls
+// are (classes, styles, pixels, names, texts), and how they behave (keys through
+// the text box filter, timers, modal showing, focus, unloading, failing handlers).
+
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ui/controls.h"
+#include "ui/custom.h"
+#include "ui/form.h"
+#include "ui/win32/gdi.h"
+#include "ui/win32/program.h"
+#include "ui/win32/win32_backend.h"
+
+using namespace ui;
+using ui::win32::Win32Backend;
+
+namespace {
+
+std::wstring text_of(HWND h) {
+  wchar_t buf[512];
+  const int n = GetWindowTextW(h, buf, 512);
+  return std::wstring(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+std::wstring class_of(HWND h) {
+  wchar_t buf[128];
+  const int n = GetClassNameW(h, buf, 128);
+  return std::wstring(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
+}
+
+std::wstring name_of(HWND h) {
+  const auto atom = static_cast<ATOM>(reinterpret_cast<UINT_PTR>(GetPropW(h, L"Name")));
+  if (!atom) return {};
+  wchar_t buf[256];
+  const UINT n = GlobalGetAtomNameW(atom, buf, 256);
+  return std::wstring(buf, n);
+}
+
+HWND find_named(HWND parent, const std::wstring& name) {
+  struct Search {
+    const std::wstring* name;
+    HWND found = nullptr;
+  } s{&name};
+  EnumChildWindows(
+      parent,
+      [](HWND w, LPARAM p) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(p);
+        if (name_of(w) != *s.name) return TRUE;
+        s.found = w;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+// The rectangle of a child in its parent's client pixels.
+RECT rect_in_parent(HWND h) {
+  RECT r;
+  GetWindowRect(h, &r);
+  MapWindowPoints(nullptr, GetParent(h), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// An ASCII name for failure messages.
+std::string ascii(const wchar_t* w) {
+  std::string s;
+  for (; *w; ++w) s += static_cast<char>(*w);
+  return s;
+}
+
+LONG_PTR style_of(HWND h) { return GetWindowLongPtrW(h, GWL_STYLE); }
+LONG_PTR ex_style_of(HWND h) { return GetWindowLongPtrW(h, GWL_EXSTYLE); }
+
+// A custom control that records what the backend tells it.
+class Recorder : public CustomControl {
+ public:
+  Recorder(Container& parent, std::string name) : CustomControl(parent, std::move(name)) {
+    face() = Bitmap(40, 20, 0xFF336699);
+    dot = std::make_shared<Bitmap>(4, 4, 0xFFFF0000);
+  }
+  std::vector<Overlay> overlays() const override { return {{dot, {}, {2, 2}}}; }
+  std::string accessible_text() const override { return label; }
+  void pointer_move(Point p) override { events.push_back("move " + at(p)); }
+  void pointer_press(Point p, MouseButton) override { events.push_back("press " + at(p)); }
+  void pointer_release(Point p, MouseButton) override { events.push_back("release " + at(p)); }
+  void pointer_double_click(Point p, MouseButton) override { events.push_back("double " + at(p)); }
+  void set_label(std::string l) {
+    label = std::move(l);
+    repaint();
+  }
+  using CustomControl::cursor_position;
+
+  std::string label = "Пуск";
+  std::vector<std::string> events;
+  Picture dot;
+
+ private:
+  static std::string at(Point p) { return std::to_string(p.x) + "," + std::to_string(p.y); }
+};
+
+// One control of each kind, laid out in twips like the designer's dialogs.
+class TestForm : public Form {
+ public:
+  TestForm() : Form("test_form") {
+    set_caption("Создать диалог");
+    set_client_size(5535, 5355);
+    set_border(Border::FixedDialog);
+    set_show_in_taskbar(false);
+    set_start_position(StartPosition::CenterScreen);
+    title.move(120, 120, 5295, 255);
+    title.set_caption("Значок диалога:");
+    number.move(120, 400, 495, 255);
+    number.set_alignment(Align::Right);
+    number.set_transparent(true);
+    number.set_caption("14");
+    centred.move(700, 400, 1000, 255);
+    centred.set_alignment(Align::Center);
+    box.move(120, 1680, 5295, 285);
+    box.set_text("Диалог");
+    text.move(120, 2520, 5295, 1215);
+    text.set_multiline(true);
+    list.move(120, 3840, 2000, 900);
+    list.add_item("story.dlg");
+    list.add_item("сказка.dlg");
+    for (int i = 0; i < 3; ++i) {
+      icon[i].move(120 + 1080 * i, 480, 975, 735);
+      icon[i].set_graphical(true);
+    }
+    icon[0].set_picture(std::make_shared<Bitmap>(32, 32, 0xFFCC0000));
+    icon[2].set_caption("(без значка)");
+    icon[2].set_value(true);
+    buttons.move(2400, 3840, 3000, 615);
+    for (int i = 0; i < 2; ++i) {
+      set[i].move(i * 1200, 120, 1100, 375);
+      set[i].set_graphical(true);
+      set[i].set_caption(i ? "Да и Нет" : "ОК");
+    }
+    set[0].set_value(true);
+    rule.set_points(120, 4800, 3000, 4800);
+    emblem.move(3600, 4800, 480, 480);
+    emblem.set_picture(std::make_shared<Bitmap>(32, 32, 0x00000000));
+    scroll.move(5280, 0, 255, 5355);
+    probe.move(120, 4800, 600, 300);
+    tick.set_interval(0);
+  }
+
+  void KeyPress(char32_t& key) override { keys.push_back(key); }
+
+  Label title{*this, "Label1"};
+  Label number{*this, "str_num", 3};
+  Label centred{*this, "centred"};
+  TextBox box{*this, "dlg_title"};
+  TextBox text{*this, "dlg_text"};
+  ListBox list{*this, "filebox"};
+  ControlArray<OptionButton> icon{*this, "dlg_icon", 3};
+  Frame buttons{*this, "buttons"};
+  ControlArray<OptionButton> set{buttons, "dlg_button", 2};
+  Line rule{*this, "rule"};
+  Image emblem{*this, "emblem"};
+  VScrollBar scroll{*this, "VScroll1"};
+  Recorder probe{*this, "sd(0)"};
+  Timer tick{*this, "operations"};
+  std::u32string keys;
+};
+
+// A window with pixel scale, a minimise button and a docked bar, shown in the taskbar.
+class PixelForm : public Form {
+ public:
+  PixelForm() : Form("main_form") {
+    set_scale(ScaleMode::Pixels);
+    set_client_size(500, 426);
+    set_border(Border::FixedSingle, true);
+    bar.set_docking(Docking::Top);
+    bar.set_height(20);
+    bar.set_back_color(Color::rgb(240, 240, 240));
+    status.move(2, 2, 497, 25);
+    status.set_transparent(true);
+  }
+  PictureBox bar{*this, "ToolBar"};
+  Label status{bar, "status"};
+};
+
+class Win32 : public testing::Test {
+ protected:
+  void TearDown() override {
+    form.discard();
+    other.discard();
+  }
+  HWND window(const Control& c) { return Win32Backend::window_of(c); }
+  HWND window(const Form& f) { return Win32Backend::window_of(f); }
+
+  Win32Backend backend;
+  TestForm form;
+  PixelForm other;
+};
+
+TEST_F(Win32, ControlsGetWindowsOfTheirKindWithTheirNamesAndTexts) {
+  form.load();
+  const HWND f = window(form);
+  ASSERT_TRUE(f);
+  EXPECT_EQ(class_of(f), L"QuilletForm");
+  EXPECT_EQ(name_of(f), L"test_form");
+  EXPECT_EQ(text_of(f), L"Создать диалог");
+
+  struct Expect {
+    const wchar_t* name;
+    const wchar_t* cls;
+    const wchar_t* text;
+  };
+  const Expect expected[] = {
+      {L"Label1", L"Static", L"Значок диалога:"},
+      {L"str_num(3)", L"Static", L"14"},
+      {L"dlg_title", L"Edit", L"Диалог"},
+      {L"dlg_text", L"Edit", L""},
+      {L"filebox", L"ListBox", L""},
+      {L"dlg_icon(2)", L"Button", L"(без значка)"},
+      {L"dlg_button(1)", L"Button", L"Да и Нет"},
+      {L"buttons", L"QuilletContainer", L""},
+      {L"rule", L"QuilletLine", L""},
+      {L"emblem", L"QuilletImage", L""},
+      {L"VScroll1", L"ScrollBar", L""},
+      {L"sd(0)", L"QuilletCustom", L"Пуск"},
+  };
+  for (const Expect& e : expected) {
+    const HWND h = find_named(f, e.name);
+    ASSERT_TRUE(h) << ascii(e.name);
+    EXPECT_EQ(class_of(h), e.cls) << ascii(e.name);
+    EXPECT_EQ(text_of(h), e.text) << ascii(e.name);
+  }
+  // Option buttons of the frame live in the frame's window.
+  EXPECT_EQ(GetParent(window(form.set[0])), window(form.buttons));
+  EXPECT_EQ(SendMessageW(window(form.list), LB_GETCOUNT, 0, 0), 2);
+
+  // Texts follow the properties.
+  form.title.set_caption("Заголовок диалога:");
+  form.probe.set_label("Открыть...");
+  EXPECT_EQ(text_of(window(form.title)), L"Заголовок диалога:");
+  EXPECT_EQ(text_of(window(form.probe)), L"Открыть...");
+}
+
+TEST_F(Win32, StylesSayWhatEachControlIs) {
+  form.load();
+  EXPECT_EQ(style_of(window(form.title)) & SS_TYPEMASK, SS_LEFT);
+  EXPECT_EQ(style_of(window(form.number)) & SS_TYPEMASK, SS_RIGHT);
+  EXPECT_EQ(style_of(window(form.centred)) & SS_TYPEMASK, SS_CENTER);
+  EXPECT_TRUE(style_of(window(form.title)) & SS_NOTIFY);
+  EXPECT_TRUE(ex_style_of(window(form.number)) & WS_EX_TRANSPARENT);
+  EXPECT_FALSE(ex_style_of(window(form.title)) & WS_EX_TRANSPARENT);
+  form.number.set_alignment(Align::Left);
+  EXPECT_EQ(style_of(window(form.number)) & SS_TYPEMASK, SS_LEFT);
+
+  EXPECT_TRUE(style_of(window(form.text)) & ES_MULTILINE);
+  EXPECT_FALSE(style_of(window(form.box)) & ES_MULTILINE);
+
+  const LONG_PTR option = style_of(window(form.icon[0]));
+  EXPECT_EQ(option & BS_TYPEMASK, BS_AUTORADIOBUTTON);
+  EXPECT_TRUE(option & BS_PUSHLIKE);
+  EXPECT_TRUE(option & BS_ICON);
+  EXPECT_TRUE(SendMessageW(window(form.icon[0]), BM_GETIMAGE, IMAGE_ICON, 0));
+  EXPECT_FALSE(style_of(window(form.icon[2])) & BS_ICON);
+  // Each container's options make a group of their own.
+  EXPECT_TRUE(option & WS_GROUP);
+  EXPECT_FALSE(style_of(window(form.icon[1])) & WS_GROUP);
+  EXPECT_TRUE(style_of(window(form.set[0])) & WS_GROUP);
+  EXPECT_EQ(SendMessageW(window(form.icon[2]), BM_GETCHECK, 0, 0), BST_CHECKED);
+
+  const HWND scroll = window(form.scroll);
+  EXPECT_EQ(style_of(scroll) & SBS_VERT, SBS_VERT);
+  EXPECT_FALSE(style_of(scroll) & WS_TABSTOP);
+  EXPECT_TRUE(GetClassLongW(window(form.probe), GCL_STYLE) & CS_DBLCLKS);
+}
+
+TEST_F(Win32, GeometryIsInPixelsOfTheContainer) {
+  form.load();
+  RECT client;
+  GetClientRect(window(form), &client);
+  EXPECT_EQ(client.right, 369);
+  EXPECT_EQ(client.bottom, 357);
+
+  const RECT title = rect_in_parent(window(form.title));
+  EXPECT_EQ(title.left, 8);
+  EXPECT_EQ(title.top, 8);
+  EXPECT_EQ(title.right - title.left, 353);
+  EXPECT_EQ(title.bottom - title.top, 17);
+  const RECT option = rect_in_parent(window(form.set[1]));  // inside the frame
+  EXPECT_EQ(option.left, 80);
+  EXPECT_EQ(option.top, 8);
+  // A horizontal line is one pixel high, whatever its twips say.
+  const RECT rule = rect_in_parent(window(form.rule));
+  EXPECT_EQ(rule.bottom - rule.top, 1);
+  EXPECT_EQ(rule.right - rule.left, 193);
+
+  form.title.move(240, 240, 1500, 300);
+  const RECT moved = rect_in_parent(window(form.title));
+  EXPECT_EQ(moved.left, 16);
+  EXPECT_EQ(moved.right - moved.left, 100);
+  EXPECT_EQ(moved.bottom - moved.top, 20);
+
+  // Centred on the work area.
+  RECT work, outer;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  GetWindowRect(window(form), &outer);
+  EXPECT_NEAR((outer.left + outer.right) / 2, (work.left + work.right) / 2, 1);
+  EXPECT_NEAR((outer.top + outer.bottom) / 2, (work.top + work.bottom) / 2, 1);
+}
+
+TEST_F(Win32, BorderStylesKeepTheClientSize) {
+  form.load();
+  other.load();
+  const HWND dialog = window(form), single = window(other);
+  EXPECT_TRUE(ex_style_of(dialog) & WS_EX_DLGMODALFRAME);
+  EXPECT_FALSE(style_of(dialog) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+  EXPECT_TRUE(style_of(single) & WS_MINIMIZEBOX);
+  EXPECT_FALSE(style_of(single) & (WS_MAXIMIZEBOX | WS_THICKFRAME));
+  EXPECT_FALSE(ex_style_of(single) & WS_EX_DLGMODALFRAME);
+  // Outside the taskbar means owned; in it means not.
+  EXPECT_TRUE(GetWindow(dialog, GW_OWNER));
+  EXPECT_FALSE(GetWindow(single, GW_OWNER));
+
+  RECT client;
+  GetClientRect(single, &client);
+  EXPECT_EQ(client.right, 500);
+  EXPECT_EQ(client.bottom, 426);
+  // The docked bar spans the width at the top.
+  const RECT bar = rect_in_parent(window(other.bar));
+  EXPECT_EQ(bar.left, 0);
+  EXPECT_EQ(bar.top, 0);
+  EXPECT_EQ(bar.right, 500);
+  EXPECT_EQ(bar.bottom, 20);
+  other.set_client_size(300, 200);
+  GetClientRect(single, &client);
+  EXPECT_EQ(client.right, 300);
+  EXPECT_EQ(rect_in_parent(window(other.bar)).right, 300);
+}
+
+TEST_F(Win32, TheControlCreatedFirstLiesInFront) {
+  form.load();
+  // Sibling windows run from the top of the stack down.
+  HWND first = GetWindow(window(form), GW_CHILD);
+  EXPECT_EQ(first, window(form.title));
+  EXPECT_EQ(GetWindow(first, GW_HWNDNEXT), window(form.number));
+  EXPECT_EQ(GetWindow(window(form.scroll), GW_HWNDNEXT), window(form.probe));
+}
+
+TEST_F(Win32, UnloadDestroysTheWindowsAndTheirNames) {
+  form.load();
+  other.load();
+  const HWND f = window(form), label = window(form.title), status = window(other.status);
+  ASSERT_TRUE(GlobalFindAtomW(L"dlg_icon(2)"));
+  ASSERT_TRUE(GlobalFindAtomW(L"test_form"));
+  form.unload();
+  EXPECT_FALSE(IsWindow(f));
+  EXPECT_FALSE(IsWindow(label));
+  EXPECT_FALSE(GlobalFindAtomW(L"dlg_icon(2)"));
+  EXPECT_FALSE(GlobalFindAtomW(L"test_form"));
+  EXPECT_FALSE(window(form));
+  // The other window and its names are untouched.
+  EXPECT_TRUE(IsWindow(status));
+  EXPECT_EQ(name_of(status), L"status");
+}
+
+TEST_F(Win32, TypedCharactersGoThroughTheFilter) {
+  int refusals = 0;
+  form.text.on_key_press = [&](char32_t& key) {
+    if (key == U';') {
+      ++refusals;
+      key = 0;
+    } else if (key == 13) {
+      key = U'#';
+    }
+  };
+  int changes = 0;
+  form.text.on_change = [&] { ++changes; };
+  form.load();
+  const HWND edit = window(form.text);
+  for (wchar_t c : std::wstring(L"Да;\rНет")) SendMessageW(edit, WM_CHAR, c, 1);
+  EXPECT_EQ(text_of(edit), L"Да#Нет");
+  EXPECT_EQ(form.text.text(), "Да#Нет");
+  EXPECT_EQ(refusals, 1);
+  EXPECT_EQ(changes, 6);
+
+  // The program's own text is no edit of the user's.
+  form.text.set_text("Привет");
+  EXPECT_EQ(text_of(edit), L"Привет");
+  EXPECT_EQ(changes, 7);
+
+  // Without a filter, Enter breaks the line in a multi-line box and does nothing
+  // in a single-line one.
+  form.text.on_key_press = nullptr;
+  SendMessageW(edit, EM_SETSEL, 6, 6);
+  SendMessageW(edit, WM_CHAR, 13, 1);
+  EXPECT_EQ(form.text.text(), "Привет\r\n");
+  SendMessageW(window(form.box), WM_CHAR, 13, 1);
+  EXPECT_EQ(form.box.text(), "Диалог");
+}
+
+// Answers the next message box of this thread with OK, from a timer.
+struct BoxAnswerer {
+  static inline std::wstring seen;
+  static void CALLBACK answer(HWND, UINT, UINT_PTR id, DWORD) {
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND w, LPARAM) -> BOOL {
+          if (class_of(w) != L"#32770" || !IsWindowVisible(w)) return TRUE;
+          seen = text_of(GetDlgItem(w, 0xFFFF));
+          PostMessageW(w, WM_COMMAND, IDOK, 0);
+          return FALSE;
+        },
+        0);
+    if (!seen.empty()) KillTimer(nullptr, id);
+  }
+};
+
+TEST_F(Win32, AFilterMayAskWhileTheKeyWaits) {
+  std::wstring text_during_box;
+  form.text.on_key_press = [&](char32_t& key) {
+    if (key != U';') return;
+    message_box("Недопустиный символ.", mb::Exclamation, "Quillet");
+    text_during_box = text_of(window(form.text));
+    key = 0;
+  };
+  form.show();
+  BoxAnswerer::seen.clear();
+  SetTimer(nullptr, 0, 50, BoxAnswerer::answer);
+  for (wchar_t c : std::wstring(L"а;б")) SendMessageW(window(form.text), WM_CHAR, c, 1);
+  EXPECT_EQ(BoxAnswerer::seen, L"Недопустиный символ.");
+  EXPECT_EQ(text_during_box, L"а");
+  EXPECT_EQ(form.text.text(), "аб");
+}
+
+TEST_F(Win32, ChoosingAnOptionClearsOnlyItsGroup) {
+  int clicks = 0;
+  form.icon[1].on_click = [&] { ++clicks; };
+  form.load();
+  SendMessageW(window(form.icon[1]), BM_CLICK, 0, 0);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_TRUE(form.icon[1].value());
+  EXPECT_FALSE(form.icon[2].value());
+  EXPECT_EQ(SendMessageW(window(form.icon[2]), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_TRUE(form.set[0].value());  // the frame's group
+  form.set[1].set_value(true);
+  EXPECT_EQ(SendMessageW(window(form.set[0]), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(SendMessageW(window(form.set[1]), BM_GETCHECK, 0, 0), BST_CHECKED);
+}
+
+TEST_F(Win32, ListSelectionComesBackAsAClick) {
+  std::vector<std::string> picked;
+  form.list.on_click = [&] { picked.push_back(form.list.text()); };
+  form.load();
+  const HWND list = window(form.list);
+  SendMessageW(list, LB_SETCURSEL, 1, 0);
+  SendMessageW(window(form), WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(list));
+  EXPECT_EQ(picked, std::vector<std::string>{"сказка.dlg"});
+  form.list.set_list_index(0);
+  EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0);
+  form.list.clear();
+  EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 0);
+}
+
+TEST_F(Win32, LabelsReportClicksAndDoubleClicks) {
+  std::vector<std::string> seen;
+  form.title.on_click = [&] { seen.push_back("click"); };
+  form.title.on_double_click = [&] { seen.push_back("double"); };
+  form.load();
+  const HWND label = window(form.title);
+  SendMessageW(window(form), WM_COMMAND, MAKEWPARAM(0, STN_CLICKED),
+               reinterpret_cast<LPARAM>(label));
+  SendMessageW(window(form), WM_COMMAND, MAKEWPARAM(0, STN_DBLCLK),
+               reinterpret_cast<LPARAM>(label));
+  EXPECT_EQ(seen, (std::vector<std::string>{"click", "double"}));
+}
+
+// Paints a window through WM_PRINTCLIENT into 0x00RRGGBB pixels.
+std::vector<std::uint32_t> render(HWND h) {
+  RECT r;
+  GetClientRect(h, &r);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  void* bits = nullptr;
+  HBITMAP bmp = ui::win32::make_dib(screen, r.right, r.bottom, &bits);
+  const HGDIOBJ old = SelectObject(dc, bmp);
+  SendMessageW(h, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  GdiFlush();
+  const auto* px = static_cast<const std::uint32_t*>(bits);
+  std::vector<std::uint32_t> out(px, px + r.right * r.bottom);
+  for (auto& p : out) p &= 0xFFFFFF;
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return out;
+}
+
+TEST_F(Win32, TheSelectionBorderLeavesTheTextWhereItIs) {
+  form.title.set_colors(Color::rgb(0, 0, 0), Color::rgb(255, 255, 255));
+  form.load();
+  const HWND label = window(form.title);
+  RECT r;
+  GetClientRect(label, &r);
+  const std::vector<std::uint32_t> plain = render(label);
+  form.title.set_border(true);
+  RECT bordered_rect;
+  GetClientRect(label, &bordered_rect);
+  EXPECT_EQ(bordered_rect.right, r.right);
+  EXPECT_EQ(bordered_rect.bottom, r.bottom);
+  const std::vector<std::uint32_t> bordered = render(label);
+  int differing_inside = 0, text_pixels = 0, frame_pixels = 0;
+  for (int y = 0; y < r.bottom; ++y)
+    for (int x = 0; x < r.right; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y * r.right + x);
+      const bool edge = x == 0 || y == 0 || x == r.right - 1 || y == r.bottom - 1;
+      if (!edge) {
+        differing_inside += plain[i] != bordered[i];
+        text_pixels += plain[i] != 0xFFFFFF;
+      } else {
+        frame_pixels += bordered[i] != 0xFFFFFF;
+      }
+    }
+  EXPECT_GT(text_pixels, 20);
+  EXPECT_EQ(differing_inside, 0);
+  EXPECT_EQ(frame_pixels, 2 * (r.right + r.bottom) - 4);
+}
+
+TEST_F(Win32, TheScrollBarNeverKeepsTheFocusOrTheKeys) {
+  form.show();
+  const HWND scroll = window(form.scroll);
+  SetFocus(window(form.box));
+  SetFocus(scroll);
+  EXPECT_NE(GetFocus(), scroll);
+  EXPECT_EQ(GetFocus(), window(form.box));
+  // A click on the arrow at the bottom.
+  RECT r;
+  GetClientRect(scroll, &r);
+  PostMessageW(scroll, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, r.bottom - 5));
+  PostMessageW(scroll, WM_LBUTTONUP, 0, MAKELPARAM(5, r.bottom - 5));
+  backend.pump(100);
+  EXPECT_NE(GetFocus(), scroll);
+  SendMessageW(scroll, WM_CHAR, 27, 1);
+  EXPECT_EQ(form.keys, U"\x1b");
+  EXPECT_EQ(GetScrollPos(scroll, SB_CTL), 0);
+}
+
+TEST_F(Win32, KeyPreviewShowsTheWindowKeysOfItsControls) {
+  form.load();
+  SendMessageW(window(form), WM_CHAR, L'q', 1);
+  SendMessageW(window(form.list), WM_CHAR, L'x', 1);
+  EXPECT_EQ(form.keys, U"q");
+  form.set_key_preview(true);
+  SendMessageW(window(form.list), WM_CHAR, L'y', 1);
+  SendMessageW(window(form.box), WM_CHAR, L'z', 1);
+  EXPECT_EQ(form.keys, U"qyz");
+  EXPECT_EQ(form.box.text(), "zДиалог");  // the caret stands at the start
+}
+
+TEST_F(Win32, TabFollowsTheTabIndex) {
+  // Everything but three controls out of the way, in reverse creation order.
+  for (Control* c : form.controls()) c->set_tab_stop(false);
+  form.box.set_tab_stop(true);
+  form.text.set_tab_stop(true);
+  form.list.set_tab_stop(true);
+  form.list.set_tab_index(0);
+  form.text.set_tab_index(1);
+  form.box.set_tab_index(2);
+  form.show();
+  backend.pump(50);
+  EXPECT_EQ(GetFocus(), window(form.list));  // the first in tab order on activation
+  std::vector<HWND> visited;
+  for (int i = 0; i < 4; ++i) {
+    PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+    backend.pump(30);
+    visited.push_back(GetFocus());
+  }
+  EXPECT_EQ(visited, (std::vector<HWND>{window(form.text), window(form.box), window(form.list),
+                                        window(form.text)}));
+  EXPECT_EQ(form.text.text(), "");  // no tab character went in
+  // A hidden control is passed over.
+  form.box.set_visible(false);
+  PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+  backend.pump(30);
+  EXPECT_EQ(GetFocus(), window(form.list));
+}
+
+TEST_F(Win32, TimersTickUntilDisabled) {
+  int ticks = 0;
+  form.tick.on_tick = [&] { ++ticks; };
+  form.load();
+  form.tick.set_interval(40);
+  backend.pump(600);
+  EXPECT_GE(ticks, 5);
+  EXPECT_LE(ticks, 16);
+  form.tick.set_enabled(false);
+  const int stopped = ticks;
+  backend.pump(200);
+  EXPECT_EQ(ticks, stopped);
+  form.tick.set_enabled(true);
+  backend.pump(300);
+  EXPECT_GT(ticks, stopped);
+}
+
+TEST_F(Win32, AModalWindowReturnsWhenHiddenOrUnloaded) {
+  other.show();
+  bool owner_was_disabled = false;
+  form.tick.set_interval(100);
+  form.tick.on_tick = [&] {
+    owner_was_disabled = !IsWindowEnabled(window(other));
+    form.hide();
+  };
+  form.show_modal(other);
+  EXPECT_TRUE(owner_was_disabled);
+  EXPECT_TRUE(form.loaded());
+  EXPECT_FALSE(form.visible());
+  EXPECT_FALSE(IsWindowVisible(window(form)));
+  EXPECT_TRUE(IsWindowEnabled(window(other)));
+  EXPECT_EQ(GetWindow(window(form), GW_OWNER), window(other));
+
+  // The close box unloads it.
+  form.tick.on_tick = [&] { PostMessageW(window(form), WM_CLOSE, 0, 0); };
+  form.show_modal(other);
+  EXPECT_FALSE(form.loaded());
+  EXPECT_TRUE(IsWindowEnabled(window(other)));
+}
+
+TEST_F(Win32, AFailingHandlerLeavesTheProgramRunning) {
+  int ticks = 0;
+  form.tick.set_interval(30);
+  form.tick.on_tick = [&] {
+    ++ticks;
+    throw std::runtime_error("tick failed");
+  };
+  form.title.on_click = [] { throw 42; };
+  form.load();
+  SendMessageW(window(form), WM_COMMAND, MAKEWPARAM(0, STN_CLICKED),
+               reinterpret_cast<LPARAM>(window(form.title)));
+  backend.pump(300);
+  EXPECT_GE(ticks, 2);
+  EXPECT_TRUE(IsWindow(window(form)));
+  form.title.set_caption("дальше");
+  EXPECT_EQ(text_of(window(form.title)), L"дальше");
+}
+
+TEST_F(Win32, ACustomControlGetsThePointerAndTheFocus) {
+  form.show();
+  const HWND h = window(form.probe);
+  SendMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(5, 6));
+  SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6));
+  EXPECT_EQ(GetCapture(), h);
+  EXPECT_EQ(GetFocus(), h);
+  SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(7, 8));
+  EXPECT_NE(GetCapture(), h);
+  SendMessageW(h, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(7, 8));
+  SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(7, 8));
+  EXPECT_EQ(form.probe.events, (std::vector<std::string>{"move 5,6", "press 5,6", "release 7,8",
+                                                         "double 7,8", "release 7,8"}));
+  // Where the pointer is, in the control's pixels.
+  RECT r;
+  GetWindowRect(h, &r);
+  SetCursorPos(r.left + 3, r.top + 4);
+  const Point p = form.probe.cursor_position();
+  EXPECT_EQ(p, (Point{3, 4}));
+
+  // The face is blitted and the picture laid over it.
+  const std::vector<std::uint32_t> px = render(h);
+  GetClientRect(h, &r);
+  EXPECT_EQ(px[0], 0x336699u);
+  EXPECT_EQ(px[static_cast<std::size_t>(3 * r.right + 3)], 0xFF0000u);
+}
+
+TEST_F(Win32, TooltipsAndTheHandFollowTheControls) {
+  form.load();
+  struct Search {
+    HWND owner;
+    HWND tips = nullptr;
+  } search{window(form)};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM p) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(p);
+        if (class_of(w) == TOOLTIPS_CLASSW && GetWindow(w, GW_OWNER) == s.owner) s.tips = w;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  const HWND tips = search.tips;
+  ASSERT_TRUE(tips);
+  EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 0);
+  form.title.set_tooltip("Привет#мир; Диалог; Информация; ОК");
+  form.box.set_tooltip("заголовок");
+  EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 2);
+  form.title.set_tooltip("другой");
+  wchar_t buf[80] = {};
+  TOOLINFOW ti{};
+  ti.cbSize = TTTOOLINFOW_V2_SIZE;
+  ti.hwnd = window(form);
+  ti.uId = reinterpret_cast<UINT_PTR>(window(form.title));
+  ti.lpszText = buf;
+  SendMessageW(tips, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&ti));
+  EXPECT_EQ(std::wstring(buf), L"другой");
+  form.box.set_tooltip("");
+  EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 1);
+
+  // No cursor resource in a test program: the system's hand stands in.
+  form.title.set_pointer(MousePointer::Hand);
+  EXPECT_TRUE(SendMessageW(window(form.title), WM_SETCURSOR,
+                           reinterpret_cast<WPARAM>(window(form.title)),
+                           MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_HAND));
+}
+
+TEST_F(Win32, FontsAndTextMeasures) {
+  EXPECT_EQ(ui::win32::font_height(8.25, 96), -11);
+  EXPECT_EQ(ui::win32::font_height(9.75, 96), -13);
+  EXPECT_EQ(ui::win32::font_height(12, 96), -16);
+  Font courier{"Courier New", 9.75, false, false, kCyrillicCharset};
+  const Size one = backend.measure_text("Ш", courier);
+  const Size ten = backend.measure_text("ШШШШШШШШШШ", courier);
+  EXPECT_GT(one.width, 4);
+  EXPECT_EQ(ten.width, 10 * one.width);  // a fixed-pitch font, Cyrillic included
+  EXPECT_GE(one.height, 13);
+  EXPECT_EQ(backend.measure_text("", courier).height, one.height);
+  const Font ui_font = backend.interface_font();
+  EXPECT_EQ(ui_font.name, "MS Sans Serif");
+  EXPECT_EQ(ui_font.size, 8.25);
+  EXPECT_EQ(ui_font.charset, 204);
+
+  // An autosized label takes the measured size.
+  form.load();
+  form.title.set_autosize(true);
+  form.title.set_caption("ШШШШШШШШШШ");
+  const RECT r = rect_in_parent(window(form.title));
+  EXPECT_EQ(r.right - r.left, backend.measure_text("ШШШШШШШШШШ", form.title.font()).width);
+}
+
+}  // namespace
+
+// A program's whole life: start form shown, loop until it is unloaded, the rest unloaded.
+class Starter : public Form {
+ public:
+  Starter() : Form("starter") {
+    set_client_size(3000, 2000);
+    close_soon.set_interval(100);
+    close_soon.on_tick = [this] {
+      seen_visible = IsWindowVisible(Win32Backend::window_of(*this)) != 0;
+      unload(UnloadReason::CloseBox);
+    };
+  }
+  Timer close_soon{*this, "close_soon"};
+  static inline bool seen_visible = false;
+};
+
+class Bystander : public Form {
+ public:
+  Bystander() : Form("bystander") {}
+  void Unload() override { ++unloads; }
+  static inline int unloads = 0;
+};
+
+TEST(Win32Program, RunsUntilTheStartFormIsUnloaded) {
+  const int code = ui::win32::run_program([]() -> Form& {
+    Single<Bystander>::get().show();
+    return Single<Starter>::get();
+  });
+  EXPECT_EQ(code, 0);
+  EXPECT_TRUE(Starter::seen_visible);
+  EXPECT_FALSE(Single<Starter>::loaded());
+  EXPECT_FALSE(Single<Bystander>::loaded());
+  EXPECT_EQ(Bystander::unloads, 0);  // dropped at the end, not asked
+}
