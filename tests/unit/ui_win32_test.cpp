@@ -723,7 +723,10 @@ TEST_F(Win32, FontsAndTextMeasures) {
   const Size one = backend.measure_text("Ш", courier);
   const Size ten = backend.measure_text("ШШШШШШШШШШ", courier);
   EXPECT_GT(one.width, 4);
-  EXPECT_EQ(ten.width, 10 * one.width);  // a fixed-pitch font, Cyrillic included
+  // Fixed pitch, Cyrillic included (also where the face is missing and a like
+  // one stands in).
+  EXPECT_EQ(backend.measure_text("iiiiiiiiii", courier).width, ten.width);
+  EXPECT_GT(backend.measure_text("ШШ", Font{}).width, backend.measure_text("ii", Font{}).width);
   EXPECT_GE(one.height, 13);
   EXPECT_EQ(backend.measure_text("", courier).height, one.height);
   const Font ui_font = backend.interface_font();

@@ -18,6 +18,20 @@ int font_height(double points, int dpi) {
   return -static_cast<int>(std::lround(points * dpi / 72.0));
 }
 
+namespace {
+
+// The family of a face, so that a system without the face substitutes a like one
+// (a fixed-pitch font for Courier New keeps the numbered rows in columns).
+BYTE pitch_and_family(const std::string& face) {
+  const auto has = [&face](const char* part) { return face.find(part) != std::string::npos; };
+  if (has("Courier") || has("Mono") || has("Console") || has("Fixedsys") || has("Consolas"))
+    return FIXED_PITCH | FF_MODERN;
+  if (has("Times") || (has("Serif") && !has("Sans Serif"))) return VARIABLE_PITCH | FF_ROMAN;
+  return VARIABLE_PITCH | FF_SWISS;
+}
+
+}  // namespace
+
 GdiCache::~GdiCache() {
   for (auto& [key, f] : fonts_) DeleteObject(f);
   for (auto& [key, b] : brushes_) DeleteObject(b);
@@ -37,7 +51,7 @@ HFONT GdiCache::font(const Font& f) {
   lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
   lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   lf.lfQuality = DEFAULT_QUALITY;
-  lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+  lf.lfPitchAndFamily = pitch_and_family(f.name);
   const std::wstring face = widen(f.name);
   wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
   HFONT h = CreateFontIndirectW(&lf);
