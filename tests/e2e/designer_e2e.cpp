@@ -176,8 +176,8 @@ std::vector<std::wstring> list_items(HWND list) {
   for (LRESULT i = 0; i < n; ++i) {
     const LRESULT length = send(list, LB_GETTEXTLEN, static_cast<WPARAM>(i));
     std::wstring item(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
-    const LRESULT got = send(list, LB_GETTEXT, static_cast<WPARAM>(i),
-                             reinterpret_cast<LPARAM>(item.data()));
+    const LRESULT got =
+        send(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
     item.resize(static_cast<std::size_t>(std::clamp<LRESULT>(got, 0, length)));
     items.push_back(item);
   }
@@ -226,9 +226,8 @@ ForeignBox wait_box_of_program(const std::wstring& program, DWORD timeout_ms) {
         for (HWND w : boxes) {
           DWORD id = 0;
           GetWindowThreadProcessId(w, &id);
-          const HANDLE h =
-              OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE,
-                          FALSE, id);
+          const HANDLE h = OpenProcess(
+              PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
           if (!h) continue;
           if (CompareStringOrdinal(image_of(h).c_str(), -1, program.c_str(), -1, TRUE) ==
               CSTR_EQUAL) {
@@ -312,9 +311,7 @@ class Designer : public testing::Test {
         << probe::to_utf8(name) << " is still shown";
   }
 
-  HWND wait_box() {
-    return probe::wait_window(process_, {kBoxClass, L"", true}, kWindowTimeoutMs);
-  }
+  HWND wait_box() { return probe::wait_window(process_, {kBoxClass, L"", true}, kWindowTimeoutMs); }
 
   bool no_box_now() { return probe::top_windows(process_.id(), {kBoxClass, L"", true}).empty(); }
 
@@ -328,6 +325,8 @@ class Designer : public testing::Test {
     HWND editor = wait_form(process_, L"make_form");
     ASSERT_TRUE(editor) << "sd_new opened no editor";
     EXPECT_TEXT(probe::text(editor), L"Создать диалог");
+    EXPECT_FALSE(IsWindowEnabled(main_)) << "the editor is not modal";
+    EXPECT_EQ(GetWindow(editor, GW_OWNER), main_) << "the editor is not owned by the main window";
     HWND dlg_text = control(editor, L"dlg_text");
     HWND dlg_title = control(editor, L"dlg_title");
     ASSERT_TRUE(dlg_text && dlg_title);
@@ -346,9 +345,10 @@ class Designer : public testing::Test {
     probe::click(control(editor, L"dlg_button(" + std::to_wstring(buttons) + L")"));
     EXPECT_TRUE(wait_until(
         [&] {
-          return checked(probe::find_by_name(editor, L"dlg_icon(" + std::to_wstring(icon) + L")")) &&
-                 checked(probe::find_by_name(editor,
-                                             L"dlg_button(" + std::to_wstring(buttons) + L")"));
+          return checked(
+                     probe::find_by_name(editor, L"dlg_icon(" + std::to_wstring(icon) + L")")) &&
+                 checked(
+                     probe::find_by_name(editor, L"dlg_button(" + std::to_wstring(buttons) + L")"));
         },
         kWindowTimeoutMs))
         << "clicking the options did not choose them";
@@ -365,6 +365,8 @@ class Designer : public testing::Test {
     if (screenshot) shoot(editor, screenshot);
     probe::click(control(editor, L"SDButton1"));
     ASSERT_TRUE(probe::wait_gone(editor, kWindowTimeoutMs)) << "OK did not close the editor";
+    EXPECT_TRUE(wait_until([&] { return IsWindowEnabled(main_) != FALSE; }, kWindowTimeoutMs))
+        << "the main window stays disabled after the editor";
   }
 
   void expect_row(int i, std::wstring_view text) {
@@ -434,12 +436,16 @@ TEST_F(Designer, MakesSavesOpensAndEditsAProject) {
     EXPECT_TEXT(probe::text(main_), L"Tervan Quillet - [Новый диалог]");
     EXPECT_EQ(client_size(main_).cx, 500);
     EXPECT_EQ(client_size(main_).cy, 426);
+    const LONG_PTR style = GetWindowLongPtrW(main_, GWL_STYLE);
+    EXPECT_FALSE(style & WS_THICKFRAME) << "the main window can be resized";
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX) << "the main window has a maximize box";
+    EXPECT_TRUE(style & WS_MINIMIZEBOX) << "the main window has no minimize box";
     // Left to right as laid out: New, Open, Save, Run, Build, then About alone at
     // the right end; each one pixel after the previous.
     const struct {
       int index;
       const wchar_t* caption;
-    } toolbar[] = {{0, L"Создать"},    {1, L"Открыть..."},    {2, L"Сохранить..."},
+    } toolbar[] = {{0, L"Создать"},   {1, L"Открыть..."},    {2, L"Сохранить..."},
                    {5, L"Запуск..."}, {3, L"Компиляция..."}, {4, L""}};
     int next_left = 1;
     for (const auto& b : toolbar) {
@@ -484,8 +490,8 @@ TEST_F(Designer, MakesSavesOpensAndEditsAProject) {
       SCOPED_TRACE(probe::to_utf8(refused));
       probe::type(dlg_text, refused);
       HWND box = wait_box();
-      ASSERT_NO_FATAL_FAILURE(expect_box(
-          box, {L"Quillet", L"Недопустиный символ.", {IDOK}, BoxIcon::Exclamation}));
+      ASSERT_NO_FATAL_FAILURE(
+          expect_box(box, {L"Quillet", L"Недопустиный символ.", {IDOK}, BoxIcon::Exclamation}));
       probe::answer(box, IDOK);
       ASSERT_TRUE(probe::wait_gone(box, kWindowTimeoutMs));
       EXPECT_TEXT(probe::text(dlg_text), L"Привет#мир");
@@ -525,8 +531,7 @@ TEST_F(Designer, MakesSavesOpensAndEditsAProject) {
     ASSERT_NO_FATAL_FAILURE(save_as(L"story", L"designer_save_as.png"));
     EXPECT_TRUE(wait_text(main_, L"Quillet - [story.dlg]")) << visible(probe::text(main_));
     EXPECT_EQ(hex(read_file(in_program(L"story.dlg"))), hex(saved));
-    EXPECT_FALSE(file_exists(working_folder_ + L"\\story.dlg"))
-        << "saved into the working folder";
+    EXPECT_FALSE(file_exists(working_folder_ + L"\\story.dlg")) << "saved into the working folder";
   }
   {
     SCOPED_TRACE("New right after saving clears at once");
@@ -561,10 +566,10 @@ TEST_F(Designer, MakesSavesOpensAndEditsAProject) {
     ASSERT_NE(at, unsorted.end());
     const int item_height = static_cast<int>(send(filebox, LB_GETITEMHEIGHT));
     ASSERT_GT(item_height, 0);
-    probe::click_at(filebox, 10, static_cast<int>(at - unsorted.begin()) * item_height +
-                                     item_height / 2);
-    EXPECT_TRUE(wait_until(
-        [&] { return send(filebox, LB_GETCURSEL) == at - unsorted.begin(); }, kWindowTimeoutMs));
+    probe::click_at(filebox, 10,
+                    static_cast<int>(at - unsorted.begin()) * item_height + item_height / 2);
+    EXPECT_TRUE(wait_until([&] { return send(filebox, LB_GETCURSEL) == at - unsorted.begin(); },
+                           kWindowTimeoutMs));
     probe::click(control(open, L"sd_open"));
     ASSERT_TRUE(probe::wait_gone(open, kWindowTimeoutMs)) << "sd_open did not close the window";
     EXPECT_TRUE(wait_text(main_, L"Quillet - [story.dlg]")) << visible(probe::text(main_));
@@ -680,11 +685,12 @@ TEST_F(Designer, PreviewsAndBuildsAProject) {
     EXPECT_EQ(client_size(console).cx, 577);
     EXPECT_EQ(client_size(console).cy, 353);
     EXPECT_EQ(GetWindow(console, GW_OWNER), nullptr) << "the console has an owner";
+    EXPECT_TRUE(IsWindowEnabled(main_)) << "the console keeps the main window waiting";
     HWND cmd = control(console, L"cmd");
     ASSERT_TRUE(cmd);
-    ASSERT_TRUE(wait_until(
-        [&] { return probe::text(cmd).find(L"Preparations...") != std::wstring::npos; },
-        kBuildTimeoutMs))
+    ASSERT_TRUE(
+        wait_until([&] { return probe::text(cmd).find(L"Preparations...") != std::wstring::npos; },
+                   kBuildTimeoutMs))
         << visible(probe::text(cmd));
     // A key during the build is ignored.
     PostMessageW(console, WM_CHAR, L' ', 1);
@@ -729,7 +735,8 @@ TEST_F(Designer, PreviewsAndBuildsAProject) {
     EXPECT_EQ(hex(read_file(build_folder + L"\\main.dlg")), hex(saved));
     const std::string player = read_file(in_program(L"run.exe"));
     EXPECT_FALSE(player.empty());
-    EXPECT_TRUE(read_file(build_folder + L"\\exe.exe") == player) << "exe.exe is no copy of run.exe";
+    EXPECT_TRUE(read_file(build_folder + L"\\exe.exe") == player)
+        << "exe.exe is no copy of run.exe";
 
     PostMessageW(console, WM_CHAR, L'x', 1);
     EXPECT_TRUE(probe::wait_gone(console, kWindowTimeoutMs)) << "a key did not close the console";
