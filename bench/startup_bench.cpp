@@ -163,23 +163,29 @@ int wmain(int argc, wchar_t** argv) {
       "Time from process start to the first visible box, median of %d runs after one "
       "warm-up:\n",
       runs);
-  std::vector<std::optional<double>> medians;
-  for (const Subject& s : subjects) {
-    std::vector<double> times;
-    bool works = time_to_box(s).has_value();  // warm-up: loads the files into the cache
-    for (int i = 0; works && i < runs; ++i) {
-      const auto t = time_to_box(s);
-      if (!t) works = false;
-      if (t) times.push_back(*t);
+  // The subjects take turns, so a change in the machine's load affects them alike.
+  std::vector<bool> works(subjects.size());
+  std::vector<std::vector<double>> times(subjects.size());
+  for (std::size_t k = 0; k < subjects.size(); ++k)
+    works[k] = time_to_box(subjects[k]).has_value();  // warm-up: files into the cache
+  for (int i = 0; i < runs; ++i) {
+    for (std::size_t k = 0; k < subjects.size(); ++k) {
+      if (!works[k]) continue;
+      const auto t = time_to_box(subjects[k]);
+      works[k] = t.has_value();
+      if (t) times[k].push_back(*t);
     }
-    if (!works) {
-      print("  %-16s no box appeared: not measured\n", s.name);
+  }
+  std::vector<std::optional<double>> medians;
+  for (std::size_t k = 0; k < subjects.size(); ++k) {
+    if (!works[k]) {
+      print("  %-16s no box appeared: not measured\n", subjects[k].name);
       medians.push_back(std::nullopt);
       continue;
     }
-    medians.push_back(median(times));
-    print("  %-16s %7.1f ms   (", s.name, *medians.back());
-    for (std::size_t i = 0; i < times.size(); ++i) print(i ? " %.0f" : "%.0f", times[i]);
+    medians.push_back(median(times[k]));
+    print("  %-16s %7.1f ms   (", subjects[k].name, *medians.back());
+    for (std::size_t i = 0; i < times[k].size(); ++i) print(i ? " %.0f" : "%.0f", times[k][i]);
     print(")\n");
   }
   if (medians[0] && medians[1])
