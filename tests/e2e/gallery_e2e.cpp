@@ -1,0 +1,245 @@
+// The gallery as a user meets it: started as a program of its own, its controls
+// found by their names, the real pointer moved over them and the real button
+// pressed. Checks what the screen shows (colours of labels, pictures on option
+// buttons, the resting, hover and pressed faces of SDButton) and what the window
+// reports (Click and ArrowClick lines in its label `events`). Saves the looks
+// under build/screenshots/.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "probe.h"
+
+namespace {
+
+constexpr DWORD kStartTimeoutMs = 30000;
+
+struct Rgb {
+  int r, g, b;
+};
+
+Rgb pixel(const probe::Image& image, int x, int y) {
+  const std::size_t i = (static_cast<std::size_t>(y) * image.width + x) * 3;
+  return {image.rgb[i], image.rgb[i + 1], image.rgb[i + 2]};
+}
+
+bool close_to(Rgb a, Rgb b, int tolerance = 8) {
+  return std::abs(a.r - b.r) <= tolerance && std::abs(a.g - b.g) <= tolerance &&
+         std::abs(a.b - b.b) <= tolerance;
+}
+
+int count(const probe::Image& image, const std::function<bool(Rgb)>& test) {
+  int n = 0;
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x) n += test(pixel(image, x, y));
+  return n;
+}
+
+int differing(const probe::Image& a, const probe::Image& b) {
+  if (a.width != b.width || a.height != b.height) return a.width * a.height + 1;
+  int n = 0;
+  for (std::size_t i = 0; i < a.rgb.size(); i += 3)
+    n += a.rgb[i] != b.rgb[i] || a.rgb[i + 1] != b.rgb[i + 1] || a.rgb[i + 2] != b.rgb[i + 2];
+  return n;
+}
+
+// Real input, as the mouse gives it.
+void pointer_to(int x, int y) {
+  const int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = static_cast<LONG>((x * 65535 + w / 2) / (w - 1));
+  in.mi.dy = static_cast<LONG>((y * 65535 + h / 2) / (h - 1));
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+  SendInput(1, &in, sizeof in);
+  SetCursorPos(x, y);
+}
+
+void button(bool down) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  SendInput(1, &in, sizeof in);
+}
+
+bool wait_for(const std::function<bool()>& done, DWORD timeout_ms) {
+  const ULONGLONG until = GetTickCount64() + timeout_ms;
+  while (!done()) {
+    if (GetTickCount64() >= until) return false;
+    Sleep(20);
+  }
+  return true;
+}
+
+class Gallery : public testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = probe::make_temp_folder(L"quillet-gallery");
+    process_ = probe::start(probe::windows_path(QUILLET_GALLERY_EXE), folder_);
+    ASSERT_TRUE(process_) << "cannot start " << QUILLET_GALLERY_EXE;
+    window_ = probe::wait_window(process_, {L"", L"Галерея элементов"}, kStartTimeoutMs);
+    ASSERT_TRUE(window_) << "the gallery did not open";
+    SetForegroundWindow(window_);
+    probe::capture_settled(window_, 3000);
+  }
+
+  void TearDown() override {
+    if (window_ && IsWindow(window_)) {
+      PostMessageW(window_, WM_CLOSE, 0, 0);
+      process_.wait(10000);
+    }
+    process_ = {};
+    probe::remove_tree(folder_);
+  }
+
+  HWND named(const wchar_t* name) {
+    const HWND h = probe::find_by_name(window_, name);
+    EXPECT_TRUE(h) << probe::to_utf8(name);
+    return h;
+  }
+
+  RECT screen_rect(HWND h) {
+    RECT r{};
+    GetWindowRect(h, &r);
+    return r;
+  }
+
+  // The look of a control once it has stopped changing.
+  probe::Image look(HWND h) { return probe::capture_settled(h, 1500); }
+
+  std::wstring events() { return probe::text(named(L"events")); }
+
+  // Moves the pointer somewhere harmless in the window (over the plain label).
+  void pointer_away() {
+    const RECT r = screen_rect(named(L"plain"));
+    pointer_to(r.left + 2, r.bottom - 2);
+  }
+
+  std::wstring folder_;
+  probe::Process process_;
+  HWND window_ = nullptr;
+};
+
+TEST_F(Gallery, LabelsListsAndOptionsLookAsTheyShould) {
+  probe::screenshot(window_, L"gallery.png");
+
+  // The console label: silver text on black.
+  const probe::Image cmd = look(named(L"cmd"));
+  EXPECT_TRUE(close_to(pixel(cmd, cmd.width - 3, cmd.height - 3), {0, 0, 0}));
+  EXPECT_GT(count(cmd, [](Rgb p) { return close_to(p, {192, 192, 192}, 40); }), 40);
+
+  // A transparent label shows the box behind it, with dark text on it.
+  const probe::Image see = look(named(L"see_through"));
+  EXPECT_TRUE(close_to(pixel(see, see.width - 2, see.height - 2), {200, 220, 255}));
+  EXPECT_GT(count(see, [](Rgb p) { return p.r + p.g + p.b < 200; }), 30);
+  EXPECT_EQ(count(see, [](Rgb p) { return close_to(p, {240, 240, 240}, 4); }), 0);
+
+  // The selection frame of a row: a dark line all round, the window colour inside.
+  const probe::Image row = look(named(L"str_str(14)"));
+  EXPECT_TRUE(close_to(pixel(row, 0, row.height / 2), {0, 0, 0}, 40));
+  EXPECT_TRUE(close_to(pixel(row, row.width - 1, row.height / 2), {0, 0, 0}, 40));
+  EXPECT_TRUE(close_to(pixel(row, row.width - 3, row.height - 3), {255, 255, 255}));
+
+  // The link: blue text over the window's colour.
+  const probe::Image mail = look(named(L"mail"));
+  EXPECT_GT(count(mail, [](Rgb p) { return p.b > 200 && p.r < 60 && p.g < 60; }), 30);
+
+  // Option buttons with pictures show them: the red of the error sign, the
+  // yellow of the warning.
+  const probe::Image error = look(named(L"dlg_icon(0)"));
+  EXPECT_GT(count(error, [](Rgb p) { return p.r > 180 && p.g < 80 && p.b < 80; }), 100);
+  const probe::Image warning = look(named(L"dlg_icon(1)"));
+  EXPECT_GT(count(warning, [](Rgb p) { return p.r > 200 && p.g > 160 && p.b < 80; }), 100);
+  EXPECT_EQ(probe::text(named(L"dlg_icon(4)")), L"(без значка)");
+  EXPECT_EQ(SendMessageW(named(L"dlg_icon(4)"), BM_GETCHECK, 0, 0), BST_CHECKED);
+
+  // The toolbar buttons carry their captions as window texts.
+  EXPECT_EQ(probe::text(named(L"sd(0)")), L"Создать");
+  EXPECT_EQ(probe::text(named(L"sd(3)")), L"Сохранить...");
+  EXPECT_EQ(probe::text(named(L"filebox")), L"");
+}
+
+TEST_F(Gallery, ButtonFacesFollowThePointerAndClicksAreReported) {
+  for (const wchar_t* name : {L"sd(0)", L"sd(2)", L"sd(6)", L"sd(8)", L"sd(7)"}) {
+    SCOPED_TRACE(probe::to_utf8(name));
+    const HWND h = named(name);
+    ASSERT_TRUE(h);
+    pointer_away();
+    Sleep(300);
+    const RECT r = screen_rect(h);
+    const probe::Image rest = look(h);
+
+    pointer_to((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    EXPECT_TRUE(wait_for([&] { return differing(look(h), rest) > 10; }, 3000)) << "no hover look";
+    const probe::Image hover = look(h);
+    probe::screenshot(h, std::wstring(name) + L"_hover.png");
+
+    button(true);
+    EXPECT_TRUE(wait_for([&] { return differing(look(h), hover) > 10; }, 3000))
+        << "no pressed look";
+    probe::screenshot(h, std::wstring(name) + L"_pressed.png");
+    button(false);
+    EXPECT_TRUE(wait_for(
+        [&] { return events().find(L"Click " + std::wstring(name)) != std::wstring::npos; }, 3000))
+        << probe::to_utf8(events());
+
+    // Once the pointer has left, the hover timer takes the look back to rest.
+    pointer_away();
+    EXPECT_TRUE(wait_for([&] { return differing(look(h), rest) == 0; }, 3000))
+        << "the hover look stayed";
+    probe::screenshot(h, std::wstring(name) + L"_rest.png");
+  }
+}
+
+TEST_F(Gallery, TheArrowOfASplitButtonIsAClickOfItsOwn) {
+  const HWND split = named(L"sd(5)");
+  ASSERT_TRUE(split);
+  const RECT r = screen_rect(split);
+  pointer_to(r.right - 4, (r.top + r.bottom) / 2);
+  Sleep(200);
+  button(true);
+  Sleep(100);
+  button(false);
+  EXPECT_TRUE(
+      wait_for([&] { return events().find(L"ArrowClick sd(5)") != std::wstring::npos; }, 3000))
+      << probe::to_utf8(events());
+  pointer_away();
+}
+
+TEST_F(Gallery, AToggleButtonStaysDownAndOptionsAreChosenByClicks) {
+  const HWND toggle = named(L"sd(3)");
+  ASSERT_TRUE(toggle);
+  pointer_away();
+  Sleep(300);
+  const probe::Image rest = look(toggle);
+  const RECT r = screen_rect(toggle);
+  pointer_to((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  Sleep(200);
+  button(true);
+  Sleep(100);
+  button(false);
+  pointer_away();
+  Sleep(500);
+  EXPECT_GT(differing(look(toggle), rest), 10) << "the toggle did not stay down";
+  probe::screenshot(toggle, L"sd(3)_checked.png");
+
+  const HWND warning = named(L"dlg_icon(1)");
+  const RECT o = screen_rect(warning);
+  pointer_to((o.left + o.right) / 2, (o.top + o.bottom) / 2);
+  Sleep(100);
+  button(true);
+  Sleep(50);
+  button(false);
+  EXPECT_TRUE(
+      wait_for([&] { return SendMessageW(warning, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 3000));
+  EXPECT_EQ(SendMessageW(named(L"dlg_icon(4)"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(SendMessageW(named(L"dlg_button(0)"), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_NE(events().find(L"Choose dlg_icon(1)"), std::wstring::npos);
+  pointer_away();
+  probe::screenshot(window_, L"gallery_chosen.png");
+}
+
+}  // namespace
