@@ -16,6 +16,14 @@ quillet_wine_prefix() {
     # frames itself: screenshots then look as they do on Windows.
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 || true
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1 || true
+    # The caption buttons are drawn with Marlett, which Wine ships but does not
+    # register in a fresh prefix.
+    marlett=$(ls /usr/share/wine/fonts/marlett.ttf /usr/lib/wine/fonts/marlett.ttf 2>/dev/null | head -n 1)
+    if [ -n "$marlett" ]; then
+      cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+      wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\Fonts' \
+        /v 'Marlett (TrueType)' /d marlett.ttf /f >/dev/null 2>&1 || true
+    fi
     wineserver -w 2>/dev/null || true
   fi
 }
