@@ -1,0 +1,513 @@
+// Building: the build-path prompt, the console window and its twelve timed steps,
+// with the files they make, their stops and the blinking cursor.
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+
+#include "designer_fixture.h"
+
+using namespace designer;
+using namespace std::string_literals;
+
+namespace {
+
+// Bytes of a fake player: a copy must keep every one, NUL and 0x1A included.
+const std::string kPlayer = "MZ\x90\0fake player\r\n\x1A\xFF tail"s;
+
+constexpr std::string_view kCrLf = "\r\n";
+
+std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t at = text.find(kCrLf, from);
+    lines.push_back(text.substr(from, at == std::string::npos ? std::string::npos : at - from));
+    if (at == std::string::npos) return lines;
+    from = at + kCrLf.size();
+  }
+}
+
+class BuildTest : public DesignerTest {
+ protected:
+  // A project story.dlg saved through the save-as window.
+  main_form& saved_story() {
+    main_form& m = start();
+    add(U"Привет");
+    ui.on_modal("save_form", [this](ui::Form& f) {
+      auto& s = static_cast<save_form&>(f);
+      ui.type(s.Text1, U"story");
+      ui.click(s.sd_save);
+    });
+    ui.click(m.sd[2]);
+    EXPECT_EQ(m.file_name, "story.dlg");
+    return m;
+  }
+
+  // The prompt's confirmation, after replacing its proposal when a path is given.
+  std::function<void(ui::Form&)> confirm(std::optional<std::string> path = std::nullopt) {
+    return [this, path](ui::Form& f) {
+      auto& p = static_cast<comp_form&>(f);
+      proposal = p.cmp.text();
+      if (path) p.cmp.set_text(*path);
+      ui.click(p.comp);
+    };
+  }
+
+  // Toolbar Build confirmed in the prompt; the console it opened.
+  compile_form& build(std::optional<std::string> path = std::nullopt) {
+    ui.on_modal("comp_form", confirm(path));
+    ui.click(main().sd[3]);
+    compile_form* c = console();
+    if (!c) throw std::logic_error("no console after the build command");
+    return *c;
+  }
+
+  static compile_form* console() { return ui::Single<compile_form>::if_loaded(); }
+  static comp_form* prompt() { return ui::Single<comp_form>::if_loaded(); }
+
+  // The console text without the cursor.
+  static std::string transcript(const compile_form& c) {
+    std::string text = c.cmd.caption();
+    if (c.blinked == 1) {
+      EXPECT_EQ(text.back(), '_');
+      text.pop_back();
+    }
+    return text;
+  }
+  static std::vector<std::string> lines(const compile_form& c) { return lines_of(transcript(c)); }
+
+  void ticks(int n) {
+    for (int i = 0; i < n; ++i) ui.advance(500);
+  }
+
+  // The console stopped on a failing step: the error text on that step's line.
+  void expect_error_stop(const compile_form& c, int failed_step, const std::string& line) {
+    const auto l = lines(c);
+    ASSERT_GE(l.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(l.end() - 4, l.end()),
+              (std::vector<std::string>{line + " ERROR", "", "Error while building.",
+                                        "Press Any Key To Countinue..."}));
+    EXPECT_EQ(c.step, failed_step);
+    EXPECT_TRUE(c.done);
+    EXPECT_FALSE(c.operations.enabled());
+    EXPECT_FALSE(ui::Single<comp_form>::loaded());
+  }
+
+  std::string proposal;  // what the prompt proposed when it was last confirmed
+};
+
+}  // namespace
+
+TEST_F(BuildTest, ConsoleWindowLooksLikeAConsole) {
+  saved_story();
+  ui.clear_log();
+  compile_form& c = build();
+  EXPECT_EQ(ui.log(),
+            (std::vector<std::string>{"load comp_form", "show comp_form modal", "hide comp_form",
+                                      "load compile_form", "show compile_form"}));
+  EXPECT_EQ(c.caption(), "Компиляция");
+  EXPECT_EQ(c.icon(), ui::WindowIcon::Player);
+  EXPECT_EQ(main().icon(), ui::WindowIcon::Designer);
+  EXPECT_EQ(c.owner(), nullptr);
+  EXPECT_FALSE(c.modal());
+  EXPECT_TRUE(c.visible());
+  EXPECT_TRUE(c.show_in_taskbar());
+  EXPECT_EQ(c.border(), ui::Border::FixedSingle);
+  EXPECT_TRUE(c.min_button());
+  EXPECT_EQ(c.start_position(), ui::StartPosition::SystemDefault);
+  EXPECT_EQ(c.client_width(), 8655);
+  EXPECT_EQ(c.client_height(), 5295);
+  EXPECT_EQ(c.back_color(), ui::Color::rgb(0, 0, 0));
+
+  EXPECT_EQ(c.cmd.fore_color(), ui::Color::rgb(192, 192, 192));
+  EXPECT_EQ(c.cmd.back_color(), ui::Color::rgb(0, 0, 0));
+  EXPECT_EQ(c.cmd.font(), (ui::Font{"Courier New", 9.75, true, false, 204}));
+  EXPECT_EQ(c.VScroll1.rect(), (ui::Rect{8400, 0, 255, 5295}));
+  EXPECT_FALSE(c.VScroll1.tab_stop());
+  // The text runs up to the scroll bar and down the whole window.
+  EXPECT_EQ(c.cmd.rect(), (ui::Rect{0, 0, 8400, 5295}));
+  for (const ui::Timer* t : {&c.operations, &c.blink}) {
+    EXPECT_EQ(t->interval(), 500) << t->name();
+    EXPECT_TRUE(t->enabled()) << t->name();
+  }
+
+  // The banner: title, a notice line, an empty line; the first step writes next.
+  const auto banner = lines_of(c.cmd.caption());
+  ASSERT_EQ(banner.size(), 4u);
+  EXPECT_EQ(banner[0], "Tervan Quillet Console v.1.0");
+  EXPECT_FALSE(banner[1].empty());
+  EXPECT_EQ(banner[2], "");
+  EXPECT_EQ(banner[3], "");
+  EXPECT_EQ(c.step, 0);
+  EXPECT_FALSE(c.done);
+  EXPECT_EQ(c.blinked, 0);
+
+  // The main window stays usable: a row is added while the console is open.
+  add(U"meanwhile");
+  EXPECT_EQ(main().dlg_rows[1], "meanwhile; Диалог; Без значка; ОК");
+}
+
+TEST_F(BuildTest, SuccessfulBuildTranscriptStepByStep) {
+  folder.put("run.exe", kPlayer);
+  saved_story();
+  compile_form& c = build();
+  const std::string out = folder / "story.dlg_compile";
+  EXPECT_EQ(proposal, out);
+  EXPECT_TRUE(prompt() && !prompt()->visible());
+
+  // What each step appends; the pauses 2, 4 and 8 append nothing.
+  const std::vector<std::string> appended = {
+      folder.str() + "\\Quillet.exe /compile %1",
+      "\r\nPreparations...",
+      "",
+      "\r\nStarted building story.dlg...",
+      "",
+      "\r\nWriting a Data-file...",
+      " OK",
+      "\r\nCompiling an EXE-file...",
+      "",
+      " OK",
+      "\r\nBuilding Finished.",
+      "\r\n\r\nEXE-Path: " + out + "\\exe.exe\r\nPress Any Key To Continue...",
+  };
+  std::string text = c.cmd.caption();
+  ui.advance(499);
+  EXPECT_EQ(c.cmd.caption(), text) << "the first step comes 500 ms after load";
+
+  // After every tick the caption is the transcript so far, with the cursor at
+  // most at its very end: no step leaves a "_" inside.
+  bool cursor_seen = false, cursor_gone = false;
+  ui.advance(1);
+  for (int s = 0; s < 12; ++s) {
+    if (s > 0) ui.advance(500);
+    text += appended[static_cast<std::size_t>(s)];
+    const std::string caption = c.cmd.caption();
+    EXPECT_TRUE(caption == text || caption == text + "_") << "after step " << s << ":\n" << caption;
+    EXPECT_EQ(c.blinked == 1, caption == text + "_") << "after step " << s;
+    (caption == text ? cursor_gone : cursor_seen) = true;
+    EXPECT_EQ(c.step, s + 1);
+    EXPECT_EQ(c.done, s == 11);
+    // The folder comes at step 6, the copies at step 9.
+    const auto built = folder.native("story.dlg_compile");
+    EXPECT_EQ(std::filesystem::is_directory(built), s >= 6) << "after step " << s;
+    EXPECT_EQ(std::filesystem::exists(built / "exe.exe"), s >= 9) << "after step " << s;
+  }
+  EXPECT_TRUE(cursor_seen);
+  EXPECT_TRUE(cursor_gone);
+
+  const auto l = lines(c);
+  ASSERT_EQ(l.size(), 12u);
+  EXPECT_EQ(l[0], "Tervan Quillet Console v.1.0");
+  EXPECT_EQ(l[2], "");
+  EXPECT_EQ(
+      std::vector<std::string>(l.begin() + 3, l.end()),
+      (std::vector<std::string>{folder.str() + "\\Quillet.exe /compile %1", "Preparations...",
+                                "Started building story.dlg...", "Writing a Data-file... OK",
+                                "Compiling an EXE-file... OK", "Building Finished.", "",
+                                "EXE-Path: " + out + "\\exe.exe", "Press Any Key To Continue..."}));
+
+  const auto built = folder.native("story.dlg_compile");
+  std::vector<std::string> made;
+  for (const auto& e : std::filesystem::directory_iterator(built))
+    made.push_back(e.path().filename().string());
+  std::sort(made.begin(), made.end());
+  EXPECT_EQ(made, (std::vector<std::string>{"exe.exe", "main.dlg"}));
+  EXPECT_EQ(folder.get("story.dlg_compile/exe.exe"), kPlayer);
+  EXPECT_EQ(folder.get("story.dlg_compile/main.dlg"), folder.get("story.dlg"));
+
+  EXPECT_EQ(c.step, 12);
+  EXPECT_TRUE(c.done);
+  EXPECT_FALSE(c.operations.enabled());
+  EXPECT_FALSE(ui::Single<comp_form>::loaded());
+
+  // Afterwards only the cursor moves: it comes and goes every 500 ms behind the
+  // last line, and the step stays.
+  const std::string final_text = transcript(c);
+  std::string before = c.cmd.caption();
+  for (int i = 0; i < 4; ++i) {
+    ui.advance(500);
+    const std::string now = c.cmd.caption();
+    EXPECT_TRUE(now == final_text || now == final_text + "_") << now;
+    EXPECT_NE(now, before) << "the cursor did not blink at tick " << i;
+    before = now;
+  }
+  EXPECT_EQ(c.step, 12);
+
+  ui.press_key(c, U'x');
+  EXPECT_FALSE(ui::Single<compile_form>::loaded());
+}
+
+TEST_F(BuildTest, NoProjectStopsAtTheProjectCheckAndKeepsThePrompt) {
+  folder.put("run.exe", kPlayer);
+  main_form& m = start();
+  add(U"unsaved");
+  ui.on_modal("save_form", [this](ui::Form& f) { ui.click(static_cast<save_form&>(f).sd_close); });
+  compile_form& c = build();
+  EXPECT_EQ(proposal, folder / "_compile");
+
+  ticks(6);
+  const auto l = lines(c);
+  ASSERT_EQ(l.size(), 9u);
+  EXPECT_EQ(std::vector<std::string>(l.begin() + 4, l.end()),
+            (std::vector<std::string>{"Preparations...", "Started building ... ERROR", "",
+                                      "Error while building: Null-File was trying to built.",
+                                      "Press Any Key To Continue..."}));
+  EXPECT_EQ(c.step, 5);
+  EXPECT_TRUE(c.done);
+  EXPECT_FALSE(c.operations.enabled());
+  ticks(4);
+  EXPECT_EQ(c.step, 5);
+  EXPECT_EQ(lines(c), l);
+  // The prompt stays loaded and hidden with its text; nothing is made.
+  ASSERT_NE(prompt(), nullptr);
+  EXPECT_FALSE(prompt()->visible());
+  EXPECT_EQ(prompt()->cmp.text(), folder / "_compile");
+  EXPECT_EQ(folder.entries(), (std::vector<std::string>{"run.exe"}));
+
+  // Closed with a key; the project is saved meanwhile. The prompt, still loaded,
+  // shows its old text again, and this time the build goes through to that path.
+  ui.press_key(c, U' ');
+  EXPECT_FALSE(ui::Single<compile_form>::loaded());
+  ui.on_modal("save_form", [this](ui::Form& f) {
+    auto& s = static_cast<save_form&>(f);
+    ui.type(s.Text1, U"story");
+    ui.click(s.sd_save);
+  });
+  ui.click(m.sd[2]);
+  compile_form& again = build();
+  EXPECT_EQ(proposal, folder / "_compile");
+  ticks(12);
+  EXPECT_EQ(lines(again).at(5), "Started building story.dlg...");
+  EXPECT_EQ(lines(again).back(), "Press Any Key To Continue...");
+  EXPECT_EQ(folder.get("_compile/main.dlg"), folder.get("story.dlg"));
+  EXPECT_EQ(folder.get("_compile/exe.exe"), kPlayer);
+  EXPECT_FALSE(ui::Single<comp_form>::loaded());
+}
+
+TEST_F(BuildTest, AnExistingPathIsWarnedAbout) {
+  folder.put("run.exe", kPlayer);
+  saved_story();
+  std::filesystem::create_directory(folder.native("story.dlg_compile"));
+  folder.put("story.dlg_compile/exe.exe", "old player");
+  folder.put("story.dlg_compile/main.dlg", "old script");
+  folder.put("story.dlg_compile/keep.txt", "mine");
+
+  compile_form& c = build();
+  ticks(12);
+  const auto l = lines(c);
+  ASSERT_EQ(l.size(), 13u);
+  EXPECT_EQ(
+      std::vector<std::string>(l.begin() + 6, l.begin() + 10),
+      (std::vector<std::string>{"Writing a Data-file... FAILED", "WARNING: Path is already exits.",
+                                "Compiling an EXE-file... OK", "Building Finished."}));
+  EXPECT_EQ(l.back(), "Press Any Key To Continue...");
+  EXPECT_EQ(c.step, 12);
+  EXPECT_EQ(folder.get("story.dlg_compile/exe.exe"), kPlayer);
+  EXPECT_EQ(folder.get("story.dlg_compile/main.dlg"), folder.get("story.dlg"));
+  EXPECT_EQ(folder.get("story.dlg_compile/keep.txt"), "mine");
+  ui.press_key(c, 13);
+
+  // A file of that name is found as well, but nothing can be copied into it.
+  folder.put("taken", "a file");
+  compile_form& on_file = build(folder / "taken");
+  ticks(12);
+  const auto f = lines(on_file);
+  EXPECT_EQ(f.at(6), "Writing a Data-file... FAILED");
+  EXPECT_EQ(f.at(7), "WARNING: Path is already exits.");
+  expect_error_stop(on_file, 9, "Compiling an EXE-file...");
+  EXPECT_EQ(folder.get("taken"), "a file");
+}
+
+TEST_F(BuildTest, AMissingParentStopsOnTheDataFileLine) {
+  folder.put("run.exe", kPlayer);
+  saved_story();
+  compile_form& c = build(folder / "missing\\out");
+  ticks(7);
+  expect_error_stop(c, 6, "Writing a Data-file...");
+  ticks(4);
+  EXPECT_EQ(c.step, 6);
+  EXPECT_FALSE(folder.has("missing"));
+  ui.press_key(c, 27);
+  EXPECT_FALSE(ui::Single<compile_form>::loaded());
+}
+
+TEST_F(BuildTest, AnEmptyPathStopsOnTheDataFileLine) {
+  folder.put("run.exe", kPlayer);
+  saved_story();
+  const auto before = folder.entries();
+  compile_form& c = build("");
+  ticks(7);
+  expect_error_stop(c, 6, "Writing a Data-file...");
+  EXPECT_EQ(folder.entries(), before);
+}
+
+TEST_F(BuildTest, MissingFilesStopOnTheExeLineAndUndoNothing) {
+  saved_story();
+  compile_form& c = build();
+  ticks(10);
+  expect_error_stop(c, 9, "Compiling an EXE-file...");
+  EXPECT_TRUE(std::filesystem::is_directory(folder.native("story.dlg_compile")));
+  EXPECT_TRUE(std::filesystem::is_empty(folder.native("story.dlg_compile")));
+  ui.press_key(c, 8);
+
+  // The player is copied, then the project file has gone: the copy stays.
+  folder.put("run.exe", kPlayer);
+  compile_form& d = build(folder / "second");
+  std::filesystem::remove(folder.native("story.dlg"));
+  ticks(10);
+  expect_error_stop(d, 9, "Compiling an EXE-file...");
+  EXPECT_EQ(folder.get("second/exe.exe"), kPlayer);
+  EXPECT_FALSE(folder.has("second/main.dlg"));
+}
+
+TEST_F(BuildTest, KeysCloseTheConsoleOnlyOnceTheBuildHasStopped) {
+  folder.put("run.exe", kPlayer);
+  saved_story();
+  compile_form& c = build();
+  const auto press_all = [&] {
+    for (char32_t key : {U'a', U'я', char32_t{13}, char32_t{27}, char32_t{8}, U' '})
+      ui.press_key(c, key);
+  };
+  for (int s = 0; s < 12; ++s) {
+    const std::string caption = c.cmd.caption();
+    press_all();
+    ASSERT_TRUE(ui::Single<compile_form>::loaded()) << "closed before step " << s;
+    EXPECT_EQ(c.cmd.caption(), caption) << "a key was written before step " << s;
+    EXPECT_EQ(c.step, s);
+    ticks(1);
+  }
+  EXPECT_TRUE(c.done);
+  ui.press_key(c, U'a');
+  EXPECT_FALSE(ui::Single<compile_form>::loaded());
+  EXPECT_TRUE(main().loaded());
+}
+
+TEST_F(BuildTest, TheCloseBoxStopsTheBuildAndKeepsWhatWasMade) {
+  folder.put("run.exe", kPlayer);
+  saved_story();
+  compile_form& c = build(folder / "out");
+  ticks(7);
+  EXPECT_TRUE(std::filesystem::is_directory(folder.native("out")));
+  ui.close(c);
+  EXPECT_FALSE(ui::Single<compile_form>::loaded());
+  ticks(20);
+  EXPECT_TRUE(std::filesystem::is_empty(folder.native("out")));
+  // The prompt is still loaded; it comes back with the text it last had, and its
+  // confirmation now starts a build afresh.
+  ASSERT_NE(prompt(), nullptr);
+  EXPECT_FALSE(prompt()->visible());
+  ui.clear_log();
+  compile_form& again = build();
+  EXPECT_EQ(proposal, folder / "out");
+  EXPECT_EQ(std::count(ui.log().begin(), ui.log().end(), "load compile_form"), 1);
+  EXPECT_EQ(again.step, 0);
+  EXPECT_EQ(lines(again).size(), 4u);
+  ticks(12);
+  EXPECT_EQ(lines(again).at(6), "Writing a Data-file... FAILED");
+  EXPECT_EQ(lines(again).back(), "Press Any Key To Continue...");
+  EXPECT_EQ(folder.get("out/exe.exe"), kPlayer);
+}
+
+TEST_F(BuildTest, ConfirmingAgainShowsTheStoppedConsole) {
+  folder.put("run.exe", kPlayer);
+  saved_story();
+  compile_form& c = build();
+  ticks(12);
+  ASSERT_TRUE(c.done);
+  const std::string text = transcript(c);
+  std::filesystem::remove(folder.native("story.dlg_compile") / "exe.exe");
+
+  ui.clear_log();
+  compile_form& same = build(folder / "other");
+  EXPECT_EQ(&same, &c);
+  EXPECT_EQ(std::count(ui.log().begin(), ui.log().end(), "load compile_form"), 0);
+  EXPECT_TRUE(c.visible());
+  EXPECT_EQ(transcript(c), text);  // no new banner
+  EXPECT_EQ(c.step, 12);
+  EXPECT_TRUE(c.done);
+  ticks(20);
+  EXPECT_EQ(transcript(c), text);  // no new build
+  EXPECT_FALSE(folder.has("other"));
+  EXPECT_FALSE(std::filesystem::exists(folder.native("story.dlg_compile") / "exe.exe"));
+  ui.press_key(c, U'q');
+  EXPECT_FALSE(ui::Single<compile_form>::loaded());
+}
+
+TEST_F(BuildTest, StepsReadTheirInputsAfresh) {
+  folder.put("run.exe", kPlayer);
+  folder.put("other.dlg", script({"other; o"}));
+  main_form& m = saved_story();
+  compile_form& c = build();
+  ticks(4);  // steps 0 to 3
+  EXPECT_EQ(lines(c).back(), "Started building story.dlg...");
+
+  // Another project is opened and the path changed while the console runs.
+  ui.on_modal("file_form", [this](ui::Form& f) {
+    auto& o = static_cast<file_form&>(f);
+    const auto& items = o.filebox.items();
+    ui.select(o.filebox,
+              static_cast<int>(std::find(items.begin(), items.end(), "other.dlg") - items.begin()));
+    ui.click(o.sd_open);
+  });
+  ui.click(m.sd[1]);
+  EXPECT_EQ(m.file_name, "other.dlg");
+  prompt()->cmp.set_text(folder / "elsewhere");
+  ticks(6);  // steps 4 to 9
+  EXPECT_TRUE(std::filesystem::is_directory(folder.native("elsewhere")));
+  EXPECT_FALSE(folder.has("story.dlg_compile"));
+  EXPECT_EQ(folder.get("elsewhere/main.dlg"), script({"other; o"}));
+  EXPECT_EQ(folder.get("elsewhere/exe.exe"), kPlayer);
+  prompt()->cmp.set_text(folder / "shown");
+  ticks(2);
+  EXPECT_EQ(lines(c).at(lines(c).size() - 2), "EXE-Path: " + (folder / "shown") + "\\exe.exe");
+  EXPECT_FALSE(folder.has("shown"));
+  ui.press_key(c, U'x');
+
+  // A project closed between the echo of its name and the project check.
+  compile_form& d = build(folder / "third");
+  ticks(4);
+  EXPECT_EQ(lines(d).back(), "Started building other.dlg...");
+  ui.click(m.sd[0]);  // New: no changes to ask about
+  EXPECT_TRUE(m.file_name.empty());
+  ticks(2);
+  EXPECT_EQ(d.step, 5);
+  EXPECT_EQ(lines(d).at(lines(d).size() - 2),
+            "Error while building: Null-File was trying to built.");
+  EXPECT_FALSE(folder.has("third"));
+}
+
+TEST_F(BuildTest, BuildCommandSavesFirstAndAsksEvenIfTheSaveFailed) {
+  main_form& m = saved_story();
+  add(U"second");
+  ui.on_modal("comp_form", [this](ui::Form& f) {
+    // The save happened before the prompt came up.
+    EXPECT_EQ(folder.get("story.dlg"),
+              script({"Привет; Диалог; Без значка; ОК", "second; Диалог; Без значка; ОК"}));
+    auto& p = static_cast<comp_form&>(f);
+    EXPECT_EQ(p.caption(), "Компиляция");
+    EXPECT_EQ(p.cmp.text(), folder / "story.dlg_compile");
+    ui.click(p.cls);
+  });
+  ui.click(m.sd[3]);
+  EXPECT_FALSE(m.changed);
+  EXPECT_FALSE(ui::Single<comp_form>::loaded());
+  EXPECT_FALSE(ui::Single<compile_form>::loaded());
+  ticks(20);
+  EXPECT_FALSE(folder.has("story.dlg_compile"));
+
+  // The save fails with its error box; the prompt comes all the same.
+  std::filesystem::remove(folder.native("story.dlg"));
+  std::filesystem::create_directory(folder.native("story.dlg"));
+  add(U"third");
+  ui.answer(ui::IdOk);
+  ui.on_modal("comp_form", [this](ui::Form& f) { ui.close(f); });
+  ui.click(m.sd[3]);
+  ASSERT_EQ(ui.boxes().size(), 1u);
+  EXPECT_EQ(ui.boxes().back().title, "Quillet - Errorик");
+  EXPECT_TRUE(m.changed);
+  EXPECT_FALSE(ui::Single<comp_form>::loaded());
+  EXPECT_FALSE(ui::Single<compile_form>::loaded());
+}
