@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <ostream>
 #include <string>
 
 #include "probe.h"
@@ -24,6 +25,10 @@ struct Rgb {
 Rgb pixel(const probe::Image& image, int x, int y) {
   const std::size_t i = (static_cast<std::size_t>(y) * image.width + x) * 3;
   return {image.rgb[i], image.rgb[i + 1], image.rgb[i + 2]};
+}
+
+void PrintTo(const Rgb& c, std::ostream* os) {
+  *os << "rgb(" << c.r << "," << c.g << "," << c.b << ")";
 }
 
 bool close_to(Rgb a, Rgb b, int tolerance = 8) {
@@ -118,6 +123,20 @@ class Gallery : public testing::Test {
     pointer_to(r.left + 2, r.bottom - 2);
   }
 
+  // Under Wine the target sometimes learns of a pointer moved from another
+  // process only at the next move, so the move is repeated until done() holds.
+  bool pointer_until(int x, int y, const std::function<bool()>& done) {
+    for (int attempt = 0; attempt < 4; ++attempt) {
+      pointer_to(x + attempt % 2, y);
+      if (wait_for(done, 750)) return true;
+    }
+    return false;
+  }
+  bool away_until(const std::function<bool()>& done) {
+    const RECT r = screen_rect(named(L"plain"));
+    return pointer_until(r.left + 2, r.bottom - 2, done);
+  }
+
   std::wstring folder_;
   probe::Process process_;
   HWND window_ = nullptr;
@@ -137,10 +156,15 @@ TEST_F(Gallery, LabelsListsAndOptionsLookAsTheyShould) {
   EXPECT_GT(count(see, [](Rgb p) { return p.r + p.g + p.b < 200; }), 30);
   EXPECT_EQ(count(see, [](Rgb p) { return close_to(p, {240, 240, 240}, 4); }), 0);
 
-  // The selection frame of a row: a dark line all round, the window colour inside.
+  // The selection frame of a row: a dark line all round (the system's window
+  // frame colour), the window colour inside.
   const probe::Image row = look(named(L"str_str(14)"));
-  EXPECT_TRUE(close_to(pixel(row, 0, row.height / 2), {0, 0, 0}, 40));
-  EXPECT_TRUE(close_to(pixel(row, row.width - 1, row.height / 2), {0, 0, 0}, 40));
+  const auto dark = [](Rgb p) { return p.r + p.g + p.b < 3 * 170; };
+  EXPECT_TRUE(dark(pixel(row, 0, row.height / 2)))
+      << testing::PrintToString(pixel(row, 0, row.height / 2));
+  EXPECT_TRUE(dark(pixel(row, row.width - 1, row.height / 2)));
+  EXPECT_TRUE(dark(pixel(row, row.width / 2, 0)));
+  EXPECT_TRUE(dark(pixel(row, row.width / 2, row.height - 1)));
   EXPECT_TRUE(close_to(pixel(row, row.width - 3, row.height - 3), {255, 255, 255}));
 
   // The link: blue text over the window's colour.
@@ -167,46 +191,50 @@ TEST_F(Gallery, ButtonFacesFollowThePointerAndClicksAreReported) {
     SCOPED_TRACE(probe::to_utf8(name));
     const HWND h = named(name);
     ASSERT_TRUE(h);
+    const std::wstring file = std::wstring(L"gallery_") + name;
     pointer_away();
     Sleep(300);
     const RECT r = screen_rect(h);
     const probe::Image rest = look(h);
 
-    pointer_to((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    EXPECT_TRUE(wait_for([&] { return differing(look(h), rest) > 10; }, 3000)) << "no hover look";
+    EXPECT_TRUE(pointer_until((r.left + r.right) / 2, (r.top + r.bottom) / 2, [&] {
+      return differing(look(h), rest) > 10;
+    })) << "no hover look";
     const probe::Image hover = look(h);
-    probe::screenshot(h, std::wstring(name) + L"_hover.png");
+    probe::screenshot(h, file + L"_hover.png");
 
     button(true);
     EXPECT_TRUE(wait_for([&] { return differing(look(h), hover) > 10; }, 3000))
         << "no pressed look";
-    probe::screenshot(h, std::wstring(name) + L"_pressed.png");
+    probe::screenshot(h, file + L"_pressed.png");
     button(false);
     EXPECT_TRUE(wait_for(
         [&] { return events().find(L"Click " + std::wstring(name)) != std::wstring::npos; }, 3000))
         << probe::to_utf8(events());
 
     // Once the pointer has left, the hover timer takes the look back to rest.
-    pointer_away();
-    EXPECT_TRUE(wait_for([&] { return differing(look(h), rest) == 0; }, 3000))
+    EXPECT_TRUE(away_until([&] { return differing(look(h), rest) == 0; }))
         << "the hover look stayed";
-    probe::screenshot(h, std::wstring(name) + L"_rest.png");
+    probe::screenshot(h, file + L"_rest.png");
   }
 }
 
 TEST_F(Gallery, TheArrowOfASplitButtonIsAClickOfItsOwn) {
   const HWND split = named(L"sd(5)");
   ASSERT_TRUE(split);
+  pointer_away();
+  Sleep(300);
+  const probe::Image rest = look(split);
   const RECT r = screen_rect(split);
-  pointer_to(r.right - 4, (r.top + r.bottom) / 2);
-  Sleep(200);
+  ASSERT_TRUE(pointer_until(r.right - 4, (r.top + r.bottom) / 2,
+                            [&] { return differing(look(split), rest) > 10; }));
   button(true);
   Sleep(100);
   button(false);
   EXPECT_TRUE(
       wait_for([&] { return events().find(L"ArrowClick sd(5)") != std::wstring::npos; }, 3000))
       << probe::to_utf8(events());
-  pointer_away();
+  EXPECT_EQ(events(), L"ArrowClick sd(5)");  // and no Click
 }
 
 TEST_F(Gallery, AToggleButtonStaysDownAndOptionsAreChosenByClicks) {
@@ -216,25 +244,31 @@ TEST_F(Gallery, AToggleButtonStaysDownAndOptionsAreChosenByClicks) {
   Sleep(300);
   const probe::Image rest = look(toggle);
   const RECT r = screen_rect(toggle);
-  pointer_to((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  Sleep(200);
+  ASSERT_TRUE(pointer_until((r.left + r.right) / 2, (r.top + r.bottom) / 2,
+                            [&] { return differing(look(toggle), rest) > 10; }));
   button(true);
   Sleep(100);
   button(false);
-  pointer_away();
+  EXPECT_TRUE(away_until([&] { return events().find(L"Click sd(3)") != std::wstring::npos; }));
   Sleep(500);
   EXPECT_GT(differing(look(toggle), rest), 10) << "the toggle did not stay down";
-  probe::screenshot(toggle, L"sd(3)_checked.png");
+  probe::screenshot(toggle, L"gallery_sd(3)_checked.png");
 
+  // A real click chooses an option of the window's group; the frame's group keeps
+  // its own choice.
   const HWND warning = named(L"dlg_icon(1)");
   const RECT o = screen_rect(warning);
-  pointer_to((o.left + o.right) / 2, (o.top + o.bottom) / 2);
-  Sleep(100);
-  button(true);
-  Sleep(50);
-  button(false);
-  EXPECT_TRUE(
-      wait_for([&] { return SendMessageW(warning, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 3000));
+  bool chosen = false;
+  for (int attempt = 0; attempt < 3 && !chosen; ++attempt) {
+    pointer_to((o.left + o.right) / 2 + attempt, (o.top + o.bottom) / 2);
+    Sleep(200);
+    button(true);
+    Sleep(50);
+    button(false);
+    chosen =
+        wait_for([&] { return SendMessageW(warning, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 1000);
+  }
+  EXPECT_TRUE(chosen);
   EXPECT_EQ(SendMessageW(named(L"dlg_icon(4)"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
   EXPECT_EQ(SendMessageW(named(L"dlg_button(0)"), BM_GETCHECK, 0, 0), BST_CHECKED);
   EXPECT_NE(events().find(L"Choose dlg_icon(1)"), std::wstring::npos);
