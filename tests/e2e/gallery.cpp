@@ -197,9 +197,12 @@ class gallery_form : public ui::Form {
     std::string all;
     for (const std::string& l : lines_) all += (all.empty() ? "" : "\r\n") + l;
     events.set_caption(all);
+    // A shorter caption over a coloured box: nothing of the longer one may stay.
+    see_through.set_caption(std::to_string(++count_) + " соб.");
   }
 
   std::deque<std::string> lines_;
+  int count_ = 0;
 };
 
 }  // namespace

@@ -217,6 +217,16 @@ TEST_F(Gallery, ButtonFacesFollowThePointerAndClicksAreReported) {
         << "the hover look stayed";
     probe::screenshot(h, file + L"_rest.png");
   }
+
+  // The transparent label got a shorter caption with each click: the box behind
+  // it shows again where the longer one was.
+  const probe::Image see = look(named(L"see_through"));
+  EXPECT_EQ(probe::text(named(L"see_through")), L"5 соб.");
+  int stale = 0;
+  for (int y = 0; y < see.height; ++y)
+    for (int x = see.width / 2; x < see.width; ++x)
+      stale += !close_to(pixel(see, x, y), {200, 220, 255});
+  EXPECT_EQ(stale, 0);
 }
 
 TEST_F(Gallery, TheArrowOfASplitButtonIsAClickOfItsOwn) {
