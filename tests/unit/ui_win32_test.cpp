@@ -461,6 +461,7 @@ TEST_F(Win32, ListSelectionComesBackAsAClick) {
   SendMessageW(window(form), WM_COMMAND, MAKEWPARAM(0, LBN_SELCHANGE),
                reinterpret_cast<LPARAM>(list));
   EXPECT_EQ(picked, std::vector<std::string>{"сказка.dlg"});
+  EXPECT_EQ(text_of(list), L"сказка.dlg");
   form.list.set_list_index(0);
   EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0);
   form.list.clear();

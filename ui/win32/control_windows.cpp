@@ -310,6 +310,9 @@ class ListBoxWindow : public ControlWindow {
       case Prop::Selection:
         if (SendMessageW(hwnd(), LB_GETCURSEL, 0, 0) != list().list_index())
           SendMessageW(hwnd(), LB_SETCURSEL, static_cast<WPARAM>(list().list_index()), 0);
+        // The window text is the list's text: its selected entry.
+        DefWindowProcW(hwnd(), WM_SETTEXT, 0,
+                       reinterpret_cast<LPARAM>(widen(list().text()).c_str()));
         break;
       case Prop::Font:
         SendMessageW(hwnd(), WM_SETFONT,

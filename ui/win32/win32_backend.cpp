@@ -203,12 +203,21 @@ void Win32Backend::end(Modal& modal) {
 
 void Win32Backend::modal_ending(HWND form) {
   for (Modal* m : modals_)
-    if (m->form == form) end(*m);
+    if (m->form == form) {
+      end(*m);
+      // The waiting loop looks again at its form after the next message.
+      PostMessageW(parking_, kWmWake, 0, 0);
+    }
 }
 
 int Win32Backend::message_box(std::string_view text, unsigned style, std::string_view title) {
   const std::wstring t = widen(text), c = widen(title);
-  return MessageBoxW(GetActiveWindow(), t.c_str(), c.c_str(), style);
+  // Over the active window; with none (the program in the background), over the
+  // window that would be active.
+  HWND owner = GetActiveWindow();
+  if (!owner && !modals_.empty()) owner = modals_.back()->form;
+  if (!owner && quit_on_ && IsWindowVisible(quit_on_)) owner = quit_on_;
+  return MessageBoxW(owner, t.c_str(), c.c_str(), style);
 }
 
 Size Win32Backend::measure_text(std::string_view text, const Font& font) {
