@@ -357,11 +357,11 @@ class OptionWindow : public ControlWindow {
  protected:
   OptionButton& option() const { return static_cast<OptionButton&>(control_); }
 
+  // A graphical option is drawn here: a raised button face in its own colour,
+  // sunken and latched while chosen. Themed push buttons would ignore the colour.
   DWORD style() const {
     const OptionButton& o = option();
-    DWORD s = BS_AUTORADIOBUTTON;
-    if (o.graphical()) s |= BS_PUSHLIKE;
-    if (o.graphical() && o.picture()) s |= BS_ICON;
+    DWORD s = o.graphical() ? BS_OWNERDRAW : BS_AUTORADIOBUTTON;
     // The first option button of each container starts a group of its own.
     for (const Control* c : o.parent().children())
       if (c->kind() == Kind::OptionButton) {
@@ -379,7 +379,7 @@ class OptionWindow : public ControlWindow {
       case Prop::Picture: {
         const LONG_PTR keep =
             GetWindowLongPtrW(hwnd(), GWL_STYLE) &
-            ~static_cast<LONG_PTR>(BS_ICON | BS_PUSHLIKE | BS_TYPEMASK | WS_GROUP);
+            ~static_cast<LONG_PTR>(BS_TYPEMASK | WS_GROUP);
         SetWindowLongPtrW(hwnd(), GWL_STYLE, keep | style());
         HICON old = icon_;
         icon_ = option().picture() ? make_icon(*option().picture()) : nullptr;
@@ -389,7 +389,10 @@ class OptionWindow : public ControlWindow {
         break;
       }
       case Prop::Value:
-        SendMessageW(hwnd(), BM_SETCHECK, option().value() ? BST_CHECKED : BST_UNCHECKED, 0);
+        if (option().graphical())
+          InvalidateRect(hwnd(), nullptr, FALSE);
+        else
+          SendMessageW(hwnd(), BM_SETCHECK, option().value() ? BST_CHECKED : BST_UNCHECKED, 0);
         break;
       case Prop::Colors:
         InvalidateRect(hwnd(), nullptr, TRUE);
@@ -401,13 +404,66 @@ class OptionWindow : public ControlWindow {
 
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override {
     if (msg == WM_CHAR) return preview_char(w, l);
+    // Answered as a radio button would, for tools that read the choice.
+    if (msg == BM_GETCHECK && option().graphical())
+      return option().value() ? BST_CHECKED : BST_UNCHECKED;
+    if (msg == BM_GETIMAGE && option().graphical()) return reinterpret_cast<LRESULT>(icon_);
     return ControlWindow::on_message(msg, w, l);
   }
 
-  bool reflected(UINT msg, WPARAM w, LPARAM, LRESULT& result) override {
+  void draw(const DRAWITEMSTRUCT& d) {
+    const OptionButton& o = option();
+    HDC dc = d.hDC;
+    RECT r = d.rcItem;
+    const bool chosen = o.value();
+    const bool down = chosen || (d.itemState & ODS_SELECTED);
+    FillRect(dc, &r, backend_.gdi().brush(o.back_color()));
+    if (chosen) {
+      // The latched look: the face checkered with the highlight colour.
+      static const WORD kChecker[8] = {0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55};
+      HBITMAP bits = CreateBitmap(8, 8, 1, 1, kChecker);
+      HBRUSH checker = CreatePatternBrush(bits);
+      const COLORREF text = SetTextColor(dc, GetSysColor(COLOR_3DHILIGHT));
+      const COLORREF back = SetBkColor(dc, to_colorref(o.back_color()));
+      FillRect(dc, &r, checker);
+      SetTextColor(dc, text);
+      SetBkColor(dc, back);
+      DeleteObject(checker);
+      DeleteObject(bits);
+    }
+    DrawEdge(dc, &r, down ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    const int shift = down ? 1 : 0;
+    if (icon_ && o.picture()) {
+      const int w = o.picture()->width, h = o.picture()->height;
+      DrawIconEx(dc, (r.left + r.right - w) / 2 + shift, (r.top + r.bottom - h) / 2 + shift, icon_,
+                 w, h, 0, nullptr, DI_NORMAL);
+    } else {
+      RECT t = r;
+      OffsetRect(&t, shift, shift);
+      const std::wstring caption = widen(o.caption());
+      HGDIOBJ old = SelectObject(dc, backend_.gdi().font(backend_.interface_font()));
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+      DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &t,
+                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+      SelectObject(dc, old);
+    }
+    if (d.itemState & ODS_FOCUS) {
+      RECT f = r;
+      InflateRect(&f, -4, -4);
+      DrawFocusRect(dc, &f);
+    }
+  }
+
+  bool reflected(UINT msg, WPARAM w, LPARAM l, LRESULT& result) override {
     if (msg == WM_CTLCOLORBTN || msg == WM_CTLCOLORSTATIC) {
       SetBkColor(reinterpret_cast<HDC>(w), to_colorref(option().back_color()));
       result = reinterpret_cast<LRESULT>(backend_.gdi().brush(option().back_color()));
+      return true;
+    }
+    if (msg == WM_DRAWITEM) {
+      draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(l));
+      result = TRUE;
       return true;
     }
     if (msg != WM_COMMAND) return false;
