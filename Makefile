@@ -1,6 +1,6 @@
 # The front door: `make run` and `make test`. Both install what is missing first.
 
-.PHONY: run test deps build build-linux build-windows bench fuzz clean
+.PHONY: run test deps build build-linux build-windows bench fuzz soak clean
 
 deps:
 	@tools/deps.sh
@@ -26,6 +26,11 @@ bench: build-windows
 
 fuzz: deps
 	@tools/fuzz.sh 600
+
+# The save-while-killed test with two thousand kills instead of two hundred.
+soak: build-windows
+	@. tools/wine-env.sh && quillet_wine_prefix && QUILLET_KILLS=2000 xvfb-run -a \
+	  ctest --preset windows -R reliability_e2e --output-on-failure --timeout 3600
 
 clean:
 	rm -rf build

@@ -18,9 +18,14 @@
 #include <string>
 #include <vector>
 
+#include "bench.h"
 #include "probe.h"
 
 namespace {
+
+using bench::median;
+using bench::now_ms;
+using bench::print;
 
 struct Subject {
   const char* name;
@@ -28,17 +33,6 @@ struct Subject {
   std::wstring arguments;
   std::wstring folder;
 };
-
-double now_ms() {
-  static const double ticks_per_ms = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart) / 1000.0;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / ticks_per_ms;
-}
 
 HWND visible_box(const probe::Process& process) {
   const auto boxes = probe::top_windows(process.id(), {L"#32770", L"", true});
@@ -65,12 +59,6 @@ std::optional<double> time_to_box(const Subject& s) {
   probe::answer(box, IDOK);
   process.wait(20000);
   return shown - start;
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const std::size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 struct Memory {
@@ -119,11 +107,6 @@ std::string filler_script(long lines, int boxes_wanted, std::size_t* box_count) 
     }
   }
   return bytes;
-}
-
-void print(const char* format, auto... args) {
-  std::printf(format, args...);
-  std::fflush(stdout);
 }
 
 }  // namespace

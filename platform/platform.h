@@ -60,9 +60,10 @@ class InputFile {
 
 std::unique_ptr<InputFile> open_for_reading(std::string_view path, FileError& error);
 
-// Writes a whole file safely: into a temporary file in the same folder, flushed to
-// disk, then moved over the target. On any failure the old file is untouched and
-// the temporary file is gone.
+// Writes a whole file safely: into its temporary file (the target's name followed
+// by ".~qlt", in the same folder), flushed to disk, then moved over the target. On
+// any failure the old file is untouched and the temporary file is gone; a write
+// cut short by a crash leaves at most that one file, which the next write replaces.
 FileError write_file(std::string_view path, std::string_view bytes);
 
 // Starts a program by its full path, minimized and with the input focus, without

@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
-# Prints the player's figures: start-up time to the first box against a bare
-# MessageBoxW program and a VBScript MsgBox under wscript, run.exe's size, and its
-# peak memory on a script of a million lines. Runs in a virtual screen so that the
-# boxes never get in the way. Expects the windows preset to be built (`make bench`).
-# Usage: tools/bench.sh [RUNS] [LINES]
+# Prints the figures of both programs, in a virtual screen so that no window gets in
+# the way. The player: start-up time to the first box against a bare MessageBoxW
+# program and a VBScript MsgBox under wscript, run.exe's size, and its peak memory
+# on a script of a million lines. The designer: start-up time against a program
+# that only opens a window, its memory before and after fifteen dialogs, and the
+# opening of a 100 MB project against a normal one. Expects the windows preset to
+# be built (`make bench`). Usage: tools/bench.sh [RUNS] [LINES]
 set -eu
 cd "$(dirname "$0")/.."
 . tools/wine-env.sh
 
-bench=${QUILLET_WINDOWS_BUILD:-build/windows}/bench/startup_bench.exe
-[ -f "$bench" ] || { echo "missing $bench: build the windows preset first" >&2; exit 1; }
+build=${QUILLET_WINDOWS_BUILD:-build/windows}/bench
+for b in startup_bench designer_bench; do
+  [ -f "$build/$b.exe" ] || { echo "missing $build/$b.exe: build the windows preset first" >&2; exit 1; }
+done
 quillet_wine_prefix
+wineserver -k 2>/dev/null || true
 echo "Wine: $(wine --version 2>/dev/null)"
 xvfb-run -a -s "-screen 0 1024x768x24" \
-  bash -c 'wine "$0" --runs "$1" --lines "$2"; rc=$?; wineserver -k 2>/dev/null; exit $rc' \
-  "$bench" "${1:-7}" "${2:-1000000}"
+  bash -c 'wine "$0/startup_bench.exe" --runs "$1" --lines "$2" && wine "$0/designer_bench.exe" --runs "$1"; rc=$?; wineserver -k 2>/dev/null; exit $rc' \
+  "$build" "${1:-7}" "${2:-1000000}"

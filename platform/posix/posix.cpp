@@ -78,15 +78,14 @@ bool write_all(int fd, const char* p, std::size_t n) {
   return true;
 }
 
-// Fills a temporary file beside `target` through `fill` and moves it over the
+// Fills the temporary file of `target` through `fill` and moves it over the
 // target; removes it again on any failure.
 template <class Fill>
 FileError replace_whole(const std::string& target, Fill fill) {
   if (target.empty() || target.back() == '/') return FileError::BadFileName;
-  std::string tmp = folder_of(target) + "/~quillet.XXXXXX";
-  const int fd = ::mkstemp(tmp.data());
+  const std::string tmp = target + ".~qlt";
+  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return from_errno(errno, target);
-  ::fchmod(fd, 0644);
   FileError error = fill(fd);
   if (error == FileError::None && ::fsync(fd) != 0) error = from_errno(errno, target);
   if (::close(fd) != 0 && error == FileError::None) error = from_errno(errno, target);

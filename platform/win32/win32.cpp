@@ -8,6 +8,8 @@
 namespace platform {
 namespace {
 
+const std::wstring kTemporarySuffix = L".~qlt";
+
 std::wstring widen(std::string_view s) {
   if (s.empty()) return {};
   const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
@@ -69,7 +71,7 @@ class HandleInput : public InputFile {
   HANDLE h_;
 };
 
-// Makes a temporary file beside `target` through `fill` and moves it over the
+// Fills the temporary file of `target` through `fill` and moves it over the
 // target; removes it again on any failure.
 template <class Fill>
 FileError replace_whole(const std::wstring& target, Fill fill) {
@@ -77,13 +79,12 @@ FileError replace_whole(const std::wstring& target, Fill fill) {
     return FileError::BadFileName;
   if (is_folder(target)) return FileError::PathFileAccess;
   if (!is_folder(folder_of(target))) return FileError::PathNotFound;
-  wchar_t tmp[MAX_PATH + 16];
-  if (!GetTempFileNameW(folder_of(target).c_str(), L"qlt", 0, tmp)) return from_last_error();
-  FileError error = fill(tmp);
+  const std::wstring tmp = target + kTemporarySuffix;
+  FileError error = fill(tmp.c_str());
   if (error == FileError::None &&
-      !MoveFileExW(tmp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      !MoveFileExW(tmp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     error = from_last_error();
-  if (error != FileError::None) DeleteFileW(tmp);
+  if (error != FileError::None) DeleteFileW(tmp.c_str());
   return error;
 }
 

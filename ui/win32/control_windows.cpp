@@ -597,7 +597,7 @@ class ImageWindow : public ControlWindow {
           const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
           const int w = image().stretch() ? r.right : p.width;
           const int h = image().stretch() ? r.bottom : p.height;
-          AlphaBlend(dc, 0, 0, w, h, mem, 0, 0, p.width, p.height, blend);
+          GdiAlphaBlend(dc, 0, 0, w, h, mem, 0, 0, p.width, p.height, blend);
           SelectObject(mem, old);
           DeleteDC(mem);
         }

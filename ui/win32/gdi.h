@@ -34,7 +34,7 @@ class GdiCache {
   std::map<COLORREF, HBRUSH> brushes_;
 };
 
-// A 32-bit top-down DIB section holding the picture, premultiplied for AlphaBlend
+// A 32-bit top-down DIB section holding the picture, premultiplied for GdiAlphaBlend
 // when asked. *bits receives the pixels.
 HBITMAP make_dib(HDC dc, int width, int height, void** bits);
 HBITMAP make_picture_dib(const Bitmap& picture, bool premultiplied);

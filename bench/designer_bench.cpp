@@ -1,0 +1,187 @@
+// Figures of the designer, printed and never asserted:
+// - cold start: from process start to the visible main window, against a program
+//   that only opens an empty window;
+// - the peak working set after start and after fifteen dialogs were composed;
+// - opening a 100 MB hand-edited project against a normal one: bytes read (the
+//   process's own I/O counters) and time from the click to the new caption.
+//
+//   designer_bench [--runs N]
+
+// clang-format off
+#include <windows.h>
+#include <psapi.h>
+// clang-format on
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "bench.h"
+#include "probe.h"
+
+namespace {
+
+using bench::median;
+using bench::now_ms;
+using bench::print;
+
+bool wait_until(const std::function<bool()>& done, DWORD timeout_ms = 20000) {
+  const ULONGLONG until = GetTickCount64() + timeout_ms;
+  while (!done())
+    if (GetTickCount64() >= until) return false;
+    else Sleep(1);
+  return true;
+}
+
+// The visible top-level window of a process with a class and, for the designer's
+// forms, a name.
+HWND visible_window(const probe::Process& p, const wchar_t* cls, std::wstring_view name = {}) {
+  for (HWND w : probe::top_windows(p.id(), {cls, L"", true}))
+    if (name.empty() || probe::control_name(w) == name) return w;
+  return nullptr;
+}
+
+HWND wait_window(const probe::Process& p, const wchar_t* cls, std::wstring_view name = {}) {
+  HWND found = nullptr;
+  wait_until([&] { return (found = visible_window(p, cls, name)) != nullptr || !p.running(); });
+  return found;
+}
+
+double peak_mib(const probe::Process& p) {
+  PROCESS_MEMORY_COUNTERS c{};
+  c.cb = sizeof c;
+  if (!GetProcessMemoryInfo(p.handle(), &c, sizeof c)) return 0;
+  return static_cast<double>(c.PeakWorkingSetSize) / (1024.0 * 1024.0);
+}
+
+ULONGLONG bytes_read(const probe::Process& p) {
+  IO_COUNTERS io{};
+  return GetProcessIoCounters(p.handle(), &io) ? io.ReadTransferCount : 0;
+}
+
+std::string project(long lines, const std::string& line) {
+  std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(lines) * (line.size() + 2));
+  for (long i = 0; i < lines; ++i) bytes += line + "\r\n";
+  return bytes;
+}
+
+// Opens a project of the program folder through the open window; returns the time
+// from the confirming click to the new caption, and the bytes read meanwhile.
+bool open_project(const probe::Process& p, HWND main, const std::wstring& name, double* ms,
+                  ULONGLONG* read) {
+  probe::click(probe::find_by_name(main, L"sd(1)"));
+  HWND open = wait_window(p, L"QuilletForm", L"file_form");
+  if (!open) return false;
+  HWND list = probe::find_by_name(open, L"filebox");
+  const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::wstring item(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)), L'\0');
+    SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+    if (item != name) continue;
+    const int height = static_cast<int>(SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
+    probe::click_at(list, 10, static_cast<int>(i) * height + height / 2);
+    wait_until([&] { return SendMessageW(list, LB_GETCURSEL, 0, 0) == i; }, 5000);
+  }
+  const std::wstring caption = L"Quillet - [" + name + L"]";
+  const ULONGLONG before = bytes_read(p);
+  const double start = now_ms();
+  probe::click(probe::find_by_name(open, L"sd_open"));
+  const bool ok = wait_until([&] { return probe::text(main) == caption; });
+  *ms = now_ms() - start;
+  *read = bytes_read(p) - before;
+  wait_until([&] { return !visible_window(p, L"QuilletForm", L"file_form"); }, 5000);
+  return ok;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  int runs = 7;
+  for (int i = 1; i + 1 < argc; i += 2)
+    if (std::wstring(argv[i]) == L"--runs") runs = std::max(1, _wtoi(argv[i + 1]));
+
+  const std::wstring folder = probe::make_temp_folder(L"quillet-dbench");
+  const std::wstring elsewhere = probe::make_temp_folder(L"quillet-dbench-cwd");
+  const std::wstring quillet = folder + L"\\quillet.exe";
+  const std::wstring bare = folder + L"\\bare_window.exe";
+  if (!probe::copy_file(probe::windows_path(QUILLET_EXE), quillet) ||
+      !probe::copy_file(probe::windows_path(QUILLET_BARE_WINDOW_EXE), bare)) {
+    print("cannot copy the programs into %ls\n", folder.c_str());
+    return 1;
+  }
+
+  // Cold start, the two programs taking turns so that load changes hit both alike.
+  std::vector<double> designer, yardstick;
+  for (int i = 0; i <= runs; ++i) {  // the first round only warms the file cache
+    for (bool is_designer : {true, false}) {
+      const double start = now_ms();
+      probe::Process p = probe::start(is_designer ? quillet : bare, elsewhere);
+      const HWND w = is_designer ? wait_window(p, L"QuilletForm", L"main_form")
+                                 : wait_window(p, L"BareWindow");
+      const double took = now_ms() - start;
+      p.kill();
+      p.wait(10000);
+      if (w && i > 0) (is_designer ? designer : yardstick).push_back(took);
+    }
+  }
+  print("Time from process start to the visible main window, median of %d runs:\n", runs);
+  print("  quillet.exe      %7.1f ms\n", median(designer));
+  print("  bare_window.exe  %7.1f ms\n", median(yardstick));
+  print("  quillet / bare:  %.2f\n", median(designer) / median(yardstick));
+
+  // Memory, and the two opens, in one session of the designer.
+  const std::string normal_line = "Hello; Title; \xC8\xED\xF4\xEE\xF0\xEC\xE0\xF6\xE8\xFF; \xCE\xCA";
+  probe::write_file(folder + L"\\normal.dlg", project(15, normal_line));
+  std::string big = project(15, normal_line);
+  big += project(100'000'000 / 64, std::string(62, 'x'));  // hand-edited: a tail of junk
+  probe::write_file(folder + L"\\big.dlg", big);
+
+  probe::Process p = probe::start(quillet, elsewhere);
+  HWND main = wait_window(p, L"QuilletForm", L"main_form");
+  if (!main) {
+    print("the designer showed no main window\n");
+    return 1;
+  }
+  Sleep(500);
+  const double after_start = peak_mib(p);
+  for (int row = 0; row < 15; ++row) {
+    probe::click(probe::find_by_name(main, L"sd_new"));
+    HWND editor = wait_window(p, L"QuilletForm", L"make_form");
+    if (!editor) break;
+    probe::type(probe::find_by_name(editor, L"dlg_text"), L"Диалог номер " + std::to_wstring(row));
+    Sleep(50);
+    probe::click(probe::find_by_name(editor, L"SDButton1"));
+    wait_until([&] { return !visible_window(p, L"QuilletForm", L"make_form"); });
+  }
+  const double after_rows = peak_mib(p);
+  print("Peak working set of quillet.exe:\n");
+  print("  after start:                %6.2f MiB\n", after_start);
+  print("  after fifteen dialogs:      %6.2f MiB\n", after_rows);
+
+  // New without saving: answer No to the question first.
+  print("Opening a project (median of 3):\n");
+  for (const std::wstring name : {L"normal.dlg", L"big.dlg"}) {
+    std::vector<double> times;
+    ULONGLONG read = 0;
+    for (int i = 0; i < 3; ++i) {
+      double ms = 0;
+      std::vector<HWND> none;
+      probe::click(probe::find_by_name(main, L"sd(0)"));
+      if (HWND box = probe::wait_window(p, {L"#32770", L"", true}, 2000, none))
+        probe::answer(box, IDNO);
+      if (open_project(p, main, name, &ms, &read)) times.push_back(ms);
+    }
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExW((folder + L"\\" + name).c_str(), GetFileExInfoStandard, &data);
+    const double size = static_cast<double>(data.nFileSizeLow) +
+                        static_cast<double>(data.nFileSizeHigh) * 4294967296.0;
+    print("  %-11s %11.0f bytes: %7.1f ms, %llu bytes read\n", probe::to_utf8(name).c_str(), size,
+          median(times), read);
+  }
+  p.kill();
+  p.wait(10000);
+  probe::remove_tree(folder);
+  probe::remove_tree(elsewhere);
+  return 0;
+}
