@@ -12,6 +12,7 @@
 #include <psapi.h>
 // clang-format on
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -54,9 +55,44 @@ double peak_mib(const probe::Process& p) {
   return static_cast<double>(c.PeakWorkingSetSize) / (1024.0 * 1024.0);
 }
 
-ULONGLONG bytes_read(const probe::Process& p) {
+std::string read_small_file(const std::wstring& path) {
+  std::string bytes;
+  const HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return bytes;
+  char buf[4096];
+  DWORD got = 0;
+  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
+  CloseHandle(h);
+  return bytes;
+}
+
+// Under Wine the I/O counters stay at zero; the host's own count of the bytes a
+// process read (/proc/PID/io, seen through drive Z:) serves instead. The process is
+// found by the folder in its command line.
+std::wstring host_io_file(const std::wstring& folder) {
+  const std::string wanted = probe::to_utf8(folder.substr(folder.find_last_of(L'\\') + 1));
+  WIN32_FIND_DATAW found;
+  const HANDLE h = FindFirstFileW(L"Z:\\proc\\*", &found);
+  if (h == INVALID_HANDLE_VALUE) return {};
+  std::wstring io;
+  do {
+    const std::wstring pid = found.cFileName;
+    if (pid.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
+    const std::string cmdline = read_small_file(L"Z:\\proc\\" + pid + L"\\cmdline");
+    if (cmdline.find(wanted) != std::string::npos && cmdline.find("quillet.exe") != std::string::npos)
+      io = L"Z:\\proc\\" + pid + L"\\io";
+  } while (io.empty() && FindNextFileW(h, &found));
+  FindClose(h);
+  return io;
+}
+
+ULONGLONG bytes_read(const probe::Process& p, const std::wstring& host_io) {
   IO_COUNTERS io{};
-  return GetProcessIoCounters(p.handle(), &io) ? io.ReadTransferCount : 0;
+  if (GetProcessIoCounters(p.handle(), &io) && io.ReadTransferCount) return io.ReadTransferCount;
+  const std::string counts = read_small_file(host_io);
+  const auto at = counts.find("rchar:");
+  return at == std::string::npos ? 0 : std::strtoull(counts.c_str() + at + 6, nullptr, 10);
 }
 
 std::string project(long lines, const std::string& line) {
@@ -68,8 +104,8 @@ std::string project(long lines, const std::string& line) {
 
 // Opens a project of the program folder through the open window; returns the time
 // from the confirming click to the new caption, and the bytes read meanwhile.
-bool open_project(const probe::Process& p, HWND main, const std::wstring& name, double* ms,
-                  ULONGLONG* read) {
+bool open_project(const probe::Process& p, const std::wstring& host_io, HWND main,
+                  const std::wstring& name, double* ms, ULONGLONG* read) {
   probe::click(probe::find_by_name(main, L"sd(1)"));
   HWND open = wait_window(p, L"QuilletForm", L"file_form");
   if (!open) return false;
@@ -84,12 +120,12 @@ bool open_project(const probe::Process& p, HWND main, const std::wstring& name, 
     wait_until([&] { return SendMessageW(list, LB_GETCURSEL, 0, 0) == i; }, 5000);
   }
   const std::wstring caption = L"Quillet - [" + name + L"]";
-  const ULONGLONG before = bytes_read(p);
+  const ULONGLONG before = bytes_read(p, host_io);
   const double start = now_ms();
   probe::click(probe::find_by_name(open, L"sd_open"));
   const bool ok = wait_until([&] { return probe::text(main) == caption; });
   *ms = now_ms() - start;
-  *read = bytes_read(p) - before;
+  *read = bytes_read(p, host_io) - before;
   wait_until([&] { return !visible_window(p, L"QuilletForm", L"file_form"); }, 5000);
   return ok;
 }
@@ -144,6 +180,7 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   Sleep(500);
+  const std::wstring host_io = host_io_file(folder);
   const double after_start = peak_mib(p);
   for (int row = 0; row < 15; ++row) {
     probe::click(probe::find_by_name(main, L"sd_new"));
@@ -170,7 +207,7 @@ int wmain(int argc, wchar_t** argv) {
       probe::click(probe::find_by_name(main, L"sd(0)"));
       if (HWND box = probe::wait_window(p, {L"#32770", L"", true}, 2000, none))
         probe::answer(box, IDNO);
-      if (open_project(p, main, name, &ms, &read)) times.push_back(ms);
+      if (open_project(p, host_io, main, name, &ms, &read)) times.push_back(ms);
     }
     WIN32_FILE_ATTRIBUTE_DATA data{};
     GetFileAttributesExW((folder + L"\\" + name).c_str(), GetFileExInfoStandard, &data);
