@@ -55,17 +55,6 @@ double peak_mib(const probe::Process& p) {
   return static_cast<double>(c.PeakWorkingSetSize) / (1024.0 * 1024.0);
 }
 
-std::string read_small_file(const std::wstring& path) {
-  std::string bytes;
-  const HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return bytes;
-  char buf[4096];
-  DWORD got = 0;
-  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
-  CloseHandle(h);
-  return bytes;
-}
 
 // Under Wine the I/O counters stay at zero; the host's own count of the bytes a
 // process read (/proc/PID/io, seen through drive Z:) serves instead. The process is
@@ -79,7 +68,7 @@ std::wstring host_io_file(const std::wstring& folder) {
   do {
     const std::wstring pid = found.cFileName;
     if (pid.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
-    const std::string cmdline = read_small_file(L"Z:\\proc\\" + pid + L"\\cmdline");
+    const std::string cmdline = probe::read_file(L"Z:\\proc\\" + pid + L"\\cmdline");
     if (cmdline.find(wanted) != std::string::npos && cmdline.find("quillet.exe") != std::string::npos)
       io = L"Z:\\proc\\" + pid + L"\\io";
   } while (io.empty() && FindNextFileW(h, &found));
@@ -90,7 +79,7 @@ std::wstring host_io_file(const std::wstring& folder) {
 ULONGLONG bytes_read(const probe::Process& p, const std::wstring& host_io) {
   IO_COUNTERS io{};
   if (GetProcessIoCounters(p.handle(), &io) && io.ReadTransferCount) return io.ReadTransferCount;
-  const std::string counts = read_small_file(host_io);
+  const std::string counts = probe::read_file(host_io);
   const auto at = counts.find("rchar:");
   return at == std::string::npos ? 0 : std::strtoull(counts.c_str() + at + 6, nullptr, 10);
 }

@@ -16,6 +16,10 @@
 
 namespace {
 
+using probe::cp1251;
+using probe::read_file;
+using probe::visible;
+
 using probe::BoxIcon;
 
 constexpr DWORD kWindowTimeoutMs = 10000;
@@ -25,29 +29,7 @@ constexpr wchar_t kBoxClass[] = L"#32770";
 
 // ---- files
 
-std::string cp1251(std::wstring_view text) {
-  if (text.empty()) return {};
-  BOOL lossy = FALSE;
-  const int n = WideCharToMultiByte(1251, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                    nullptr, &lossy);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(1251, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
-                      &lossy);
-  EXPECT_FALSE(lossy) << "test text outside Windows-1251";
-  return out;
-}
 
-std::string read_file(const std::wstring& path) {
-  std::string bytes;
-  const HANDLE h =
-      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return bytes;
-  char buf[4096];
-  DWORD got = 0;
-  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
-  CloseHandle(h);
-  return bytes;
-}
 
 bool file_exists(const std::wstring& path) {
   const DWORD a = GetFileAttributesW(path.c_str());
@@ -65,18 +47,6 @@ std::string script_file(const std::vector<std::wstring>& rows) {
 
 // ---- readable failures
 
-std::string visible(std::wstring_view text) {
-  std::string out;
-  for (char c : probe::to_utf8(text)) {
-    if (c == '\r')
-      out += "\\r";
-    else if (c == '\n')
-      out += "\\n";
-    else
-      out += c;
-  }
-  return out;
-}
 
 std::string hex(std::string_view bytes) {
   static const char digits[] = "0123456789ABCDEF";

@@ -12,6 +12,10 @@
 
 namespace {
 
+using probe::cp1251;
+using probe::read_file;
+using probe::visible;
+
 using probe::BoxIcon;
 
 constexpr DWORD kBoxTimeoutMs = 20000;
@@ -24,45 +28,8 @@ struct Box {
   int answer;
 };
 
-// The bytes a script holds, in the code page of the files (independent of the
-// player's own codec).
-std::string cp1251(std::wstring_view text) {
-  if (text.empty()) return {};
-  BOOL lossy = FALSE;
-  const int n = WideCharToMultiByte(1251, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                    nullptr, &lossy);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(1251, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
-                      &lossy);
-  EXPECT_FALSE(lossy) << "test text outside Windows-1251";
-  return out;
-}
 
-std::string read_file(const std::wstring& path) {
-  std::string bytes;
-  const HANDLE h =
-      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return bytes;
-  char buf[4096];
-  DWORD got = 0;
-  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
-  CloseHandle(h);
-  return bytes;
-}
 
-// Readable in the log: the texts as UTF-8 with line breaks made visible.
-std::string visible(std::wstring_view text) {
-  std::string out;
-  for (char c : probe::to_utf8(text)) {
-    if (c == '\r')
-      out += "\\r";
-    else if (c == '\n')
-      out += "\\n";
-    else
-      out += c;
-  }
-  return out;
-}
 
 void expect_same(const char* what, std::wstring_view got, std::wstring_view want) {
   if (got != want)

@@ -616,4 +616,40 @@ std::wstring screenshot(HWND window, std::wstring_view file_name) {
   return save_png(capture_settled(window), path) ? path : std::wstring();
 }
 
+std::string read_file(const std::wstring& path) {
+  std::string bytes;
+  const HANDLE h = CreateFileW(path.c_str(), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return bytes;
+  char buf[65536];
+  DWORD got = 0;
+  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
+  CloseHandle(h);
+  return bytes;
+}
+
+std::string cp1251(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int n = WideCharToMultiByte(1251, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                    nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(1251, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
+                      nullptr);
+  return out;
+}
+
+std::string visible(std::wstring_view text) {
+  std::string out;
+  for (char c : to_utf8(text)) {
+    if (c == '\r')
+      out += "\\r";
+    else if (c == '\n')
+      out += "\\n";
+    else
+      out += c;
+  }
+  return out;
+}
+
 }  // namespace probe

@@ -57,6 +57,9 @@ std::wstring screenshot_folder();
 std::wstring make_temp_folder(std::wstring_view prefix);
 void remove_tree(const std::wstring& folder);
 bool write_file(const std::wstring& path, std::string_view bytes);
+// The whole file, or "" when it cannot be read (shared, so a running writer does
+// not stop the reading).
+std::string read_file(const std::wstring& path);
 bool copy_file(const std::wstring& from, const std::wstring& to);
 
 // Texts of any window, also of another process. A target that does not answer
@@ -134,5 +137,10 @@ std::wstring screenshot(HWND window, std::wstring_view file_name);
 
 std::string to_utf8(std::wstring_view text);
 std::wstring from_utf8(std::string_view text);
+// Text in the bytes of the script files' code page (a character it lacks
+// becomes "?", which no expected file holds).
+std::string cp1251(std::wstring_view text);
+// Readable in a test log: UTF-8 with line breaks shown as \r and \n.
+std::string visible(std::wstring_view text);
 
 }  // namespace probe

@@ -2,8 +2,6 @@
 // What the saver and the reliability tests agree on: the two contents of the
 // project that is saved while being killed.
 
-#include <windows.h>
-
 #include <string>
 
 #include "script/script_file.h"
@@ -16,15 +14,6 @@ inline script::Rows rows(char letter) {
   for (int i = 0; i < script::kRowCount; ++i)
     r[static_cast<std::size_t>(i)] = std::string(8000, letter) + "; " + std::to_string(i);
   return r;
-}
-
-inline std::string narrow(const std::wstring& w) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                                    nullptr, nullptr);
-  std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
-                      nullptr);
-  return s;
 }
 
 }  // namespace reliability

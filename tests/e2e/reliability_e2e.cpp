@@ -12,17 +12,6 @@
 
 namespace {
 
-std::string read_all(const std::wstring& path) {
-  std::string bytes;
-  const HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE |
-                               FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
-  char buf[65536];
-  DWORD got = 0;
-  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got > 0) bytes.append(buf, got);
-  CloseHandle(h);
-  return bytes;
-}
 
 bool exists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -67,7 +56,7 @@ TEST(Reliability, AProjectSurvivesBeingKilledWhileSaving) {
     saver.kill();
     ASSERT_TRUE(saver.wait(5000));
 
-    const std::string now = read_all(project);
+    const std::string now = probe::read_file(project);
     ASSERT_TRUE(now == a || now == b) << "after kill " << i << " the project holds " << now.size()
                                       << " bytes";
     if (exists(project + L".~qlt")) ++cut_short;

@@ -6,6 +6,7 @@
 
 #include "designer/main_form.h"
 #include "platform/platform.h"
+#include "probe.h"
 #include "reliability.h"
 #include "ui/headless/headless.h"
 
@@ -13,7 +14,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc != 2) return 1;
   ui::headless::Headless ui;
   const std::wstring folder = argv[1];
-  platform::set_program_folder(reliability::narrow(folder));
+  platform::set_program_folder(probe::to_utf8(folder));
   auto& m = ui::Single<designer::main_form>::get();
   m.file_name = "kill.dlg";
   for (int i = 0;; ++i) {

@@ -4,26 +4,10 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "script/cp1251.h"
+
 namespace ui::headless {
 namespace {
-
-void append_utf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
 
 // Removes the last UTF-8 character.
 void pop_utf8(std::string& s) {
@@ -232,7 +216,7 @@ void Headless::type(TextBox& t, std::u32string_view keys) {
       if (!t.multiline()) continue;
       text += "\r\n";
     } else {
-      append_utf8(text, k);
+      script::append_utf8(text, k);
     }
     t.text_edited(std::move(text));
   }

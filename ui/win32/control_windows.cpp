@@ -154,7 +154,7 @@ class LabelWindow : public ControlWindow {
       InvalidateRect(hwnd(), nullptr, FALSE);
   }
 
-  void paint(HDC dc) {
+  void paint(HDC dc) override {
     RECT r;
     GetClientRect(hwnd(), &r);
     const Label& l = label();
@@ -189,19 +189,8 @@ class LabelWindow : public ControlWindow {
   }
 
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override {
+    if (LRESULT r; painting(msg, w, r)) return r;
     switch (msg) {
-      case WM_ERASEBKGND:
-        return 1;
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd(), &ps);
-        paint(dc);
-        EndPaint(hwnd(), &ps);
-        return 0;
-      }
-      case WM_PRINTCLIENT:
-        paint(reinterpret_cast<HDC>(w));
-        return 0;
       case WM_SETTEXT:
         // Only keep the text: the static would paint it its own way at once.
         return DefWindowProcW(hwnd(), msg, w, l);
@@ -378,8 +367,7 @@ class OptionWindow : public ControlWindow {
         break;
       case Prop::Picture: {
         const LONG_PTR keep =
-            GetWindowLongPtrW(hwnd(), GWL_STYLE) &
-            ~static_cast<LONG_PTR>(BS_TYPEMASK | WS_GROUP);
+            GetWindowLongPtrW(hwnd(), GWL_STYLE) & ~static_cast<LONG_PTR>(BS_TYPEMASK | WS_GROUP);
         SetWindowLongPtrW(hwnd(), GWL_STYLE, keep | style());
         HICON old = icon_;
         icon_ = option().picture() ? make_icon(*option().picture()) : nullptr;
@@ -579,34 +567,24 @@ class ImageWindow : public ControlWindow {
     redraw_through();
   }
 
+  void paint(HDC dc) override {
+    if (!bitmap_) return;
+    const Bitmap& p = *image().picture();
+    RECT r;
+    GetClientRect(hwnd(), &r);
+    HDC mem = CreateCompatibleDC(dc);
+    const HGDIOBJ old = SelectObject(mem, bitmap_);
+    const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    const int w = image().stretch() ? r.right : p.width;
+    const int h = image().stretch() ? r.bottom : p.height;
+    GdiAlphaBlend(dc, 0, 0, w, h, mem, 0, 0, p.width, p.height, blend);
+    SelectObject(mem, old);
+    DeleteDC(mem);
+  }
+
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override {
-    switch (msg) {
-      case WM_NCHITTEST:
-        return HTTRANSPARENT;
-      case WM_ERASEBKGND:
-        return 1;
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd(), &ps);
-        if (bitmap_) {
-          const Bitmap& p = *image().picture();
-          RECT r;
-          GetClientRect(hwnd(), &r);
-          HDC mem = CreateCompatibleDC(dc);
-          const HGDIOBJ old = SelectObject(mem, bitmap_);
-          const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-          const int w = image().stretch() ? r.right : p.width;
-          const int h = image().stretch() ? r.bottom : p.height;
-          GdiAlphaBlend(dc, 0, 0, w, h, mem, 0, 0, p.width, p.height, blend);
-          SelectObject(mem, old);
-          DeleteDC(mem);
-        }
-        EndPaint(hwnd(), &ps);
-        return 0;
-      }
-      default:
-        break;
-    }
+    if (msg == WM_NCHITTEST) return HTTRANSPARENT;
+    if (LRESULT r; painting(msg, w, r)) return r;
     return ControlWindow::on_message(msg, w, l);
   }
 
@@ -635,40 +613,31 @@ class LineWindow : public ControlWindow {
     if (what == Prop::Colors) redraw_through();
   }
 
-  LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override {
-    switch (msg) {
-      case WM_NCHITTEST:
-        return HTTRANSPARENT;
-      case WM_ERASEBKGND:
-        return 1;
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd(), &ps);
-        const Rect g = geometry();
-        const Container& c = line().parent();
-        const int x1 = c.to_pixels(line().from().x) - g.left;
-        const int y1 = c.to_pixels(line().from().y) - g.top;
-        const int x2 = c.to_pixels(line().to().x) - g.left;
-        const int y2 = c.to_pixels(line().to().y) - g.top;
-        const COLORREF color = to_colorref(line().color());
-        if (x1 == x2 || y1 == y2) {
-          const RECT r{0, 0, g.width, g.height};
-          FillRect(dc, &r, backend_.gdi().brush(color));
-        } else {
-          HPEN pen = CreatePen(PS_SOLID, 1, color);
-          const HGDIOBJ old = SelectObject(dc, pen);
-          MoveToEx(dc, x1, y1, nullptr);
-          LineTo(dc, x2, y2);
-          SetPixel(dc, x2, y2, color);
-          SelectObject(dc, old);
-          DeleteObject(pen);
-        }
-        EndPaint(hwnd(), &ps);
-        return 0;
-      }
-      default:
-        break;
+  void paint(HDC dc) override {
+    const Rect g = geometry();
+    const Container& c = line().parent();
+    const int x1 = c.to_pixels(line().from().x) - g.left;
+    const int y1 = c.to_pixels(line().from().y) - g.top;
+    const int x2 = c.to_pixels(line().to().x) - g.left;
+    const int y2 = c.to_pixels(line().to().y) - g.top;
+    const COLORREF color = to_colorref(line().color());
+    if (x1 == x2 || y1 == y2) {
+      const RECT r{0, 0, g.width, g.height};
+      FillRect(dc, &r, backend_.gdi().brush(color));
+    } else {
+      HPEN pen = CreatePen(PS_SOLID, 1, color);
+      const HGDIOBJ old = SelectObject(dc, pen);
+      MoveToEx(dc, x1, y1, nullptr);
+      LineTo(dc, x2, y2);
+      SetPixel(dc, x2, y2, color);
+      SelectObject(dc, old);
+      DeleteObject(pen);
     }
+  }
+
+  LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override {
+    if (msg == WM_NCHITTEST) return HTTRANSPARENT;
+    if (LRESULT r; painting(msg, w, r)) return r;
     return ControlWindow::on_message(msg, w, l);
   }
 };
@@ -688,7 +657,7 @@ class CustomWindow : public ControlWindow {
     InvalidateRect(hwnd(), nullptr, FALSE);
   }
 
-  void paint(HDC dc) {
+  void paint(HDC dc) override {
     RECT r;
     GetClientRect(hwnd(), &r);
     Buffer buffer(dc, r);
@@ -730,20 +699,9 @@ class CustomWindow : public ControlWindow {
   }
 
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override {
+    if (LRESULT r; painting(msg, w, r)) return r;
     const Point at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
     switch (msg) {
-      case WM_ERASEBKGND:
-        return 1;
-      case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd(), &ps);
-        paint(dc);
-        EndPaint(hwnd(), &ps);
-        return 0;
-      }
-      case WM_PRINTCLIENT:
-        paint(reinterpret_cast<HDC>(w));
-        return 0;
       case WM_MOUSEMOVE:
         custom().pointer_move(at);
         return 0;
@@ -918,6 +876,28 @@ LRESULT ControlWindow::preview_char(WPARAM w, LPARAM l) {
   if (!alive || key == 0) return 0;
   for (wchar_t unit : to_units(key)) default_proc(WM_CHAR, unit, l);
   return 0;
+}
+
+bool ControlWindow::painting(UINT msg, WPARAM w, LRESULT& result) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      result = 1;
+      return true;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd(), &ps);
+      paint(dc);
+      EndPaint(hwnd(), &ps);
+      result = 0;
+      return true;
+    }
+    case WM_PRINTCLIENT:
+      paint(reinterpret_cast<HDC>(w));
+      result = 0;
+      return true;
+    default:
+      return false;
+  }
 }
 
 void ControlWindow::redraw_through() {

@@ -94,6 +94,10 @@ class ControlWindow : public Window, public Peer {
   LRESULT preview_char(WPARAM w, LPARAM l);
   // Repaints the window together with what lies beneath it (transparent looks).
   void redraw_through();
+  // A window that draws itself does it in paint(); painting() answers the
+  // painting messages for it (no background erase, WM_PAINT, WM_PRINTCLIENT).
+  virtual void paint(HDC) {}
+  bool painting(UINT msg, WPARAM w, LRESULT& result);
   void set_tooltip();
 
   Win32Backend& backend_;
