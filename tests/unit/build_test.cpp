@@ -36,11 +36,7 @@ class BuildTest : public DesignerTest {
   main_form& saved_story() {
     main_form& m = start();
     add(U"Привет");
-    ui.on_modal("save_form", [this](ui::Form& f) {
-      auto& s = static_cast<save_form&>(f);
-      ui.type(s.Text1, U"story");
-      ui.click(s.sd_save);
-    });
+    ui.on_modal("save_form", save_as(U"story"));
     ui.click(m.sd[2]);
     EXPECT_EQ(m.file_name, "story.dlg");
     return m;
@@ -271,11 +267,7 @@ TEST_F(BuildTest, NoProjectStopsAtTheProjectCheckAndKeepsThePrompt) {
   // shows its old text again, and this time the build goes through to that path.
   ui.press_key(c, U' ');
   EXPECT_FALSE(ui::Single<compile_form>::loaded());
-  ui.on_modal("save_form", [this](ui::Form& f) {
-    auto& s = static_cast<save_form&>(f);
-    ui.type(s.Text1, U"story");
-    ui.click(s.sd_save);
-  });
+  ui.on_modal("save_form", save_as(U"story"));
   ui.click(m.sd[2]);
   compile_form& again = build();
   EXPECT_EQ(proposal, folder / "_compile");
@@ -445,14 +437,7 @@ TEST_F(BuildTest, StepsReadTheirInputsAfresh) {
   EXPECT_EQ(lines(c).back(), "Started building story.dlg...");
 
   // Another project is opened and the path changed while the console runs.
-  ui.on_modal("file_form", [this](ui::Form& f) {
-    auto& o = static_cast<file_form&>(f);
-    const auto& items = o.filebox.items();
-    ui.select(o.filebox,
-              static_cast<int>(std::find(items.begin(), items.end(), "other.dlg") - items.begin()));
-    ui.click(o.sd_open);
-  });
-  ui.click(m.sd[1]);
+  open("other.dlg");
   EXPECT_EQ(m.file_name, "other.dlg");
   prompt()->cmp.set_text(folder / "elsewhere");
   ticks(6);  // steps 4 to 9

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,6 +53,31 @@ class DesignerTest : public ::testing::Test {
       ui.click(e.SDButton1);
     });
     ui.click(main().sd_new);
+  }
+
+  // For the save-as window: types a name and saves.
+  std::function<void(ui::Form&)> save_as(std::u32string name) {
+    return [this, name](ui::Form& f) {
+      auto& s = static_cast<designer::save_form&>(f);
+      ui.type(s.Text1, name);
+      ui.click(s.sd_save);
+    };
+  }
+
+  // In the open window: chooses an entry and confirms.
+  void open_entry(ui::Form& f, const std::string& entry) {
+    auto& o = static_cast<designer::file_form&>(f);
+    const auto& items = o.filebox.items();
+    const auto at = std::find(items.begin(), items.end(), entry);
+    ASSERT_NE(at, items.end()) << entry;
+    ui.select(o.filebox, static_cast<int>(at - items.begin()));
+    ui.click(o.sd_open);
+  }
+
+  // Opens a project of the program folder through the toolbar and the open window.
+  void open(const std::string& entry) {
+    ui.on_modal("file_form", [this, entry](ui::Form& f) { open_entry(f, entry); });
+    ui.click(main().sd[1]);
   }
 
   // The captions of the visible rows, top to bottom.

@@ -49,14 +49,7 @@ TEST_F(DesignerTest, HostileProjectsOpenOrAreRefused) {
     const std::size_t boxes = ui.boxes().size();
     m.file_name.clear();
     if (h.error != 0) ui.answer(ui::IdOk);
-    ui.on_modal("file_form", [&](ui::Form& f) {
-      auto& o = static_cast<file_form&>(f);
-      const auto& items = o.filebox.items();
-      ASSERT_NE(std::find(items.begin(), items.end(), h.name), items.end()) << h.name;
-      ui.select(o.filebox, static_cast<int>(std::find(items.begin(), items.end(), h.name) -
-                                            items.begin()));
-      ui.click(o.sd_open);
-    });
+    ui.on_modal("file_form", [&](ui::Form& f) { open_entry(f, h.name); });
     ui.click(m.sd[1]);
     const bool opened = m.file_name == h.name;
     EXPECT_EQ(opened, h.error == 0) << h.name;

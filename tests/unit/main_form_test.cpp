@@ -266,11 +266,7 @@ TEST_F(DesignerTest, YesWithoutASaveKeepsTheWindowOpen) {
   EXPECT_TRUE(m.changed);
 
   ui.answer(ui::IdYes);
-  ui.on_modal("save_form", [this](ui::Form& f) {
-    auto& s = static_cast<designer::save_form&>(f);
-    ui.type(s.Text1, U"kept");
-    ui.click(s.sd_save);
-  });
+  ui.on_modal("save_form", save_as(U"kept"));
   ui.close(m);
   EXPECT_FALSE(ui::Single<main_form>::loaded());
   EXPECT_EQ(folder.get("kept.dlg"), script({"x; Диалог; Без значка; ОК"}));

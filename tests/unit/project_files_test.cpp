@@ -7,27 +7,6 @@ using namespace designer;
 
 namespace {
 
-// Types a name into the save-as window and confirms.
-auto save_as(ui::headless::Headless& ui, std::u32string name) {
-  return [&ui, name](ui::Form& f) {
-    auto& s = static_cast<save_form&>(f);
-    ui.type(s.Text1, name);
-    ui.click(s.sd_save);
-  };
-}
-
-// Chooses an entry in the open window and confirms.
-auto open_entry(ui::headless::Headless& ui, std::string entry) {
-  return [&ui, entry](ui::Form& f) {
-    auto& o = static_cast<file_form&>(f);
-    const auto& items = o.filebox.items();
-    const auto at = std::find(items.begin(), items.end(), entry);
-    ASSERT_NE(at, items.end()) << entry;
-    ui.select(o.filebox, static_cast<int>(at - items.begin()));
-    ui.click(o.sd_open);
-  };
-}
-
 std::string error_text(std::string_view what, int number, std::string_view description) {
   return std::string(what) + "\r\nОперация не выполнена.\r\n\r\nОшибка программы №" +
          std::to_string(number) + "\r\n" + std::string(description);
@@ -140,7 +119,7 @@ TEST_F(DesignerTest, OpenListsProjectsAndReadsTheFirstFifteenLines) {
     EXPECT_EQ(o.caption(), "Открыть");
     ui.click(o.sd_open);  // nothing selected: nothing happens
     EXPECT_TRUE(o.visible());
-    open_entry(ui, "long.dlg")(f);
+    open_entry(f, "long.dlg");
   });
   ui.click(m.sd[1]);
   EXPECT_EQ(shown_rows(), (std::vector<std::string>{"r0; t", "r1; t"}));
@@ -158,7 +137,7 @@ TEST_F(DesignerTest, OpenFailuresShowTheErrorBoxAndKeepEverything) {
   m.changed = false;
 
   ui.answer(ui::IdOk);
-  ui.on_modal("file_form", [this](ui::Form& f) { open_entry(ui, "short.dlg")(f); });
+  ui.on_modal("file_form", [this](ui::Form& f) { open_entry(f, "short.dlg"); });
   ui.click(m.sd[1]);
   EXPECT_EQ(ui.boxes().back().text,
             error_text("Произошла ошибка при открытии файла.", 62, "Попытка чтения за концом файла"));
@@ -172,7 +151,7 @@ TEST_F(DesignerTest, OpenFailuresShowTheErrorBoxAndKeepEverything) {
   ui.answer(ui::IdOk);
   ui.on_modal("file_form", [this](ui::Form& f) {
     std::filesystem::remove(folder.native("gone.dlg"));  // deleted while the list is open
-    open_entry(ui, "gone.dlg")(f);
+    open_entry(f, "gone.dlg");
   });
   ui.click(m.sd[1]);
   EXPECT_EQ(ui.boxes().back().text,
@@ -183,11 +162,11 @@ TEST_F(DesignerTest, OpenFailuresShowTheErrorBoxAndKeepEverything) {
 
 TEST_F(DesignerTest, AnEmptySequenceSavedCannotBeOpenedAgain) {
   main_form& m = start();
-  ui.on_modal("save_form", save_as(ui, U"empty"));
+  ui.on_modal("save_form", save_as(U"empty"));
   ui.click(m.sd[2]);
   EXPECT_EQ(folder.get("empty.dlg"), "");
   ui.answer(ui::IdOk);
-  ui.on_modal("file_form", [this](ui::Form& f) { open_entry(ui, "empty.dlg")(f); });
+  ui.on_modal("file_form", [this](ui::Form& f) { open_entry(f, "empty.dlg"); });
   ui.click(m.sd[1]);
   EXPECT_EQ(ui.boxes().back().title, "Quillet - Errorик");
 }
@@ -197,7 +176,7 @@ TEST_F(DesignerTest, AFailedWriteKeepsNameCaptionAndChanges) {
   main_form& m = start();
   add(U"x");
   ui.answer(ui::IdOk);
-  ui.on_modal("save_form", save_as(ui, U"taken"));
+  ui.on_modal("save_form", save_as(U"taken"));
   ui.click(m.sd[2]);
   EXPECT_EQ(ui.boxes().back().text,
             error_text("Произошла ошибка при записи файла.", 75, "Ошибка доступа к пути или файлу"));
@@ -212,7 +191,7 @@ TEST_F(DesignerTest, HandEditedFilesKeepTheirRowsOnSave) {
   const std::string gapped = script({"", "b; 1", "", "d; 2"});
   folder.put("gapped.dlg", gapped);
   main_form& m = start();
-  ui.on_modal("file_form", [this](ui::Form& f) { open_entry(ui, "gapped.dlg")(f); });
+  ui.on_modal("file_form", [this](ui::Form& f) { open_entry(f, "gapped.dlg"); });
   ui.click(m.sd[1]);
   EXPECT_TRUE(shown_rows().empty());
   EXPECT_EQ(m.sd_new.top(), 8);
@@ -241,7 +220,7 @@ TEST_F(DesignerTest, NewAsksFirstAndClears) {
   EXPECT_TRUE(m.changed);
 
   ui.answer(ui::IdYes);
-  ui.on_modal("save_form", save_as(ui, U"first"));
+  ui.on_modal("save_form", save_as(U"first"));
   ui.click(m.sd[0]);
   EXPECT_TRUE(shown_rows().empty());
   EXPECT_TRUE(m.file_name.empty());
@@ -259,7 +238,7 @@ TEST_F(DesignerTest, OpenAsksFirstAndCancelReadsNothing) {
   main_form& m = start();
   add(U"x");
   ui.answer(ui::IdCancel);
-  ui.on_modal("file_form", [this](ui::Form& f) { open_entry(ui, "other.dlg")(f); });
+  ui.on_modal("file_form", [this](ui::Form& f) { open_entry(f, "other.dlg"); });
   ui.click(m.sd[1]);
   EXPECT_EQ(m.dlg_rows[0], "x; Диалог; Без значка; ОК");
   EXPECT_FALSE(ui::Single<file_form>::loaded());
@@ -267,7 +246,7 @@ TEST_F(DesignerTest, OpenAsksFirstAndCancelReadsNothing) {
   // No: the opened rows replace the edits, and changed stays True, so closing asks
   // again and Yes writes the opened rows back to the opened file.
   ui.answer(ui::IdNo);
-  ui.on_modal("file_form", [this](ui::Form& f) { open_entry(ui, "other.dlg")(f); });
+  ui.on_modal("file_form", [this](ui::Form& f) { open_entry(f, "other.dlg"); });
   ui.click(m.sd[1]);
   EXPECT_EQ(m.dlg_rows[0], "other; o");
   EXPECT_TRUE(m.changed);

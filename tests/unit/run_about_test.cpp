@@ -18,27 +18,6 @@ class RunTest : public DesignerTest {
     folder.put("run.exe", "player");
   }
 
-  auto save_as(std::u32string name) {
-    return [this, name](ui::Form& f) {
-      auto& s = static_cast<save_form&>(f);
-      ui.type(s.Text1, name);
-      ui.click(s.sd_save);
-    };
-  }
-
-  // Opens a project file of the program folder through the open window.
-  void open(const std::string& entry) {
-    ui.on_modal("file_form", [this, entry](ui::Form& f) {
-      auto& o = static_cast<file_form&>(f);
-      const auto& items = o.filebox.items();
-      const auto at = std::find(items.begin(), items.end(), entry);
-      ASSERT_NE(at, items.end()) << entry;
-      ui.select(o.filebox, static_cast<int>(at - items.begin()));
-      ui.click(o.sd_open);
-    });
-    ui.click(main().sd[1]);
-  }
-
   // Run, expecting the refusal box last (after the save's own boxes) and no player.
   void expect_refused(std::size_t save_boxes = 0) {
     const std::size_t boxes_before = ui.boxes().size();
