@@ -1,6 +1,6 @@
 // How SDButton follows the pointer: the hover look and the timer Out that takes
 // it back, the pressed look with its one-unit shift, the toggle of Mode 1, and
-// the events Click and ArrowClick. The keyboard plays no part.
+// the events Click and ArrowClick; and a click made without the pointer.
 
 #include "controls/sdbutton.h"
 #include "controls/skins.h"
@@ -69,6 +69,13 @@ void SDButton::release(Target target, bool click) {
   } else if (click) {
     if (auto handler = on_click) handler();
   }
+}
+
+void SDButton::activate() {
+  if (mode_value == 1) set_Check(!check_value);
+  Relayout();
+  if (hover) paint(0);
+  if (auto handler = on_click) handler();
 }
 
 void SDButton::Out_Timer() {

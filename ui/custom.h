@@ -34,6 +34,9 @@ class CustomControl : public Control {
   virtual void pointer_double_click(Point, MouseButton) {}
   // The control was shown; the backend calls it when its window becomes visible.
   virtual void shown() {}
+  // What a completed click does, for the keyboard and for accessibility tools,
+  // which act without a pointer.
+  virtual void activate() {}
 
  protected:
   Bitmap& face() { return face_; }

@@ -293,6 +293,13 @@ TEST_F(SDButtonTest, Mode1ShowsCheckAtTheNextPaintingAndTogglesAtThePress) {
   ui.click(b);
   EXPECT_FALSE(b.Check());
   EXPECT_TRUE(face_is_skin(b, 0));
+
+  // Without the pointer (keys, accessibility tools) a click toggles and clicks too.
+  ui.pointer_away();
+  b.activate();
+  EXPECT_TRUE(check_at_click);
+  EXPECT_EQ(clicks, 3);
+  EXPECT_TRUE(face_is_skin(b, 1));
 }
 
 TEST_F(SDButtonTest, SplitButtonLayoutArrowPressAndArrowClick) {
