@@ -16,6 +16,11 @@ if(WIN32)
     # from its own folder.
     add_link_options(-static)
     add_compile_options(-ffunction-sections -fdata-sections)
+    # Reproducible programs: the same source gives the same bytes in any build
+    # folder at any time (no link time in the headers, no folder names inside).
+    add_link_options(-Wl,--no-insert-timestamp)
+    add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
+                        -ffile-prefix-map=${PROJECT_BINARY_DIR}/=)
   endif()
 endif()
 

@@ -3,6 +3,7 @@
 #include "designer/app.h"
 #include "designer/buttons.h"
 #include "resources/pictures.h"
+#include "resources/version.h"
 #include "ui/backend.h"
 
 namespace designer {
@@ -10,8 +11,8 @@ namespace {
 
 constexpr int kShowNormal = 1;
 // Who makes the program, and who wrote it.
-constexpr std::string_view kMaker = "Проект Quillet";
-constexpr std::string_view kAuthor = "команда Quillet";
+constexpr std::string_view kMaker = QUILLET_MAKER;
+constexpr std::string_view kAuthor = QUILLET_AUTHOR;
 
 ui::Font sans(bool bold) { return ui::Font{"MS Sans Serif", 8.25, bold, false, ui::kCyrillicCharset}; }
 
@@ -53,8 +54,7 @@ about_form::about_form() : Form("about_form") {
        "Автор программы и компонентов - " + std::string(kAuthor), sans(true));
   text(site_caption, {840, 3120, 975, 375}, "Web-site:", sans(false));
   text(mail_caption, {840, 2880, 975, 255}, "E-Mail:", sans(false));
-  text(notice, {120, 3600, 5535, 255},
-       "© 2008 " + std::string(kMaker) + ", " + std::string(kAuthor), sans(true));
+  text(notice, {120, 3600, 5535, 255}, QUILLET_COPYRIGHT, sans(true));
   notice.set_alignment(ui::Align::Center);
   text(console, {840, 2040, 4575, 495},
        "Tervan Quillet Console v. 1.0\r\n© 2008 " + std::string(kMaker) + ", " + std::string(kAuthor),
@@ -67,7 +67,7 @@ about_form::about_form() : Form("about_form") {
        "Программа для создания приложений, выдающих диалоговые окна.", sans(false));
   description.set_word_wrap(true);
   rule.set_points(840, 600, 5520, 600);
-  text(title, {840, 240, 4455, 375}, "Tervan Quillet v. 1.0.5",
+  text(title, {840, 240, 4455, 375}, QUILLET_PRODUCT " v. " QUILLET_VERSION,
        ui::Font{"Arial", 12, true, false, ui::kCyrillicCharset});
   emblem.move(120, 120, 480, 480);
   emblem.set_picture(picture(resources::kEmblem));
