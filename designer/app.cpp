@@ -29,6 +29,21 @@ bool same_file_name(std::string_view a, std::string_view b) {
                                             [&](char x, char y) { return lower(x) == lower(y); });
 }
 
+std::string ErrorDescription(int number) {
+  switch (number) {
+    case 7: return "Недостаточно памяти";
+    case 52: return "Неверное имя или номер файла";
+    case 53: return "Файл не найден";
+    case 57: return "Ошибка ввода-вывода устройства";
+    case 61: return "Диск заполнен";
+    case 62: return "Попытка чтения за концом файла";
+    case 70: return "Доступ запрещён";
+    case 75: return "Ошибка доступа к пути или файлу";
+    case 76: return "Путь не найден";
+    default: return "Ошибка файла";
+  }
+}
+
 int MsgBox(std::string_view text, unsigned style) {
   return ui::message_box(text, style, kAppTitle);
 }

@@ -21,6 +21,10 @@ const std::array<std::string, 10>& tips();
 // File names compare as Windows compares them: letters in any case.
 bool same_file_name(std::string_view a, std::string_view b);
 
+// The Russian description of a run-time error number (file errors, 7 out of
+// memory, 57 device input/output), as the error boxes show it.
+std::string ErrorDescription(int number);
+
 // Message box with the application title.
 int MsgBox(std::string_view text, unsigned style);
 

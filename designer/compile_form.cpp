@@ -3,6 +3,7 @@
 #include <string>
 
 #include "designer/app.h"
+#include "designer/build.h"
 #include "designer/comp_form.h"
 #include "designer/main_form.h"
 #include "platform/platform.h"
@@ -77,14 +78,14 @@ void compile_form::missing_project_stop() {
 }
 
 void compile_form::error_stop() {
-  append(" ERROR\r\n\r\nError while building.\r\nPress Any Key To Countinue...");
+  append(std::string(build::kErrorStop) + "\r\nPress Any Key To Countinue...");
   operations.set_enabled(false);
   done = true;
   if (comp_form* prompt = ui::Single<comp_form>::if_loaded()) prompt->unload();
 }
 
 void compile_form::finish() {
-  append("\r\n\r\nEXE-Path: " + build_path() + "\\exe.exe\r\nPress Any Key To Continue...");
+  append(build::ExePath(build_path()) + "\r\nPress Any Key To Continue...");
   operations.set_enabled(false);
   done = true;
   if (comp_form* prompt = ui::Single<comp_form>::if_loaded()) prompt->unload();
@@ -99,47 +100,39 @@ void compile_form::operations_Timer() {
   }
   const bool pause = step == 2 || step == 4 || step == 8;
   if (!pause) Unblink();
-  using platform::FileError;
+  platform::FileError error;
   switch (step) {
     case 0:
       append(platform::program_folder() + "\\" + std::string(kAppTitle) + ".exe /compile %1");
       break;
     case 1:
-      append("\r\nPreparations...");
+      append(build::kPreparations);
       break;
     case 3:
-      append("\r\nStarted building " + project_name() + "...");
+      append(build::Started(project_name()));
       break;
     case 5:
       if (project_name().empty()) return missing_project_stop();
-      append("\r\nWriting a Data-file...");
+      append(build::kWriting);
       break;
-    case 6: {
-      const std::string path = build_path();
-      if (path.empty()) return error_stop();
-      if (!platform::dir(path, platform::Directory).empty()) {
-        append(" FAILED\r\nWARNING: Path is already exits.");
-      } else {
-        if (platform::create_folder(path) != FileError::None) return error_stop();
-        append(" OK");
+    case 6:
+      switch (build::MakeFolder(build_path(), error)) {
+        case build::Folder::Made: append(build::kOk); break;
+        case build::Folder::AlreadyThere: append(build::kAlreadyThere); break;
+        case build::Folder::Failed: return error_stop();
       }
       break;
-    }
     case 7:
-      append("\r\nCompiling an EXE-file...");
+      append(build::kCompiling);
       break;
-    case 9: {
-      const std::string path = build_path();
-      if (platform::copy_file(in_program_folder("run.exe"), path + "\\exe.exe") !=
-              FileError::None ||
-          platform::copy_file(in_program_folder(project_name()), path + "\\main.dlg") !=
-              FileError::None)
+    case 9:
+      if (build::CopyFiles(in_program_folder(project_name()), build_path(), error) !=
+          build::Copy::Done)
         return error_stop();
-      append(" OK");
+      append(build::kOk);
       break;
-    }
     case 10:
-      append("\r\nBuilding Finished.");
+      append(build::kFinished);
       break;
     case 11:
       finish();

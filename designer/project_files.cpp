@@ -19,24 +19,9 @@ using platform::FileError;
 constexpr int kOutOfMemory = 7;
 constexpr int kDeviceIoError = 57;
 
-std::string describe(int number) {
-  switch (number) {
-    case kOutOfMemory: return "Недостаточно памяти";
-    case 52: return "Неверное имя или номер файла";
-    case 53: return "Файл не найден";
-    case kDeviceIoError: return "Ошибка ввода-вывода устройства";
-    case 61: return "Диск заполнен";
-    case 62: return "Попытка чтения за концом файла";
-    case 70: return "Доступ запрещён";
-    case 75: return "Ошибка доступа к пути или файлу";
-    case 76: return "Путь не найден";
-    default: return "Ошибка файла";
-  }
-}
-
 void error_box(std::string_view what, int number) {
   const std::string text = std::string(what) + "\r\nОперация не выполнена.\r\n\r\nОшибка программы №" +
-                           std::to_string(number) + "\r\n" + describe(number);
+                           std::to_string(number) + "\r\n" + ErrorDescription(number);
   ui::message_box(text, ui::mb::Critical | ui::mb::Ok, "Quillet - Errorик");
 }
 

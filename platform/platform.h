@@ -32,6 +32,11 @@ std::string program_folder();
 // Tests run the designer in a folder of their own.
 void set_program_folder(std::string folder);
 
+// A path as given on a command line, made absolute against the current folder;
+// an absolute path stays as it is (the system may tidy its "." and ".." parts).
+// Empty for an empty path.
+std::string full_path(std::string_view path);
+
 // Attribute masks of a directory search.
 enum Attributes : unsigned { Normal = 0, Directory = 16 };
 

@@ -138,6 +138,13 @@ std::vector<std::string> dir_all(std::string_view pattern, unsigned attributes) 
   return names;
 }
 
+std::string full_path(std::string_view path) {
+  if (path.empty() || path.front() == '/') return std::string(path);
+  char buf[PATH_MAX];
+  if (!::getcwd(buf, sizeof buf)) return std::string(path);
+  return std::string(buf) + "\\" + std::string(path);
+}
+
 FileError delete_file(std::string_view path) {
   const std::string p = native_path(path);
   if (is_folder(p)) return FileError::PathFileAccess;

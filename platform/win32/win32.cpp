@@ -145,6 +145,21 @@ std::vector<std::string> dir_all(std::string_view pattern, unsigned attributes) 
   return names;
 }
 
+std::string full_path(std::string_view path) {
+  const std::wstring p = widen(path);
+  if (p.empty()) return {};
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetFullPathNameW(p.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n == 0) return std::string(path);
+    if (n < full.size()) {
+      full.resize(n);
+      return narrow(full);
+    }
+    full.resize(n);
+  }
+}
+
 FileError delete_file(std::string_view path) {
   return DeleteFileW(widen(path).c_str()) ? FileError::None : from_last_error();
 }

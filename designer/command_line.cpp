@@ -1,0 +1,140 @@
+#include "designer/command_line.h"
+
+#include "designer/app.h"
+#include "designer/build.h"
+#include "platform/platform.h"
+#include "resources/version.h"
+
+namespace designer {
+namespace {
+
+using platform::FileError;
+
+constexpr std::string_view kUsage =
+    "Quillet " QUILLET_VERSION ": конструктор программ из диалоговых окон.\r\n"
+    "\r\n"
+    "  quillet.exe                                  запускает конструктор.\r\n"
+    "  quillet.exe /compile <проект.dlg> [<папка>]  собирает программу без окон.\r\n"
+    "  quillet.exe /?                               показывает эту справку.\r\n"
+    "\r\n"
+    "/compile кладёт в <папку> exe.exe (копию run.exe, который лежит рядом\r\n"
+    "с quillet.exe) и main.dlg (копию проекта); старые файлы заменяются целиком.\r\n"
+    "Без <папки> программа собирается в <проект.dlg>_compile рядом с проектом.\r\n"
+    "Пути полные или от текущей папки.\r\n"
+    "\r\n"
+    "Код завершения (ERRORLEVEL):\r\n"
+    "  0  программа собрана;\r\n"
+    "  1  неверная командная строка;\r\n"
+    "  2  проект не найден или не читается;\r\n"
+    "  3  папку не удалось создать;\r\n"
+    "  4  рядом с quillet.exe нет run.exe;\r\n"
+    "  5  файл не удалось скопировать (например, exe.exe сейчас запущен).\r\n"
+    "\r\n"
+    "Пакетный файл ждёт конца сборки; в командной строке пишите\r\n"
+    "start /wait quillet.exe /compile ...\r\n";
+
+bool is_switch(std::string_view arg, std::string_view name) {
+  if (arg.size() != name.size() + 1 || (arg[0] != '/' && arg[0] != '-')) return false;
+  return same_file_name(arg.substr(1), name);
+}
+
+std::string name_part(std::string_view path) {
+  const auto slash = path.find_last_of("\\/");
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+// "C:\out\" and "C:\out" name the same folder; the files go in as "\exe.exe".
+std::string without_trailing_separator(std::string path) {
+  while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+  return path;
+}
+
+std::string because(FileError error) {
+  if (error == FileError::None) return {};
+  const int number = static_cast<int>(error);
+  return ": " + ErrorDescription(number) + " (ошибка " + std::to_string(number) + ")";
+}
+
+int Compile(const CommandLine& command, const Output& out) {
+  const std::string project = platform::full_path(command.project);
+  const std::string folder = command.folder.empty()
+                                 ? project + "_compile"
+                                 : without_trailing_separator(platform::full_path(command.folder));
+  // The console's transcript from its second line on, without the key prompts.
+  bool first = true;
+  const auto say = [&](std::string_view piece) {
+    if (first && piece.starts_with("\r\n")) piece.remove_prefix(2);
+    first = false;
+    out(piece);
+  };
+  const auto stop = [&](int code, const std::string& reason) {
+    say(build::kErrorStop);
+    say("\r\n" + reason + ".\r\n");
+    return code;
+  };
+
+  say(build::kPreparations);
+  say(build::Started(name_part(project)));
+  FileError error;
+  if (!platform::open_for_reading(project, error))
+    return stop(kExitProjectUnreadable, "Не удалось прочитать проект " + project + because(error));
+  say(build::kWriting);
+  switch (build::MakeFolder(folder, error)) {
+    case build::Folder::Made: say(build::kOk); break;
+    case build::Folder::AlreadyThere: say(build::kAlreadyThere); break;
+    case build::Folder::Failed:
+      return stop(kExitFolderNotMade, "Не удалось создать папку " + folder + because(error));
+  }
+  say(build::kCompiling);
+  switch (build::CopyFiles(project, folder, error)) {
+    case build::Copy::Done: break;
+    case build::Copy::NoPlayer:
+      return stop(kExitPlayerMissing, "Нет проигрывателя " + platform::program_folder() + "\\run.exe");
+    case build::Copy::Failed:
+      return stop(kExitCopyFailed, "Не удалось скопировать файлы в папку " + folder + because(error));
+  }
+  say(build::kOk);
+  say(build::kFinished);
+  say(build::ExePath(folder));
+  say("\r\n");
+  return kExitOk;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args) {
+  CommandLine c;
+  if (args.empty()) return c;
+  if (is_switch(args[0], "?")) {
+    c.kind = CommandLine::Kind::Help;
+  } else if (is_switch(args[0], "compile")) {
+    c.kind = CommandLine::Kind::BadUsage;
+    if (args.size() < 2)
+      c.problem = "не указан проект";
+    else if (args.size() > 3)
+      c.problem = "лишние слова после папки: " + args[3];
+    else if (args[1].empty() || (args.size() == 3 && args[2].empty()))
+      c.problem = "пустой путь";
+    else {
+      c.kind = CommandLine::Kind::Compile;
+      c.project = args[1];
+      if (args.size() == 3) c.folder = args[2];
+    }
+  }
+  return c;
+}
+
+int RunCommandLine(const CommandLine& command, const Output& out) {
+  switch (command.kind) {
+    case CommandLine::Kind::Compile: return Compile(command, out);
+    case CommandLine::Kind::Help: out(kUsage); return kExitOk;
+    case CommandLine::Kind::BadUsage:
+      out("Неверная командная строка: " + command.problem + ".\r\n\r\n");
+      out(kUsage);
+      return kExitBadUsage;
+    case CommandLine::Kind::Designer: break;
+  }
+  return kExitBadUsage;
+}
+
+}  // namespace designer
