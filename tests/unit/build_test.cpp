@@ -1,5 +1,6 @@
 // Building: the build-path prompt, the console window and its twelve timed steps,
-// with the files they make, their stops and the blinking cursor.
+// with the files they make, their stops and the blinking cursor; and the same
+// build from quillet.exe's command line, with its exit codes.
 
 #include <algorithm>
 #include <filesystem>
@@ -7,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 
+#include "designer/command_line.h"
 #include "designer_fixture.h"
 
 using namespace designer;
@@ -495,4 +497,148 @@ TEST_F(BuildTest, BuildCommandSavesFirstAndAsksEvenIfTheSaveFailed) {
   EXPECT_TRUE(m.changed);
   EXPECT_FALSE(ui::Single<comp_form>::loaded());
   EXPECT_FALSE(ui::Single<compile_form>::loaded());
+}
+
+namespace {
+
+using Kind = CommandLine::Kind;
+
+// The command line's build, run from the folder "projects" beside the program.
+class CommandLineTest : public DesignerTest {
+ protected:
+  void SetUp() override {
+    DesignerTest::SetUp();
+    folder.put("run.exe", kPlayer);
+    std::filesystem::create_directory(folder.native("projects"));
+    folder.put("projects/story.dlg", script({"Привет; Диалог; Без значка; ОК"}));
+    before_ = std::filesystem::current_path();
+    std::filesystem::current_path(folder.native("projects"));
+    here_ = std::filesystem::current_path().string();
+  }
+  void TearDown() override {
+    std::filesystem::current_path(before_);
+    DesignerTest::TearDown();
+  }
+
+  // Runs quillet.exe with these arguments; what it wrote goes to `report`.
+  int run(std::vector<std::string> args) {
+    report.clear();
+    const CommandLine c = ParseCommandLine(args);
+    EXPECT_NE(c.kind, Kind::Designer);
+    return RunCommandLine(c, [this](std::string_view text) { report += text; });
+  }
+
+  // The report's last lines: the error stop, then the reason.
+  void expect_stop(const std::string& line, const std::string& reason_start) {
+    const auto l = lines_of(report);
+    ASSERT_GE(l.size(), 5u) << report;
+    EXPECT_EQ(l[l.size() - 5], line + " ERROR");
+    EXPECT_EQ(l[l.size() - 4], "");
+    EXPECT_EQ(l[l.size() - 3], "Error while building.");
+    EXPECT_EQ(l[l.size() - 2].rfind(reason_start, 0), 0u) << l[l.size() - 2];
+    EXPECT_EQ(l.back(), "");
+  }
+
+  std::string here_;   // the current folder, as the system spells it
+  std::string report;
+
+ private:
+  std::filesystem::path before_;
+};
+
+}  // namespace
+
+TEST(CommandLine, OnlyTheFirstArgumentNamesACommand) {
+  const auto kind = [](std::vector<std::string> args) { return ParseCommandLine(args).kind; };
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {}, {"story.dlg"}, {"/compilex", "a.dlg"}, {"compile", "a.dlg"}, {"x", "/compile", "a"}})
+    EXPECT_EQ(kind(args), Kind::Designer) << ::testing::PrintToString(args);
+  for (const auto& args : std::vector<std::vector<std::string>>{{"/?"}, {"-?"}, {"/?", "x"}})
+    EXPECT_EQ(kind(args), Kind::Help) << ::testing::PrintToString(args);
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"/compile"}, {"/compile", ""}, {"/compile", "a.dlg", ""}, {"/compile", "a", "b", "c"}}) {
+    const CommandLine c = ParseCommandLine(args);
+    EXPECT_EQ(c.kind, Kind::BadUsage) << ::testing::PrintToString(args);
+    EXPECT_FALSE(c.problem.empty());
+  }
+
+  const CommandLine plain = ParseCommandLine({"/compile", "story.dlg"});
+  EXPECT_EQ(plain.kind, Kind::Compile);
+  EXPECT_EQ(plain.project, "story.dlg");
+  EXPECT_EQ(plain.folder, "");
+  const CommandLine both = ParseCommandLine({"-COMPILE", "C:\\Мои проекты\\a b.dlg", "вывод"});
+  EXPECT_EQ(both.kind, Kind::Compile);
+  EXPECT_EQ(both.project, "C:\\Мои проекты\\a b.dlg");
+  EXPECT_EQ(both.folder, "вывод");
+}
+
+TEST_F(CommandLineTest, BuildsBesideTheProjectWithTheConsolesTranscript) {
+  EXPECT_EQ(run({"/compile", "story.dlg"}), kExitOk);
+  const std::string out = here_ + "\\story.dlg_compile";
+  EXPECT_EQ(lines_of(report),
+            (std::vector<std::string>{"Preparations...", "Started building story.dlg...",
+                                      "Writing a Data-file... OK", "Compiling an EXE-file... OK",
+                                      "Building Finished.", "", "EXE-Path: " + out + "\\exe.exe",
+                                      ""}));
+  EXPECT_EQ(folder.get("projects/story.dlg_compile/exe.exe"), kPlayer);
+  EXPECT_EQ(folder.get("projects/story.dlg_compile/main.dlg"), folder.get("projects/story.dlg"));
+
+  // Built again, into a folder given relative to the current one, with a trailing
+  // separator; then into the same folder, which is kept with what else it holds.
+  folder.put("projects/story.dlg", script({"Второй; Диалог; Вопрос; Да и Нет"}));
+  EXPECT_EQ(run({"/compile", "story.dlg", "out\\"}), kExitOk) << report;
+  EXPECT_EQ(lines_of(report).at(6), "EXE-Path: " + here_ + "\\out\\exe.exe");
+  folder.put("projects/out/keep.txt", "mine");
+  EXPECT_EQ(run({"/compile", folder / "projects\\story.dlg", here_ + "\\out"}), kExitOk);
+  EXPECT_EQ(lines_of(report).at(2), "Writing a Data-file... FAILED");
+  EXPECT_EQ(lines_of(report).at(3), "WARNING: Path is already exits.");
+  EXPECT_EQ(folder.get("projects/out/main.dlg"), folder.get("projects/story.dlg"));
+  EXPECT_EQ(folder.get("projects/out/exe.exe"), kPlayer);
+  EXPECT_EQ(folder.get("projects/out/keep.txt"), "mine");
+}
+
+TEST_F(CommandLineTest, EachFailureHasItsOwnCodeAndReason) {
+  {
+    SCOPED_TRACE("usage");
+    EXPECT_EQ(run({"/?"}), kExitOk);
+    EXPECT_NE(report.find("quillet.exe /compile <проект.dlg> [<папка>]"), std::string::npos);
+    const std::string usage = report;
+    EXPECT_EQ(run({"/compile", "story.dlg", "out", "extra"}), kExitBadUsage);
+    EXPECT_EQ(report.rfind("Неверная командная строка: ", 0), 0u) << report;
+    EXPECT_NE(report.find(usage), std::string::npos);
+  }
+  {
+    SCOPED_TRACE("no such project, or a folder of that name");
+    EXPECT_EQ(run({"/compile", "missing.dlg"}), kExitProjectUnreadable);
+    expect_stop("Started building missing.dlg...", "Не удалось прочитать проект " + here_ +
+                                                       "\\missing.dlg: Файл не найден (ошибка 53)");
+    std::filesystem::create_directory(folder.native("projects/folder.dlg"));
+    EXPECT_EQ(run({"/compile", "folder.dlg"}), kExitProjectUnreadable);
+    expect_stop("Started building folder.dlg...", "Не удалось прочитать проект");
+    EXPECT_FALSE(folder.has("projects/missing.dlg_compile"));
+    EXPECT_FALSE(folder.has("projects/folder.dlg_compile"));
+  }
+  {
+    SCOPED_TRACE("a folder whose parent is missing");
+    EXPECT_EQ(run({"/compile", "story.dlg", "no\\such"}), kExitFolderNotMade);
+    expect_stop("Writing a Data-file...", "Не удалось создать папку " + here_ + "\\no\\such");
+    EXPECT_FALSE(folder.has("projects/no"));
+  }
+  {
+    SCOPED_TRACE("a target that cannot be replaced stays as it was");
+    std::filesystem::create_directories(folder.native("projects/held/exe.exe"));
+    EXPECT_EQ(run({"/compile", "story.dlg", "held"}), kExitCopyFailed);
+    expect_stop("Compiling an EXE-file...", "Не удалось скопировать файлы в папку");
+    EXPECT_TRUE(std::filesystem::is_directory(folder.native("projects/held/exe.exe")));
+    EXPECT_FALSE(folder.has("projects/held/main.dlg"));
+  }
+  {
+    SCOPED_TRACE("no player beside the program");
+    std::filesystem::remove(folder.native("run.exe"));
+    EXPECT_EQ(run({"/compile", "story.dlg"}), kExitPlayerMissing);
+    expect_stop("Compiling an EXE-file...", "Нет проигрывателя " + folder / "run.exe");
+    // As in the console, the folder made before stays.
+    EXPECT_TRUE(std::filesystem::is_empty(folder.native("projects/story.dlg_compile")));
+  }
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"projects"});
 }
