@@ -1,6 +1,10 @@
 // run.exe: shows each line of the main.dlg beside it as a system-modal message box,
 // one after another, then ends. It never opens a window of its own and never
 // reports a failure: a missing or unreadable script simply ends the run.
+//
+// Its exit code is the button that closed its last box (IDOK 1, IDCANCEL 2,
+// IDYES 6, IDNO 7), or 0 when it showed none, so a batch file can branch on the
+// user's answer.
 
 #include <windows.h>
 
@@ -78,13 +82,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                                   nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 0;
 
+  int answer = 0;
   HandleSource source(file);
   script::LineReader reader(source);
   while (reader.next() == script::LineReader::Status::Line) {
     if (const auto dialog = player::Dialoged(script::to_utf8(reader.line())))
-      MessageBoxW(nullptr, widen(dialog->text).c_str(), widen(dialog->caption).c_str(),
-                  dialog->style);
+      if (const int pressed = MessageBoxW(nullptr, widen(dialog->text).c_str(),
+                                          widen(dialog->caption).c_str(), dialog->style))
+        answer = pressed;
   }
   CloseHandle(file);
-  return 0;
+  return answer;
 }

@@ -8,7 +8,8 @@
 #include <new>
 
 namespace {
-[[noreturn]] void end_run() { ExitProcess(1); }
+// Not 1, 2, 6 or 7: a script must never take this end for an answer.
+[[noreturn]] void end_run() { ExitProcess(255); }
 }  // namespace
 
 namespace std {

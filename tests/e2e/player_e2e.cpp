@@ -1,7 +1,8 @@
 // run.exe as a user meets it: copied into a folder of its own with a main.dlg, started
 // from another folder, and answered box by box. Each box is read from the screen
 // (caption, text, visible buttons, topmost, icon); any answer lets the run go on, and
-// the run ends without a further box.
+// the run ends without a further box, with the last answer as its exit code (0
+// when it showed none).
 
 #include <gtest/gtest.h>
 
@@ -75,7 +76,7 @@ class Player : public testing::Test {
   }
 
   // Starts the player and goes through the expected boxes in order, answering each;
-  // then the player must end without showing anything more.
+  // then the player must end without showing anything more, telling the last answer.
   void play(const std::vector<Box>& expected, const wchar_t* screenshot = nullptr) {
     process_ = probe::start(run_exe_, working_folder_);
     ASSERT_TRUE(process_) << "CreateProcess failed: " << GetLastError();
@@ -100,10 +101,10 @@ class Player : public testing::Test {
       probe::answer(box, want.answer);
       ASSERT_TRUE(probe::wait_gone(box, kBoxTimeoutMs)) << "the box did not close";
     }
-    expect_end_without_box(seen);
+    expect_end_without_box(seen, expected.empty() ? 0 : expected.back().answer);
   }
 
-  void expect_end_without_box(const std::vector<HWND>& seen) {
+  void expect_end_without_box(const std::vector<HWND>& seen, int exit_code) {
     const probe::WindowFilter any{L"", L"", true};
     if (HWND extra = probe::wait_window(process_, any, kBoxTimeoutMs, seen)) {
       const auto view = probe::read_message_box(extra);
@@ -112,7 +113,8 @@ class Player : public testing::Test {
              << probe::to_utf8(view.text) << "\"";
     }
     DWORD code = 0;
-    EXPECT_TRUE(process_.wait(kBoxTimeoutMs, &code)) << "the player did not end";
+    ASSERT_TRUE(process_.wait(kBoxTimeoutMs, &code)) << "the player did not end";
+    EXPECT_EQ(code, static_cast<DWORD>(exit_code)) << "exit code";
   }
 
   std::wstring program_folder_;
@@ -196,6 +198,33 @@ TEST_F(Player, MalformedLinesShowWhatTheyHaveOrNothing) {
 
 TEST_F(Player, AnEmptyScriptShowsNothing) {
   write_script("");
+  play({});
+}
+
+// A batch file reads the answer from the exit code: each button's number, whatever
+// was answered before and whatever line without a box comes after.
+TEST_F(Player, EndsWithTheNumberOfTheButtonThatClosedTheLastBox) {
+  struct Case {
+    std::wstring buttons;
+    std::vector<int> shown;
+    int first, last;
+  };
+  const std::vector<Case> cases = {
+      {L"ОК", {IDOK}, IDOK, IDOK},
+      {L"ОК и Отмена", {IDOK, IDCANCEL}, IDOK, IDCANCEL},
+      {L"Да, Нет и Отмена", {IDCANCEL, IDYES, IDNO}, IDCANCEL, IDYES},
+      {L"Да, Нет и Отмена", {IDCANCEL, IDYES, IDNO}, IDYES, IDNO},
+      {L"Да и Нет", {IDYES, IDNO}, IDNO, IDYES},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(probe::to_utf8(c.buttons) + " answered " + std::to_string(c.last));
+    write_script(cp1251(L"Первый; Ответ; Вопрос; " + c.buttons + L"\r\nВторой; Ответ; Вопрос; " +
+                        c.buttons + L"\r\nбез заголовка\r\n\r\n"));
+    play({{L"Ответ", L"Первый", c.shown, BoxIcon::Question, c.first},
+          {L"Ответ", L"Второй", c.shown, BoxIcon::Question, c.last}});
+  }
+  SCOPED_TRACE("only lines without a box");
+  write_script(cp1251(L"без заголовка\r\n\r\nи этот\r\n"));
   play({});
 }
 
