@@ -1,0 +1,223 @@
+// The programs as released: the version resources Explorer shows, and quillet.exe
+// driven from cmd the way a script drives it: /compile builds a program with no
+// window and tells the outcome in its exit code, which becomes ERRORLEVEL, as does
+// the answer the built program was given.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "probe.h"
+#include "resources/version.h"
+
+namespace {
+
+using probe::cp1251;
+using probe::from_utf8;
+using probe::read_file;
+
+constexpr DWORD kCommandTimeoutMs = 30000;
+
+std::wstring version_string(const std::vector<char>& info, const wchar_t* name) {
+  struct Translation {
+    WORD language, code_page;
+  }* translation = nullptr;
+  UINT size = 0;
+  if (!VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation",
+                      reinterpret_cast<void**>(&translation), &size) ||
+      size < sizeof *translation)
+    return L"(no translation)";
+  wchar_t key[64];
+  swprintf(key, 64, L"\\StringFileInfo\\%04x%04x\\%ls", translation->language,
+           translation->code_page, name);
+  wchar_t* value = nullptr;
+  if (!VerQueryValueW(info.data(), key, reinterpret_cast<void**>(&value), &size) || !value)
+    return L"(missing)";
+  return value;
+}
+
+TEST(Release, BothProgramsCarryTheVersionExplorerShows) {
+  struct Program {
+    const char* path;
+    const wchar_t* file_name;
+    const wchar_t* description;
+  };
+  for (const Program& p :
+       {Program{QUILLET_EXE, L"quillet.exe", L"Quillet: конструктор программ из диалоговых окон"},
+        Program{QUILLET_RUN_EXE, L"run.exe", L"Quillet: проигрыватель диалоговых окон"}}) {
+    SCOPED_TRACE(probe::to_utf8(p.file_name));
+    const std::wstring path = probe::windows_path(p.path);
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    ASSERT_GT(size, 0u) << "no version resource";
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, size, info.data()));
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT fixed_size = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixed_size));
+    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    const DWORD high = (QUILLET_VERSION_MAJOR << 16) | QUILLET_VERSION_MINOR;
+    const DWORD low = QUILLET_VERSION_PATCH << 16;
+    EXPECT_EQ(fixed->dwFileVersionMS, high);
+    EXPECT_EQ(fixed->dwFileVersionLS, low);
+    EXPECT_EQ(fixed->dwProductVersionMS, high);
+    EXPECT_EQ(fixed->dwProductVersionLS, low);
+    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+
+    const std::wstring version = from_utf8(QUILLET_VERSION);
+    EXPECT_EQ(version_string(info, L"ProductName"), L"Tervan Quillet");
+    EXPECT_EQ(version_string(info, L"ProductVersion"), version);
+    EXPECT_EQ(version_string(info, L"FileVersion"), version);
+    EXPECT_EQ(version_string(info, L"FileDescription"), p.description);
+    EXPECT_EQ(version_string(info, L"OriginalFilename"), p.file_name);
+    EXPECT_EQ(version_string(info, L"CompanyName"), L"Проект Quillet");
+    EXPECT_EQ(version_string(info, L"LegalCopyright"), L"© 2008 Проект Quillet, команда Quillet");
+  }
+}
+
+// A program folder with quillet.exe and run.exe, and a project folder elsewhere
+// that commands run in.
+class CommandLine : public testing::Test {
+ protected:
+  void SetUp() override {
+    program_ = probe::make_temp_folder(L"quillet-program");
+    projects_ = probe::make_temp_folder(L"quillet-projects");
+    ASSERT_FALSE(program_.empty());
+    ASSERT_FALSE(projects_.empty());
+    ASSERT_TRUE(probe::copy_file(probe::windows_path(QUILLET_EXE), program_ + L"\\quillet.exe"));
+    ASSERT_TRUE(probe::copy_file(probe::windows_path(QUILLET_RUN_EXE), program_ + L"\\run.exe"));
+    ASSERT_TRUE(probe::write_file(project(), story_));
+  }
+  void TearDown() override {
+    probe::remove_tree(program_);
+    probe::remove_tree(projects_);
+  }
+
+  std::wstring project() const { return projects_ + L"\\story.dlg"; }
+  std::wstring quillet() const { return L"\"" + program_ + L"\\quillet.exe\""; }
+
+  // Starts `cmd /c line` in the project folder.
+  probe::Process start_cmd(const std::wstring& line) {
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    probe::Process shell =
+        probe::start(std::wstring(system) + L"\\cmd.exe", projects_, L"/c " + line);
+    EXPECT_TRUE(shell) << "cannot start cmd: " << GetLastError();
+    return shell;
+  }
+
+  // Runs `cmd /c line` and returns its exit code, or -1 when it does not end in time.
+  int cmd(const std::wstring& line) {
+    const probe::Process shell = start_cmd(line);
+    DWORD code = 0;
+    return shell.wait(kCommandTimeoutMs, &code) ? static_cast<int>(code) : -1;
+  }
+
+  // Runs a batch file of these lines in the project folder; its output goes to
+  // report. Returns the exit code of cmd /c.
+  int batch(const std::wstring& lines) {
+    EXPECT_TRUE(probe::write_file(projects_ + L"\\job.bat", probe::to_utf8(lines)));
+    const int code = cmd(L"job.bat > report.txt 2>&1");
+    report = read_file(projects_ + L"\\report.txt");
+    return code;
+  }
+
+  std::wstring program_;
+  std::wstring projects_;
+  std::string report;
+  const std::string story_ = cp1251(L"Продолжить?; Установка; Вопрос; Да и Нет\r\n");
+};
+
+// The built program's box, shown by a process that cmd started.
+HWND wait_box(const std::wstring& caption) {
+  const ULONGLONG until = GetTickCount64() + kCommandTimeoutMs;
+  while (GetTickCount64() < until) {
+    HWND box = FindWindowW(L"#32770", caption.c_str());
+    if (box && IsWindowVisible(box)) return box;
+    Sleep(10);
+  }
+  return nullptr;
+}
+
+TEST_F(CommandLine, BuildsAProgramWhoseAnswerABatchFileReads) {
+  const std::wstring built = projects_ + L"\\story.dlg_compile";
+  EXPECT_EQ(cmd(quillet() + L" /compile story.dlg > report.txt"), 0);
+  EXPECT_EQ(read_file(built + L"\\exe.exe"), read_file(program_ + L"\\run.exe"));
+  EXPECT_EQ(read_file(built + L"\\main.dlg"), story_);
+  const std::string transcript = read_file(projects_ + L"\\report.txt");
+  EXPECT_NE(transcript.find("Compiling an EXE-file... OK\r\nBuilding Finished.\r\n\r\nEXE-Path: " +
+                            probe::to_utf8(built) + "\\exe.exe\r\n"),
+            std::string::npos)
+      << transcript;
+
+  // The three lines of the README: cmd waits for the program's answer.
+  for (const int answer : {IDYES, IDNO}) {
+    SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
+    probe::write_file(projects_ + L"\\job.bat",
+                      "@echo off\r\nstory.dlg_compile\\exe.exe\r\n"
+                      "if %ERRORLEVEL%==6 (echo Yes) else (echo Not yes: %ERRORLEVEL%)\r\n");
+    const probe::Process shell = start_cmd(L"job.bat > answer.txt");
+    HWND box = wait_box(L"Установка");
+    ASSERT_TRUE(box) << "the built program showed no box";
+    EXPECT_TRUE(shell.running()) << "cmd did not wait for the program";
+    probe::answer(box, answer);
+    ASSERT_TRUE(shell.wait(kCommandTimeoutMs));
+    EXPECT_EQ(read_file(projects_ + L"\\answer.txt"), answer == IDYES ? "Yes\r\n" : "Not yes: 7\r\n");
+  }
+}
+
+TEST_F(CommandLine, EachFailureEndsWithItsOwnCode) {
+  {
+    SCOPED_TRACE("usage");
+    EXPECT_EQ(batch(L"@" + quillet() + L" /?"), 0);
+    EXPECT_NE(report.find("quillet.exe /compile <проект.dlg> [<папка>]"), std::string::npos);
+    EXPECT_EQ(batch(L"@" + quillet() + L" /compile"), 1);
+    EXPECT_NE(report.find("Неверная командная строка"), std::string::npos) << report;
+  }
+  {
+    SCOPED_TRACE("no such project");
+    EXPECT_EQ(batch(L"@" + quillet() + L" /compile missing.dlg"), 2);
+    EXPECT_NE(report.find("Не удалось прочитать проект"), std::string::npos) << report;
+  }
+  {
+    SCOPED_TRACE("a folder whose parent is missing");
+    EXPECT_EQ(batch(L"@" + quillet() + L" /compile story.dlg no\\such"), 3);
+    EXPECT_EQ(GetFileAttributesW((projects_ + L"\\no").c_str()), INVALID_FILE_ATTRIBUTES);
+  }
+  {
+    SCOPED_TRACE("a built program that is running keeps its exe.exe");
+    const std::wstring held = projects_ + L"\\held";
+    ASSERT_TRUE(CreateDirectoryW(held.c_str(), nullptr));
+    ASSERT_TRUE(probe::write_file(held + L"\\exe.exe", "the program, running"));
+    const HANDLE open = CreateFileW((held + L"\\exe.exe").c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(open, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(batch(L"@" + quillet() + L" /compile \"" + project() + L"\" \"" + held + L"\""), 5);
+    CloseHandle(open);
+    EXPECT_EQ(read_file(held + L"\\exe.exe"), "the program, running");
+    EXPECT_EQ(GetFileAttributesW((held + L"\\exe.exe.~qlt").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW((held + L"\\main.dlg").c_str()), INVALID_FILE_ATTRIBUTES);
+  }
+  {
+    SCOPED_TRACE("no run.exe beside quillet.exe");
+    ASSERT_TRUE(DeleteFileW((program_ + L"\\run.exe").c_str()));
+    EXPECT_EQ(batch(L"@" + quillet() + L" /compile story.dlg"), 4);
+    EXPECT_NE(report.find("Нет проигрывателя"), std::string::npos) << report;
+  }
+}
+
+// Any other argument is ignored: the designer starts as it always does.
+TEST_F(CommandLine, AnyOtherArgumentStartsTheDesigner) {
+  probe::Process designer = probe::start(program_ + L"\\quillet.exe", projects_, L"story.dlg");
+  ASSERT_TRUE(designer);
+  HWND main = probe::wait_window(designer, {L"QuilletForm", L"Tervan Quillet - [Новый диалог]", true}, kCommandTimeoutMs);
+  ASSERT_TRUE(main) << "no main window";
+  PostMessageW(main, WM_CLOSE, 0, 0);
+  DWORD code = 1;
+  EXPECT_TRUE(designer.wait(kCommandTimeoutMs, &code));
+  EXPECT_EQ(code, 0u);
+}
+
+}  // namespace
