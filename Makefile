@@ -1,6 +1,6 @@
 # The front door: `make run` and `make test`. Both install what is missing first.
 
-.PHONY: run test deps build build-linux build-windows bench fuzz soak clean
+.PHONY: run test deps build build-linux build-windows dist bench fuzz soak clean
 
 deps:
 	@tools/deps.sh
@@ -20,6 +20,10 @@ run: build-windows
 
 test: build
 	@tools/test.sh
+
+# The release zip and SHA256SUMS in build/dist, built in build/release.
+dist: deps
+	@tools/dist.sh
 
 bench: build-windows
 	@tools/bench.sh

@@ -18,6 +18,8 @@ have Xvfb || need+=(xvfb)
 have xvfb-run || need+=(xvfb)
 have xauth || need+=(xauth)
 have import || need+=(imagemagick)
+have python3 || need+=(python3)  # writes the release zip
+have git || need+=(git)  # the release is dated from the last commit
 
 [ ${#need[@]} -eq 0 ] && exit 0
 

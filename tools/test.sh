@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test: the Linux unit tests, then the Windows unit and end-to-end tests
-# under Wine in a virtual screen, then the fuzz targets for a short while when clang
-# is there. Exits non-zero when anything failed.
+# under Wine in a virtual screen, then two release builds compared, then the fuzz
+# targets for a short while when clang is there. Exits non-zero when anything failed.
 set -u
 cd "$(dirname "$0")/.."
 . tools/wine-env.sh
@@ -15,6 +15,9 @@ quillet_wine_prefix
 wineserver -k 2>/dev/null || true
 xvfb-run -a -s "-screen 0 1024x768x24" \
   bash -c 'ctest --preset windows; rc=$?; wineserver -k 2>/dev/null; exit $rc' || status=1
+
+echo "== Reproducible release"
+tools/dist_check.sh || status=1
 
 if command -v clang++ >/dev/null 2>&1; then
   echo "== Fuzz targets"
