@@ -11,7 +11,8 @@ namespace {
 using platform::FileError;
 
 constexpr std::string_view kUsage =
-    "Quillet " QUILLET_VERSION ": конструктор программ из диалоговых окон.\r\n"
+    "Quillet " QUILLET_VERSION
+    ": конструктор программ из диалоговых окон.\r\n"
     "\r\n"
     "  quillet.exe                                  запускает конструктор.\r\n"
     "  quillet.exe /compile <проект.dlg> [<папка>]  собирает программу без окон.\r\n"
@@ -89,9 +90,11 @@ int Compile(const CommandLine& command, const Output& out) {
   switch (build::CopyFiles(project, folder, error)) {
     case build::Copy::Done: break;
     case build::Copy::NoPlayer:
-      return stop(kExitPlayerMissing, "Нет проигрывателя " + platform::program_folder() + "\\run.exe");
+      return stop(kExitPlayerMissing,
+                  "Нет проигрывателя " + platform::program_folder() + "\\run.exe");
     case build::Copy::Failed:
-      return stop(kExitCopyFailed, "Не удалось скопировать файлы в папку " + folder + because(error));
+      return stop(kExitCopyFailed,
+                  "Не удалось скопировать файлы в папку " + folder + because(error));
   }
   say(build::kOk);
   say(build::kFinished);

@@ -105,12 +105,8 @@ void compile_form::operations_Timer() {
     case 0:
       append(platform::program_folder() + "\\" + std::string(kAppTitle) + ".exe /compile %1");
       break;
-    case 1:
-      append(build::kPreparations);
-      break;
-    case 3:
-      append(build::Started(project_name()));
-      break;
+    case 1: append(build::kPreparations); break;
+    case 3: append(build::Started(project_name())); break;
     case 5:
       if (project_name().empty()) return missing_project_stop();
       append(build::kWriting);
@@ -122,18 +118,14 @@ void compile_form::operations_Timer() {
         case build::Folder::Failed: return error_stop();
       }
       break;
-    case 7:
-      append(build::kCompiling);
-      break;
+    case 7: append(build::kCompiling); break;
     case 9:
       if (build::CopyFiles(in_program_folder(project_name()), build_path(), error) !=
           build::Copy::Done)
         return error_stop();
       append(build::kOk);
       break;
-    case 10:
-      append(build::kFinished);
-      break;
+    case 10: append(build::kFinished); break;
     case 11:
       finish();
       break;

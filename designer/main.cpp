@@ -5,8 +5,7 @@
 
 #include <windows.h>
 
-#include <shellapi.h>
-
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -34,13 +33,10 @@ std::wstring widen(std::string_view s) {
   return w;
 }
 
+// The arguments after the program's name, as the run-time library split them.
 std::vector<std::string> arguments() {
   std::vector<std::string> args;
-  int count = 0;
-  if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count)) {
-    for (int i = 1; i < count; ++i) args.push_back(narrow(argv[i]));
-    LocalFree(argv);
-  }
+  for (int i = 1; i < __argc && __wargv; ++i) args.push_back(narrow(__wargv[i]));
   return args;
 }
 
@@ -57,8 +53,9 @@ class Report {
         !GetConsoleMode(out, &mode)) {
       handle_ = out;
     } else if (attached) {
-      console_ = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+      console_ =
+          CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      nullptr, OPEN_EXISTING, 0, nullptr);
       if (console_ != INVALID_HANDLE_VALUE) handle_ = console_;
     }
   }

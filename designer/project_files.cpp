@@ -20,7 +20,8 @@ constexpr int kOutOfMemory = 7;
 constexpr int kDeviceIoError = 57;
 
 void error_box(std::string_view what, int number) {
-  const std::string text = std::string(what) + "\r\nОперация не выполнена.\r\n\r\nОшибка программы №" +
+  const std::string text = std::string(what) +
+                           "\r\nОперация не выполнена.\r\n\r\nОшибка программы №" +
                            std::to_string(number) + "\r\n" + ErrorDescription(number);
   ui::message_box(text, ui::mb::Critical | ui::mb::Ok, "Quillet - Errorик");
 }

@@ -150,7 +150,8 @@ std::string full_path(std::string_view path) {
   if (p.empty()) return {};
   std::wstring full(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD n = GetFullPathNameW(p.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    const DWORD n =
+        GetFullPathNameW(p.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     if (n == 0) return std::string(path);
     if (n < full.size()) {
       full.resize(n);

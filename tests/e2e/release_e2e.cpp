@@ -164,7 +164,8 @@ TEST_F(CommandLine, BuildsAProgramWhoseAnswerABatchFileReads) {
     EXPECT_TRUE(shell.running()) << "cmd did not wait for the program";
     probe::answer(box, answer);
     ASSERT_TRUE(shell.wait(kCommandTimeoutMs));
-    EXPECT_EQ(read_file(projects_ + L"\\answer.txt"), answer == IDYES ? "Yes\r\n" : "Not yes: 7\r\n");
+    EXPECT_EQ(read_file(projects_ + L"\\answer.txt"),
+              answer == IDYES ? "Yes\r\n" : "Not yes: 7\r\n");
   }
 }
 
@@ -212,7 +213,8 @@ TEST_F(CommandLine, EachFailureEndsWithItsOwnCode) {
 TEST_F(CommandLine, AnyOtherArgumentStartsTheDesigner) {
   probe::Process designer = probe::start(program_ + L"\\quillet.exe", projects_, L"story.dlg");
   ASSERT_TRUE(designer);
-  HWND main = probe::wait_window(designer, {L"QuilletForm", L"Tervan Quillet - [Новый диалог]", true}, kCommandTimeoutMs);
+  HWND main = probe::wait_window(
+      designer, {L"QuilletForm", L"Tervan Quillet - [Новый диалог]", true}, kCommandTimeoutMs);
   ASSERT_TRUE(main) << "no main window";
   PostMessageW(main, WM_CLOSE, 0, 0);
   DWORD code = 1;

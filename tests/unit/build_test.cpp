@@ -539,7 +539,7 @@ class CommandLineTest : public DesignerTest {
     EXPECT_EQ(l.back(), "");
   }
 
-  std::string here_;   // the current folder, as the system spells it
+  std::string here_;  // the current folder, as the system spells it
   std::string report;
 
  private:
@@ -555,8 +555,10 @@ TEST(CommandLine, OnlyTheFirstArgumentNamesACommand) {
     EXPECT_EQ(kind(args), Kind::Designer) << ::testing::PrintToString(args);
   for (const auto& args : std::vector<std::vector<std::string>>{{"/?"}, {"-?"}, {"/?", "x"}})
     EXPECT_EQ(kind(args), Kind::Help) << ::testing::PrintToString(args);
-  for (const auto& args : std::vector<std::vector<std::string>>{
-           {"/compile"}, {"/compile", ""}, {"/compile", "a.dlg", ""}, {"/compile", "a", "b", "c"}}) {
+  for (const auto& args : std::vector<std::vector<std::string>>{{"/compile"},
+                                                                {"/compile", ""},
+                                                                {"/compile", "a.dlg", ""},
+                                                                {"/compile", "a", "b", "c"}}) {
     const CommandLine c = ParseCommandLine(args);
     EXPECT_EQ(c.kind, Kind::BadUsage) << ::testing::PrintToString(args);
     EXPECT_FALSE(c.problem.empty());
@@ -575,11 +577,10 @@ TEST(CommandLine, OnlyTheFirstArgumentNamesACommand) {
 TEST_F(CommandLineTest, BuildsBesideTheProjectWithTheConsolesTranscript) {
   EXPECT_EQ(run({"/compile", "story.dlg"}), kExitOk);
   const std::string out = here_ + "\\story.dlg_compile";
-  EXPECT_EQ(lines_of(report),
-            (std::vector<std::string>{"Preparations...", "Started building story.dlg...",
-                                      "Writing a Data-file... OK", "Compiling an EXE-file... OK",
-                                      "Building Finished.", "", "EXE-Path: " + out + "\\exe.exe",
-                                      ""}));
+  EXPECT_EQ(lines_of(report), (std::vector<std::string>{
+                                  "Preparations...", "Started building story.dlg...",
+                                  "Writing a Data-file... OK", "Compiling an EXE-file... OK",
+                                  "Building Finished.", "", "EXE-Path: " + out + "\\exe.exe", ""}));
   EXPECT_EQ(folder.get("projects/story.dlg_compile/exe.exe"), kPlayer);
   EXPECT_EQ(folder.get("projects/story.dlg_compile/main.dlg"), folder.get("projects/story.dlg"));
 
