@@ -12,26 +12,12 @@
 #include "designer/command_line.h"
 #include "designer/main_form.h"
 #include "ui/win32/program.h"
+#include "ui/win32/text.h"
 
 namespace {
 
-std::string narrow(std::wstring_view w) {
-  if (w.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                                    nullptr, nullptr);
-  std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
-                      nullptr);
-  return s;
-}
-
-std::wstring widen(std::string_view s) {
-  if (s.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring w(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-  return w;
-}
+using ui::win32::narrow;
+using ui::win32::widen;
 
 // The arguments after the program's name, as the run-time library split them.
 std::vector<std::string> arguments() {
