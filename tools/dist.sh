@@ -11,7 +11,11 @@ cd "$(dirname "$0")/.."
 build=${1:-build/release}
 dist=${2:-build/dist}
 
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null) ||
+    { echo "dist: not a git checkout: set SOURCE_DATE_EPOCH to the release's time" >&2; exit 1; }
+fi
+export SOURCE_DATE_EPOCH
 export TZ=UTC LC_ALL=C.UTF-8
 if [ -n "$(git status --porcelain --untracked-files=no 2>/dev/null)" ]; then
   echo "dist: the work tree has changes that are not committed; the zip holds them." >&2
