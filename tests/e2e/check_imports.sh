@@ -7,7 +7,7 @@ objdump=$1
 exe=$2
 max_bytes=${3:-0}
 allowed="kernel32.dll user32.dll gdi32.dll msvcrt.dll advapi32.dll shell32.dll comctl32.dll
-ntdll.dll comdlg32.dll ole32.dll oleaut32.dll oleacc.dll shlwapi.dll uxtheme.dll version.dll"
+ntdll.dll comdlg32.dll ole32.dll oleaut32.dll shlwapi.dll uxtheme.dll version.dll"
 
 status=0
 dump=$("$objdump" -p "$exe") || { echo "cannot read $exe"; exit 1; }

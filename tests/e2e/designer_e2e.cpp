@@ -899,6 +899,16 @@ TEST_F(ScreenReader, HearsAndWorksEveryWindow) {
                          {L"TextBox", 2, L"1: ; Диалог; Без значка; ОК", kItem, kSelectedRow,
                           L"Двойной щелчок"}});
     EXPECT_EQ(probe::read_accessible(list).child_count, 5) << "two rows, the hint, two buttons";
+    // Where a reader's highlight goes: on the screen where the row and the button are.
+    for (auto [child, shown] :
+         {std::pair{2L, control(main_, L"str_str(1)")}, {0L, control(main_, L"sd_edit")}}) {
+      RECT want{};
+      GetWindowRect(shown, &want);
+      const RECT got = probe::read_accessible(child ? list : shown, child).location;
+      EXPECT_TRUE(EqualRect(&got, &want))
+          << "child " << child << " at " << got.left << "," << got.top << " instead of "
+          << want.left << "," << want.top;
+    }
 
     events.clear();
     editor = act_and_wait(main_, L"TextBox", L"make_form", 1);

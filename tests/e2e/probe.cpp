@@ -706,6 +706,9 @@ AccessibleView read_accessible(HWND window, long child) {
   text = nullptr;
   if (SUCCEEDED(object->get_accValue(id, &text))) view.value = take(text);
   if (child == 0) object->get_accChildCount(&view.child_count);
+  long x = 0, y = 0, width = 0, height = 0;
+  if (SUCCEEDED(object->accLocation(&x, &y, &width, &height, id)))
+    view.location = {x, y, x + width, y + height};
   object->Release();
   return view;
 }

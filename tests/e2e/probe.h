@@ -146,6 +146,7 @@ struct AccessibleView {
   std::wstring default_action;
   std::wstring value;
   long child_count = 0;
+  RECT location{};  // in screen pixels
 };
 AccessibleView read_accessible(HWND window, long child = 0);
 // accDoDefaultAction; true when the object accepted it.

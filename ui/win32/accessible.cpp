@@ -23,6 +23,43 @@ namespace {
 constexpr GUID kIidAccessible = {
     0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
+// The three functions of oleacc the objects need. The library is loaded from the
+// system folder when a tool first asks: a program that nobody reads never loads
+// it, and no file beside the program can stand in for it.
+struct Oleacc {
+  decltype(&LresultFromObject) lresult_from_object = nullptr;
+  decltype(&CreateStdAccessibleObject) create_std_accessible_object = nullptr;
+  decltype(&AccessibleObjectFromWindow) accessible_object_from_window = nullptr;
+  bool loaded() const {
+    return lresult_from_object && create_std_accessible_object && accessible_object_from_window;
+  }
+};
+
+template <class T>
+T function_of(HMODULE module, const char* name) {
+  // Through the one function pointer type that converts to any other silently.
+  using Any = void (*)();
+  return reinterpret_cast<T>(reinterpret_cast<Any>(GetProcAddress(module, name)));
+}
+
+const Oleacc& oleacc() {
+  static const Oleacc functions = [] {
+    Oleacc f;
+    wchar_t folder[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return f;
+    const HMODULE m = LoadLibraryW((std::wstring(folder, n) + L"\\oleacc.dll").c_str());
+    if (!m) return f;
+    f.lresult_from_object = function_of<decltype(f.lresult_from_object)>(m, "LresultFromObject");
+    f.create_std_accessible_object =
+        function_of<decltype(f.create_std_accessible_object)>(m, "CreateStdAccessibleObject");
+    f.accessible_object_from_window =
+        function_of<decltype(f.accessible_object_from_window)>(m, "AccessibleObjectFromWindow");
+    return f;
+  }();
+  return functions;
+}
+
 HWND window_of(const Control& c) {
   const ControlWindow* w = ControlWindow::of(c);
   return w ? w->hwnd() : nullptr;
@@ -186,7 +223,8 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
  public:
   explicit AccessibleObject(ControlWindow& w) : window_(&w), hwnd_(w.hwnd()) {
     void* proxy = nullptr;
-    if (SUCCEEDED(CreateStdAccessibleObject(hwnd_, OBJID_CLIENT, kIidAccessible, &proxy)))
+    if (SUCCEEDED(
+            oleacc().create_std_accessible_object(hwnd_, OBJID_CLIENT, kIidAccessible, &proxy)))
       proxy_ = static_cast<IAccessible*>(proxy);
   }
 
@@ -328,8 +366,8 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
       if (at < items) return S_FALSE;  // an item is a simple element of the list
       const std::vector<Control*> others = list_others(control());
       if (at - items >= others.size()) return E_INVALIDARG;
-      return AccessibleObjectFromWindow(window_of(*others[at - items]), OBJID_WINDOW, IID_IDispatch,
-                                        reinterpret_cast<void**>(out));
+      return oleacc().accessible_object_from_window(window_of(*others[at - items]), OBJID_WINDOW,
+                                                    IID_IDispatch, reinterpret_cast<void**>(out));
     });
   }
   HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** out) override {
@@ -475,25 +513,41 @@ ControlAccessibility::~ControlAccessibility() {
 }
 
 bool ControlAccessibility::handle(UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
-  if (msg == WM_GETOBJECT && static_cast<LONG>(l) == OBJID_CLIENT &&
-      has_own_accessible(window_.control())) {
-    if (!object_) object_ = new AccessibleObject(window_);
-    result = LresultFromObject(kIidAccessible, w, static_cast<IAccessible*>(object_));
-    return true;
+  switch (msg) {
+    case WM_GETOBJECT:
+      if (static_cast<LONG>(l) != OBJID_CLIENT || !has_own_accessible(window_.control()) ||
+          !oleacc().loaded())
+        return false;
+      if (!object_) object_ = new AccessibleObject(window_);
+      result = oleacc().lresult_from_object(kIidAccessible, w, static_cast<IAccessible*>(object_));
+      return true;
+    case kWmAccessibleAction: {
+      result = 0;
+      VARIANT child;
+      set_child(&child, static_cast<long>(w));
+      // Whatever the child id names now, if it can still be used.
+      Control* c = object_ ? object_->target(child) : nullptr;
+      if (c && usable(window_of(*c))) c->do_default_action();
+      return true;
+    }
+    case kWmAccessibleChanged:
+      result = 0;
+      announce_pending_ = false;
+      announce();
+      return true;
+    default:
+      return false;
   }
-  if (msg == kWmAccessibleAction) {
-    result = 0;
-    VARIANT child;
-    set_child(&child, static_cast<long>(w));
-    if (!object_) return true;
-    // Whatever the child id names now, if it can still be used.
-    if (Control* c = object_->target(child); c && usable(window_of(*c))) c->do_default_action();
-    return true;
-  }
-  return false;
 }
 
 void ControlAccessibility::changed() {
+  // Told once the handler that changed things is done, so that a list redrawn
+  // row by row is told as it ends up, not as it passes through.
+  if (announce_pending_ || !window_.hwnd()) return;
+  announce_pending_ = PostMessageW(window_.hwnd(), kWmAccessibleChanged, 0, 0) != FALSE;
+}
+
+void ControlAccessibility::announce() {
   const Control& c = window_.control();
   const Accessible now = c.accessible();
   const HWND h = window_.hwnd();
@@ -516,8 +570,8 @@ void ControlAccessibility::changed() {
         raise(EVENT_OBJECT_STATECHANGE);
     }
   }
-  // A row that is selected and on screen: told when it becomes so, which is when
-  // the selection moves to it or the list shows it again.
+  // A row that is selected and on screen is told when it becomes so: when the
+  // selection moves to it or the list shows it again.
   const bool selection_shown = list && now.selected && on_screen;
   if (selection_shown && !selection_shown_) {
     raise(EVENT_OBJECT_SELECTION);

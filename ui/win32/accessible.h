@@ -30,14 +30,18 @@ class ControlAccessibility {
   // WM_GETOBJECT, and the default actions the object posts to its window so that
   // the tool's call returns before a handler opens a modal window. True when handled.
   bool handle(UINT msg, WPARAM w, LPARAM l, LRESULT& result);
-  // After a property change: raises the events for what a reader hears differently.
+  // After a property change: the events for what a reader now hears differently
+  // follow once the change is complete.
   void changed();
 
  private:
+  void announce();
+
   ControlWindow& window_;
   AccessibleObject* object_ = nullptr;
-  Accessible last_;
+  Accessible last_;  // as last announced
   bool selection_shown_ = false;
+  bool announce_pending_ = false;
 };
 
 }  // namespace ui::win32
