@@ -676,6 +676,14 @@ IAccessible* accessible_of(HWND window) {
   return static_cast<IAccessible*>(object);
 }
 
+VARIANT child_id(long child) {
+  VARIANT id;
+  VariantInit(&id);
+  id.vt = VT_I4;
+  id.lVal = child;
+  return id;
+}
+
 std::wstring take(BSTR text) {
   std::wstring out = text ? std::wstring(text, SysStringLen(text)) : std::wstring();
   SysFreeString(text);
@@ -688,10 +696,7 @@ AccessibleView read_accessible(HWND window, long child) {
   AccessibleView view;
   IAccessible* object = accessible_of(window);
   if (!object) return view;
-  VARIANT id;
-  VariantInit(&id);
-  id.vt = VT_I4;
-  id.lVal = child;
+  const VARIANT id = child_id(child);
   BSTR text = nullptr;
   view.found = SUCCEEDED(object->get_accName(id, &text));
   view.name = take(text);
@@ -716,11 +721,7 @@ AccessibleView read_accessible(HWND window, long child) {
 bool do_default_action(HWND window, long child) {
   IAccessible* object = accessible_of(window);
   if (!object) return false;
-  VARIANT id;
-  VariantInit(&id);
-  id.vt = VT_I4;
-  id.lVal = child;
-  const bool done = SUCCEEDED(object->accDoDefaultAction(id));
+  const bool done = SUCCEEDED(object->accDoDefaultAction(child_id(child)));
   object->Release();
   return done;
 }

@@ -7,7 +7,7 @@
 
 #include "ui/win32/accessible.h"
 
-#include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -18,8 +18,8 @@
 namespace ui::win32 {
 namespace {
 
-// IID_IAccessible, given here: with MinGW the import library of oleacc can shadow
-// the one of uuid and hand over a wrong GUID.
+// IID_IAccessible, given here rather than taken from a library: with MinGW, the
+// import library of oleacc linked before uuid hands over a wrong GUID.
 constexpr GUID kIidAccessible = {
     0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
