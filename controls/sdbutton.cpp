@@ -32,6 +32,17 @@ void SDButton::report(std::string_view property) {
   if (auto tell = on_property_changed) tell(property);
 }
 
+ui::Role SDButton::default_role() const {
+  return mode_value == 1 ? ui::Role::CheckButton : ui::Role::PushButton;
+}
+
+void SDButton::describe(ui::Accessible& a) const {
+  a.name = Caption();
+  a.checked = a.role == ui::Role::CheckButton && check_value;
+  a.pressed = pressed_look_;
+  a.default_action = ui::default_action_name(a.role, a.checked);
+}
+
 void SDButton::set_Check(bool TheCheck) {
   check_value = TheCheck;
   report("Check");

@@ -97,6 +97,10 @@ class SDButton : public ui::CustomControl {
 
  protected:
   void resized() override;
+  // A push button; a toggle button (Mode 1) is a check button.
+  ui::Role default_role() const override;
+  void describe(ui::Accessible& a) const override;
+  void act() override { activate(); }
 
  private:
   enum class Target { None, Face, Arrow };
@@ -124,6 +128,7 @@ class SDButton : public ui::CustomControl {
   int autosize_runs_ = 0;          // nested Relayouts started by AutoSize
   Target pressed_ = Target::None;  // where the latest press or double-click landed
   bool click_armed_ = false;       // that press may still end in a Click
+  bool pressed_look_ = false;      // pressed by the pointer, until the next Relayout
 };
 
 }  // namespace controls

@@ -108,6 +108,7 @@ void SDButton::DrawPal(std::int16_t& skin_index) {
 
 void SDButton::Relayout() {
   const int w = inner_width(), h = inner_height();
+  pressed_look_ = false;
   paint(2);
   if (mode_value == 4) paint(10);
 

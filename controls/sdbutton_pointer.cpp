@@ -46,6 +46,7 @@ void SDButton::pointer_release(ui::Point p, ui::MouseButton b) {
 }
 
 void SDButton::press_face() {
+  pressed_look_ = true;
   parts_.txt.rect.top += 1;
   parts_.img.rect.top += 1;
   if (mode_value != 3) parts_.down_ico.rect.top += 1;
@@ -55,6 +56,7 @@ void SDButton::press_face() {
 
 void SDButton::press_arrow() {
   if (mode_value != 3) return press_face();
+  pressed_look_ = true;
   parts_.down_ico.rect.top += 1;
   parts_.down_img.picture = skin(1);
   repaint();

@@ -46,6 +46,7 @@ about_form::about_form() : Form("about_form") {
     label->set_colors(ui::Color::rgb(0, 0, 255), ui::Color::rgb(240, 240, 240));
     label->set_autosize(true);
     label->set_pointer(ui::MousePointer::Hand);
+    label->set_accessible_role(ui::Role::Link);
   }
   site.on_click = [this] { open_link(kContactSite); };
   mail.on_click = [this] { open_link("mailto:" + std::string(kContactMail)); };

@@ -35,6 +35,9 @@ compile_form::compile_form() : Form("compile_form") {
   cmd.move(0, 0, 8295, 5295);
   cmd.set_colors(ui::Color::rgb(192, 192, 192), ui::Color::rgb(0, 0, 0));
   cmd.set_font(ui::Font{"Courier New", 9.75, true, false, ui::kCyrillicCharset});
+  // Its caption is the console's text: a reader hears it as the value of a text.
+  cmd.set_accessible_role(ui::Role::Text);
+  cmd.set_accessible_name("Консоль");
 }
 
 void compile_form::Load() {

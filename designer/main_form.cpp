@@ -52,6 +52,7 @@ main_form::main_form() : Form("main_form") {
     restore_button(b, name());
     b.on_click = [this, i = b.index()] { sd_Click(i); };
   });
+  sd[4].set_accessible_name("О программе");
 
   Picture1.set_back_color(kPanel);
   Picture1.set_height(20);
@@ -62,6 +63,10 @@ main_form::main_form() : Form("main_form") {
 
   TextBox.move(2, 24, 496, 377);
   TextBox.set_back_color(kPanel);
+  // Screen readers meet the list area as a list whose items are the rows, read
+  // with their numbers; the number labels are not read again on their own.
+  TextBox.set_accessible_role(ui::Role::List);
+  TextBox.set_accessible_name("Диалоги");
   for (int i = 0; i < script::kRowCount; ++i) {
     const int y = 8 + 24 * i;
     ui::Label& num = str_num[i];
@@ -70,6 +75,7 @@ main_form::main_form() : Form("main_form") {
     num.set_transparent(true);
     num.set_font(courier(true));
     num.set_visible(false);
+    num.set_accessible_role(ui::Role::None);
 
     ui::Label& row = str_str[i];
     row.move(48, y, 403, 17);
@@ -78,12 +84,15 @@ main_form::main_form() : Form("main_form") {
                    ui::Color::system(ui::SysColor::Window));
     row.set_border(i == 0);
     row.set_visible(false);
+    row.set_accessible_role(ui::Role::ListItem);
     row.on_click = [this, i] { str_str_Click(i); };
     row.on_double_click = [this, i] { str_str_DblClick(i); };
   }
   restore_button(sd_new, name());
+  sd_new.set_accessible_name("Добавить диалог");
   sd_new.on_click = [this] { sd_new_Click(); };
   restore_button(sd_edit, name());
+  sd_edit.set_accessible_name("Удалить диалог");
   sd_edit.on_click = [this] { sd_edit_Click(); };
 
   Label1.move(8, 8, 441, 17);

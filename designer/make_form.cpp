@@ -5,6 +5,7 @@
 #include "designer/main_form.h"
 #include "resources/pictures.h"
 #include "script/cp1251.h"
+#include "script/row.h"
 
 namespace designer {
 namespace {
@@ -41,6 +42,8 @@ make_form::make_form() : Form("make_form") {
     o.set_graphical(true);
     o.set_back_color(ui::Color::rgb(240, 240, 240));
     o.set_tab_index(2 + i);
+    // Read by the icon each option stands for, pictures and "(без значка)" alike.
+    o.set_accessible_name(std::string(script::kIconNames[static_cast<std::size_t>(i)]));
     if (i < 4)
       o.set_picture(faces[i]);
     else

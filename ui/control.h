@@ -23,8 +23,32 @@ enum class Kind {
 // What changed, so that a peer refreshes only that.
 enum class Prop {
   Geometry, Visible, Caption, Text, Font, Colors, Border, Alignment, Tooltip, Pointer,
-  Picture, Items, Selection, Value, Face, Timer, Icon, Modal
+  Picture, Items, Selection, Value, Face, Timer, Icon, Modal, Accessible
 };
+
+// What a screen reader is told a control is. None: nothing to tell on its own
+// (containers, decorations, texts that are read as part of another control).
+enum class Role {
+  None, StaticText, Text, PushButton, CheckButton, RadioButton, Link, List, ListItem
+};
+
+// A control as accessibility tools see it. The backend adds what only it knows:
+// position, visibility, availability and the keyboard focus.
+struct Accessible {
+  Role role = Role::None;
+  std::string name;
+  std::string value;           // the text of a text control
+  std::string default_action;  // what do_default_action() does, in words; empty: nothing
+  bool checked = false;
+  bool pressed = false;  // held down by the pointer or a key
+  bool selectable = false;
+  bool selected = false;
+  bool read_only = false;
+  bool operator==(const Accessible&) const = default;
+};
+
+// The words for a role's default action: "Нажать" for a push button and so on.
+std::string default_action_name(Role role, bool checked);
 
 class Peer {
  public:
@@ -78,6 +102,16 @@ class Control {
   MousePointer pointer() const { return pointer_; }
   void set_pointer(MousePointer p);
 
+  // Accessibility. The name is the caption unless the window names the control (a
+  // picture-only button, say); the role follows from the kind unless the window
+  // gives another (a picture box that holds a list, a label that is a link).
+  Accessible accessible() const;
+  Role accessible_role() const { return role_set_ ? role_ : default_role(); }
+  void set_accessible_name(std::string name);
+  void set_accessible_role(Role role);
+  // Does the default action, as an accessibility tool asks; false when there is none.
+  bool do_default_action();
+
   Peer* peer() const { return peer_.get(); }
   void attach(std::unique_ptr<Peer> p) { peer_ = std::move(p); }
   void detach() { peer_.reset(); }
@@ -87,6 +121,11 @@ class Control {
     if (peer_) peer_->update(what);
   }
   virtual void resized() {}
+  virtual Role default_role() const { return Role::None; }
+  // Fills in the name, value, state and default action for the role in a.role.
+  virtual void describe(Accessible& /*a*/) const {}
+  // What the default action does; runs only when describe() named one.
+  virtual void act() {}
 
  private:
   Container* parent_;
@@ -98,6 +137,9 @@ class Control {
   bool tab_stop_ = true;
   std::string tooltip_;
   MousePointer pointer_ = MousePointer::Default;
+  std::string accessible_name_;
+  Role role_ = Role::None;
+  bool role_set_ = false;
   std::unique_ptr<Peer> peer_;
 };
 

@@ -36,6 +36,11 @@ class Label : public Control {
   std::function<void()> on_click;
   std::function<void()> on_double_click;
 
+ protected:
+  Role default_role() const override { return Role::StaticText; }
+  void describe(Accessible& a) const override;
+  void act() override;
+
  private:
   void fit();
   std::string caption_;
@@ -74,6 +79,10 @@ class TextBox : public Control {
   // The backend tells of an edit made in the box itself (typing, pasting).
   void text_edited(std::string t);
 
+ protected:
+  Role default_role() const override { return Role::Text; }
+  void describe(Accessible& a) const override { a.value = text_; }
+
  private:
   std::string text_;
   bool multiline_ = false;
@@ -96,6 +105,10 @@ class ListBox : public Control {
   void set_font(Font f);
 
   std::function<void()> on_click;
+
+ protected:
+  Role default_role() const override { return Role::List; }
+  void describe(Accessible& a) const override { a.value = text(); }
 
  private:
   std::vector<std::string> items_;
@@ -124,6 +137,11 @@ class OptionButton : public Control {
 
   // The user chose this option.
   void choose();
+
+ protected:
+  Role default_role() const override { return Role::RadioButton; }
+  void describe(Accessible& a) const override;
+  void act() override { choose(); }
 
  private:
   std::string caption_;

@@ -39,6 +39,7 @@ class CustomControl : public Control {
   virtual void activate() {}
 
  protected:
+  void describe(Accessible& a) const override { a.name = accessible_text(); }
   Bitmap& face() { return face_; }
   // Pushes the face and the overlays to the screen.
   void repaint() { changed(Prop::Face); }

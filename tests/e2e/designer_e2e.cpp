@@ -5,6 +5,7 @@
 // windows are saved as screenshots under build/screenshots/.
 
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <functional>
@@ -742,6 +743,246 @@ TEST_F(Designer, PreviewsAndBuildsAProject) {
     EXPECT_TRUE(process_.wait(kWindowTimeoutMs, &code)) << "the designer did not end";
     EXPECT_EQ(code, 0u);
   }
+}
+
+// What a screen reader is told of one control (found by its name in the form), or
+// of the item `child` of a list. Role 0: whatever the system's proxy says (Wine's
+// calls a list box "client"). The focus bits are not in `state`: a control
+// says it is focusable when its window is a tab stop, and focused when it has the
+// keyboard focus (an item: while selected).
+struct Heard {
+  const wchar_t* control;
+  long child;
+  const wchar_t* name;
+  long role;
+  long state;
+  const wchar_t* action;
+};
+
+constexpr long kPush = ROLE_SYSTEM_PUSHBUTTON, kRadio = ROLE_SYSTEM_RADIOBUTTON,
+               kText = ROLE_SYSTEM_TEXT, kLink = ROLE_SYSTEM_LINK, kList = ROLE_SYSTEM_LIST,
+               kItem = ROLE_SYSTEM_LISTITEM;
+constexpr long kChecked = STATE_SYSTEM_CHECKED;
+constexpr long kRow = STATE_SYSTEM_SELECTABLE, kSelectedRow = kRow | STATE_SYSTEM_SELECTED;
+constexpr long kFocusBits = STATE_SYSTEM_FOCUSED | STATE_SYSTEM_FOCUSABLE;
+
+std::string describe_state(long state) {
+  static const std::pair<long, const char*> bits[] = {
+      {STATE_SYSTEM_UNAVAILABLE, "unavailable"}, {STATE_SYSTEM_SELECTED, "selected"},
+      {STATE_SYSTEM_FOCUSED, "focused"},         {STATE_SYSTEM_PRESSED, "pressed"},
+      {STATE_SYSTEM_CHECKED, "checked"},         {STATE_SYSTEM_READONLY, "read-only"},
+      {STATE_SYSTEM_INVISIBLE, "invisible"},     {STATE_SYSTEM_FOCUSABLE, "focusable"},
+      {STATE_SYSTEM_SELECTABLE, "selectable"},   {STATE_SYSTEM_LINKED, "linked"}};
+  std::string out;
+  for (auto [bit, name] : bits)
+    if (state & bit) out += (out.empty() ? "" : " ") + std::string(name);
+  return out;
+}
+
+class ScreenReader : public Designer {
+ protected:
+  void expect_heard(HWND form, const std::vector<Heard>& table) {
+    const DWORD thread = GetWindowThreadProcessId(form, nullptr);
+    const auto focus = [thread] {
+      GUITHREADINFO gui{};
+      gui.cbSize = sizeof gui;
+      GetGUIThreadInfo(thread, &gui);
+      return gui.hwndFocus;
+    };
+    // A window just shown puts the focus into itself first.
+    wait_until([&] { return focus() == form || IsChild(form, focus()); }, kWindowTimeoutMs);
+    for (const Heard& h : table) {
+      SCOPED_TRACE(probe::to_utf8(h.control) + " " + std::to_string(h.child));
+      HWND w = control(form, h.control);
+      HWND focused_window = nullptr;
+      probe::AccessibleView v;
+      do {
+        focused_window = focus();
+        v = probe::read_accessible(w, h.child);
+      } while (focus() != focused_window);
+      ASSERT_TRUE(v.found) << "no accessible object";
+      EXPECT_TEXT(v.name, h.name);
+      if (h.role) {
+        EXPECT_EQ(v.role, h.role);
+      }
+      const bool tab_stop = (GetWindowLongPtrW(w, GWL_STYLE) & WS_TABSTOP) != 0;
+      const bool focused =
+          focused_window == w && (h.child == 0 || (h.state & STATE_SYSTEM_SELECTED));
+      const long want =
+          h.state | (tab_stop ? STATE_SYSTEM_FOCUSABLE : 0) | (focused ? STATE_SYSTEM_FOCUSED : 0);
+      EXPECT_EQ(describe_state(v.state), describe_state(want));
+      EXPECT_TEXT(v.default_action, h.action);
+    }
+  }
+
+  // Asks for the default action and waits for the window it opens.
+  HWND act_and_wait(HWND form, const wchar_t* name, const wchar_t* opens, long child = 0) {
+    EXPECT_TRUE(probe::do_default_action(control(form, name), child)) << probe::to_utf8(name);
+    HWND w = wait_form(process_, opens);
+    EXPECT_TRUE(w) << probe::to_utf8(name) << " did not open " << probe::to_utf8(opens);
+    return w;
+  }
+
+  void act_and_close(HWND form, const wchar_t* name) {
+    EXPECT_TRUE(probe::do_default_action(control(form, name))) << probe::to_utf8(name);
+    EXPECT_TRUE(wait_until([&] { return !is_visible(form); }, kWindowTimeoutMs))
+        << probe::to_utf8(name) << " did not close its window";
+  }
+};
+
+// Every window as a screen reader meets it, through Active Accessibility from this
+// second program: the name, role, state and default action of each control a user
+// acts on, and the events that tell of changes. The project is made, edited, saved
+// and built with default actions alone.
+TEST_F(ScreenReader, HearsAndWorksEveryWindow) {
+  ASSERT_NO_FATAL_FAILURE(add_player());
+  ASSERT_NO_FATAL_FAILURE(start());
+  probe::WinEvents events(process_.id());
+  const std::vector<Heard> toolbar = {
+      {L"sd(0)", 0, L"Создать", kPush, 0, L"Нажать"},
+      {L"sd(1)", 0, L"Открыть...", kPush, 0, L"Нажать"},
+      {L"sd(2)", 0, L"Сохранить...", kPush, 0, L"Нажать"},
+      {L"sd(5)", 0, L"Запуск...", kPush, 0, L"Нажать"},
+      {L"sd(3)", 0, L"Компиляция...", kPush, 0, L"Нажать"},
+      {L"sd(4)", 0, L"О программе", kPush, 0, L"Нажать"},
+      {L"sd_new", 0, L"Добавить диалог", kPush, 0, L"Нажать"},
+      {L"sd_edit", 0, L"Удалить диалог", kPush, 0, L"Нажать"},
+      {L"TextBox", 0, L"Диалоги", kList, 0, L""},
+  };
+  HWND list = control(main_, L"TextBox");
+  {
+    SCOPED_TRACE("main window, empty list");
+    expect_heard(main_, toolbar);
+    // The empty list still leads to its hint and its two buttons.
+    EXPECT_EQ(probe::read_accessible(list).child_count, 3);
+  }
+  const std::wstring row0 = L"Привет#мир; Диалог; Информация; ОК";
+  {
+    SCOPED_TRACE("a dialog added");
+    HWND editor = act_and_wait(main_, L"sd_new", L"make_form");
+    ASSERT_TRUE(editor);
+    expect_heard(editor, {
+                             {L"dlg_icon(0)", 0, L"Ошибка", kRadio, 0, L"Выбрать"},
+                             {L"dlg_icon(1)", 0, L"Восклицание", kRadio, 0, L"Выбрать"},
+                             {L"dlg_icon(2)", 0, L"Информация", kRadio, 0, L"Выбрать"},
+                             {L"dlg_icon(3)", 0, L"Вопрос", kRadio, 0, L"Выбрать"},
+                             {L"dlg_icon(4)", 0, L"Без значка", kRadio, kChecked, L"Выбрать"},
+                             {L"dlg_title", 0, L"Заголовок диалога:", kText, 0, L""},
+                             {L"dlg_text", 0, L"Текст сообщения:", kText, 0, L""},
+                             {L"dlg_button(0)", 0, L"ОК", kRadio, kChecked, L"Выбрать"},
+                             {L"dlg_button(1)", 0, L"ОК и Отмена", kRadio, 0, L"Выбрать"},
+                             {L"dlg_button(2)", 0, L"Да и Нет", kRadio, 0, L"Выбрать"},
+                             {L"dlg_button(3)", 0, L"Да, Нет и Отмена", kRadio, 0, L"Выбрать"},
+                             {L"SDButton1", 0, L"OK", kPush, 0, L"Нажать"},
+                             {L"sd_cancel", 0, L"Отмена", kPush, 0, L"Нажать"},
+                         });
+    ASSERT_TRUE(probe::do_default_action(control(editor, L"dlg_icon(2)")));
+    EXPECT_TRUE(events.wait_for(EVENT_OBJECT_STATECHANGE, control(editor, L"dlg_icon(2)"),
+                                CHILDID_SELF, kWindowTimeoutMs));
+    expect_heard(editor, {{L"dlg_icon(2)", 0, L"Информация", kRadio, kChecked, L"Выбрать"},
+                          {L"dlg_icon(4)", 0, L"Без значка", kRadio, 0, L"Выбрать"}});
+    probe::type(control(editor, L"dlg_text"), L"Привет\rмир");
+    ASSERT_TRUE(wait_text(control(editor, L"dlg_text"), L"Привет#мир"));
+    act_and_close(editor, L"SDButton1");
+    expect_row(0, row0);
+    EXPECT_TRUE(events.wait_for(EVENT_OBJECT_SELECTION, list, 1, kWindowTimeoutMs))
+        << "no selection event for the new row";
+  }
+  {
+    SCOPED_TRACE("a second dialog, and the first one opened from its row");
+    HWND editor = act_and_wait(main_, L"sd_new", L"make_form");
+    ASSERT_TRUE(editor);
+    act_and_close(editor, L"SDButton1");
+    expect_row(1, L"; Диалог; Без значка; ОК");
+    EXPECT_TRUE(events.wait_for(EVENT_OBJECT_SELECTION, list, 2, kWindowTimeoutMs));
+    expect_heard(main_, {{L"TextBox", 1, (L"0: " + row0).c_str(), kItem, kRow, L"Двойной щелчок"},
+                         {L"TextBox", 2, L"1: ; Диалог; Без значка; ОК", kItem, kSelectedRow,
+                          L"Двойной щелчок"}});
+    EXPECT_EQ(probe::read_accessible(list).child_count, 5) << "two rows, the hint, two buttons";
+    // Where a reader's highlight goes: on the screen where the row and the button are.
+    for (auto [child, shown] :
+         {std::pair{2L, control(main_, L"str_str(1)")}, {0L, control(main_, L"sd_edit")}}) {
+      RECT want{};
+      GetWindowRect(shown, &want);
+      const RECT got = probe::read_accessible(child ? list : shown, child).location;
+      EXPECT_TRUE(EqualRect(&got, &want))
+          << "child " << child << " at " << got.left << "," << got.top << " instead of "
+          << want.left << "," << want.top;
+    }
+
+    events.clear();
+    editor = act_and_wait(main_, L"TextBox", L"make_form", 1);
+    ASSERT_TRUE(editor);
+    EXPECT_TEXT(probe::text(editor), L"Изменить диалог");
+    EXPECT_TEXT(probe::text(control(editor, L"dlg_text")), L"Привет#мир");
+    expect_heard(editor, {{L"dlg_icon(2)", 0, L"Информация", kRadio, kChecked, L"Выбрать"}});
+    EXPECT_TRUE(events.wait_for(EVENT_OBJECT_SELECTION, list, 1, kWindowTimeoutMs))
+        << "opening a row selects it";
+    act_and_close(editor, L"sd_cancel");
+  }
+  {
+    SCOPED_TRACE("save as");
+    HWND save = act_and_wait(main_, L"sd(2)", L"save_form");
+    ASSERT_TRUE(save);
+    expect_heard(save, {{L"Text1", 0, L"Введите имя файла:", kText, 0, L""},
+                        {L"sd_save", 0, L"Сохранить", kPush, 0, L"Нажать"},
+                        {L"sd_close", 0, L"Отмена", kPush, 0, L"Нажать"}});
+    probe::type(control(save, L"Text1"), L"story");
+    EXPECT_TRUE(events.wait_for(EVENT_OBJECT_NAMECHANGE, control(save, L"info"), CHILDID_SELF,
+                                kWindowTimeoutMs))
+        << "the notice changed silently";
+    EXPECT_TEXT(probe::read_accessible(control(save, L"info")).name,
+                L"Нажмите сохранить для записи.");
+    act_and_close(save, L"sd_save");
+    EXPECT_TRUE(wait_text(main_, L"Quillet - [story.dlg]")) << visible(probe::text(main_));
+  }
+  {
+    SCOPED_TRACE("open");
+    HWND open = act_and_wait(main_, L"sd(1)", L"file_form");
+    ASSERT_TRUE(open);
+    expect_heard(open, {{L"filebox", 0, L"", 0, 0, L""},
+                        {L"sd_open", 0, L"Открыть", kPush, 0, L"Нажать"},
+                        {L"sd_cancel", 0, L"Отмена", kPush, 0, L"Нажать"}});
+    act_and_close(open, L"sd_cancel");
+  }
+  {
+    SCOPED_TRACE("build prompt and console");
+    HWND prompt = act_and_wait(main_, L"sd(3)", L"comp_form");
+    ASSERT_TRUE(prompt);
+    expect_heard(prompt, {{L"cmp", 0, L"Введите путь компиляции:", kText, 0, L""},
+                          {L"comp", 0, L"Компиляция", kPush, 0, L"Нажать"},
+                          {L"cls", 0, L"Отмена", kPush, 0, L"Нажать"}});
+    HWND console = act_and_wait(prompt, L"comp", L"compile_form");
+    ASSERT_TRUE(console);
+    HWND cmd = control(console, L"cmd");
+    expect_heard(console, {{L"cmd", 0, L"Консоль", kText, STATE_SYSTEM_READONLY, L""}});
+    EXPECT_TRUE(events.wait_for(EVENT_OBJECT_VALUECHANGE, cmd, CHILDID_SELF, kBuildTimeoutMs))
+        << "the console grew silently";
+    EXPECT_TRUE(wait_until(
+        [&] {
+          return probe::read_accessible(cmd).value.find(L"Building Finished.\r\n\r\nEXE-Path: ") !=
+                 std::wstring::npos;
+        },
+        kBuildTimeoutMs))
+        << visible(probe::read_accessible(cmd).value);
+    PostMessageW(console, WM_CHAR, L'x', 1);
+    EXPECT_TRUE(probe::wait_gone(console, kWindowTimeoutMs));
+  }
+  {
+    SCOPED_TRACE("about");
+    HWND about = act_and_wait(main_, L"sd(4)", L"about_form");
+    ASSERT_TRUE(about);
+    const std::wstring site = probe::text(control(about, L"site"));
+    const std::wstring mail = probe::text(control(about, L"mail"));
+    EXPECT_NE(site.find(L"."), std::wstring::npos);
+    EXPECT_NE(mail.find(L"@"), std::wstring::npos);
+    expect_heard(about, {{L"SDButton1", 0, L"Закрыть", kPush, 0, L"Нажать"},
+                         {L"site", 0, site.c_str(), kLink, STATE_SYSTEM_LINKED, L"Перейти"},
+                         {L"mail", 0, mail.c_str(), kLink, STATE_SYSTEM_LINKED, L"Перейти"}});
+    act_and_close(about, L"SDButton1");
+  }
+  PostMessageW(main_, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(process_.wait(kWindowTimeoutMs)) << "closing after saving asked something";
 }
 
 }  // namespace

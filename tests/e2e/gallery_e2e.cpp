@@ -6,6 +6,7 @@
 // under build/screenshots/.
 
 #include <gtest/gtest.h>
+#include <oleacc.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -292,13 +293,20 @@ TEST_F(Gallery, AToggleButtonStaysDownAndOptionsAreChosenByClicks) {
   const RECT r = screen_rect(toggle);
   ASSERT_TRUE(pointer_until((r.left + r.right) / 2, (r.top + r.bottom) / 2,
                             [&] { return differing(look(toggle), rest) > 10; }));
+  // To a screen reader it is a check button, pressed while held, checked after.
+  EXPECT_EQ(probe::read_accessible(toggle).role, ROLE_SYSTEM_CHECKBUTTON);
   button(true);
-  Sleep(100);
+  EXPECT_TRUE(wait_for(
+      [&] { return (probe::read_accessible(toggle).state & STATE_SYSTEM_PRESSED) != 0; }, 2000))
+      << "held down, it is not pressed";
   button(false);
   EXPECT_TRUE(away_until([&] { return events().find(L"Click sd(3)") != std::wstring::npos; }));
   Sleep(500);
   EXPECT_GT(differing(look(toggle), rest), 10) << "the toggle did not stay down";
   probe::screenshot(toggle, L"gallery_sd(3)_checked.png");
+  const probe::AccessibleView heard = probe::read_accessible(toggle);
+  EXPECT_EQ(heard.state & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_PRESSED), STATE_SYSTEM_CHECKED);
+  EXPECT_EQ(probe::to_utf8(heard.default_action), "Снять");
 
   // A real click chooses an option of the window's group; the frame's group keeps
   // its own choice.

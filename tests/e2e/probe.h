@@ -135,6 +135,53 @@ bool save_png(const Image& image, const std::wstring& path);
 // Returns the full path written, or empty on failure.
 std::wstring screenshot(HWND window, std::wstring_view file_name);
 
+// What an accessibility tool reads through Active Accessibility: the object of a
+// window (AccessibleObjectFromWindow, OBJID_CLIENT) or its child with an id > 0.
+// found is false when the window gave no object or the child does not exist.
+struct AccessibleView {
+  bool found = false;
+  std::wstring name;
+  long role = 0;
+  long state = 0;
+  std::wstring default_action;
+  std::wstring value;
+  long child_count = 0;
+  RECT location{};  // in screen pixels
+};
+AccessibleView read_accessible(HWND window, long child = 0);
+// accDoDefaultAction; true when the object accepted it.
+bool do_default_action(HWND window, long child = 0);
+
+// The WinEvents a process raises, recorded while this object lives. They arrive
+// while the calling thread handles its messages, as wait_for() does.
+class WinEvents {
+ public:
+  struct Event {
+    DWORD event;
+    HWND window;
+    LONG object;
+    LONG child;
+  };
+  explicit WinEvents(DWORD process_id);
+  ~WinEvents();
+  WinEvents(const WinEvents&) = delete;
+  WinEvents& operator=(const WinEvents&) = delete;
+
+  // Waits until an event of this kind about this window (and child id, unless -1)
+  // has come, handling messages meanwhile.
+  bool wait_for(DWORD event, HWND window, LONG child, DWORD timeout_ms);
+  // Handles messages for ms milliseconds, so that events raised by now arrive.
+  void settle(DWORD ms);
+  const std::vector<Event>& events() const { return events_; }
+  void clear() { events_.clear(); }
+
+ private:
+  static void CALLBACK record(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child,
+                              DWORD, DWORD);
+  HWINEVENTHOOK hook_ = nullptr;
+  std::vector<Event> events_;
+};
+
 std::string to_utf8(std::wstring_view text);
 std::wstring from_utf8(std::string_view text);
 // Text in the bytes of the script files' code page (a character it lacks

@@ -159,6 +159,52 @@ TEST_F(DesignerTest, EditingARowInPlace) {
   EXPECT_EQ(m.dlg_index, 2);
 }
 
+// What screen readers hear besides the captions: the list area is a list of rows
+// read with their numbers, the selected one marked; picture-only buttons and the
+// icon options say what they stand for; a row's default action is a double click.
+TEST_F(DesignerTest, ScreenReadersHearTheListAndWhatPicturesStandFor) {
+  main_form& m = start();
+  m.dlg_rows = {"Привет#мир; Диалог; Информация; ОК", "two; 2; Вопрос; Да и Нет"};
+  m.UpdateText();
+  // Name, role and default action as one line, for readable failures.
+  const auto heard = [](const ui::Control& c) {
+    const ui::Accessible a = c.accessible();
+    return a.name + "; " + std::to_string(static_cast<int>(a.role)) + "; " + a.default_action +
+           (a.selected ? "; selected" : "");
+  };
+  const auto line = [](std::string name, ui::Role role, std::string action) {
+    return name + "; " + std::to_string(static_cast<int>(role)) + "; " + action;
+  };
+  EXPECT_EQ(heard(m.TextBox), line("Диалоги", ui::Role::List, ""));
+  EXPECT_EQ(heard(m.str_str[0]),
+            line("0: Привет#мир; Диалог; Информация; ОК", ui::Role::ListItem, "Двойной щелчок") +
+                "; selected");
+  EXPECT_EQ(heard(m.str_str[1]),
+            line("1: two; 2; Вопрос; Да и Нет", ui::Role::ListItem, "Двойной щелчок"));
+  EXPECT_EQ(m.str_num[0].accessible_role(), ui::Role::None) << "the number is read with the row";
+  for (auto [button, name] : {std::pair{&m.sd[4], "О программе"},
+                              {&m.sd_new, "Добавить диалог"},
+                              {&m.sd_edit, "Удалить диалог"},
+                              {&m.sd[0], "Создать"}})
+    EXPECT_EQ(heard(*button), line(name, ui::Role::PushButton, "Нажать"));
+
+  ui.on_modal("make_form", [this](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    EXPECT_EQ(e.dlg_text.text(), "two");
+    for (int k = 0; k < 5; ++k) {
+      const ui::Accessible heard = e.dlg_icon[k].accessible();
+      EXPECT_EQ(heard.name, script::kIconNames[static_cast<std::size_t>(k)]) << k;
+      EXPECT_EQ(heard.role, ui::Role::RadioButton) << k;
+      EXPECT_EQ(heard.checked, k == 3) << k;
+    }
+    EXPECT_TRUE(ui.default_action(e.sd_cancel));
+  });
+  EXPECT_TRUE(ui.default_action(m.str_str[1]));
+  EXPECT_EQ(m.dlg_index, 1);
+  EXPECT_TRUE(m.str_str[1].accessible().selected);
+  EXPECT_FALSE(m.str_str[0].accessible().selected);
+}
+
 TEST_F(DesignerTest, HandEditedRowsKeepTheEditorDefaultsForWhatTheyLack) {
   main_form& m = start();
   m.dlg_rows = {"only a text", "x; y; ошибка; OK"};

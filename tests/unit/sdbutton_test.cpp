@@ -243,15 +243,23 @@ TEST_F(SDButtonTest, ClickOnTheCaptionPressesShiftsAndClicks) {
   show();
   const Rect txt = b.parts().txt.rect, img = b.parts().img.rect;
   const ui::Point on_caption{txt.left + 1, txt.top + 1};
+  const auto heard = [&] {
+    const ui::Accessible a = b.accessible();
+    return a.name + "; " + a.default_action + (a.pressed ? "; pressed" : "");
+  };
+  EXPECT_EQ(b.accessible().role, ui::Role::PushButton);
+  EXPECT_EQ(heard(), "Открыть; Нажать");
   ui.move(b, on_caption);
   ui.press(b, on_caption);
   EXPECT_TRUE(face_is_skin(b, 1));
   EXPECT_EQ(b.parts().txt.rect.top, txt.top + 1);
   EXPECT_EQ(b.parts().img.rect.top, img.top + 1);
+  EXPECT_EQ(heard(), "Открыть; Нажать; pressed");
   ui.release(b, on_caption);
   EXPECT_EQ(clicks, 1);
   EXPECT_TRUE(face_is_skin(b, 0));
   EXPECT_EQ(b.parts().txt.rect, txt);
+  EXPECT_EQ(heard(), "Открыть; Нажать");
 
   ui.press(b, {2, 2}, ui::MouseButton::Right);
   EXPECT_TRUE(face_is_skin(b, 1)) << "every button presses";
@@ -260,6 +268,8 @@ TEST_F(SDButtonTest, ClickOnTheCaptionPressesShiftsAndClicks) {
   ui.release(b, {80, 2});
   EXPECT_EQ(clicks, 1) << "only the left button clicks, and only inside";
   EXPECT_EQ(arrow_clicks, 0);
+  EXPECT_TRUE(ui.default_action(b));
+  EXPECT_EQ(clicks, 2) << "an accessibility tool's default action clicks";
 }
 
 TEST_F(SDButtonTest, Mode1ShowsCheckAtTheNextPaintingAndTogglesAtThePress) {
@@ -295,11 +305,16 @@ TEST_F(SDButtonTest, Mode1ShowsCheckAtTheNextPaintingAndTogglesAtThePress) {
   EXPECT_TRUE(face_is_skin(b, 0));
 
   // Without the pointer (keys, accessibility tools) a click toggles and clicks too.
+  // A toggle button is a check button to accessibility tools.
+  EXPECT_EQ(b.accessible().role, ui::Role::CheckButton);
+  EXPECT_EQ(b.accessible().default_action, "Установить");
   ui.pointer_away();
-  b.activate();
+  EXPECT_TRUE(ui.default_action(b));
   EXPECT_TRUE(check_at_click);
   EXPECT_EQ(clicks, 3);
   EXPECT_TRUE(face_is_skin(b, 1));
+  EXPECT_TRUE(b.accessible().checked);
+  EXPECT_EQ(b.accessible().default_action, "Снять");
 }
 
 TEST_F(SDButtonTest, SplitButtonLayoutArrowPressAndArrowClick) {

@@ -5,6 +5,7 @@
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
+#include <oleacc.h>
 // clang-format on
 
 #include <gtest/gtest.h>
@@ -673,6 +674,33 @@ TEST_F(Win32, ACustomControlGetsThePointerAndTheFocus) {
   GetClientRect(h, &r);
   EXPECT_EQ(px[0], 0x336699u);
   EXPECT_EQ(px[static_cast<std::size_t>(3 * r.right + 3)], 0xFF0000u);
+}
+
+// A tool may keep a control's accessible object after the window has gone.
+TEST_F(Win32, AnAccessibleObjectKeptPastItsWindowOnlyAnswersThatItIsGone) {
+  // IID_IAccessible (MinGW's oleacc library can shadow uuid's with a wrong GUID).
+  const GUID accessible_iid = {
+      0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  form.show();
+  void* object = nullptr;
+  ASSERT_TRUE(SUCCEEDED(AccessibleObjectFromWindow(
+      window(form.probe), static_cast<DWORD>(OBJID_CLIENT), accessible_iid, &object)));
+  auto* a = static_cast<IAccessible*>(object);
+  VARIANT self;
+  VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  ASSERT_EQ(a->get_accName(self, &name), S_OK);
+  EXPECT_EQ(std::wstring(name), L"Пуск");
+  SysFreeString(name);
+  form.discard();
+  name = nullptr;
+  EXPECT_EQ(a->get_accName(self, &name), RPC_E_DISCONNECTED);
+  EXPECT_EQ(a->accDoDefaultAction(self), RPC_E_DISCONNECTED);
+  a->Release();
+  CoUninitialize();
 }
 
 TEST_F(Win32, TooltipsAndTheHandFollowTheControls) {

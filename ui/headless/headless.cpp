@@ -237,6 +237,12 @@ void Headless::close(Form& f) {
   f.unload(UnloadReason::CloseBox);
 }
 
+bool Headless::default_action(Control& c) {
+  reachable(c);
+  Dispatch handler;
+  return c.do_default_action();
+}
+
 void Headless::move(CustomControl& c, Point p) {
   reachable(c);
   Dispatch handler;

@@ -66,6 +66,8 @@ class Headless : public Backend {
   void paste(TextBox& t, std::string_view utf8);
   void press_key(Form& f, char32_t key);
   void close(Form& f);  // the close box
+  // An accessibility tool's default action; false when the control has none.
+  bool default_action(Control& c);
 
   // The pointer over a custom control, at a point in its pixels; everywhere else
   // it is then outside.

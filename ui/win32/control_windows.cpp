@@ -805,6 +805,7 @@ bool ControlWindow::make(const wchar_t* class_name, DWORD style, DWORD ex_style,
   SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   set_automation_name(control_.automation_name());
   set_tooltip();
+  accessibility_ = std::make_unique<ControlAccessibility>(*this);
   return true;
 }
 
@@ -834,6 +835,7 @@ void ControlWindow::update(Prop what) {
       refresh(what);
       break;
   }
+  if (accessibility_) accessibility_->changed();
 }
 
 void ControlWindow::set_tooltip() {
@@ -859,6 +861,7 @@ void ControlWindow::set_tooltip() {
 }
 
 LRESULT ControlWindow::on_message(UINT msg, WPARAM w, LPARAM l) {
+  if (LRESULT r; accessibility_ && accessibility_->handle(msg, w, l, r)) return r;
   if (msg == WM_SETCURSOR && LOWORD(l) == HTCLIENT && control_.pointer() == MousePointer::Hand) {
     SetCursor(backend_.hand_cursor());
     return TRUE;

@@ -11,6 +11,7 @@
 #include "ui/control.h"
 #include "ui/controls.h"
 #include "ui/form.h"
+#include "ui/win32/accessible.h"
 #include "ui/win32/win32_backend.h"
 #include "ui/win32/window.h"
 
@@ -106,6 +107,7 @@ class ControlWindow : public Window, public Peer {
 
  private:
   bool tool_added_ = false;
+  std::unique_ptr<ControlAccessibility> accessibility_;
 };
 
 std::unique_ptr<Peer> make_control_peer(Win32Backend& backend, Control& control);

@@ -13,6 +13,10 @@ namespace ui::win32 {
 
 // Messages private to the backend.
 inline constexpr UINT kWmWake = WM_APP + 0x51;  // wakes a waiting message loop
+// An accessibility tool asked for a control's default action (wParam: child id).
+inline constexpr UINT kWmAccessibleAction = WM_APP + 0x52;
+// What a control shows has changed: time to tell accessibility tools.
+inline constexpr UINT kWmAccessibleChanged = WM_APP + 0x53;
 
 // Classes registered by the backend.
 inline constexpr wchar_t kFormClass[] = L"QuilletForm";

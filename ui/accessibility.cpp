@@ -1,0 +1,86 @@
+// What the controls tell accessibility tools: names, roles, states and default
+// actions, chosen here once for every window.
+
+#include "ui/control.h"
+#include "ui/controls.h"
+
+namespace ui {
+
+std::string default_action_name(Role role, bool checked) {
+  switch (role) {
+    case Role::PushButton:
+      return "Нажать";
+    case Role::CheckButton:
+      return checked ? "Снять" : "Установить";
+    case Role::RadioButton:
+      return "Выбрать";
+    case Role::Link:
+      return "Перейти";
+    case Role::ListItem:
+      return "Двойной щелчок";
+    default:
+      return {};
+  }
+}
+
+Accessible Control::accessible() const {
+  Accessible a;
+  a.role = accessible_role();
+  describe(a);
+  if (!accessible_name_.empty()) a.name = accessible_name_;
+  return a;
+}
+
+void Control::set_accessible_name(std::string name) {
+  accessible_name_ = std::move(name);
+  changed(Prop::Accessible);
+}
+
+void Control::set_accessible_role(Role role) {
+  role_ = role;
+  role_set_ = true;
+  changed(Prop::Accessible);
+}
+
+bool Control::do_default_action() {
+  if (accessible().default_action.empty()) return false;
+  act();
+  return true;
+}
+
+void Label::describe(Accessible& a) const {
+  switch (a.role) {
+    case Role::Text:
+      // A text to read, such as a console: the caption is its value, not its name.
+      a.value = caption_;
+      a.read_only = true;
+      return;
+    case Role::ListItem:
+      // The rows of a numbered list are read with their numbers, as they are shown.
+      a.name = index() < 0 ? caption_ : std::to_string(index()) + ": " + caption_;
+      a.selectable = true;
+      a.selected = border_;  // the border is the selection mark of a list of labels
+      if (on_double_click || on_click) a.default_action = default_action_name(a.role, false);
+      return;
+    default:
+      a.name = caption_;
+      if (on_click) a.default_action = default_action_name(a.role, false);
+      return;
+  }
+}
+
+void Label::act() {
+  // A list item's default action is a double click, which comes after a click.
+  const bool item = accessible_role() == Role::ListItem;
+  if (auto click = on_click) click();
+  if (item)
+    if (auto twice = on_double_click) twice();
+}
+
+void OptionButton::describe(Accessible& a) const {
+  a.name = caption_;
+  a.checked = value_;
+  a.default_action = default_action_name(a.role, a.checked);
+}
+
+}  // namespace ui
