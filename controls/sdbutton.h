@@ -94,9 +94,14 @@ class SDButton : public ui::CustomControl {
   void shown() override { Relayout(); }
   // A click without the pointer: the toggle of Mode 1, the resting look, then Click.
   void activate() override;
+  // Enter clicks; Space shows the pressed look while it is held and clicks when
+  // it is let go, unless the focus went elsewhere meanwhile.
+  void key_down(int& code, unsigned shift) override;
+  void key_up(int& code, unsigned shift) override;
 
  protected:
   void resized() override;
+  void lost_focus() override;
 
  private:
   enum class Target { None, Face, Arrow };
@@ -110,6 +115,7 @@ class SDButton : public ui::CustomControl {
   void press_face();
   void press_arrow();
   void release(Target target, bool click);
+  void end_click();
   void Out_Timer();
 
   bool hover = false;
@@ -124,6 +130,7 @@ class SDButton : public ui::CustomControl {
   int autosize_runs_ = 0;          // nested Relayouts started by AutoSize
   Target pressed_ = Target::None;  // where the latest press or double-click landed
   bool click_armed_ = false;       // that press may still end in a Click
+  bool space_down_ = false;        // Space holds the button pressed
 };
 
 }  // namespace controls
