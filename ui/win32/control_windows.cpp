@@ -545,7 +545,21 @@ class ContainerWindow : public ControlWindow {
     if (what == Prop::Colors)
       RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     else if (what == Prop::FocusMark)
-      InvalidateRect(hwnd(), nullptr, TRUE);
+      move_mark();
+  }
+
+  // Repaints where the focus mark was and where it goes, transparent children
+  // included; nothing while it stays away (the mouse alone never shows it).
+  void move_mark() {
+    const bool show = control_.shows_focus_mark();
+    const RECT at = mark_rect();
+    if (!show && !marked_) return;
+    if (show && marked_ && EqualRect(&at, &marked_at_)) return;
+    const UINT how = RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN;
+    if (marked_) RedrawWindow(hwnd(), &marked_at_, nullptr, how);
+    if (show) RedrawWindow(hwnd(), &at, nullptr, how);
+    marked_ = show;
+    marked_at_ = at;
   }
 
   // Around the box's focus rectangle, or around its whole inside.
@@ -585,6 +599,10 @@ class ContainerWindow : public ControlWindow {
     }
     return ControlWindow::on_message(msg, w, l);
   }
+
+ private:
+  bool marked_ = false;
+  RECT marked_at_{};
 };
 
 class ImageWindow : public ControlWindow {
