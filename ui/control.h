@@ -24,9 +24,9 @@ enum class Kind {
 enum class Prop {
   Geometry, Visible, Caption, Text, Font, Colors, Border, Alignment, Tooltip, Pointer,
   Picture, Items, Selection, Value, Face, Timer, Icon, Modal,
-  Focus,      // the control takes the keyboard focus
-  FocusMark,  // the focus mark comes, goes or moves
-  Cues        // the window shows or hides its keyboard cues
+  // The keys: the control takes the focus, its focus mark comes, goes or moves,
+  // the window shows or hides its keyboard cues.
+  Focus, FocusMark, Cues
 };
 
 class Peer {

@@ -80,8 +80,8 @@ bool Form::focus_next(const Control* from, bool backward) {
     } else {
       // Where it would stand among them: by tab index, then creation order.
       const auto rank = [this](const Control* c) {
-        return std::pair(c->tab_index(), std::find(controls_.begin(), controls_.end(), c) -
-                                             controls_.begin());
+        return std::pair(c->tab_index(),
+                         std::find(controls_.begin(), controls_.end(), c) - controls_.begin());
       };
       for (int i = 0; i < n; ++i) {
         const int k = backward ? n - 1 - i : i;
@@ -105,8 +105,8 @@ void Form::tab(bool backward) {
 void Form::step_option(OptionButton& from, int step) {
   std::vector<OptionButton*> group;
   for (Control* c : controls_)
-    if (OptionButton* o = as_option(c); o && &o->parent() == &from.parent() &&
-                                        shown_with_containers(*o))
+    if (OptionButton* o = as_option(c);
+        o && &o->parent() == &from.parent() && shown_with_containers(*o))
       group.push_back(o);
   std::stable_sort(group.begin(), group.end(), [](const Control* a, const Control* b) {
     return a->tab_index() < b->tab_index();

@@ -388,8 +388,8 @@ class Designer : public testing::Test {
 
   // The keyboard focus must come to this control of the designer.
   bool wait_focus(HWND control) {
-    return control && wait_until([&] { return probe::focus_of(control) == control; },
-                                 kWindowTimeoutMs);
+    return control &&
+           wait_until([&] { return probe::focus_of(control) == control; }, kWindowTimeoutMs);
   }
   std::wstring focused_name() { return probe::control_name(probe::focus_of(main_)); }
 
@@ -801,7 +801,8 @@ TEST_F(Designer, TheWholeRoadByKeys) {
     press(VK_RETURN, probe::kCtrl);
     ASSERT_TRUE(probe::wait_gone(editor, kWindowTimeoutMs)) << "Ctrl+Enter did not confirm";
     expect_row(0, row);
-    EXPECT_TRUE(wait_focus(control(main_, L"sd(0)"))) << "focus: " << probe::to_utf8(focused_name());
+    EXPECT_TRUE(wait_focus(control(main_, L"sd(0)")))
+        << "focus: " << probe::to_utf8(focused_name());
   }
   {
     SCOPED_TRACE("the list: one tab stop after the toolbar");
@@ -820,9 +821,11 @@ TEST_F(Designer, TheWholeRoadByKeys) {
     ASSERT_TRUE(tab_to(list, 6)) << "focus: " << probe::to_utf8(focused_name());
     press(VK_UP);
     HWND first = control(main_, L"str_str(0)");
-    EXPECT_TRUE(wait_until([&] { return place_in_parent(control(main_, L"sd_edit")).top ==
-                                        place_in_parent(first).top; },
-                           kWindowTimeoutMs))
+    EXPECT_TRUE(wait_until(
+        [&] {
+          return place_in_parent(control(main_, L"sd_edit")).top == place_in_parent(first).top;
+        },
+        kWindowTimeoutMs))
         << "Up did not select row 0";
     shoot(main_, L"keys_main_list.png");
     press(VK_RETURN);
@@ -887,7 +890,9 @@ TEST_F(Designer, TheWholeRoadByKeys) {
     ASSERT_TRUE(console) << "Enter did not build";
     HWND cmd = control(console, L"cmd");
     ASSERT_TRUE(wait_until(
-        [&] { return probe::text(cmd).find(L"Press Any Key To Continue...") != std::wstring::npos; },
+        [&] {
+          return probe::text(cmd).find(L"Press Any Key To Continue...") != std::wstring::npos;
+        },
         kBuildTimeoutMs))
         << visible(probe::text(cmd));
     EXPECT_EQ(hex(read_file(build_folder + L"\\main.dlg")), hex(saved));
@@ -900,8 +905,8 @@ TEST_F(Designer, TheWholeRoadByKeys) {
     probe::Process built = probe::start(build_folder + L"\\exe.exe", working_folder_);
     ASSERT_TRUE(built);
     HWND box = probe::wait_window(built, {kBoxClass, L"", true}, kWindowTimeoutMs);
-    ASSERT_NO_FATAL_FAILURE(expect_box(
-        box, {L"Итог", L"Сборка\rготова", {IDOK, IDCANCEL}, BoxIcon::Question}));
+    ASSERT_NO_FATAL_FAILURE(
+        expect_box(box, {L"Итог", L"Сборка\rготова", {IDOK, IDCANCEL}, BoxIcon::Question}));
     SetForegroundWindow(box);
     ASSERT_TRUE(wait_until([&] { return probe::focus_of(box) != nullptr; }, kWindowTimeoutMs));
     press(VK_RETURN);
@@ -937,8 +942,8 @@ TEST_F(Designer, TheWholeRoadByKeys) {
 // is what the windows read: the message text set by WM_SETTEXT is stored at OK,
 // the open list's selection made by LB_SETCURSEL is what Открыть opens.
 TEST_F(Designer, TheWindowsReadWhatTheirControlsHold) {
-  ASSERT_TRUE(probe::write_file(in_program(L"story.dlg"),
-                                script_file({L"Из файла; Проект; Ошибка; ОК"})));
+  ASSERT_TRUE(
+      probe::write_file(in_program(L"story.dlg"), script_file({L"Из файла; Проект; Ошибка; ОК"})));
   ASSERT_TRUE(probe::write_file(in_program(L"other.dlg"), script_file({L"Другой; Проект"})));
   ASSERT_NO_FATAL_FAILURE(start());
   probe::click(control(main_, L"sd_new"));

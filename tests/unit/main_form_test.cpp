@@ -307,8 +307,8 @@ TEST_F(DesignerTest, TheListAndTheEditorByKeys) {
     ui.key(e, ui::key::Escape);
   });
   ui.key(m, ui::key::Insert);
-  EXPECT_EQ(shown_rows(),
-            (std::vector<std::string>{"a#b; Первый; Вопрос; ОК и Отмена", "; Диалог; Без значка; ОК"}));
+  EXPECT_EQ(shown_rows(), (std::vector<std::string>{"a#b; Первый; Вопрос; ОК и Отмена",
+                                                    "; Диалог; Без значка; ОК"}));
   EXPECT_EQ(m.focused_control(), &m.sd[0]) << "the focus comes back after the editor";
 
   // The list is one tab stop after the toolbar; dlg_index is the empty row now.

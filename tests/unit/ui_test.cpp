@@ -240,8 +240,8 @@ TEST_F(UiTest, TabFollowsTheTabIndexAndEntersAGroupAtItsChoice) {
     ui.key(f, key::Tab);
     visited.push_back(focused(f));
   }
-  EXPECT_EQ(visited, (std::vector<std::string>{"list", "name", "notes", "opt(1)", "ok", "cancel",
-                                               "list"}));
+  EXPECT_EQ(visited,
+            (std::vector<std::string>{"list", "name", "notes", "opt(1)", "ok", "cancel", "list"}));
   EXPECT_TRUE(f.keyboard_cues());
   EXPECT_TRUE(f.list.shows_focus_mark());
   ui.key(f, key::Tab, shift::Shift);
