@@ -101,7 +101,8 @@ class ControlWindow : public Window, public Peer {
 
  private:
   bool tool_added_ = false;
-  // While a change is pushed to the window, the window is not read back.
+  // While a change is pushed to the window or read back from it, the window is
+  // not read again.
   bool pushing_ = false;
 };
 
