@@ -94,6 +94,10 @@ class SDButton : public ui::CustomControl {
   void shown() override { Relayout(); }
   // A click without the pointer: the toggle of Mode 1, the resting look, then Click.
   void activate() override;
+  // Enter clicks; Space shows the pressed look while it is held and clicks when
+  // it is let go, unless the focus went elsewhere meanwhile.
+  void key_down(int& code, unsigned shift) override;
+  void key_up(int& code, unsigned shift) override;
 
  protected:
   void resized() override;
@@ -101,6 +105,7 @@ class SDButton : public ui::CustomControl {
   ui::Role default_role() const override;
   void describe(ui::Accessible& a) const override;
   void act() override { activate(); }
+  void lost_focus() override;
 
  private:
   enum class Target { None, Face, Arrow };
@@ -114,6 +119,7 @@ class SDButton : public ui::CustomControl {
   void press_face();
   void press_arrow();
   void release(Target target, bool click);
+  void end_click();
   void Out_Timer();
 
   bool hover = false;
@@ -129,6 +135,7 @@ class SDButton : public ui::CustomControl {
   Target pressed_ = Target::None;  // where the latest press or double-click landed
   bool click_armed_ = false;       // that press may still end in a Click
   bool pressed_look_ = false;      // pressed by the pointer, until the next Relayout
+  bool space_down_ = false;        // Space holds the button pressed
 };
 
 }  // namespace controls

@@ -1,6 +1,7 @@
 // How SDButton follows the pointer: the hover look and the timer Out that takes
 // it back, the pressed look with its one-unit shift, the toggle of Mode 1, and
-// the events Click and ArrowClick; and a click made without the pointer.
+// the events Click and ArrowClick; and a click made without the pointer, by
+// Enter or Space or an accessibility tool.
 
 #include "controls/sdbutton.h"
 #include "controls/skins.h"
@@ -75,9 +76,40 @@ void SDButton::release(Target target, bool click) {
 
 void SDButton::activate() {
   if (mode_value == 1) set_Check(!check_value);
+  end_click();
+}
+
+void SDButton::end_click() {
   Relayout();
   if (hover) paint(0);
   if (auto handler = on_click) handler();
+}
+
+void SDButton::key_down(int& code, unsigned shift) {
+  if (shift != ui::shift::None) return;
+  if (code == ui::key::Enter) {
+    code = 0;
+    activate();
+  } else if (code == ui::key::Space) {
+    code = 0;
+    if (space_down_) return;  // the key repeats while held
+    space_down_ = true;
+    press_face();
+  }
+}
+
+void SDButton::key_up(int& code, unsigned) {
+  if (code != ui::key::Space || !space_down_) return;
+  code = 0;
+  space_down_ = false;
+  end_click();
+}
+
+void SDButton::lost_focus() {
+  if (!space_down_) return;
+  space_down_ = false;
+  Relayout();
+  if (hover) paint(0);
 }
 
 void SDButton::Out_Timer() {

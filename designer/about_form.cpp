@@ -36,6 +36,8 @@ about_form::about_form() : Form("about_form") {
 
   restore_button(SDButton1, name());
   SDButton1.on_click = [this] { unload(); };
+  set_default_button(&SDButton1);
+  set_cancel_button(&SDButton1);
 
   ui::Font link = sans(true);
   link.underline = true;
@@ -47,6 +49,11 @@ about_form::about_form() : Form("about_form") {
     label->set_autosize(true);
     label->set_pointer(ui::MousePointer::Hand);
     label->set_accessible_role(ui::Role::Link);
+  }
+  // The links are tab stops after the button, top down; Enter opens them.
+  for (auto [label, tab] : {std::pair{&mail, 1}, std::pair{&site, 2}}) {
+    label->set_can_focus(true);
+    label->set_tab_index(tab);
   }
   site.on_click = [this] { open_link(kContactSite); };
   mail.on_click = [this] { open_link("mailto:" + std::string(kContactMail)); };

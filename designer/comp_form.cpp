@@ -23,6 +23,8 @@ comp_form::comp_form() : Form("comp_form") {
   restore_button(cls, name());
   cls.set_tab_index(2);
   cls.on_click = [this] { unload(); };
+  set_default_button(&comp);
+  set_cancel_button(&cls);
 }
 
 void comp_form::Load() {

@@ -23,6 +23,8 @@ file_form::file_form() : Form("file_form") {
   restore_button(sd_cancel, name());
   sd_cancel.set_tab_index(2);
   sd_cancel.on_click = [this] { unload(); };
+  set_default_button(&sd_open);
+  set_cancel_button(&sd_cancel);
 }
 
 void file_form::Load() {

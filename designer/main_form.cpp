@@ -53,6 +53,16 @@ main_form::main_form() : Form("main_form") {
     b.on_click = [this, i = b.index()] { sd_Click(i); };
   });
   sd[4].set_accessible_name("О программе");
+  // The toolbar's commands from anywhere in the window.
+  const std::pair<int, int> commands[] = {{'N', 0}, {'O', 1}, {'S', 2}};
+  for (auto [letter, index] : commands)
+    add_shortcut(letter, ui::shift::Ctrl, [this, index] { sd_Click(index); });
+  add_shortcut(ui::key::F5, ui::shift::None, [this] { sd_Click(5); });
+  add_shortcut(ui::key::F7, ui::shift::None, [this] { sd_Click(3); });
+  add_shortcut(ui::key::F1, ui::shift::None, [this] { sd_Click(4); });
+  add_shortcut(ui::key::Insert, ui::shift::None, [this] {
+    if (sd_new.visible()) sd_new_Click();
+  });
 
   Picture1.set_back_color(kPanel);
   Picture1.set_height(20);
@@ -67,6 +77,8 @@ main_form::main_form() : Form("main_form") {
   // with their numbers; the number labels are not read again on their own.
   TextBox.set_accessible_role(ui::Role::List);
   TextBox.set_accessible_name("Диалоги");
+  TextBox.set_can_focus(true);
+  TextBox.on_key_down = [this](int& code, unsigned shift) { TextBox_KeyDown(code, shift); };
   for (int i = 0; i < script::kRowCount; ++i) {
     const int y = 8 + 24 * i;
     ui::Label& num = str_num[i];
@@ -85,7 +97,10 @@ main_form::main_form() : Form("main_form") {
     row.set_border(i == 0);
     row.set_visible(false);
     row.set_accessible_role(ui::Role::ListItem);
-    row.on_click = [this, i] { str_str_Click(i); };
+    row.on_click = [this, i] {
+      TextBox.set_focus();  // a click in the list gives the list the keys
+      str_str_Click(i);
+    };
     row.on_double_click = [this, i] { str_str_DblClick(i); };
   }
   restore_button(sd_new, name());
@@ -150,7 +165,7 @@ void main_form::UpdateText() {
     if (row.empty()) {
       sd_new.set_top(str_str[i].top());
       sd_new.set_visible(true);
-      return;
+      break;
     }
     sd_edit.set_visible(true);
     str_str[i].set_caption(row);
@@ -160,6 +175,7 @@ void main_form::UpdateText() {
     str_num[i].set_visible(true);
     if (i == script::kRowCount - 1) sd_new.set_visible(false);
   }
+  mark_focus_row();
 }
 
 bool main_form::SaveChangesPrompt() {
@@ -180,6 +196,52 @@ void main_form::str_str_Click(int index) {
   str_str[index].set_border(true);
   dlg_index = static_cast<std::int16_t>(index);
   sd_edit.set_top(str_str[index].top());
+  mark_focus_row();
+}
+
+// Around the selected row, number and text, or around the whole list while the
+// selected row is not shown.
+void main_form::mark_focus_row() {
+  const ui::Label& row = str_str[dlg_index];
+  if (!row.visible()) return TextBox.set_focus_rect({});
+  const int left = str_num[dlg_index].left() - 4;
+  TextBox.set_focus_rect(
+      {left, row.top() - 2, row.left() + row.width() + 2 - left, row.height() + 4});
+}
+
+void main_form::TextBox_KeyDown(int& code, unsigned shift) {
+  if (shift != ui::shift::None) return;
+  int shown = 0;
+  while (shown < script::kRowCount && str_str[shown].visible()) ++shown;
+  const int last = shown - 1;
+  int to = dlg_index;
+  switch (code) {
+    case ui::key::Up:
+      to = dlg_index > last ? last : dlg_index - 1;
+      break;
+    case ui::key::Down:
+      to = dlg_index + 1;
+      break;
+    case ui::key::Home:
+      to = 0;
+      break;
+    case ui::key::End:
+      to = last;
+      break;
+    case ui::key::Enter:
+      code = 0;
+      if (str_str[dlg_index].visible()) str_str_DblClick(dlg_index);
+      return;
+    case ui::key::Delete:
+      code = 0;
+      if (sd_edit.visible()) sd_edit_Click();
+      return;
+    default:
+      return;
+  }
+  code = 0;
+  // Only filled rows can be selected.
+  if (shown > 0) str_str_Click(std::clamp(to, 0, last));
 }
 
 void main_form::str_str_DblClick(int index) {
@@ -201,6 +263,7 @@ void main_form::sd_new_Click() {
   for (int i = 0; i < script::kRowCount; ++i)
     if (dlg_rows[static_cast<std::size_t>(i)].empty()) {
       dlg_index = static_cast<std::int16_t>(i);
+      mark_focus_row();
       ui::Single<make_form>::get().show_modal(*this);
       return;
     }

@@ -62,6 +62,10 @@ class main_form : public ui::Form {
   bool SaveChangesPrompt();
   void str_str_Click(int index);
   void str_str_DblClick(int index);
+  // The list as one tab stop: arrows, Home and End select, Enter edits and
+  // Delete deletes the selected row.
+  void TextBox_KeyDown(int& code, unsigned shift);
+  void mark_focus_row();
   void sd_new_Click();
   void sd_edit_Click();
   void Run();

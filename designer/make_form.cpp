@@ -94,6 +94,10 @@ make_form::make_form() : Form("make_form") {
   restore_button(sd_cancel, name());
   sd_cancel.set_tab_index(0);
   sd_cancel.on_click = [this] { unload(); };
+  set_default_button(&SDButton1);
+  set_cancel_button(&sd_cancel);
+  // OK from anywhere, also from the message text, where Enter makes "#".
+  add_shortcut(ui::key::Enter, ui::shift::Ctrl, [this] { SDButton1.activate(); });
 }
 
 void make_form::dlg_text_KeyPress(char32_t& key) {

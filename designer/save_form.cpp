@@ -27,6 +27,8 @@ save_form::save_form() : Form("save_form") {
   restore_button(sd_close, name());
   sd_close.set_tab_index(2);
   sd_close.on_click = [this] { unload(); };
+  set_default_button(&sd_save);
+  set_cancel_button(&sd_close);
 }
 
 std::string save_form::target() const { return in_program_folder(Text1.text() + ".dlg"); }

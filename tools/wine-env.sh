@@ -26,4 +26,11 @@ quillet_wine_prefix() {
     fi
     wineserver -w 2>/dev/null || true
   fi
+  # Focus marks come when the keyboard is used, as on a fresh Windows; Wine's
+  # own default shows them always. Once per prefix, older ones included.
+  if [ ! -f "$WINEPREFIX/.quillet-keyboard-cues" ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v UserPreferencesMask /t REG_BINARY \
+      /d 1000028012000000 /f >/dev/null 2>&1 && touch "$WINEPREFIX/.quillet-keyboard-cues"
+    wineserver -w 2>/dev/null || true
+  fi
 }

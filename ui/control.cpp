@@ -41,9 +41,28 @@ Rect Control::pixel_rect() const {
 
 void Control::set_visible(bool v) {
   if (v == visible_) return;
+  Form& f = form();
+  const bool had_focus = !v && f.focused_control() && f.focused_control()->inside(*this);
   visible_ = v;
   changed(Prop::Visible);
+  // The focus does not stay on what went out of sight.
+  if (had_focus) f.focus_next(this, false);
 }
+
+bool Control::inside(const Control& c) const {
+  for (const Control* at = this; at; at = dynamic_cast<const Control*>(&at->parent()))
+    if (at == &c) return true;
+  return false;
+}
+
+bool Control::has_focus() const { return form().focused_control() == this; }
+
+void Control::set_focus() {
+  changed(Prop::Focus);
+  form().focus_entered(*this);
+}
+
+bool Control::shows_focus_mark() const { return has_focus() && form().keyboard_cues(); }
 
 void Control::set_tooltip(std::string t) {
   tooltip_ = std::move(t);

@@ -23,7 +23,10 @@ enum class Kind {
 // What changed, so that a peer refreshes only that.
 enum class Prop {
   Geometry, Visible, Caption, Text, Font, Colors, Border, Alignment, Tooltip, Pointer,
-  Picture, Items, Selection, Value, Face, Timer, Icon, Modal, Accessible
+  Picture, Items, Selection, Value, Face, Timer, Icon, Modal, Accessible,
+  // The keys: the control takes the focus, its focus mark comes, goes or moves,
+  // the window shows or hides its keyboard cues.
+  Focus, FocusMark, Cues
 };
 
 // What a screen reader is told a control is. None: nothing to tell on its own
@@ -54,6 +57,9 @@ class Peer {
  public:
   virtual ~Peer() = default;
   virtual void update(Prop what) = 0;
+  // Brings what the native control holds now (its text, selection or choice,
+  // however it got there) into the control, before the control is read.
+  virtual void pull(Prop /*what*/) {}
 };
 
 class Control {
@@ -99,6 +105,28 @@ class Control {
   const std::string& tooltip() const { return tooltip_; }
   void set_tooltip(std::string t);
 
+  // The keyboard. Text boxes, lists, options and self-drawn controls can always
+  // take the focus; picture boxes and labels when set to.
+  virtual bool can_focus() const { return can_focus_; }
+  void set_can_focus(bool f) { can_focus_ = f; }
+  bool has_focus() const;
+  void set_focus();
+  // This control is c or lies inside it.
+  bool inside(const Control& c) const;
+  // The focus mark is drawn: the control has the focus and its window shows the
+  // keyboard cues (the keyboard is in use there).
+  bool shows_focus_mark() const;
+  // A key went down or up while the control has the focus, by virtual-key code
+  // with the shift mask; a control that uses the key sets code to 0.
+  virtual void key_down(int& code, unsigned shift) {
+    if (on_key_down) on_key_down(code, shift);
+  }
+  virtual void key_up(int& /*code*/, unsigned /*shift*/) {}
+  // A key the control keeps for itself (Enter in a multi-line text box), so that
+  // the window's default button does not take it.
+  virtual bool wants_key(int /*code*/, unsigned /*shift*/) const { return false; }
+  std::function<void(int& code, unsigned shift)> on_key_down;
+
   MousePointer pointer() const { return pointer_; }
   void set_pointer(MousePointer p);
 
@@ -117,8 +145,13 @@ class Control {
   void detach() { peer_.reset(); }
 
  protected:
+  friend class Form;
   void changed(Prop what) {
     if (peer_) peer_->update(what);
+  }
+  // Asks the peer for what the native control holds now.
+  void pull(Prop what) const {
+    if (peer_) peer_->pull(what);
   }
   virtual void resized() {}
   virtual Role default_role() const { return Role::None; }
@@ -126,6 +159,8 @@ class Control {
   virtual void describe(Accessible& /*a*/) const {}
   // What the default action does; runs only when describe() named one.
   virtual void act() {}
+  virtual void got_focus() {}
+  virtual void lost_focus() {}
 
  private:
   Container* parent_;
@@ -135,6 +170,7 @@ class Control {
   bool visible_ = true;
   int tab_index_ = 0;
   bool tab_stop_ = true;
+  bool can_focus_ = false;
   std::string tooltip_;
   MousePointer pointer_ = MousePointer::Default;
   std::string accessible_name_;

@@ -50,6 +50,15 @@ void Label::set_colors(Color fore, Color back) {
   changed(Prop::Colors);
 }
 
+void Label::key_down(int& code, unsigned shift) {
+  if (can_focus() && code == key::Enter && shift == shift::None && on_click) {
+    code = 0;
+    on_click();
+    return;
+  }
+  Control::key_down(code, shift);
+}
+
 void Label::fit() {
   if (!autosize_) return;
   const Size s = backend().measure_text(caption_, font_);
@@ -57,8 +66,23 @@ void Label::fit() {
   move(left(), top(), c.from_pixels(s.width), c.from_pixels(s.height));
 }
 
+const std::string& TextBox::text() const {
+  pull(Prop::Text);
+  return text_;
+}
+
+bool TextBox::wants_key(int code, unsigned shift) const {
+  return multiline_ && code == key::Enter && (shift & (shift::Ctrl | shift::Alt)) == 0;
+}
+
+void TextBox::select_all() {
+  all_selected_ = true;
+  changed(Prop::Selection);
+}
+
 void TextBox::set_text(std::string t) {
-  if (t == text_) return;
+  all_selected_ = false;
+  if (t == text()) return;
   text_ = std::move(t);
   changed(Prop::Text);
   if (on_change) on_change();
@@ -77,6 +101,7 @@ char32_t TextBox::filter_key(char32_t key) {
 }
 
 void TextBox::text_edited(std::string t) {
+  all_selected_ = false;
   if (t == text_) return;
   text_ = std::move(t);
   if (on_change) on_change();
@@ -93,13 +118,19 @@ void ListBox::clear() {
   changed(Prop::Items);
 }
 
+int ListBox::list_index() const {
+  pull(Prop::Selection);
+  return index_;
+}
+
 void ListBox::set_list_index(int i) {
   index_ = i >= 0 && i < static_cast<int>(items_.size()) ? i : -1;
   changed(Prop::Selection);
 }
 
 std::string ListBox::text() const {
-  return index_ < 0 ? std::string() : items_[static_cast<std::size_t>(index_)];
+  const int i = list_index();
+  return i < 0 ? std::string() : items_[static_cast<std::size_t>(i)];
 }
 
 void ListBox::set_font(Font f) {
@@ -115,6 +146,11 @@ void OptionButton::set_caption(std::string c) {
 void OptionButton::set_picture(Picture p) {
   picture_ = std::move(p);
   changed(Prop::Picture);
+}
+
+bool OptionButton::value() const {
+  pull(Prop::Value);
+  return value_;
 }
 
 void OptionButton::set_value(bool v) {
@@ -150,6 +186,12 @@ void PictureBox::set_back_color(Color c) {
 void PictureBox::set_docking(Docking d) {
   docking_ = d;
   move(left(), top(), width(), height());
+}
+
+void PictureBox::set_focus_rect(Rect r) {
+  if (r == focus_rect_) return;
+  focus_rect_ = r;
+  changed(Prop::FocusMark);
 }
 
 void PictureBox::move(int l, int t, int w, int h) {

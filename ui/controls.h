@@ -36,6 +36,9 @@ class Label : public Control {
   std::function<void()> on_click;
   std::function<void()> on_double_click;
 
+  // A label that can take the focus (a link) is clicked by Enter.
+  void key_down(int& code, unsigned shift) override;
+
  protected:
   Role default_role() const override { return Role::StaticText; }
   void describe(Accessible& a) const override;
@@ -58,10 +61,17 @@ class TextBox : public Control {
  public:
   using Control::Control;
   Kind kind() const override { return Kind::TextBox; }
+  bool can_focus() const override { return true; }
+  // A multi-line box keeps Enter for its line breaks.
+  bool wants_key(int code, unsigned shift) const override;
 
-  const std::string& text() const { return text_; }
+  // What the box holds now, however it got there.
+  const std::string& text() const;
   // Replaces the text (as a program or a paste does): no key filter, one change.
   void set_text(std::string t);
+  // Selects the whole text, so that what is typed next replaces it.
+  void select_all();
+  bool all_selected() const { return all_selected_; }
   bool multiline() const { return multiline_; }
   void set_multiline(bool m) { multiline_ = m; }
   const Font& font() const { return font_; }
@@ -76,8 +86,10 @@ class TextBox : public Control {
   // filter; returns what the box takes (0: nothing). The backends call it for
   // every character key before inserting the result.
   char32_t filter_key(char32_t key);
-  // The backend tells of an edit made in the box itself (typing, pasting).
+  // The backend tells of an edit made in the box itself (typing, pasting), or
+  // hands over what the box holds when asked (no change event then).
   void text_edited(std::string t);
+  void text_pulled(std::string t) { text_ = std::move(t); }
 
  protected:
   Role default_role() const override { return Role::Text; }
@@ -85,6 +97,7 @@ class TextBox : public Control {
 
  private:
   std::string text_;
+  bool all_selected_ = false;
   bool multiline_ = false;
   Font font_;
 };
@@ -93,12 +106,16 @@ class ListBox : public Control {
  public:
   using Control::Control;
   Kind kind() const override { return Kind::ListBox; }
+  bool can_focus() const override { return true; }
 
   const std::vector<std::string>& items() const { return items_; }
   void add_item(std::string item);
   void clear();
-  int list_index() const { return index_; }  // -1 when nothing is selected
+  // The selected entry as the list shows it now; -1 when nothing is selected.
+  int list_index() const;
   void set_list_index(int i);
+  // The backend hands over the selection the list holds (no click event).
+  void selection_pulled(int i) { index_ = i >= 0 && i < static_cast<int>(items_.size()) ? i : -1; }
   // The selected entry, empty when nothing is selected.
   std::string text() const;
   const Font& font() const { return font_; }
@@ -121,13 +138,17 @@ class OptionButton : public Control {
  public:
   using Control::Control;
   Kind kind() const override { return Kind::OptionButton; }
+  bool can_focus() const override { return true; }
 
   const std::string& caption() const { return caption_; }
   void set_caption(std::string c);
   const Picture& picture() const { return picture_; }
   void set_picture(Picture p);
-  bool value() const { return value_; }
+  // Chosen, as the button shows it now.
+  bool value() const;
   void set_value(bool v);
+  // The backend hands over the state the button holds (no click event).
+  void value_pulled(bool v) { value_ = v; }
   bool graphical() const { return graphical_; }
   void set_graphical(bool g) { graphical_ = g; }
   Color back_color() const { return back_; }
@@ -167,10 +188,15 @@ class PictureBox : public Control, public Container {
   // A docked box spans the form's inside at its top or bottom edge.
   Docking docking() const { return docking_; }
   void set_docking(Docking d);
+  // Where a box that can take the focus draws the focus mark, in its pixels;
+  // around its whole inside while empty.
+  Rect focus_rect() const { return focus_rect_; }
+  void set_focus_rect(Rect r);
 
  private:
   Color back_ = Color::system(SysColor::ButtonFace);
   Docking docking_ = Docking::None;
+  Rect focus_rect_;
 };
 
 // A container without border or caption; positions inside use the scale of the

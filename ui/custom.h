@@ -13,6 +13,7 @@ class CustomControl : public Control {
  public:
   using Control::Control;
   Kind kind() const override { return Kind::Custom; }
+  bool can_focus() const override { return true; }
 
   // What lies over the face, back to front: a picture or a one-line text.
   struct Overlay {

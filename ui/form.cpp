@@ -110,6 +110,7 @@ void Form::discard() {
   loaded_ = false;
   visible_ = false;
   modal_ = false;
+  focus_ = active_control_ = nullptr;
   for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) (*it)->detach();
   peer_.reset();
 }

@@ -12,6 +12,9 @@
 
 namespace ui {
 
+class CustomControl;
+class OptionButton;
+
 enum class Border { FixedSingle, FixedDialog };
 enum class StartPosition { CenterScreen, SystemDefault };
 enum class WindowIcon { None, Designer, Player };
@@ -80,6 +83,41 @@ class Form : public Container {
   // key preview is on (before the control's own filter).
   virtual void KeyPress(char32_t& /*key*/) {}
 
+  // Keys. Enter runs the default button and Esc the cancel button, unless the
+  // focused control uses the key itself; a shortcut (key and exact shift mask)
+  // runs from anywhere in the window.
+  CustomControl* default_button() const { return default_; }
+  void set_default_button(CustomControl* b) { default_ = b; }
+  CustomControl* cancel_button() const { return cancel_; }
+  void set_cancel_button(CustomControl* b) { cancel_ = b; }
+  void add_shortcut(int code, unsigned shift, std::function<void()> run);
+
+  // The focus: the control that has it now (nullptr while it is elsewhere), and
+  // the one that had it last, which gets it back when the window is active again.
+  Control* focused_control() const { return focus_; }
+  Control* active_control() const { return active_control_; }
+  // The focus marks are shown: the keyboard is in use in this window.
+  bool keyboard_cues() const { return keyboard_cues_; }
+  void set_keyboard_cues(bool shown);
+  // The controls that Tab visits, in order: by tab index, then creation order;
+  // a group of option buttons is entered at its chosen one.
+  std::vector<Control*> tab_order() const;
+  // Moves the focus to the next control in tab order after `from` (before it,
+  // backward), `from` counting where it stands even when Tab cannot reach it.
+  // False when no control can take the focus.
+  bool focus_next(const Control* from, bool backward);
+
+  // What the backend reports: every key before the focused control sees it
+  // (true when the window used it), the focus arriving at or leaving a control,
+  // and the window becoming the active one or not. Activation gives the focus
+  // back to the control that had it; false when no control took it.
+  bool key_down(int code, unsigned shift);
+  bool key_up(int code, unsigned shift);
+  void focus_entered(Control& c);
+  void focus_left(Control& c);
+  bool activated();
+  void deactivated();
+
   Peer* peer() const { return peer_.get(); }
 
  private:
@@ -87,6 +125,15 @@ class Form : public Container {
   void changed(Prop what) {
     if (peer_) peer_->update(what);
   }
+  void tab(bool backward);
+  // Arrow keys in a group of option buttons: the next one gets the focus and is chosen.
+  void step_option(OptionButton& from, int step);
+
+  struct Shortcut {
+    int code;
+    unsigned shift;
+    std::function<void()> run;
+  };
 
   std::string name_;
   std::vector<Control*> controls_;
@@ -105,6 +152,12 @@ class Form : public Container {
   bool visible_ = false;
   bool modal_ = false;
   Form* owner_ = nullptr;
+  CustomControl* default_ = nullptr;
+  CustomControl* cancel_ = nullptr;
+  std::vector<Shortcut> shortcuts_;
+  Control* focus_ = nullptr;
+  Control* active_control_ = nullptr;
+  bool keyboard_cues_ = false;
   std::unique_ptr<Peer> peer_;
 };
 

@@ -97,4 +97,15 @@ inline constexpr unsigned SystemModal = 4096;
 }  // namespace mb
 inline constexpr int IdOk = 1, IdCancel = 2, IdYes = 6, IdNo = 7;
 
+// Keys by their Windows virtual-key codes; a letter is its capital ('N').
+namespace key {
+inline constexpr int Tab = 9, Enter = 13, Alt = 18, Escape = 27, Space = 32, End = 35, Home = 36;
+inline constexpr int Left = 37, Up = 38, Right = 39, Down = 40, Insert = 45, Delete = 46;
+inline constexpr int F1 = 112, F5 = 116, F7 = 118;
+}  // namespace key
+// The modifier keys held with a key, as a mask.
+namespace shift {
+inline constexpr unsigned None = 0, Shift = 1, Ctrl = 2, Alt = 4;
+}  // namespace shift
+
 }  // namespace ui

@@ -387,6 +387,13 @@ class Designer : public testing::Test {
     ASSERT_TRUE(probe::wait_gone(save, kWindowTimeoutMs)) << "sd_save did not close the window";
   }
 
+  // The keyboard focus must come to this control of the designer.
+  bool wait_focus(HWND control) {
+    return control &&
+           wait_until([&] { return probe::focus_of(control) == control; }, kWindowTimeoutMs);
+  }
+  std::wstring focused_name() { return probe::control_name(probe::focus_of(main_)); }
+
   std::wstring program_folder_;
   std::wstring working_folder_;
   std::wstring quillet_exe_;
@@ -983,6 +990,229 @@ TEST_F(ScreenReader, HearsAndWorksEveryWindow) {
   }
   PostMessageW(main_, WM_CLOSE, 0, 0);
   EXPECT_TRUE(process_.wait(kWindowTimeoutMs)) << "closing after saving asked something";
+}
+
+// The whole road with the keyboard alone, as real key presses (no pointer, no
+// posted messages): a project made in the editor, the list, saved, cleared,
+// opened, built into a program that runs, and the about window. The focus comes
+// back to its control after every window and message box.
+TEST_F(Designer, TheWholeRoadByKeys) {
+  ASSERT_NO_FATAL_FAILURE(add_player());
+  ASSERT_NO_FATAL_FAILURE(start());
+  SetForegroundWindow(main_);
+  ASSERT_TRUE(wait_focus(control(main_, L"sd(0)"))) << "focus: " << probe::to_utf8(focused_name());
+  const auto press = [](UINT key, unsigned modifiers = 0) { probe::send_key(key, modifiers); };
+  const auto tab_to = [&](HWND target, int tabs) {
+    for (int i = 0; i < tabs; ++i) press(VK_TAB);
+    return wait_focus(target);
+  };
+
+  const std::wstring row = L"Сборка#готова; Итог; Вопрос; ОК и Отмена";
+  {
+    SCOPED_TRACE("Insert: a dialog made in the editor by keys");
+    press(VK_INSERT);
+    HWND editor = wait_form(process_, L"make_form");
+    ASSERT_TRUE(editor) << "Insert opened no editor";
+    ASSERT_TRUE(wait_focus(control(editor, L"sd_cancel")));
+    press(VK_TAB);
+    press(VK_TAB);
+    press(VK_LEFT);  // from the chosen icon to the question mark
+    HWND title = control(editor, L"dlg_title");
+    ASSERT_TRUE(tab_to(title, 1));
+    probe::send_text(L"Итог");  // Tab selected the old title: this replaces it
+    EXPECT_TRUE(wait_text(title, L"Итог")) << visible(probe::text(title));
+    HWND text = control(editor, L"dlg_text");
+    ASSERT_TRUE(tab_to(text, 1));
+    probe::send_text(L"Сборка;");
+    HWND box = wait_box();
+    ASSERT_NO_FATAL_FAILURE(
+        expect_box(box, {L"Quillet", L"Недопустиный символ.", {IDOK}, BoxIcon::Exclamation}));
+    press(VK_RETURN);
+    ASSERT_TRUE(probe::wait_gone(box, kWindowTimeoutMs));
+    EXPECT_TRUE(wait_focus(text)) << "the focus did not come back after the box";
+    press(VK_RETURN);
+    probe::send_text(L"готова");
+    EXPECT_TRUE(wait_text(text, L"Сборка#готова")) << visible(probe::text(text));
+    ASSERT_TRUE(tab_to(control(editor, L"dlg_button(0)"), 1));
+    press(VK_RIGHT);
+    EXPECT_TRUE(wait_until([&] { return checked(probe::find_by_name(editor, L"dlg_button(1)")); },
+                           kWindowTimeoutMs));
+    EXPECT_TRUE(checked(control(editor, L"dlg_icon(3)")));
+    shoot(editor, L"keys_editor.png");
+    press(VK_RETURN, probe::kCtrl);
+    ASSERT_TRUE(probe::wait_gone(editor, kWindowTimeoutMs)) << "Ctrl+Enter did not confirm";
+    expect_row(0, row);
+    EXPECT_TRUE(wait_focus(control(main_, L"sd(0)")))
+        << "focus: " << probe::to_utf8(focused_name());
+  }
+  {
+    SCOPED_TRACE("the list: one tab stop after the toolbar");
+    press(VK_INSERT);
+    HWND editor = wait_form(process_, L"make_form");
+    ASSERT_TRUE(editor);
+    ASSERT_TRUE(wait_focus(control(editor, L"sd_cancel")));
+    ASSERT_TRUE(tab_to(control(editor, L"dlg_title"), 3));
+    probe::send_text(L"Лишний");
+    EXPECT_TRUE(wait_text(control(editor, L"dlg_title"), L"Лишний"));
+    press(VK_RETURN);  // Enter in the title box is OK
+    ASSERT_TRUE(probe::wait_gone(editor, kWindowTimeoutMs));
+    expect_row(1, L"; Лишний; Без значка; ОК");
+
+    HWND list = control(main_, L"TextBox");
+    ASSERT_TRUE(tab_to(list, 6)) << "focus: " << probe::to_utf8(focused_name());
+    press(VK_UP);
+    HWND first = control(main_, L"str_str(0)");
+    EXPECT_TRUE(wait_until(
+        [&] {
+          return place_in_parent(control(main_, L"sd_edit")).top == place_in_parent(first).top;
+        },
+        kWindowTimeoutMs))
+        << "Up did not select row 0";
+    shoot(main_, L"keys_main_list.png");
+    press(VK_RETURN);
+    editor = wait_form(process_, L"make_form");
+    ASSERT_TRUE(editor) << "Enter opened no editor";
+    EXPECT_TEXT(probe::text(editor), L"Изменить диалог");
+    EXPECT_TEXT(probe::text(control(editor, L"dlg_text")), L"Сборка#готова");
+    press(VK_ESCAPE);
+    ASSERT_TRUE(probe::wait_gone(editor, kWindowTimeoutMs)) << "Esc did not close the editor";
+    EXPECT_TRUE(wait_focus(list)) << "the focus did not come back to the list";
+    press(VK_END);
+    press(VK_DELETE);
+    EXPECT_TRUE(wait_until([&] { return !is_visible(probe::find_by_name(main_, L"str_num(1)")); },
+                           kWindowTimeoutMs))
+        << "Delete did not delete row 1";
+    expect_list_ends_at(1);
+    expect_row(0, row);
+  }
+  const std::string saved = script_file({row});
+  {
+    SCOPED_TRACE("Ctrl+S: the save-as window, Enter saves");
+    press('S', probe::kCtrl);
+    HWND save = wait_form(process_, L"save_form");
+    ASSERT_TRUE(save) << "Ctrl+S showed no save-as window";
+    ASSERT_TRUE(wait_focus(control(save, L"Text1")));
+    probe::send_text(L"story");
+    EXPECT_TRUE(wait_text(control(save, L"Text1"), L"story"));
+    press(VK_RETURN);
+    ASSERT_TRUE(probe::wait_gone(save, kWindowTimeoutMs)) << "Enter did not save";
+    EXPECT_TRUE(wait_text(main_, L"Quillet - [story.dlg]")) << visible(probe::text(main_));
+    EXPECT_EQ(hex(read_file(in_program(L"story.dlg"))), hex(saved));
+  }
+  {
+    SCOPED_TRACE("Ctrl+N clears, Ctrl+O opens by the arrows and Enter");
+    press('N', probe::kCtrl);
+    EXPECT_TRUE(wait_text(main_, L"Quillet - [Новый диалог]")) << visible(probe::text(main_));
+    expect_list_ends_at(0);
+    press('O', probe::kCtrl);
+    HWND open = wait_form(process_, L"file_form");
+    ASSERT_TRUE(open) << "Ctrl+O showed no open window";
+    ASSERT_TRUE(wait_focus(control(open, L"sd_open")));
+    HWND filebox = control(open, L"filebox");
+    ASSERT_TRUE(tab_to(filebox, 1));
+    press(VK_DOWN);
+    EXPECT_TRUE(wait_until([&] { return send(filebox, LB_GETCURSEL) == 0; }, kWindowTimeoutMs));
+    press(VK_RETURN);
+    ASSERT_TRUE(probe::wait_gone(open, kWindowTimeoutMs)) << "Enter in the list did not open";
+    EXPECT_TRUE(wait_text(main_, L"Quillet - [story.dlg]")) << visible(probe::text(main_));
+    expect_row(0, row);
+  }
+  const std::wstring build_folder = in_program(L"story.dlg_compile");
+  {
+    SCOPED_TRACE("F7: Enter in the path box builds; a key closes the console");
+    press(VK_F7);
+    HWND prompt = wait_form(process_, L"comp_form");
+    ASSERT_TRUE(prompt) << "F7 showed no build prompt";
+    HWND cmp = control(prompt, L"cmp");
+    ASSERT_TRUE(wait_focus(cmp));
+    EXPECT_TEXT(probe::text(cmp), build_folder);
+    press(VK_RETURN);
+    HWND console = wait_form(process_, L"compile_form");
+    ASSERT_TRUE(console) << "Enter did not build";
+    HWND cmd = control(console, L"cmd");
+    ASSERT_TRUE(wait_until(
+        [&] {
+          return probe::text(cmd).find(L"Press Any Key To Continue...") != std::wstring::npos;
+        },
+        kBuildTimeoutMs))
+        << visible(probe::text(cmd));
+    EXPECT_EQ(hex(read_file(build_folder + L"\\main.dlg")), hex(saved));
+    EXPECT_TRUE(read_file(build_folder + L"\\exe.exe") == read_file(in_program(L"run.exe")));
+    press(VK_SPACE);
+    EXPECT_TRUE(probe::wait_gone(console, kWindowTimeoutMs)) << "a key did not close the console";
+  }
+  {
+    SCOPED_TRACE("the built program, its box answered by Enter");
+    probe::Process built = probe::start(build_folder + L"\\exe.exe", working_folder_);
+    ASSERT_TRUE(built);
+    HWND box = probe::wait_window(built, {kBoxClass, L"", true}, kWindowTimeoutMs);
+    ASSERT_NO_FATAL_FAILURE(
+        expect_box(box, {L"Итог", L"Сборка\rготова", {IDOK, IDCANCEL}, BoxIcon::Question}));
+    SetForegroundWindow(box);
+    ASSERT_TRUE(wait_until([&] { return probe::focus_of(box) != nullptr; }, kWindowTimeoutMs));
+    press(VK_RETURN);
+    DWORD code = 0;
+    EXPECT_TRUE(built.wait(kWindowTimeoutMs, &code)) << "Enter did not answer the box";
+  }
+  {
+    SCOPED_TRACE("F1: the about window, its links by Tab, Esc closes");
+    SetForegroundWindow(main_);
+    ASSERT_TRUE(wait_focus(control(main_, L"TextBox")))
+        << "focus: " << probe::to_utf8(focused_name());
+    press(VK_F1);
+    HWND about = wait_form(process_, L"about_form");
+    ASSERT_TRUE(about) << "F1 showed no about window";
+    ASSERT_TRUE(wait_focus(control(about, L"SDButton1")));
+    ASSERT_TRUE(tab_to(control(about, L"mail"), 1));
+    ASSERT_TRUE(tab_to(control(about, L"site"), 1));
+    shoot(about, L"keys_about.png");
+    press(VK_ESCAPE);
+    ASSERT_TRUE(probe::wait_gone(about, kWindowTimeoutMs)) << "Esc did not close the about window";
+    EXPECT_TRUE(wait_focus(control(main_, L"TextBox")));
+  }
+  {
+    SCOPED_TRACE("Alt+F4 ends the designer, nothing to ask");
+    press(VK_F4, probe::kAlt);
+    DWORD code = 0;
+    EXPECT_TRUE(process_.wait(kWindowTimeoutMs, &code)) << "Alt+F4 did not end the designer";
+    EXPECT_EQ(code, 0u);
+  }
+}
+
+// What other programs put into the controls (dictation and automation tools)
+// is what the windows read: the message text set by WM_SETTEXT is stored at OK,
+// the open list's selection made by LB_SETCURSEL is what Открыть opens.
+TEST_F(Designer, TheWindowsReadWhatTheirControlsHold) {
+  ASSERT_TRUE(
+      probe::write_file(in_program(L"story.dlg"), script_file({L"Из файла; Проект; Ошибка; ОК"})));
+  ASSERT_TRUE(probe::write_file(in_program(L"other.dlg"), script_file({L"Другой; Проект"})));
+  ASSERT_NO_FATAL_FAILURE(start());
+  probe::click(control(main_, L"sd_new"));
+  HWND editor = wait_form(process_, L"make_form");
+  ASSERT_TRUE(editor);
+  HWND text = control(editor, L"dlg_text");
+  send(text, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Снаружи"));
+  probe::click(control(editor, L"SDButton1"));
+  ASSERT_TRUE(probe::wait_gone(editor, kWindowTimeoutMs));
+  expect_row(0, L"Снаружи; Диалог; Без значка; ОК");
+
+  probe::click(control(main_, L"sd(1)"));
+  HWND open = wait_form(process_, L"file_form");
+  ASSERT_TRUE(open);
+  HWND filebox = control(open, L"filebox");
+  const auto items = list_items(filebox);
+  const auto at = std::find(items.begin(), items.end(), L"story.dlg");
+  ASSERT_NE(at, items.end());
+  send(filebox, LB_SETCURSEL, static_cast<WPARAM>(at - items.begin()));
+  probe::click(control(open, L"sd_open"));
+  HWND box = wait_box();  // the new row is not saved yet
+  ASSERT_NO_FATAL_FAILURE(expect_box(
+      box, {L"Quillet", L"Сохранить изменения?", {IDCANCEL, IDYES, IDNO}, BoxIcon::Question}));
+  probe::answer(box, IDNO);
+  ASSERT_TRUE(probe::wait_gone(open, kWindowTimeoutMs));
+  EXPECT_TRUE(wait_text(main_, L"Quillet - [story.dlg]")) << visible(probe::text(main_));
+  expect_row(0, L"Из файла; Проект; Ошибка; ОК");
+  expect_list_ends_at(1);
 }
 
 }  // namespace

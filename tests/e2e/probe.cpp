@@ -304,6 +304,54 @@ void command(HWND dialog, int id) {
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+namespace {
+
+INPUT key_input(WORD virtual_key, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = virtual_key;
+  in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtual_key, MAPVK_VK_TO_VSC));
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  // The keys of the separate block are extended keys.
+  if ((virtual_key >= VK_PRIOR && virtual_key <= VK_DOWN) || virtual_key == VK_INSERT ||
+      virtual_key == VK_DELETE)
+    in.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+  return in;
+}
+
+}  // namespace
+
+void send_key(UINT virtual_key, unsigned modifiers) {
+  const WORD held[] = {VK_SHIFT, VK_CONTROL, VK_MENU};
+  std::vector<INPUT> in;
+  for (int i = 0; i < 3; ++i)
+    if (modifiers & (1u << i)) in.push_back(key_input(held[i], false));
+  in.push_back(key_input(static_cast<WORD>(virtual_key), false));
+  in.push_back(key_input(static_cast<WORD>(virtual_key), true));
+  for (int i = 2; i >= 0; --i)
+    if (modifiers & (1u << i)) in.push_back(key_input(held[i], true));
+  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+void send_text(std::wstring_view text) {
+  for (wchar_t c : text) {
+    INPUT in[2]{};
+    in[0].type = INPUT_KEYBOARD;
+    in[0].ki.wScan = c;
+    in[0].ki.dwFlags = KEYEVENTF_UNICODE;
+    in[1] = in[0];
+    in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+  }
+}
+
+HWND focus_of(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
 // ---- pixels
 
 namespace {

@@ -101,6 +101,16 @@ void type(HWND window, std::wstring_view text);  // one WM_CHAR per character
 void press_key(HWND window, UINT virtual_key);   // WM_KEYDOWN and WM_KEYUP
 void command(HWND dialog, int id);               // WM_COMMAND as if button id were pressed
 
+// Real keyboard input, as the keyboard gives it, for the window that has the
+// focus: a key pressed and let go with modifier keys held around it (a mask of
+// kShift, kCtrl, kAlt), and text typed as characters.
+inline constexpr unsigned kShift = 1, kCtrl = 2, kAlt = 4;
+void send_key(UINT virtual_key, unsigned modifiers = 0);
+void send_text(std::wstring_view text);
+// The window that has the keyboard focus in the thread of a window, also of
+// another process; nullptr when none has.
+HWND focus_of(HWND window);
+
 enum class BoxIcon { None, Hand, Question, Exclamation, Asterisk, Unknown };
 const char* to_string(BoxIcon icon);
 

@@ -317,3 +317,137 @@ TEST_F(DesignerTest, YesWithoutASaveKeepsTheWindowOpen) {
   EXPECT_FALSE(ui::Single<main_form>::loaded());
   EXPECT_EQ(folder.get("kept.dlg"), script({"x; Диалог; Без значка; ОК"}));
 }
+
+TEST_F(DesignerTest, TheListAndTheEditorByKeys) {
+  main_form& m = start();
+  EXPECT_EQ(m.focused_control(), &m.sd[0]);
+  // Insert adds a dialog; the editor opens at Отмена and is used by keys alone.
+  ui.on_modal("make_form", [this](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    EXPECT_EQ(e.focused_control(), &e.sd_cancel);
+    ui.key(e, ui::key::Tab);
+    ui.key(e, ui::key::Tab);
+    ui.key(e, ui::key::Left);  // from the chosen icon to the one before it
+    ui.key(e, ui::key::Tab);
+    ui.type(e.dlg_title, U"Первый");
+    ui.key(e, ui::key::Tab);
+    ui.type(e.dlg_text, U"a");
+    ui.key(e, ui::key::Enter);
+    ui.type(e.dlg_text, U"b");
+    ui.key(e, ui::key::Tab);
+    ui.key(e, ui::key::Right);
+    ui.key(e, ui::key::Enter, ui::shift::Ctrl);
+  });
+  ui.key(m, ui::key::Insert);
+  EXPECT_EQ(m.dlg_rows[0], "a#b; Первый; Вопрос; ОК и Отмена");
+  // Enter in the title box is OK; Esc stores nothing.
+  ui.on_modal("make_form", [this](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    e.dlg_title.set_focus();
+    ui.key(e, ui::key::Enter);
+  });
+  ui.key(m, ui::key::Insert);
+  ui.on_modal("make_form", [this](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    ui.type(e.dlg_text, U"lost");
+    ui.key(e, ui::key::Escape);
+  });
+  ui.key(m, ui::key::Insert);
+  EXPECT_EQ(shown_rows(), (std::vector<std::string>{"a#b; Первый; Вопрос; ОК и Отмена",
+                                                    "; Диалог; Без значка; ОК"}));
+  EXPECT_EQ(m.focused_control(), &m.sd[0]) << "the focus comes back after the editor";
+
+  // The list is one tab stop after the toolbar; dlg_index is the empty row now.
+  for (int i = 0; i < 6; ++i) ui.key(m, ui::key::Tab);
+  EXPECT_EQ(m.focused_control(), &m.TextBox);
+  EXPECT_TRUE(m.TextBox.shows_focus_mark());
+  EXPECT_EQ(m.TextBox.focus_rect(), Rect{}) << "around the whole list";
+  const auto select = [&](int key) {
+    ui.key(m, key);
+    return m.dlg_index;
+  };
+  EXPECT_EQ(select(ui::key::Up), 1);
+  EXPECT_TRUE(m.str_str[1].border());
+  EXPECT_FALSE(m.str_str[0].border());
+  EXPECT_EQ(m.sd_edit.top(), m.str_str[1].top());
+  EXPECT_EQ(m.TextBox.focus_rect(), (Rect{4, 30, 449, 21})) << "number and text of row 1";
+  EXPECT_EQ(select(ui::key::Up), 0);
+  EXPECT_EQ(select(ui::key::Up), 0);
+  EXPECT_EQ(select(ui::key::Down), 1);
+  EXPECT_EQ(select(ui::key::Down), 1) << "only filled rows";
+  EXPECT_EQ(select(ui::key::Home), 0);
+  EXPECT_EQ(select(ui::key::End), 1);
+
+  // Enter edits the selected row, Delete deletes it.
+  ui.on_modal("make_form", [this](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    EXPECT_EQ(e.caption(), "Изменить диалог");
+    EXPECT_EQ(e.dlg_title.text(), "Диалог");
+    ui.key(e, ui::key::Escape);
+  });
+  ui.key(m, ui::key::Enter);
+  EXPECT_EQ(m.focused_control(), &m.TextBox);
+  ui.key(m, ui::key::Delete);
+  EXPECT_EQ(shown_rows(), (std::vector<std::string>{"a#b; Первый; Вопрос; ОК и Отмена"}));
+  EXPECT_EQ(m.TextBox.focus_rect(), Rect{});
+  EXPECT_EQ(select(ui::key::Up), 0);
+
+  // A click on a row gives the list the keys.
+  m.sd[0].set_focus();
+  ui.click(m.str_str[0]);
+  EXPECT_EQ(m.focused_control(), &m.TextBox);
+}
+
+TEST_F(DesignerTest, ShortcutsAndTheKeysOfEachWindow) {
+  main_form& m = start();
+  add(U"x");
+  ui.on_modal("save_form", [this](ui::Form& f) {
+    auto& s = static_cast<save_form&>(f);
+    ui.type(s.Text1, U"story");
+    ui.key(s, ui::key::Enter);
+  });
+  ui.key(m, 'S', ui::shift::Ctrl);
+  EXPECT_EQ(folder.get("story.dlg"), script({"x; Диалог; Без значка; ОК"}));
+  ui.key(m, 'N', ui::shift::Ctrl);
+  EXPECT_TRUE(shown_rows().empty());
+
+  ui.on_modal("file_form", [this](ui::Form& f) { ui.key(f, ui::key::Escape); });
+  ui.key(m, 'O', ui::shift::Ctrl);
+  EXPECT_TRUE(shown_rows().empty());
+  ui.on_modal("file_form", [this](ui::Form& f) {
+    auto& o = static_cast<file_form&>(f);
+    o.filebox.set_focus();
+    ui.select(o.filebox, 0);
+    ui.key(o, ui::key::Enter);
+  });
+  ui.key(m, 'O', ui::shift::Ctrl);
+  EXPECT_EQ(m.caption(), "Quillet - [story.dlg]");
+
+  // About: Enter and Esc close it; the links are tab stops that Enter opens.
+  ui.on_modal("about_form", [this](ui::Form& f) {
+    auto& a = static_cast<about_form&>(f);
+    EXPECT_EQ(a.focused_control(), &a.SDButton1);
+    ui.key(a, ui::key::Tab);
+    EXPECT_TRUE(a.mail.shows_focus_mark());
+    ui.key(a, ui::key::Enter);
+    ui.key(a, ui::key::Tab);
+    ui.key(a, ui::key::Enter);
+    EXPECT_TRUE(a.visible());
+    ui.key(a, ui::key::Escape);
+  });
+  ui.key(m, ui::key::F1);
+  ui.on_modal("about_form", [this](ui::Form& f) { ui.key(f, ui::key::Enter); });
+  ui.key(m, ui::key::F1);
+  ASSERT_EQ(ui.shell_calls().size(), 2u);
+  EXPECT_EQ(ui.shell_calls()[0].target, "mailto:" + std::string(kContactMail));
+  EXPECT_EQ(ui.shell_calls()[1].target, kContactSite);
+
+  ui.on_modal("comp_form", [this](ui::Form& f) { ui.key(f, ui::key::Escape); });
+  ui.key(m, ui::key::F7);
+  EXPECT_FALSE(ui::Single<comp_form>::loaded());
+  EXPECT_FALSE(ui::Single<compile_form>::loaded());
+
+  folder.put("run.exe", "player");
+  ui.key(m, ui::key::F5);
+  EXPECT_EQ(started(), (std::vector<std::string>{folder / "run.exe"}));
+}

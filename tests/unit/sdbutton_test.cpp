@@ -317,6 +317,44 @@ TEST_F(SDButtonTest, Mode1ShowsCheckAtTheNextPaintingAndTogglesAtThePress) {
   EXPECT_EQ(b.accessible().default_action, "Снять");
 }
 
+TEST_F(SDButtonTest, SpaceHoldsThePressAndClicksOnReleaseEnterClicksAtOnce) {
+  b.set_Caption("OK");
+  place(80, 23);
+  show();
+  ASSERT_TRUE(b.has_focus()) << "the first tab stop of a window shown";
+  const Rect txt = b.parts().txt.rect;
+  ui.key_down(form, ui::key::Space);
+  ui.key_down(form, ui::key::Space);  // the key repeats while held
+  EXPECT_TRUE(face_is_skin(b, 1));
+  EXPECT_EQ(b.parts().txt.rect.top, txt.top + 1);
+  EXPECT_EQ(clicks, 0);
+  ui.key_up(form, ui::key::Space);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_TRUE(face_is_skin(b, 2));
+  EXPECT_EQ(b.parts().txt.rect, txt);
+  ui.key(form, ui::key::Enter);
+  EXPECT_EQ(clicks, 2);
+  ui.key(form, ui::key::Enter, ui::shift::Ctrl);
+  EXPECT_EQ(clicks, 2) << "a key with Ctrl is no click";
+
+  // The focus leaving while Space is held takes the press back, without a click.
+  ui.key_down(form, ui::key::Space);
+  form.tool.set_focus();
+  EXPECT_TRUE(face_is_skin(b, 2));
+  EXPECT_EQ(b.parts().txt.rect, txt);
+  ui.key_up(form, ui::key::Space);
+  EXPECT_EQ(clicks, 2);
+
+  // Mode 1 toggles once, at the press, as with the pointer.
+  b.set_Mode(1);
+  b.set_focus();
+  ui.key_down(form, ui::key::Space);
+  EXPECT_TRUE(b.Check());
+  ui.key_up(form, ui::key::Space);
+  EXPECT_TRUE(b.Check());
+  EXPECT_EQ(clicks, 3);
+}
+
 TEST_F(SDButtonTest, SplitButtonLayoutArrowPressAndArrowClick) {
   b.set_Caption("Да");
   b.set_Mode(3);

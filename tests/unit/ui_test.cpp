@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/controls.h"
+#include "ui/custom.h"
 #include "ui/form.h"
 #include "ui/headless/headless.h"
 
@@ -46,6 +47,48 @@ class owner_form : public Form {
   Label tip{strip, "tip"};
   ControlArray<Label> rows{*this, "rows", {0, 2, 1}};
 };
+
+// A self-drawn button that counts the clicks made without the pointer.
+class Push : public CustomControl {
+ public:
+  using CustomControl::CustomControl;
+  void activate() override { ++clicks; }
+  int clicks = 0;
+};
+
+// Tab order apart from creation order, a group of options, default and cancel
+// buttons, a shortcut, and a picture box that takes the keys.
+class keys_form : public Form {
+ public:
+  keys_form() : Form("keys_form") {
+    notes.set_multiline(true);
+    list.set_can_focus(true);
+    skipped.set_tab_stop(false);
+    list.set_tab_index(0);
+    name.set_tab_index(1);
+    notes.set_tab_index(2);
+    for (int i = 0; i < 3; ++i) opt[i].set_tab_index(3 + i);
+    ok.set_tab_index(6);
+    cancel.set_tab_index(7);
+    set_default_button(&ok);
+    set_cancel_button(&cancel);
+    add_shortcut(key::Enter, shift::Ctrl, [this] { ++shortcuts; });
+  }
+  Push cancel{*this, "cancel"};
+  Push ok{*this, "ok"};
+  Label title{*this, "title"};
+  TextBox name{*this, "name"};
+  TextBox notes{*this, "notes"};
+  Frame group{*this, "group"};
+  ControlArray<OptionButton> opt{group, "opt", 3};
+  Push skipped{*this, "skipped"};
+  PictureBox list{*this, "list"};
+  int shortcuts = 0;
+};
+
+std::string focused(const Form& f) {
+  return f.focused_control() ? f.focused_control()->automation_name() : "(none)";
+}
 
 struct UiTest : ::testing::Test {
   Headless ui;
@@ -184,4 +227,101 @@ TEST_F(UiTest, ArraysDockingAndAutosize) {
   o.tip.set_autosize(true);
   o.tip.set_caption("abc");
   EXPECT_EQ(o.tip.width(), Headless::text_size("abc", bold).width);
+}
+
+TEST_F(UiTest, TabFollowsTheTabIndexAndEntersAGroupAtItsChoice) {
+  keys_form& f = Single<keys_form>::get();
+  f.opt[1].set_value(true);
+  f.show();
+  EXPECT_EQ(ui.active_form(), &f);
+  EXPECT_FALSE(f.keyboard_cues()) << "no focus mark before the keyboard is used";
+  std::vector<std::string> visited{focused(f)};
+  for (int i = 0; i < 6; ++i) {
+    ui.key(f, key::Tab);
+    visited.push_back(focused(f));
+  }
+  EXPECT_EQ(visited,
+            (std::vector<std::string>{"list", "name", "notes", "opt(1)", "ok", "cancel", "list"}));
+  EXPECT_TRUE(f.keyboard_cues());
+  EXPECT_TRUE(f.list.shows_focus_mark());
+  ui.key(f, key::Tab, shift::Shift);
+  EXPECT_EQ(focused(f), "cancel");
+
+  // The arrows move the choice round the group.
+  f.opt[1].set_focus();
+  ui.key(f, key::Right);
+  ui.key(f, key::Down);
+  EXPECT_EQ(focused(f), "opt(0)");
+  EXPECT_TRUE(f.opt[0].value());
+  EXPECT_FALSE(f.opt[1].value() || f.opt[2].value());
+  ui.key(f, key::Up);
+  EXPECT_EQ(focused(f), "opt(2)");
+
+  // Tab into a text box selects its text: what is typed replaces it.
+  f.name.set_text("old");
+  f.list.set_focus();
+  ui.key(f, key::Tab);
+  ui.type(f.name, U"new");
+  EXPECT_EQ(f.name.text(), "new");
+
+  // A control going out of sight hands the focus on.
+  f.ok.set_focus();
+  f.ok.set_visible(false);
+  EXPECT_EQ(focused(f), "cancel");
+}
+
+TEST_F(UiTest, EnterAndEscRunTheDefaultAndCancelButtonsUnlessTheControlKeepsTheKey) {
+  keys_form& f = Single<keys_form>::get();
+  f.show();
+  f.name.set_focus();
+  ui.key(f, key::Enter);
+  ui.key(f, key::Escape);
+  ui.key(f, key::Enter, shift::Shift);
+  EXPECT_EQ(f.ok.clicks, 1);
+  EXPECT_EQ(f.cancel.clicks, 1);
+  EXPECT_EQ(f.name.text(), "") << "Enter and Esc are no characters of a one-line box";
+
+  f.notes.set_focus();
+  ui.key(f, key::Enter);
+  EXPECT_EQ(f.notes.text(), "\r\n");
+  ui.key(f, key::Enter, shift::Ctrl);
+  EXPECT_EQ(f.shortcuts, 1);
+  EXPECT_EQ(f.ok.clicks, 1);
+
+  int list_keys = 0;
+  f.list.on_key_down = [&](int& code, unsigned) {
+    if (code == key::Enter) code = 0, ++list_keys;
+  };
+  f.list.set_focus();
+  ui.key(f, key::Enter);
+  EXPECT_EQ(list_keys, 1);
+  ui.key(f, key::Escape);
+  EXPECT_EQ(f.cancel.clicks, 2);
+
+  f.ok.set_visible(false);
+  f.name.set_focus();
+  ui.key(f, key::Enter);
+  EXPECT_EQ(f.ok.clicks, 1) << "a hidden default button does nothing";
+}
+
+TEST_F(UiTest, TheFocusComesBackWhenAModalWindowCloses) {
+  keys_form& f = Single<keys_form>::get();
+  f.show();
+  f.notes.set_focus();
+  ui.on_modal("child_form", [&](Form& c) {
+    EXPECT_EQ(ui.active_form(), &c);
+    EXPECT_FALSE(f.notes.has_focus());
+    static_cast<child_form&>(c).box.set_focus();
+    c.unload();
+  });
+  Single<child_form>::get().show_modal(f);
+  EXPECT_EQ(focused(f), "notes");
+
+  // Where that control went out of sight meanwhile, the next one takes it.
+  ui.on_modal("child_form", [&](Form& c) {
+    f.notes.set_visible(false);
+    c.unload();
+  });
+  Single<child_form>::get().show_modal(f);
+  EXPECT_EQ(focused(f), "opt(0)");
 }

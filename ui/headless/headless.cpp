@@ -43,13 +43,19 @@ void reachable(const Control& c) {
 class FormPeer : public Peer {
  public:
   FormPeer(Headless& h, Form& f) : h_(h), f_(f) { h_.log_.push_back("load " + f.name()); }
-  ~FormPeer() override { h_.log_.push_back("unload " + f_.name()); }
+  ~FormPeer() override {
+    h_.log_.push_back("unload " + f_.name());
+    if (h_.active_ == &f_) h_.active_ = nullptr;
+  }
   void update(Prop what) override {
     if (what != Prop::Visible) return;
-    if (f_.visible())
+    if (f_.visible()) {
       h_.log_.push_back("show " + f_.name() + (f_.modal() ? " modal" : ""));
-    else
+      h_.activate(&f_);
+    } else {
       h_.log_.push_back("hide " + f_.name());
+      if (h_.active_ == &f_) h_.activate(nullptr);
+    }
   }
 
  private:
@@ -112,6 +118,16 @@ void Headless::run_modal(Form& form) {
   }
   if (form.loaded() && form.visible())
     throw std::logic_error("modal window " + form.name() + " was left open");
+  Form* owner = form.owner();
+  if (owner && owner->loaded() && owner->visible()) activate(owner);
+}
+
+void Headless::activate(Form* f) {
+  if (f == active_) return;
+  Dispatch handler;
+  if (active_) active_->deactivated();
+  active_ = f;
+  if (f) f->activated();
 }
 
 int Headless::message_box(std::string_view text, unsigned style, std::string_view title) {
@@ -209,7 +225,8 @@ void Headless::type(TextBox& t, std::u32string_view keys) {
     Dispatch handler;
     const char32_t k = t.filter_key(key);
     if (k == 0) continue;
-    std::string text = t.text();
+    if (k == 27) continue;  // Esc is no character a box takes
+    std::string text = t.all_selected() ? std::string() : t.text();
     if (k == 8) {
       pop_utf8(text);
     } else if (k == 13) {
@@ -230,6 +247,33 @@ void Headless::paste(TextBox& t, std::string_view utf8) {
 void Headless::press_key(Form& f, char32_t key) {
   Dispatch handler;
   f.KeyPress(key);
+}
+
+void Headless::key_down(Form& f, int code, unsigned shift) {
+  if (!f.visible()) throw std::logic_error(f.name() + " is not on screen");
+  Dispatch handler;
+  if (f.key_down(code, shift)) return;
+  if ((shift & (shift::Ctrl | shift::Alt)) != 0) return;
+  char32_t typed = 0;
+  if (code == key::Enter || code == key::Escape || code == key::Space)
+    typed = static_cast<char32_t>(code);
+  if (!typed) return;
+  Control* focus = f.focused_control();
+  if (focus && focus->kind() == Kind::TextBox)
+    type(static_cast<TextBox&>(*focus), std::u32string(1, typed));
+  else if (!focus || f.key_preview())
+    f.KeyPress(typed);
+}
+
+void Headless::key_up(Form& f, int code, unsigned shift) {
+  Dispatch handler;
+  if (f.loaded()) f.key_up(code, shift);
+}
+
+void Headless::key(Form& f, int code, unsigned shift) {
+  Dispatch handler;  // keeps the window while its key handlers may unload it
+  key_down(f, code, shift);
+  key_up(f, code, shift);
 }
 
 void Headless::close(Form& f) {
@@ -254,6 +298,7 @@ void Headless::move(CustomControl& c, Point p) {
 void Headless::press(CustomControl& c, Point p, MouseButton b) {
   reachable(c);
   Dispatch handler;
+  if (c.tab_stop() && !c.has_focus()) c.set_focus();
   c.pointer_press(p, b);
 }
 

@@ -65,6 +65,15 @@ class Headless : public Backend {
   // Pastes text at the end: no key filter.
   void paste(TextBox& t, std::string_view utf8);
   void press_key(Form& f, char32_t key);
+  // A key pressed and let go in a window, by virtual-key code: the window takes
+  // it first; what it leaves goes on as Windows would, Enter, Esc and Space as
+  // typed characters to the focused text box or to the window.
+  void key(Form& f, int code, unsigned shift = shift::None);
+  void key_down(Form& f, int code, unsigned shift = shift::None);
+  void key_up(Form& f, int code, unsigned shift = shift::None);
+  // The active window: the one shown last, until it goes; the owner of a modal
+  // window again when that is over.
+  Form* active_form() const { return active_; }
   void close(Form& f);  // the close box
   // An accessibility tool's default action; false when the control has none.
   bool default_action(Control& c);
@@ -105,6 +114,7 @@ class Headless : public Backend {
 
   void schedule(Timer& t);
   void unschedule(Timer& t);
+  void activate(Form* f);
 
   std::deque<std::pair<std::string, std::function<void(Form&)>>> modals_;
   std::deque<int> answers_;
@@ -116,6 +126,7 @@ class Headless : public Backend {
   long long timer_order_ = 0;
   const CustomControl* pointer_over_ = nullptr;
   Point pointer_;
+  Form* active_ = nullptr;
 };
 
 }  // namespace ui::headless

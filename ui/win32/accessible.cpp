@@ -160,7 +160,7 @@ long state_of(const Control& c, const Accessible& a) {
   const Control* list = a.role == Role::ListItem ? list_of(c) : nullptr;
   const Control& keyed = list ? *list : c;
   const ControlWindow* w = ControlWindow::of(keyed);
-  if (w && w->focusable() && keyed.tab_stop()) s |= STATE_SYSTEM_FOCUSABLE;
+  if (w && keyed.can_focus() && keyed.tab_stop()) s |= STATE_SYSTEM_FOCUSABLE;
   if (w && w->hwnd() && GetFocus() == w->hwnd() && (!list || a.selected)) s |= STATE_SYSTEM_FOCUSED;
   return s;
 }

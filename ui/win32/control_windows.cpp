@@ -140,6 +140,7 @@ class LabelWindow : public ControlWindow {
                      reinterpret_cast<WPARAM>(backend_.gdi().font(label().font())), 0);
         break;
       case Prop::Border:
+      case Prop::FocusMark:
         break;
       default:
         return;
@@ -160,11 +161,13 @@ class LabelWindow : public ControlWindow {
     const Label& l = label();
     if (l.transparent()) {
       draw(dc, r);
+      if (l.shows_focus_mark()) draw_focus_mark(dc, r);
     } else {
       Buffer buffer(dc, r);
       RECT inner{0, 0, r.right - r.left, r.bottom - r.top};
       FillRect(buffer.dc(), &inner, backend_.gdi().brush(l.back_color()));
       draw(buffer.dc(), inner);
+      if (l.shows_focus_mark()) draw_focus_mark(buffer.dc(), inner);
     }
   }
 
@@ -232,7 +235,6 @@ class TextBoxWindow : public ControlWindow {
     make(WC_EDITW, style, WS_EX_CLIENTEDGE, widen(t.text()));
     SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(backend_.gdi().font(t.font())), 0);
   }
-  bool focusable() const override { return true; }
 
  protected:
   TextBox& box() const { return static_cast<TextBox&>(control_); }
@@ -247,7 +249,14 @@ class TextBoxWindow : public ControlWindow {
     } else if (what == Prop::Font) {
       SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(backend_.gdi().font(box().font())),
                    TRUE);
+    } else if (what == Prop::Selection && box().all_selected()) {
+      SendMessageW(hwnd(), EM_SETSEL, 0, -1);
     }
+  }
+
+  // A multi-line box tells nothing of a text set from outside (WM_SETTEXT).
+  void read_back(Prop what) override {
+    if (what == Prop::Text) box().text_pulled(narrow(window_text(hwnd())));
   }
 
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override {
@@ -281,7 +290,6 @@ class ListBoxWindow : public ControlWindow {
     SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(backend_.gdi().font(l.font())), 0);
     refresh(Prop::Items);
   }
-  bool focusable() const override { return true; }
 
  protected:
   ListBox& list() const { return static_cast<ListBox&>(control_); }
@@ -310,6 +318,14 @@ class ListBoxWindow : public ControlWindow {
       default:
         break;
     }
+  }
+
+  // A selection made from outside (LB_SETCURSEL) sends no notification.
+  void read_back(Prop what) override {
+    if (what != Prop::Selection) return;
+    const int held = static_cast<int>(SendMessageW(hwnd(), LB_GETCURSEL, 0, 0));
+    list().selection_pulled(held);
+    DefWindowProcW(hwnd(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(widen(list().text()).c_str()));
   }
 
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override {
@@ -341,7 +357,6 @@ class OptionWindow : public ControlWindow {
   ~OptionWindow() override {
     if (icon_) DestroyIcon(icon_);
   }
-  bool focusable() const override { return true; }
 
  protected:
   OptionButton& option() const { return static_cast<OptionButton&>(control_); }
@@ -390,11 +405,20 @@ class OptionWindow : public ControlWindow {
     }
   }
 
+  void read_back(Prop what) override {
+    if (what == Prop::Value && !option().graphical())
+      option().value_pulled(SendMessageW(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED);
+  }
+
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override {
     if (msg == WM_CHAR) return preview_char(w, l);
-    // Answered as a radio button would, for tools that read the choice.
+    // Answered as a radio button would, for tools that read or set the choice.
     if (msg == BM_GETCHECK && option().graphical())
       return option().value() ? BST_CHECKED : BST_UNCHECKED;
+    if (msg == BM_SETCHECK && option().graphical()) {
+      option().set_value(w == BST_CHECKED);
+      return 0;
+    }
     if (msg == BM_GETIMAGE && option().graphical()) return reinterpret_cast<LRESULT>(icon_);
     return ControlWindow::on_message(msg, w, l);
   }
@@ -520,6 +544,33 @@ class ContainerWindow : public ControlWindow {
   void refresh(Prop what) override {
     if (what == Prop::Colors)
       RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    else if (what == Prop::FocusMark)
+      move_mark();
+  }
+
+  // Repaints where the focus mark was and where it goes, transparent children
+  // included; nothing while it stays away (the mouse alone never shows it).
+  void move_mark() {
+    const bool show = control_.shows_focus_mark();
+    const RECT at = mark_rect();
+    if (!show && !marked_) return;
+    if (show && marked_ && EqualRect(&at, &marked_at_)) return;
+    const UINT how = RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN;
+    if (marked_) RedrawWindow(hwnd(), &marked_at_, nullptr, how);
+    if (show) RedrawWindow(hwnd(), &at, nullptr, how);
+    marked_ = show;
+    marked_at_ = at;
+  }
+
+  // Around the box's focus rectangle, or around its whole inside.
+  RECT mark_rect() const {
+    RECT r;
+    GetClientRect(hwnd(), &r);
+    const auto* box = dynamic_cast<const PictureBox*>(&control_);
+    const Rect f = box ? box->focus_rect() : Rect{};
+    if (f.width > 0 && f.height > 0) return {f.left, f.top, f.left + f.width, f.top + f.height};
+    InflateRect(&r, -1, -1);
+    return r;
   }
 
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override {
@@ -532,6 +583,13 @@ class ContainerWindow : public ControlWindow {
         FillRect(reinterpret_cast<HDC>(w), &r, backend_.gdi().brush(back()));
         return 1;
       }
+      case WM_PAINT: {
+        PAINTSTRUCT ps;
+        const HDC dc = BeginPaint(hwnd(), &ps);
+        if (control_.shows_focus_mark()) draw_focus_mark(dc, mark_rect());
+        EndPaint(hwnd(), &ps);
+        return 0;
+      }
       case WM_CTLCOLORSTATIC:
       case WM_CTLCOLORBTN:
         SetBkColor(reinterpret_cast<HDC>(w), to_colorref(back()));
@@ -541,6 +599,10 @@ class ContainerWindow : public ControlWindow {
     }
     return ControlWindow::on_message(msg, w, l);
   }
+
+ private:
+  bool marked_ = false;
+  RECT marked_at_{};
 };
 
 class ImageWindow : public ControlWindow {
@@ -647,7 +709,6 @@ class CustomWindow : public ControlWindow {
   CustomWindow(Win32Backend& b, CustomControl& c) : ControlWindow(b, c) {
     make(kCustomClass, WS_TABSTOP, 0, widen(c.accessible_text()));
   }
-  bool focusable() const override { return true; }
 
  protected:
   CustomControl& custom() const { return static_cast<CustomControl&>(control_); }
@@ -681,6 +742,11 @@ class CustomWindow : public ControlWindow {
     }
     GdiFlush();
     SelectObject(buffer.dc(), old);
+    if (control_.shows_focus_mark()) {
+      RECT inner{0, 0, buffer.width(), buffer.height()};
+      InflateRect(&inner, -2, -2);
+      draw_focus_mark(buffer.dc(), inner);
+    }
   }
 
   static MouseButton button_of(UINT msg) {
@@ -793,6 +859,8 @@ bool ControlWindow::make(const wchar_t* class_name, DWORD style, DWORD ex_style,
   CreateArgs a;
   a.class_name = class_name;
   a.text = std::move(text);
+  // Whatever can take the focus says so, for accessibility tools.
+  if (control_.can_focus() && control_.tab_stop()) style |= WS_TABSTOP;
   a.style = style | WS_CHILD | WS_CLIPSIBLINGS | (control_.visible() ? WS_VISIBLE : 0);
   a.ex_style = ex_style;
   a.x = r.left;
@@ -811,6 +879,7 @@ bool ControlWindow::make(const wchar_t* class_name, DWORD style, DWORD ex_style,
 
 void ControlWindow::update(Prop what) {
   if (!hwnd()) return;
+  const bool was_pushing = std::exchange(pushing_, true);
   switch (what) {
     case Prop::Geometry: {
       const Rect r = geometry();
@@ -819,23 +888,30 @@ void ControlWindow::update(Prop what) {
       refresh(what);
       break;
     }
-    case Prop::Visible: {
-      const bool had_focus = GetFocus() == hwnd() || IsChild(hwnd(), GetFocus());
+    case Prop::Visible:
       ShowWindow(hwnd(), control_.visible() ? SW_SHOWNA : SW_HIDE);
-      if (!control_.visible() && had_focus)
-        if (FormWindow* f = FormWindow::of(control_.form())) f->tab(false);
       break;
-    }
     case Prop::Tooltip:
       set_tooltip();
       break;
     case Prop::Pointer:
+      break;
+    case Prop::Focus:
+      if (GetFocus() != hwnd()) SetFocus(hwnd());
       break;
     default:
       refresh(what);
       break;
   }
   if (accessibility_) accessibility_->changed();
+  pushing_ = was_pushing;
+}
+
+void ControlWindow::pull(Prop what) {
+  if (!hwnd() || pushing_) return;
+  pushing_ = true;
+  read_back(what);
+  pushing_ = false;
 }
 
 void ControlWindow::set_tooltip() {
@@ -862,11 +938,36 @@ void ControlWindow::set_tooltip() {
 
 LRESULT ControlWindow::on_message(UINT msg, WPARAM w, LPARAM l) {
   if (LRESULT r; accessibility_ && accessibility_->handle(msg, w, l, r)) return r;
-  if (msg == WM_SETCURSOR && LOWORD(l) == HTCLIENT && control_.pointer() == MousePointer::Hand) {
-    SetCursor(backend_.hand_cursor());
-    return TRUE;
+  switch (msg) {
+    case WM_SETCURSOR:
+      if (LOWORD(l) == HTCLIENT && control_.pointer() == MousePointer::Hand) {
+        SetCursor(backend_.hand_cursor());
+        return TRUE;
+      }
+      break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+      const LRESULT r = default_proc(msg, w, l);
+      if (msg == WM_KILLFOCUS)
+        control_.form().focus_left(control_);
+      else if (control_.can_focus())
+        control_.form().focus_entered(control_);
+      return r;
+    }
+    default:
+      break;
   }
   return default_proc(msg, w, l);
+}
+
+void draw_focus_mark(HDC dc, const RECT& r) {
+  const COLORREF ink = GetSysColor(COLOR_WINDOWTEXT);
+  // Every other pixel of the edges, in a checkerboard from the top-left corner.
+  const auto dot = [&](LONG x, LONG y) {
+    if (((x + y - r.left - r.top) & 1) == 0) SetPixelV(dc, x, y, ink);
+  };
+  for (LONG x = r.left; x < r.right; ++x) dot(x, r.top), dot(x, r.bottom - 1);
+  for (LONG y = r.top; y < r.bottom; ++y) dot(r.left, y), dot(r.right - 1, y);
 }
 
 LRESULT ControlWindow::preview_char(WPARAM w, LPARAM l) {

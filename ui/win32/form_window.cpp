@@ -12,18 +12,6 @@
 #include "ui/win32/text.h"
 
 namespace ui::win32 {
-namespace {
-
-// Whether the control and every container around it are visible.
-bool shown_with_containers(const Control& c) {
-  if (!c.visible()) return false;
-  const auto* holder = dynamic_cast<const Control*>(&c.parent());
-  return !holder || shown_with_containers(*holder);
-}
-
-bool is_option(const Control* c) { return c && c->kind() == Kind::OptionButton; }
-
-}  // namespace
 
 FormWindow::FormWindow(Win32Backend& backend, Form& form) : backend_(backend), form_(form) {
   const SIZE outer = outer_size();
@@ -110,6 +98,9 @@ void FormWindow::update(Prop what) {
     case Prop::Colors:
       RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
       break;
+    case Prop::Cues:
+      push_cues();
+      break;
     case Prop::Icon: {
       const WindowIcon which = form_.icon();
       SendMessageW(hwnd(), WM_SETICON, ICON_BIG,
@@ -134,6 +125,13 @@ void FormWindow::show() {
     placed_ = true;
     if (form_.start_position() == StartPosition::CenterScreen) place_centred();
   }
+  if (!shown_once_) {
+    // A window opened from the keyboard shows where the focus is at once; one
+    // opened with the mouse shows it once the keyboard is used in it.
+    shown_once_ = true;
+    form_.set_keyboard_cues(backend_.keyboard_in_use());
+    push_cues();
+  }
   if (IsWindowVisible(hwnd())) {
     SetForegroundWindow(hwnd());
     return;
@@ -142,82 +140,14 @@ void FormWindow::show() {
   UpdateWindow(hwnd());
 }
 
-std::vector<Control*> FormWindow::tab_order() const {
-  std::vector<Control*> order;
-  for (Control* c : form_.controls()) {
-    const ControlWindow* w = ControlWindow::of(*c);
-    if (!w || !w->hwnd() || !w->focusable() || !c->tab_stop()) continue;
-    if (!shown_with_containers(*c) || !IsWindowEnabled(w->hwnd())) continue;
-    order.push_back(c);
-  }
-  std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
-    return a->tab_index() < b->tab_index();
-  });
-  // Tab enters a group of option buttons at its chosen one (or at its first one
-  // when none is chosen); the arrow keys move within the group.
-  const HWND focus = GetFocus();
-  std::vector<Control*> visited;
-  for (Control* c : order) {
-    if (is_option(c)) {
-      const auto* o = static_cast<OptionButton*>(c);
-      const bool focused = ControlWindow::of(*c)->hwnd() == focus;
-      bool group_has_choice = false, earlier_in_order = false;
-      for (Control* other : order) {
-        if (!is_option(other) || &other->parent() != &c->parent()) continue;
-        if (static_cast<OptionButton*>(other)->value()) group_has_choice = true;
-        if (other == c) break;
-        earlier_in_order = true;
-      }
-      bool focus_in_group = false;
-      for (Control* other : order)
-        if (other != c && is_option(other) && &other->parent() == &c->parent() &&
-            ControlWindow::of(*other)->hwnd() == focus)
-          focus_in_group = true;
-      const bool entry = group_has_choice ? o->value() : !earlier_in_order;
-      if (!focused && (focus_in_group || !entry)) continue;
-    }
-    visited.push_back(c);
-  }
-  return visited;
+bool FormWindow::system_cues() const {
+  return !(SendMessageW(hwnd(), WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
 }
 
-void FormWindow::tab(bool backward) {
-  const std::vector<Control*> order = tab_order();
-  if (order.empty()) return;
-  const HWND focus = GetFocus();
-  int at = -1;
-  for (std::size_t i = 0; i < order.size(); ++i) {
-    const HWND w = ControlWindow::of(*order[i])->hwnd();
-    if (w == focus || IsChild(w, focus)) at = static_cast<int>(i);
-  }
-  const int n = static_cast<int>(order.size());
-  const int next = at < 0 ? (backward ? n - 1 : 0) : (at + (backward ? n - 1 : 1)) % n;
-  SetFocus(ControlWindow::of(*order[static_cast<std::size_t>(next)])->hwnd());
-}
-
-bool FormWindow::step_option(HWND focus, int step) {
-  auto* w = dynamic_cast<ControlWindow*>(Window::from(focus));
-  if (!w || !is_option(&w->control())) return false;
-  std::vector<OptionButton*> group;
-  for (Control* c : form_.controls())
-    if (is_option(c) && &c->parent() == &w->control().parent() && shown_with_containers(*c))
-      group.push_back(static_cast<OptionButton*>(c));
-  std::stable_sort(group.begin(), group.end(), [](const Control* a, const Control* b) {
-    return a->tab_index() < b->tab_index();
-  });
-  const auto it = std::find(group.begin(), group.end(), &w->control());
-  if (it == group.end() || group.size() < 2) return true;
-  const int n = static_cast<int>(group.size());
-  const int next = (static_cast<int>(it - group.begin()) + step % n + n) % n;
-  OptionButton& target = *group[static_cast<std::size_t>(next)];
-  SetFocus(ControlWindow::of(target)->hwnd());
-  target.choose();
-  return true;
-}
-
-void FormWindow::focus_first() {
-  const std::vector<Control*> order = tab_order();
-  SetFocus(order.empty() ? hwnd() : ControlWindow::of(*order.front())->hwnd());
+void FormWindow::push_cues() {
+  if (system_cues() == form_.keyboard_cues()) return;
+  SendMessageW(hwnd(), WM_CHANGEUISTATE,
+               MAKEWPARAM(form_.keyboard_cues() ? UIS_CLEAR : UIS_SET, UISF_HIDEFOCUS), 0);
 }
 
 LRESULT FormWindow::on_message(UINT msg, WPARAM w, LPARAM l) {
@@ -246,17 +176,15 @@ LRESULT FormWindow::on_message(UINT msg, WPARAM w, LPARAM l) {
       return 0;
     }
     case WM_ACTIVATE:
-      if (LOWORD(w) == WA_INACTIVE) {
-        const HWND focus = GetFocus();
-        if (focus && IsChild(hwnd(), focus)) last_focus_ = focus;
-      } else if (!HIWORD(w)) {
-        if (last_focus_ && IsWindow(last_focus_) && IsChild(hwnd(), last_focus_) &&
-            IsWindowVisible(last_focus_))
-          SetFocus(last_focus_);
-        else
-          focus_first();
-      }
+      // The focus goes back to the control that had it, after another window,
+      // a modal one or a message box, was in front.
+      if (LOWORD(w) != WA_INACTIVE && !HIWORD(w) && !form_.activated()) SetFocus(hwnd());
       return 0;
+    case WM_UPDATEUISTATE: {
+      const LRESULT r = default_proc(msg, w, l);  // keeps it and tells the controls
+      form_.set_keyboard_cues(system_cues());
+      return r;
+    }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
       // Controls without a colour of their own take the window's.

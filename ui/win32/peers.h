@@ -41,14 +41,6 @@ class FormWindow : public Window, public Peer {
   void add_timer(UINT_PTR id, Timer& timer) { timers_[id] = &timer; }
   void remove_timer(UINT_PTR id) { timers_.erase(id); }
 
-  // Moves the focus to the next control in tab order (or the previous one).
-  void tab(bool backward);
-  // Moves the focus and the choice to the next option button of the group of the
-  // focused one (arrow keys); false when the focus is not on an option button.
-  bool step_option(HWND focus, int step);
-  // The controls that Tab visits, in order.
-  std::vector<Control*> tab_order() const;
-
  protected:
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override;
 
@@ -58,13 +50,15 @@ class FormWindow : public Window, public Peer {
   SIZE outer_size() const;
   void place_centred();
   void show();
-  void focus_first();
+  // The system's keyboard cues of the window, and the form's, made one.
+  bool system_cues() const;
+  void push_cues();
 
   Win32Backend& backend_;
   Form& form_;
   HWND tooltips_ = nullptr;
   bool placed_ = false;
-  HWND last_focus_ = nullptr;
+  bool shown_once_ = false;
   std::map<UINT_PTR, Timer*> timers_;
   CharJoiner chars_;
 };
@@ -82,13 +76,14 @@ class ControlWindow : public Window, public Peer {
   }
   // The window that a control's children live in.
   static HWND container_window(const Container& c);
-  // Can take the keyboard focus (Tab visits it).
-  virtual bool focusable() const { return false; }
+  void pull(Prop what) override;
 
  protected:
   // Creates the window as a child of its container, behind its earlier siblings.
   bool make(const wchar_t* class_name, DWORD style, DWORD ex_style, std::wstring text);
   virtual void refresh(Prop) {}
+  // Reads what the native control holds into the control (text, selection, choice).
+  virtual void read_back(Prop) {}
   virtual Rect geometry() const { return control_.pixel_rect(); }
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override;
   // With the form's key preview, the form sees a typed character first.
@@ -108,7 +103,14 @@ class ControlWindow : public Window, public Peer {
  private:
   bool tool_added_ = false;
   std::unique_ptr<ControlAccessibility> accessibility_;
+  // While a change is pushed to the window or read back from it, the window is
+  // not read again.
+  bool pushing_ = false;
 };
+
+// The focus mark: a dotted rectangle on the inside of r, as the system marks
+// the control that has the keyboard focus.
+void draw_focus_mark(HDC dc, const RECT& r);
 
 std::unique_ptr<Peer> make_control_peer(Win32Backend& backend, Control& control);
 

@@ -81,45 +81,56 @@ void Win32Backend::form_destroyed(HWND form) {
   }
 }
 
-bool Win32Backend::navigate(const MSG& msg) {
-  if (msg.message != WM_KEYDOWN) return false;
-  const bool ctrl = GetKeyState(VK_CONTROL) < 0, alt = GetKeyState(VK_MENU) < 0;
-  if (ctrl || alt) return false;
-  int step = 0;
-  switch (msg.wParam) {
-    case VK_TAB:
+bool Win32Backend::keys(const MSG& msg) {
+  switch (msg.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      keyboard_last_ = true;
       break;
-    case VK_LEFT:
-    case VK_UP:
-      step = -1;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
       break;
-    case VK_RIGHT:
-    case VK_DOWN:
-      step = 1;
-      break;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+      keyboard_last_ = false;
+      return false;
     default:
       return false;
   }
-  FormWindow* form = form_window_of(msg.hwnd);
-  if (!form) return false;
+  if (msg.wParam == VK_PACKET) return false;  // a character sent as input, no key
+  FormWindow* window = form_window_of(msg.hwnd);
+  if (!window) return false;
+  Form& form = window->form();  // the window goes if a handler unloads the form
+  unsigned shift = shift::None;
+  if (GetKeyState(VK_SHIFT) < 0) shift |= shift::Shift;
+  if (GetKeyState(VK_CONTROL) < 0) shift |= shift::Ctrl;
+  if (GetKeyState(VK_MENU) < 0) shift |= shift::Alt;
+  const int code = static_cast<int>(msg.wParam);
   // Outside any window procedure, so mark the handlers that may run here.
   Dispatch handler;
   try {
-    if (step == 0) {
-      form->tab(GetKeyState(VK_SHIFT) < 0);
-      return true;
-    }
-    return form->step_option(msg.hwnd, step);
+    if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)
+      return form.key_down(code, shift);
+    return form.key_up(code, shift);
   } catch (const std::exception& e) {
-    debug_log(L"exception in keyboard navigation: " + widen(e.what()));
+    debug_log(L"exception in a key handler: " + widen(e.what()));
   } catch (...) {
-    debug_log(L"unknown exception in keyboard navigation");
+    debug_log(L"unknown exception in a key handler");
   }
   return true;
 }
 
+bool Win32Backend::keyboard_in_use() const {
+  BOOL always = FALSE;
+  SystemParametersInfoW(SPI_GETKEYBOARDCUES, 0, &always, 0);
+  return keyboard_last_ || always;
+}
+
 void Win32Backend::handle(MSG& msg) {
-  if (navigate(msg)) return;
+  if (keys(msg)) return;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
 }

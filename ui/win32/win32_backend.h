@@ -54,6 +54,9 @@ class Win32Backend : public Backend {
   // before the system looks for a window to activate.
   void modal_ending(HWND form);
   void form_destroyed(HWND form);
+  // The keyboard was used last, not the mouse, or the user wants the keyboard
+  // cues always shown: a window opened now shows its focus mark at once.
+  bool keyboard_in_use() const;
 
  private:
   struct Modal {
@@ -62,8 +65,8 @@ class Win32Backend : public Backend {
     std::vector<HWND> disabled;
     bool ended = false;
   };
-  // Tab, Shift+Tab and arrows between option buttons; true when used.
-  bool navigate(const MSG& msg);
+  // Gives key messages to their form first; true when the form used the key.
+  bool keys(const MSG& msg);
   void handle(MSG& msg);
   void end(Modal& modal);
 
@@ -74,6 +77,7 @@ class Win32Backend : public Backend {
   std::vector<Modal*> modals_;
   HWND quit_on_ = nullptr;
   UINT_PTR timer_ids_ = 0;
+  bool keyboard_last_ = false;
   // Icons loaded from the program's resources: [which][small]
   HICON icons_[3][2] = {};
 };
