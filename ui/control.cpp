@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/custom.h"
 #include "ui/form.h"
 
 namespace ui {
@@ -43,6 +44,9 @@ void Control::set_visible(bool v) {
   if (v == visible_) return;
   visible_ = v;
   changed(Prop::Visible);
+  // A self-drawn control shown again on a window that is showing is shown
+  // anew, as it is when its window is shown.
+  if (v && kind() == Kind::Custom && form().visible()) static_cast<CustomControl*>(this)->shown();
 }
 
 void Control::set_tooltip(std::string t) {

@@ -52,7 +52,7 @@ void Label::set_colors(Color fore, Color back) {
 
 void Label::fit() {
   if (!autosize_) return;
-  const Size s = backend().measure_text(caption_, font_);
+  const Size s = backend().measure_text(caption_, font_, this);
   const Container& c = parent();
   move(left(), top(), c.from_pixels(s.width), c.from_pixels(s.height));
 }
@@ -197,7 +197,7 @@ Point CustomControl::cursor_position() const { return backend().cursor_position(
 
 Size CustomControl::measure_text(const std::string& text) const {
   Backend& b = backend();
-  return b.measure_text(text, b.interface_font());
+  return b.measure_text(text, b.interface_font(), this);
 }
 
 }  // namespace ui

@@ -36,6 +36,8 @@ class Label : public Control {
   std::function<void()> on_click;
   std::function<void()> on_double_click;
 
+  void text_metrics_changed() override { fit(); }
+
  private:
   void fit();
   std::string caption_;

@@ -1,7 +1,9 @@
 #pragma once
 // The windows behind forms and controls. Each is the peer of one retained object
 // and follows its property changes; containers pass their children's
-// notifications back to the children's own objects.
+// notifications back to the children's own objects. A form's window has a dpi
+// (its display's); it and its controls show the model's 96-dpi pixels at that
+// scale, and lay themselves out again when it changes.
 
 #include <windows.h>
 
@@ -11,6 +13,7 @@
 #include "ui/control.h"
 #include "ui/controls.h"
 #include "ui/form.h"
+#include "ui/win32/scale.h"
 #include "ui/win32/win32_backend.h"
 #include "ui/win32/window.h"
 
@@ -35,6 +38,7 @@ class FormWindow : public Window, public Peer {
 
   Form& form() const { return form_; }
   HWND tooltips() const { return tooltips_; }
+  int dpi() const { return dpi_; }
   static FormWindow* of(const Form& form) { return static_cast<FormWindow*>(form.peer()); }
 
   void add_timer(UINT_PTR id, Timer& timer) { timers_[id] = &timer; }
@@ -54,13 +58,21 @@ class FormWindow : public Window, public Peer {
  private:
   DWORD style() const;
   DWORD ex_style() const;
-  SIZE outer_size() const;
+  SIZE outer_size(int dpi) const;
+  SIZE outer_size() const { return outer_size(dpi_); }
+  // The window went to a display of another dpi: the suggested place, then
+  // every geometry, font and picture again.
+  void rescale(int dpi, const RECT& suggested);
+  // Texts measured at another dpi than the window's are measured again.
+  void follow_text_metrics();
   void place_centred();
   void show();
   void focus_first();
 
   Win32Backend& backend_;
   Form& form_;
+  int dpi_;
+  int measured_dpi_;  // the dpi the model's texts were measured at
   HWND tooltips_ = nullptr;
   bool placed_ = false;
   HWND last_focus_ = nullptr;
@@ -83,12 +95,20 @@ class ControlWindow : public Window, public Peer {
   static HWND container_window(const Container& c);
   // Can take the keyboard focus (Tab visits it).
   virtual bool focusable() const { return false; }
+  // The window's form went to a display of another dpi.
+  void rescale();
 
  protected:
   // Creates the window as a child of its container, behind its earlier siblings.
   bool make(const wchar_t* class_name, DWORD style, DWORD ex_style, std::wstring text);
   virtual void refresh(Prop) {}
+  // Fonts and pictures made again for a new dpi.
+  virtual void refresh_scale() {}
+  // The box in the container's pixels, and on the screen.
   virtual Rect geometry() const { return control_.pixel_rect(); }
+  virtual Rect screen_geometry() const { return scale(geometry(), dpi()); }
+  int dpi() const;
+  HFONT font(const Font& f) const { return backend_.gdi().font(f, dpi()); }
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override;
   // With the form's key preview, the form sees a typed character first.
   LRESULT preview_char(WPARAM w, LPARAM l);

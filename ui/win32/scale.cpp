@@ -55,6 +55,17 @@ Bitmap repeat_pixels(const Bitmap& src, int factor) {
   return out;
 }
 
+Bitmap centred(const Bitmap& src, int width, int height) {
+  if (width == src.width && height == src.height) return src;
+  Bitmap out(width, height, 0);
+  const int dx = (width - src.width) / 2, dy = (height - src.height) / 2;
+  for (int y = 0; y < src.height; ++y)
+    for (int x = 0; x < src.width; ++x)
+      if (x + dx >= 0 && x + dx < width && y + dy >= 0 && y + dy < height)
+        out.at(x + dx, y + dy) = src.at(x, y);
+  return out;
+}
+
 Bitmap scale_nearest(const Bitmap& src, int dpi, int width, int height) {
   if (width == src.width && height == src.height) return src;
   Bitmap out(width, height, 0);

@@ -35,6 +35,8 @@ Rect picture_place(Point at, Size picture, int dpi);
 
 // Each pixel made factor x factor pixels.
 Bitmap repeat_pixels(const Bitmap& src, int factor);
+// src in the middle of a transparent width x height (cut where it is larger).
+Bitmap centred(const Bitmap& src, int width, int height);
 // src, in model pixels, on a screen box of width x height: every screen pixel
 // takes the model pixel it lies in (pixel repetition at whole factors).
 Bitmap scale_nearest(const Bitmap& src, int dpi, int width, int height);
