@@ -2,6 +2,7 @@
 # project's own (never the user's home), quiet, created on first use.
 QUILLET_ROOT=${QUILLET_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 export WINEPREFIX=${WINEPREFIX:-$QUILLET_ROOT/build/wine}
+QUILLET_BASE_PREFIX=${QUILLET_BASE_PREFIX:-$WINEPREFIX}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEARCH=win64
 # No Mono or Gecko installers on first start: the programs need neither.
@@ -26,4 +27,39 @@ quillet_wine_prefix() {
     fi
     wineserver -w 2>/dev/null || true
   fi
+}
+
+# The size of the virtual screen for a dpi: 1024 x 768 at that scale, as a
+# display of 150 or 200 % has room for.
+quillet_dpi_screen() {
+  echo "$((1024 * $1 / 96))x$((768 * $1 / 96))"
+}
+
+# Switches WINEPREFIX to a prefix whose screen has another dpi (LogPixels), made
+# on first use from the project's prefix: the large, unchanging Windows folder
+# hard-linked, the rest copied, then the dpi and the desktop size set. Takes a
+# second or two, against ten or more for a prefix made from nothing.
+quillet_dpi_prefix() {
+  local dpi=$1 base=$QUILLET_BASE_PREFIX
+  (export WINEPREFIX=$base && quillet_wine_prefix)
+  export WINEPREFIX=$QUILLET_ROOT/build/wine-$dpi
+  [ -f "$WINEPREFIX/.quillet-dpi" ] && return 0
+  echo "Creating the Wine prefix in $WINEPREFIX for $dpi dpi (first use only)..." >&2
+  WINEPREFIX=$base wineserver -w 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX/drive_c"
+  (cd "$base" && for f in * .[!.]*; do
+    [ -e "$f" ] || continue
+    [ "$f" = drive_c ] || cp -a "$f" "$WINEPREFIX/"
+  done)
+  (cd "$base/drive_c" && for f in *; do
+    if [ "$f" = windows ]; then cp -al "$f" "$WINEPREFIX/drive_c/"; else cp -a "$f" "$WINEPREFIX/drive_c/"; fi
+  done)
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$(quillet_dpi_screen "$dpi")" \
+    /f >/dev/null 2>&1
+  wineserver -w 2>/dev/null || true
+  grep -qi "\"LogPixels\"=dword:$(printf '%08x' "$dpi")" "$WINEPREFIX/user.reg" ||
+    { echo "wine-env: cannot set $dpi dpi in $WINEPREFIX" >&2; return 1; }
+  touch "$WINEPREFIX/.quillet-dpi"
 }
