@@ -60,6 +60,7 @@ FormWindow::FormWindow(Win32Backend& backend, Form& form)
     dpi_ = dpi;
     const SIZE s = outer_size();
     SetWindowPos(hwnd(), nullptr, 0, 0, s.cx, s.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    fit_client();
   }
   set_automation_name(form.name());
   update(Prop::Icon);
@@ -101,12 +102,26 @@ void FormWindow::rescale(int dpi, const RECT& suggested) {
   const SIZE s = outer_size();
   SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, s.cx, s.cy,
                SWP_NOZORDER | SWP_NOACTIVATE);
+  fit_client();
   for (Control* c : form_.controls())
     if (ControlWindow* w = ControlWindow::of(*c)) w->rescale();
   follow_text_metrics();
   update(Prop::Icon);
   if (tooltips_) SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, scale(kTipWidth, dpi_));
   RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void FormWindow::fit_client() {
+  // The frame may not yet be drawn at the new dpi (the system changes it when the
+  // window has moved), so the client area is measured and the window corrected.
+  RECT client, outer;
+  GetClientRect(hwnd(), &client);
+  GetWindowRect(hwnd(), &outer);
+  const int dx = scale(form_.to_pixels(form_.client_width()), dpi_) - client.right;
+  const int dy = scale(form_.to_pixels(form_.client_height()), dpi_) - client.bottom;
+  if (dx || dy)
+    SetWindowPos(hwnd(), nullptr, 0, 0, outer.right - outer.left + dx,
+                 outer.bottom - outer.top + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FormWindow::follow_text_metrics() {

@@ -63,6 +63,8 @@ class FormWindow : public Window, public Peer {
   // The window went to a display of another dpi: the suggested place, then
   // every geometry, font and picture again.
   void rescale(int dpi, const RECT& suggested);
+  // Sets the window's size so that its client area has the scaled size exactly.
+  void fit_client();
   // Texts measured at another dpi than the window's are measured again.
   void follow_text_metrics();
   void place_centred();
