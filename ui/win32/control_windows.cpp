@@ -178,8 +178,9 @@ class LabelWindow : public ControlWindow {
     format |= l.alignment() == Align::Right    ? DT_RIGHT
               : l.alignment() == Align::Center ? DT_CENTER
                                                : DT_LEFT;
-    // A label that does not size itself wraps its words at its width.
-    if (l.word_wrap() || !l.autosize()) format |= DT_WORDBREAK;
+    // A label that does not size itself wraps its words at its width, and shows
+    // only the lines that fit whole (a row label's next line would peek in).
+    if (l.word_wrap() || !l.autosize()) format |= DT_WORDBREAK | DT_EDITCONTROL;
     RECT text = r;
     const std::wstring caption = widen(l.caption());
     DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text, format);
