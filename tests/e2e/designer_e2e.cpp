@@ -708,6 +708,7 @@ TEST_F(Designer, EveryWindowAtTheScreensScale) {
     click_where_shown(control(main_, L"sd(1)"));
     HWND open = wait_form(process_, L"file_form");
     expect_window(open, 424, 246);
+    shoot(open, L"designer_open" + at_dpi);
     HWND filebox = control(open, L"filebox");
     const int item_height = static_cast<int>(send(filebox, LB_GETITEMHEIGHT));
     EXPECT_GE(item_height, scaled(14, dpi)) << "the list's font is not at the screen's scale";
@@ -730,6 +731,7 @@ TEST_F(Designer, EveryWindowAtTheScreensScale) {
     click_where_shown(control(main_, L"sd(2)"));
     HWND save = wait_form(process_, L"save_form");
     expect_window(save, 347, 77);
+    shoot(save, L"designer_save_as" + at_dpi);
     close_with(save, L"sd_close");
   }
   {
@@ -752,6 +754,7 @@ TEST_F(Designer, EveryWindowAtTheScreensScale) {
     close_with(save, L"sd_close");
     HWND prompt = wait_form(process_, L"comp_form");
     expect_window(prompt, 324, 105);
+    shoot(prompt, L"designer_build_prompt" + at_dpi);
     click_where_shown(control(prompt, L"comp"));
     HWND console = wait_form(process_, L"compile_form");
     expect_window(console, 577, 353);
@@ -760,6 +763,7 @@ TEST_F(Designer, EveryWindowAtTheScreensScale) {
         wait_until([&] { return probe::text(cmd).find(L"Press Any Key") != std::wstring::npos; },
                    kBuildTimeoutMs))
         << visible(probe::text(cmd));
+    shoot(console, L"designer_console" + at_dpi);
     PostMessageW(console, WM_CHAR, L'x', 1);
     EXPECT_TRUE(probe::wait_gone(console, kWindowTimeoutMs));
   }
