@@ -867,6 +867,25 @@ TEST_F(Win32, PicturesBecomeIconsAndCursorsAndBack) {
   EXPECT_EQ(hot.y, 2);
   DestroyIcon(icon);
   DestroyCursor(cursor);
+
+  // A monochrome cursor, as the link hand is stored: where the AND mask is clear
+  // the XOR mask draws white or black; elsewhere it is transparent.
+  BYTE and_bits[32 * 4], xor_bits[32 * 4];
+  std::fill(std::begin(and_bits), std::end(and_bits), 0xFF);
+  std::fill(std::begin(xor_bits), std::end(xor_bits), 0x00);
+  and_bits[0] = 0x3F;  // row 0: columns 0 and 1 drawn
+  xor_bits[0] = 0x40;  // column 1 white
+  HCURSOR mono = CreateCursor(GetModuleHandleW(nullptr), 5, 0, 32, 32, and_bits, xor_bits);
+  ASSERT_TRUE(mono);
+  const Bitmap shape = ui::win32::icon_pixels(mono, &hot);
+  ASSERT_EQ(shape.width, 32);
+  ASSERT_EQ(shape.height, 32);
+  EXPECT_EQ(shape.at(0, 0), 0xFF000000u);
+  EXPECT_EQ(shape.at(1, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(shape.at(2, 0) >> 24, 0u);
+  EXPECT_EQ(shape.at(0, 1) >> 24, 0u);
+  EXPECT_EQ(hot.x, 5);
+  DestroyCursor(mono);
 }
 
 }  // namespace
