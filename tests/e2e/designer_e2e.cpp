@@ -675,6 +675,14 @@ TEST_F(Designer, EveryWindowAtTheScreensScale) {
     EXPECT_EQ(client_size(form).cy, scaled(height, dpi));
     expect_controls_inside(form);
   };
+  // A button clicked where it shows opens a form, which comes at its scaled size.
+  const auto opens = [&](HWND from, const wchar_t* button, const wchar_t* form, int width,
+                         int height) {
+    click_where_shown(control(from, button));
+    HWND opened = wait_form(process_, form);
+    expect_window(opened, width, height);
+    return opened;
+  };
   const auto close_with = [&](HWND form, const wchar_t* button) {
     click_where_shown(control(form, button));
     EXPECT_TRUE(probe::wait_gone(form, kWindowTimeoutMs)) << probe::to_utf8(button);
@@ -697,17 +705,13 @@ TEST_F(Designer, EveryWindowAtTheScreensScale) {
   }
   {
     SCOPED_TRACE("the editor");
-    click_where_shown(control(main_, L"sd_new"));
-    HWND editor = wait_form(process_, L"make_form");
-    expect_window(editor, 369, 357);
+    HWND editor = opens(main_, L"sd_new", L"make_form", 369, 357);
     shoot(editor, L"designer_editor" + at_dpi);
     close_with(editor, L"sd_cancel");
   }
   {
     SCOPED_TRACE("Open, and the list of rows");
-    click_where_shown(control(main_, L"sd(1)"));
-    HWND open = wait_form(process_, L"file_form");
-    expect_window(open, 424, 246);
+    HWND open = opens(main_, L"sd(1)", L"file_form", 424, 246);
     shoot(open, L"designer_open" + at_dpi);
     HWND filebox = control(open, L"filebox");
     const int item_height = static_cast<int>(send(filebox, LB_GETITEMHEIGHT));
@@ -728,18 +732,13 @@ TEST_F(Designer, EveryWindowAtTheScreensScale) {
   }
   {
     SCOPED_TRACE("Save");
-    click_where_shown(control(main_, L"sd(2)"));
-    HWND save = wait_form(process_, L"save_form");
-    expect_window(save, 347, 77);
+    HWND save = opens(main_, L"sd(2)", L"save_form", 347, 77);
     shoot(save, L"designer_save_as" + at_dpi);
     close_with(save, L"sd_close");
   }
   {
     SCOPED_TRACE("Run on an untitled project saves first");
-    click_where_shown(control(main_, L"sd(5)"));
-    HWND save = wait_form(process_, L"save_form");
-    ASSERT_TRUE(save);
-    close_with(save, L"sd_close");
+    close_with(opens(main_, L"sd(5)", L"save_form", 347, 77), L"sd_close");
     HWND box = wait_box();
     ASSERT_NO_FATAL_FAILURE(
         expect_box(box, {L"Quillet", L"Невозможно открыть файл!", {IDOK}, BoxIcon::Hand}));
@@ -748,16 +747,11 @@ TEST_F(Designer, EveryWindowAtTheScreensScale) {
   }
   {
     SCOPED_TRACE("Build: saving, the prompt and the console");
-    click_where_shown(control(main_, L"sd(3)"));
-    HWND save = wait_form(process_, L"save_form");
-    ASSERT_TRUE(save);
-    close_with(save, L"sd_close");
+    close_with(opens(main_, L"sd(3)", L"save_form", 347, 77), L"sd_close");
     HWND prompt = wait_form(process_, L"comp_form");
     expect_window(prompt, 324, 105);
     shoot(prompt, L"designer_build_prompt" + at_dpi);
-    click_where_shown(control(prompt, L"comp"));
-    HWND console = wait_form(process_, L"compile_form");
-    expect_window(console, 577, 353);
+    HWND console = opens(prompt, L"comp", L"compile_form", 577, 353);
     HWND cmd = control(console, L"cmd");
     EXPECT_TRUE(
         wait_until([&] { return probe::text(cmd).find(L"Press Any Key") != std::wstring::npos; },
@@ -769,9 +763,7 @@ TEST_F(Designer, EveryWindowAtTheScreensScale) {
   }
   {
     SCOPED_TRACE("About");
-    click_where_shown(control(main_, L"sd(4)"));
-    HWND about = wait_form(process_, L"about_form");
-    expect_window(about, 379, 298);
+    HWND about = opens(main_, L"sd(4)", L"about_form", 379, 298);
     shoot(about, L"designer_about" + at_dpi);
     close_with(about, L"SDButton1");
   }

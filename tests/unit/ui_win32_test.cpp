@@ -20,6 +20,7 @@
 #include "ui/win32/program.h"
 #include "ui/win32/scale.h"
 #include "ui/win32/win32_backend.h"
+#include "ui/win32/window.h"
 
 using namespace ui;
 using ui::win32::Win32Backend;
@@ -762,13 +763,6 @@ SIZE text_extent_of(HWND h) {
   return s;
 }
 
-#ifndef WM_DPICHANGED
-#define WM_DPICHANGED 0x02E0
-#endif
-#ifndef WM_GETDPISCALEDSIZE
-#define WM_GETDPISCALEDSIZE 0x02E4
-#endif
-
 // Moved to a display of 200 % (as Windows tells a window that goes to another
 // monitor) and back: sizes, fonts, pictures, the pointer and measured texts follow.
 TEST_F(Win32, AWindowMovedToADisplayOfAnotherScaleLaysItselfOutAgain) {
@@ -781,9 +775,11 @@ TEST_F(Win32, AWindowMovedToADisplayOfAnotherScaleLaysItselfOutAgain) {
   EXPECT_EQ(font96, ui::win32::font_height(8.25, 96));
 
   SIZE answered{};
-  ASSERT_TRUE(SendMessageW(f, WM_GETDPISCALEDSIZE, 192, reinterpret_cast<LPARAM>(&answered)));
+  ASSERT_TRUE(
+      SendMessageW(f, ui::win32::kWmGetDpiScaledSize, 192, reinterpret_cast<LPARAM>(&answered)));
   RECT suggested{40, 30, 40 + answered.cx, 30 + answered.cy};
-  SendMessageW(f, WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+  SendMessageW(f, ui::win32::kWmDpiChanged, MAKEWPARAM(192, 192),
+               reinterpret_cast<LPARAM>(&suggested));
   RECT outer, client;
   GetWindowRect(f, &outer);
   GetClientRect(f, &client);
@@ -842,7 +838,7 @@ TEST_F(Win32, AWindowMovedToADisplayOfAnotherScaleLaysItselfOutAgain) {
 
   // And back at 96 dpi, all as it was.
   RECT back{40, 30, 40, 30};
-  SendMessageW(f, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&back));
+  SendMessageW(f, ui::win32::kWmDpiChanged, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&back));
   GetClientRect(f, &client);
   EXPECT_EQ(client.right, 369);
   EXPECT_EQ(client.bottom, 357);

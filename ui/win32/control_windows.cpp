@@ -867,13 +867,10 @@ bool ControlWindow::make(const wchar_t* class_name, DWORD style, DWORD ex_style,
 void ControlWindow::update(Prop what) {
   if (!hwnd()) return;
   switch (what) {
-    case Prop::Geometry: {
-      const Rect r = screen_geometry();
-      SetWindowPos(hwnd(), nullptr, r.left, r.top, r.width, r.height,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    case Prop::Geometry:
+      place();
       refresh(what);
       break;
-    }
     case Prop::Visible: {
       const bool had_focus = GetFocus() == hwnd() || IsChild(hwnd(), GetFocus());
       ShowWindow(hwnd(), control_.visible() ? SW_SHOWNA : SW_HIDE);
@@ -892,10 +889,14 @@ void ControlWindow::update(Prop what) {
   }
 }
 
-void ControlWindow::rescale() {
-  if (!hwnd()) return;
+void ControlWindow::place() {
   const Rect r = screen_geometry();
   SetWindowPos(hwnd(), nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ControlWindow::rescale() {
+  if (!hwnd()) return;
+  place();
   refresh_scale();
   InvalidateRect(hwnd(), nullptr, TRUE);
 }

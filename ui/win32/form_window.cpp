@@ -11,13 +11,6 @@
 #include "ui/win32/peers.h"
 #include "ui/win32/text.h"
 
-#ifndef WM_DPICHANGED
-#define WM_DPICHANGED 0x02E0
-#endif
-#ifndef WM_GETDPISCALEDSIZE
-#define WM_GETDPISCALEDSIZE 0x02E4
-#endif
-
 namespace ui::win32 {
 namespace {
 
@@ -290,11 +283,11 @@ LRESULT FormWindow::on_message(UINT msg, WPARAM w, LPARAM l) {
     case WM_CLOSE:
       form_.unload(UnloadReason::CloseBox);
       return 0;
-    case WM_GETDPISCALEDSIZE:
+    case kWmGetDpiScaledSize:
       // The size at the coming dpi, so that the suggested rectangle fits exactly.
       *reinterpret_cast<SIZE*>(l) = outer_size(static_cast<int>(w));
       return TRUE;
-    case WM_DPICHANGED:
+    case kWmDpiChanged:
       rescale(LOWORD(w), *reinterpret_cast<const RECT*>(l));
       return 0;
     case WM_TIMER: {

@@ -21,6 +21,18 @@ int font_height(double points, int dpi) {
 
 namespace {
 
+// A 32-bit DIB of rows from the top.
+BITMAPINFO top_down_32(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
 // The family of a face, so that a system without the face substitutes a like one
 // (a fixed-pitch font for Courier New keeps the numbered rows in columns).
 BYTE pitch_and_family(const std::string& face) {
@@ -68,13 +80,7 @@ HBRUSH GdiCache::brush(COLORREF c) {
 }
 
 HBITMAP make_dib(HDC dc, int width, int height, void** bits) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = std::max(width, 1);
-  info.bmiHeader.biHeight = -std::max(height, 1);
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = top_down_32(std::max(width, 1), std::max(height, 1));
   return CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
 }
 
@@ -127,13 +133,7 @@ HICON make_icon_or_cursor(const Bitmap& picture, bool icon, POINT hot_spot) {
 // The rows of a bitmap as 32-bit pixels, top row first.
 std::vector<std::uint32_t> bitmap_rows(HBITMAP bitmap, int width, int height) {
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = top_down_32(width, height);
   HDC screen = GetDC(nullptr);
   if (GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info,
                 DIB_RGB_COLORS) != height)

@@ -111,6 +111,8 @@ class ControlWindow : public Window, public Peer {
   virtual Rect screen_geometry() const { return scale(geometry(), dpi()); }
   int dpi() const;
   HFONT font(const Font& f) const { return backend_.gdi().font(f, dpi()); }
+  // Moves the window to its box on the screen.
+  void place();
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override;
   // With the form's key preview, the form sees a typed character first.
   LRESULT preview_char(WPARAM w, LPARAM l);

@@ -13,6 +13,10 @@ namespace ui::win32 {
 
 // Messages private to the backend.
 inline constexpr UINT kWmWake = WM_APP + 0x51;  // wakes a waiting message loop
+// Messages of the per-monitor scale (Windows 8.1 and 10), which the headers for
+// older systems lack: WM_DPICHANGED and WM_GETDPISCALEDSIZE.
+inline constexpr UINT kWmDpiChanged = 0x02E0;
+inline constexpr UINT kWmGetDpiScaledSize = 0x02E4;
 
 // Classes registered by the backend.
 inline constexpr wchar_t kFormClass[] = L"QuilletForm";
