@@ -36,25 +36,23 @@ quillet_dpi_screen() {
 }
 
 # Switches WINEPREFIX to a prefix whose screen has another dpi (LogPixels), made
-# on first use from the project's prefix: the large, unchanging Windows folder
-# hard-linked, the rest copied, then the dpi and the desktop size set. Takes a
-# second or two, against ten or more for a prefix made from nothing.
+# on first use from the project's prefix: its system folders (600 MB of DLLs that
+# the programs never write) hard-linked, the rest copied, then the dpi and the
+# desktop size set. Takes about three seconds, against ten or more for a prefix
+# made from nothing.
 quillet_dpi_prefix() {
   local dpi=$1 base=$QUILLET_BASE_PREFIX
   (export WINEPREFIX=$base && quillet_wine_prefix)
   export WINEPREFIX=$QUILLET_ROOT/build/wine-$dpi
   [ -f "$WINEPREFIX/.quillet-dpi" ] && return 0
   echo "Creating the Wine prefix in $WINEPREFIX for $dpi dpi (first use only)..." >&2
-  WINEPREFIX=$base wineserver -w 2>/dev/null || true
+  # The registry on disk is up to date once the project's server has ended.
+  WINEPREFIX=$base timeout 20 wineserver -w 2>/dev/null || true
   rm -rf "$WINEPREFIX"
-  mkdir -p "$WINEPREFIX/drive_c"
-  (cd "$base" && for f in * .[!.]*; do
-    [ -e "$f" ] || continue
-    [ "$f" = drive_c ] || cp -a "$f" "$WINEPREFIX/"
-  done)
-  (cd "$base/drive_c" && for f in *; do
-    if [ "$f" = windows ]; then cp -al "$f" "$WINEPREFIX/drive_c/"; else cp -a "$f" "$WINEPREFIX/drive_c/"; fi
-  done)
+  mkdir -p "$WINEPREFIX"
+  local system=drive_c/windows/system32 assemblies=drive_c/windows/winsxs
+  tar -C "$base" --exclude="./$system" --exclude="./$assemblies" -cf - . | tar -C "$WINEPREFIX" -xf -
+  cp -al "$base/$system" "$base/$assemblies" "$WINEPREFIX/drive_c/windows/"
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d "$(quillet_dpi_screen "$dpi")" \
     /f >/dev/null 2>&1
