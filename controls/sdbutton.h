@@ -92,6 +92,7 @@ class SDButton : public ui::CustomControl {
   void pointer_release(ui::Point p, ui::MouseButton b) override;
   void pointer_double_click(ui::Point p, ui::MouseButton b) override;
   void shown() override { Relayout(); }
+  void text_metrics_changed() override { Relayout(); }
   // A click without the pointer: the toggle of Mode 1, the resting look, then Click.
   void activate() override;
   // Enter clicks; Space shows the pressed look while it is held and clicks when

@@ -158,7 +158,8 @@ std::vector<ui::CustomControl::Overlay> SDButton::overlays() const {
     out.push_back({std::make_shared<const ui::Bitmap>(
                        stretched(*down_img.picture, far.x - corner.x, far.y - corner.y)),
                    {},
-                   corner});
+                   corner,
+                   true});
   }
   if (down_ico.visible && down_ico.picture) out.push_back({down_ico.picture, {}, at(down_ico)});
   return out;

@@ -119,7 +119,22 @@ main_form::main_form() : Form("main_form") {
 
 void main_form::Load() {
   ToolBar.set_height(20);
+  // Left to right in creation order, 1 pixel apart; About at the right end.
+  ToolBar_Layout();
+  TextBox_Size();
+  UpdateText();
 
+  // Tips 1 to 8 come up twice as often as 0 and 9: r x 9, rounded half to even.
+  const double r = random_unit ? random_unit() : system_random_unit();
+  const int tip = static_cast<int>(std::nearbyint(r * 9));
+  status.set_caption(tips()[static_cast<std::size_t>(std::clamp(tip, 0, 9))]);
+
+  // A preview copy left by Run. Failing to delete it harms nobody: Run replaces it.
+  const std::string preview = in_program_folder("main.dlg");
+  if (!platform::dir(preview, platform::Normal).empty()) platform::delete_file(preview);
+}
+
+void main_form::ToolBar_Layout() {
   // The toolbar buttons stand side by side in creation order, 1 pixel apart.
   std::int16_t previous_left = 0;
   std::int16_t previous_width = 0;
@@ -133,18 +148,6 @@ void main_form::Load() {
     previous_width = static_cast<std::int16_t>(b->width());
   }
   sd[4].set_left(ToolBar.width() - 1 - sd[4].width());
-
-  TextBox_Size();
-  UpdateText();
-
-  // Tips 1 to 8 come up twice as often as 0 and 9: r x 9, rounded half to even.
-  const double r = random_unit ? random_unit() : system_random_unit();
-  const int tip = static_cast<int>(std::nearbyint(r * 9));
-  status.set_caption(tips()[static_cast<std::size_t>(std::clamp(tip, 0, 9))]);
-
-  // A preview copy left by Run. Failing to delete it harms nobody: Run replaces it.
-  const std::string preview = in_program_folder("main.dlg");
-  if (!platform::dir(preview, platform::Normal).empty()) platform::delete_file(preview);
 }
 
 bool main_form::QueryUnload(ui::UnloadReason) { return SaveChangesPrompt(); }

@@ -56,8 +56,12 @@ class main_form : public ui::Form {
 
   void Load() override;
   bool QueryUnload(ui::UnloadReason why) override;
+  // The captions measure anew, so the toolbar buttons may have other widths.
+  void TextMetricsChanged() override { ToolBar_Layout(); }
 
  private:
+  // The toolbar buttons side by side in creation order, About at the right end.
+  void ToolBar_Layout();
   // The save-changes prompt; true when the operation may go on.
   bool SaveChangesPrompt();
   void str_str_Click(int index);

@@ -4,8 +4,9 @@
 # program and a VBScript MsgBox under wscript, run.exe's size, and its peak memory
 # on a script of a million lines. The designer: start-up time against a program
 # that only opens a window, its memory before and after fifteen dialogs, and the
-# opening of a 100 MB project against a normal one. Expects the windows preset to
-# be built (`make bench`). Usage: tools/bench.sh [RUNS] [LINES]
+# opening of a 100 MB project against a normal one; then its start-up once more on
+# a screen of 192 dpi (200 %). Expects the windows preset to be built (`make
+# bench`). Usage: tools/bench.sh [RUNS] [LINES]
 set -eu
 cd "$(dirname "$0")/.."
 . tools/wine-env.sh
@@ -20,3 +21,4 @@ echo "Wine: $(wine --version 2>/dev/null)"
 xvfb-run -a -s "-screen 0 1024x768x24" \
   bash -c 'wine "$0/startup_bench.exe" --runs "$1" --lines "$2" && wine "$0/designer_bench.exe" --runs "$1"; rc=$?; wineserver -k 2>/dev/null; exit $rc' \
   "$build" "${1:-7}" "${2:-1000000}"
+tools/wine-dpi.sh 192 "$build/designer_bench.exe" --runs "${1:-7}" --start-only

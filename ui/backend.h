@@ -29,8 +29,10 @@ class Backend {
   // A message box over the active window; returns the button pressed (IdOk...).
   virtual int message_box(std::string_view text, unsigned style, std::string_view title) = 0;
 
-  // Size in pixels of one line of text in a font.
-  virtual Size measure_text(std::string_view text, const Font& font) = 0;
+  // Size in pixels of one line of text in a font, as it comes out in the window
+  // of `where` (or of a new window when there is none).
+  virtual Size measure_text(std::string_view text, const Font& font,
+                            const Control* where = nullptr) = 0;
   // The default interface font that custom controls draw their text in.
   virtual Font interface_font() = 0;
 

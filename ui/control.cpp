@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/custom.h"
 #include "ui/form.h"
 
 namespace ui {
@@ -47,6 +48,9 @@ void Control::set_visible(bool v) {
   changed(Prop::Visible);
   // The focus does not stay on what went out of sight.
   if (had_focus) f.focus_next(this, false);
+  // A self-drawn control shown again on a window that is showing is shown
+  // anew, as it is when its window is shown.
+  if (v && kind() == Kind::Custom && form().visible()) static_cast<CustomControl*>(this)->shown();
 }
 
 bool Control::inside(const Control& c) const {

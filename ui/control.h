@@ -144,6 +144,10 @@ class Control {
   void attach(std::unique_ptr<Peer> p) { peer_ = std::move(p); }
   void detach() { peer_.reset(); }
 
+  // The screen measures texts anew (the window went to a display of another
+  // scale): a control that sizes itself by its text does it again.
+  virtual void text_metrics_changed() {}
+
  protected:
   friend class Form;
   void changed(Prop what) {

@@ -61,7 +61,7 @@ void Label::key_down(int& code, unsigned shift) {
 
 void Label::fit() {
   if (!autosize_) return;
-  const Size s = backend().measure_text(caption_, font_);
+  const Size s = backend().measure_text(caption_, font_, this);
   const Container& c = parent();
   move(left(), top(), c.from_pixels(s.width), c.from_pixels(s.height));
 }
@@ -239,7 +239,7 @@ Point CustomControl::cursor_position() const { return backend().cursor_position(
 
 Size CustomControl::measure_text(const std::string& text) const {
   Backend& b = backend();
-  return b.measure_text(text, b.interface_font());
+  return b.measure_text(text, b.interface_font(), this);
 }
 
 }  // namespace ui

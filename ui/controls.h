@@ -38,6 +38,7 @@ class Label : public Control {
 
   // A label that can take the focus (a link) is clicked by Enter.
   void key_down(int& code, unsigned shift) override;
+  void text_metrics_changed() override { fit(); }
 
  protected:
   Role default_role() const override { return Role::StaticText; }

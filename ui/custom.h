@@ -20,6 +20,9 @@ class CustomControl : public Control {
     Picture picture;   // drawn when set, at its own size
     std::string text;  // drawn when picture is empty, in the default interface font
     Point at;          // top-left corner in face pixels
+    // A piece of the face stretched to its box rather than a picture of its own:
+    // on a scaled screen it is scaled with the face instead of kept whole.
+    bool with_face = false;
   };
 
   const Bitmap& face() const { return face_; }
@@ -33,7 +36,8 @@ class CustomControl : public Control {
   virtual void pointer_press(Point, MouseButton) {}
   virtual void pointer_release(Point, MouseButton) {}
   virtual void pointer_double_click(Point, MouseButton) {}
-  // The control was shown; the backend calls it when its window becomes visible.
+  // The control was shown: its window became visible, or it became visible again
+  // on a window that is showing.
   virtual void shown() {}
   // What a completed click does, for the keyboard and for accessibility tools,
   // which act without a pointer.

@@ -90,6 +90,13 @@ void Form::show_modal(Form& owner) {
   }
 }
 
+void Form::text_metrics_changed() {
+  if (!loaded_) return;
+  Dispatch handler;
+  for (Control* c : controls_) c->text_metrics_changed();
+  TextMetricsChanged();
+}
+
 void Form::hide() {
   if (!visible_) return;
   visible_ = false;

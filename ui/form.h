@@ -73,6 +73,10 @@ class Form : public Container {
   bool unload(UnloadReason why = UnloadReason::Code);
   // Destroys the window without asking or telling anyone (program end).
   void discard();
+  // The backend measures texts anew for this window (it went to a display of
+  // another scale): controls that size themselves by their texts do it again,
+  // then TextMetricsChanged runs.
+  void text_metrics_changed();
 
   // Events.
   virtual void Load() {}
@@ -82,6 +86,9 @@ class Form : public Container {
   // A typed character: for the window itself, or for any of its controls when
   // key preview is on (before the control's own filter).
   virtual void KeyPress(char32_t& /*key*/) {}
+  // Texts measure anew and the controls sized by them have followed; a window
+  // that lays its controls out by their sizes does it again here.
+  virtual void TextMetricsChanged() {}
 
   // Keys. Enter runs the default button and Esc the cancel button, unless the
   // focused control uses the key itself; a shortcut (key and exact shift mask)

@@ -8,6 +8,7 @@
 #include <oleacc.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <set>
 #include <string>
@@ -233,6 +234,66 @@ void expect_box(HWND box, const Box& want) {
 void shoot(HWND window, std::wstring_view file_name) {
   EXPECT_FALSE(probe::screenshot(window, file_name).empty())
       << "cannot save " << probe::to_utf8(file_name);
+}
+
+// ---- the display scale
+
+// The dpi of the screen: CTest runs this program in Wine prefixes of 144 and
+// 192 dpi as well, and says which in QUILLET_DPI.
+int expected_dpi() {
+  const char* dpi = std::getenv("QUILLET_DPI");
+  return dpi && std::atoi(dpi) > 0 ? std::atoi(dpi) : 96;
+}
+
+// A length of the windows' 96-dpi layout on a screen of dpi: scaled by dpi / 96
+// with halves rounded up.
+int scaled(int pixels, int dpi) { return (pixels * dpi + 48) / 96; }
+
+std::string describe(const RECT& r) {
+  return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ") - (" +
+         std::to_string(r.right) + ", " + std::to_string(r.bottom) + ")";
+}
+
+// Every control that shows lies inside the window or container that holds it.
+// The status strip's tip is taller than its strip, as laid out at 96 dpi too: its
+// one line stands at the top.
+void expect_controls_inside(HWND form) {
+  std::vector<HWND> all;
+  EnumChildWindows(
+      form,
+      [](HWND w, LPARAM p) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&all));
+  int seen = 0;
+  for (HWND w : all) {
+    const std::wstring name = probe::control_name(w);
+    if (name.empty() || !IsWindowVisible(w) || name == L"status") continue;
+    ++seen;
+    const RECT r = place_in_parent(w);
+    RECT holder{};
+    GetClientRect(GetParent(w), &holder);
+    EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= holder.right && r.bottom <= holder.bottom)
+        << probe::to_utf8(name) << " at " << describe(r) << " leaves its " << holder.right << " x "
+        << holder.bottom;
+  }
+  EXPECT_GT(seen, 0) << "no controls found";
+}
+
+// A click where the control shows on the screen: the window that lies at the
+// middle of its box gets it, so a control covered by another one, or outside its
+// window, is not reached.
+void click_where_shown(HWND control) {
+  ASSERT_TRUE(control);
+  RECT r{};
+  GetWindowRect(control, &r);
+  POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  const HWND hit = WindowFromPoint(at);
+  ASSERT_EQ(hit, control) << probe::to_utf8(probe::control_name(control)) << " is covered by "
+                          << probe::to_utf8(probe::control_name(hit));
+  ScreenToClient(hit, &at);
+  probe::click_at(hit, at.x, at.y);
 }
 
 // ---- the fixture: a program folder with quillet.exe, a working folder elsewhere
@@ -602,6 +663,120 @@ TEST_F(Designer, MakesSavesOpensAndEditsAProject) {
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(hex(read_file(in_program(L"story.dlg"))), hex(saved)) << "No wrote the changes";
   }
+}
+
+// Every window at the screen's scale (96, 144 and 192 dpi): its size scaled from
+// its 96-dpi layout, its controls inside it, the toolbar buttons side by side,
+// each of them clicked where it shows and opening what it should.
+TEST_F(Designer, EveryWindowAtTheScreensScale) {
+  const int dpi = expected_dpi();
+  {
+    HDC screen = GetDC(nullptr);
+    const int shown = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    ASSERT_EQ(shown, dpi) << "the screen is not at the dpi to test";
+  }
+  const std::wstring at_dpi = L"_" + std::to_wstring(dpi) + L".png";
+  const auto expect_window = [&](HWND form, int width, int height) {
+    ASSERT_TRUE(form);
+    EXPECT_EQ(client_size(form).cx, scaled(width, dpi));
+    EXPECT_EQ(client_size(form).cy, scaled(height, dpi));
+    expect_controls_inside(form);
+  };
+  // A button clicked where it shows opens a form, which comes at its scaled size.
+  const auto opens = [&](HWND from, const wchar_t* button, const wchar_t* form, int width,
+                         int height) {
+    click_where_shown(control(from, button));
+    HWND opened = wait_form(process_, form);
+    expect_window(opened, width, height);
+    return opened;
+  };
+  const auto close_with = [&](HWND form, const wchar_t* button) {
+    click_where_shown(control(form, button));
+    EXPECT_TRUE(probe::wait_gone(form, kWindowTimeoutMs)) << probe::to_utf8(button);
+  };
+  ASSERT_TRUE(probe::copy_file(probe::windows_path(QUILLET_SOURCE_DIR "/examples/welcome.dlg"),
+                               in_program(L"welcome.dlg")));
+  ASSERT_NO_FATAL_FAILURE(start());
+  {
+    SCOPED_TRACE("main window");
+    expect_window(main_, 500, 426);
+    RECT previous{};
+    for (int i : {0, 1, 2, 5, 3, 4}) {
+      const RECT r = place_in_parent(control(main_, L"sd(" + std::to_wstring(i) + L")"));
+      EXPECT_EQ(r.top, scaled(1, dpi)) << i;
+      EXPECT_EQ(r.bottom, scaled(19, dpi)) << i;
+      EXPECT_LT(previous.right, r.left)
+          << "sd(" << i << ") does not stand apart from the one before";
+      previous = r;
+    }
+  }
+  {
+    SCOPED_TRACE("the editor");
+    HWND editor = opens(main_, L"sd_new", L"make_form", 369, 357);
+    shoot(editor, L"designer_editor" + at_dpi);
+    close_with(editor, L"sd_cancel");
+  }
+  {
+    SCOPED_TRACE("Open, and the list of rows");
+    HWND open = opens(main_, L"sd(1)", L"file_form", 424, 246);
+    shoot(open, L"designer_open" + at_dpi);
+    HWND filebox = control(open, L"filebox");
+    const int item_height = static_cast<int>(send(filebox, LB_GETITEMHEIGHT));
+    EXPECT_GE(item_height, scaled(14, dpi)) << "the list's font is not at the screen's scale";
+    probe::click_at(filebox, scaled(10, dpi), item_height / 2);
+    EXPECT_TRUE(wait_until([&] { return send(filebox, LB_GETCURSEL) == 0; }, kWindowTimeoutMs));
+    close_with(open, L"sd_open");
+    EXPECT_TRUE(wait_text(main_, L"Quillet - [welcome.dlg]")) << visible(probe::text(main_));
+    EXPECT_TRUE(wait_until([&] { return is_visible(probe::find_by_name(main_, L"str_str(4)")); },
+                           kWindowTimeoutMs));
+    expect_controls_inside(main_);
+    shoot(main_, L"designer_main" + at_dpi);
+  }
+  {
+    SCOPED_TRACE("New");
+    click_where_shown(control(main_, L"sd(0)"));
+    EXPECT_TRUE(wait_text(main_, L"Quillet - [Новый диалог]")) << visible(probe::text(main_));
+  }
+  {
+    SCOPED_TRACE("Save");
+    HWND save = opens(main_, L"sd(2)", L"save_form", 347, 77);
+    shoot(save, L"designer_save_as" + at_dpi);
+    close_with(save, L"sd_close");
+  }
+  {
+    SCOPED_TRACE("Run on an untitled project saves first");
+    close_with(opens(main_, L"sd(5)", L"save_form", 347, 77), L"sd_close");
+    HWND box = wait_box();
+    ASSERT_NO_FATAL_FAILURE(
+        expect_box(box, {L"Quillet", L"Невозможно открыть файл!", {IDOK}, BoxIcon::Hand}));
+    probe::answer(box, IDOK);
+    ASSERT_TRUE(probe::wait_gone(box, kWindowTimeoutMs));
+  }
+  {
+    SCOPED_TRACE("Build: saving, the prompt and the console");
+    close_with(opens(main_, L"sd(3)", L"save_form", 347, 77), L"sd_close");
+    HWND prompt = wait_form(process_, L"comp_form");
+    expect_window(prompt, 324, 105);
+    shoot(prompt, L"designer_build_prompt" + at_dpi);
+    HWND console = opens(prompt, L"comp", L"compile_form", 577, 353);
+    HWND cmd = control(console, L"cmd");
+    EXPECT_TRUE(
+        wait_until([&] { return probe::text(cmd).find(L"Press Any Key") != std::wstring::npos; },
+                   kBuildTimeoutMs))
+        << visible(probe::text(cmd));
+    shoot(console, L"designer_console" + at_dpi);
+    PostMessageW(console, WM_CHAR, L'x', 1);
+    EXPECT_TRUE(probe::wait_gone(console, kWindowTimeoutMs));
+  }
+  {
+    SCOPED_TRACE("About");
+    HWND about = opens(main_, L"sd(4)", L"about_form", 379, 298);
+    shoot(about, L"designer_about" + at_dpi);
+    close_with(about, L"SDButton1");
+  }
+  PostMessageW(main_, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(process_.wait(kWindowTimeoutMs)) << "the designer did not end";
 }
 
 // A saved project previewed with the player and built into a program of its own:

@@ -29,6 +29,17 @@ TEST_F(DesignerTest, StartUpLaysOutTheWindow) {
   }
   EXPECT_EQ(m.sd[4].width(), 22);
   EXPECT_EQ(m.sd[4].left(), 477);
+  // Captions measured anew (on a display of another scale) lay the bar out again.
+  m.sd[1].set_Caption("Открыть проект...");
+  m.text_metrics_changed();
+  next_left = 1;
+  for (int i : {0, 1, 2, 5, 3}) {
+    EXPECT_EQ(m.sd[i].left(), next_left) << i;
+    next_left = m.sd[i].left() + m.sd[i].width() + 1;
+  }
+  EXPECT_EQ(m.sd[1].width(),
+            ui::headless::Headless::text_size("Открыть проект...", ui.interface_font()).width + 27);
+  EXPECT_EQ(m.sd[4].left(), 477);
 
   for (int i = 0; i < 15; ++i) {
     EXPECT_EQ(m.str_str[i].rect(), (Rect{48, 8 + 24 * i, 403, 17}));

@@ -208,6 +208,19 @@ TEST_F(SDButtonTest, AutoSizeWidthsFollowOnlyARelayout) {
   b.set_Align(1);
   const int settled = b.width() / 15, tw = text_width("Компиляция");
   EXPECT_EQ(settled, tw + (settled / 2 - tw / 2) + 5);
+
+  // Shown again on a window that shows, it lays itself out; so it does when the
+  // screen measures texts anew.
+  b.set_Align(0);
+  show();
+  b.set_visible(false);
+  b.set_Caption("Открыть");
+  EXPECT_EQ(b.width(), (tw + 27) * 15);
+  b.set_visible(true);
+  EXPECT_EQ(b.width(), (text_width("Открыть") + 27) * 15);
+  b.set_Caption("Сохранить");
+  form.text_metrics_changed();
+  EXPECT_EQ(b.width(), (text_width("Сохранить") + 27) * 15);
 }
 
 // --- pointer ---

@@ -19,7 +19,9 @@
 #include "ui/form.h"
 #include "ui/win32/gdi.h"
 #include "ui/win32/program.h"
+#include "ui/win32/scale.h"
 #include "ui/win32/win32_backend.h"
+#include "ui/win32/window.h"
 
 using namespace ui;
 using ui::win32::Win32Backend;
@@ -108,6 +110,27 @@ class Recorder : public CustomControl {
  private:
   static std::string at(Point p) { return std::to_string(p.x) + "," + std::to_string(p.y); }
 };
+
+// Puts the pointer at (x, y) of a window and reads what `read` sees meanwhile.
+// Wine answers GetCursorPos from the display once the pointer was placed 100 ms
+// ago, and the display does not always take a move, so it is tried until the
+// pointer is seen there just before and just after the reading.
+template <class Read>
+auto pointer_seen_at(HWND window, int x, int y, Read read) {
+  RECT r;
+  GetWindowRect(window, &r);
+  const POINT at{r.left + x, r.top + y};
+  for (int attempt = 1;; ++attempt) {
+    SetCursorPos(at.x, at.y);
+    POINT before{}, after{};
+    GetCursorPos(&before);
+    const auto seen = read();
+    GetCursorPos(&after);
+    const bool there = before.x == at.x && before.y == at.y && after.x == at.x && after.y == at.y;
+    if (there || attempt == 50) return seen;
+    Sleep(20);
+  }
+}
 
 // One control of each kind, laid out in twips like the designer's dialogs.
 class TestForm : public Form {
@@ -724,20 +747,13 @@ TEST_F(Win32, ACustomControlGetsThePointerAndTheFocus) {
   SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(7, 8));
   EXPECT_EQ(form.probe.events, (std::vector<std::string>{"move 5,6", "press 5,6", "release 7,8",
                                                          "double 7,8", "release 7,8"}));
-  // Where the pointer is, in the control's pixels. Wine answers from the
-  // display's own pointer once 100 ms have passed since it was placed, and a
-  // busy machine can let that much pass: placed again until it is read in time.
-  RECT r;
-  GetWindowRect(h, &r);
-  Point p;
-  for (int i = 0; i < 20 && p != Point{3, 4}; ++i) {
-    SetCursorPos(r.left + 3, r.top + 4);
-    p = form.probe.cursor_position();
-  }
+  // Where the pointer is, in the control's pixels.
+  const Point p = pointer_seen_at(h, 3, 4, [&] { return form.probe.cursor_position(); });
   EXPECT_EQ(p, (Point{3, 4}));
 
   // The face is blitted and the picture laid over it.
   const std::vector<std::uint32_t> px = render(h);
+  RECT r;
   GetClientRect(h, &r);
   EXPECT_EQ(px[0], 0x336699u);
   EXPECT_EQ(px[static_cast<std::size_t>(3 * r.right + 3)], 0xFF0000u);
@@ -835,6 +851,144 @@ TEST_F(Win32, FontsAndTextMeasures) {
   form.title.set_caption("ШШШШШШШШШШ");
   const RECT r = rect_in_parent(window(form.title));
   EXPECT_EQ(r.right - r.left, backend.measure_text("ШШШШШШШШШШ", form.title.font()).width);
+}
+
+// The font a window was given, as its height in logical units.
+LONG font_height_of(HWND h) {
+  LOGFONTW lf{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+  return lf.lfHeight;
+}
+
+// The extent of a window's text in the font it was given.
+SIZE text_extent_of(HWND h) {
+  HDC dc = GetDC(h);
+  const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
+  const std::wstring text = text_of(h);
+  SIZE s{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &s);
+  SelectObject(dc, old);
+  ReleaseDC(h, dc);
+  return s;
+}
+
+// Moved to a display of 200 % (as Windows tells a window that goes to another
+// monitor) and back: sizes, fonts, pictures, the pointer and measured texts follow.
+TEST_F(Win32, AWindowMovedToADisplayOfAnotherScaleLaysItselfOutAgain) {
+  form.title.set_autosize(true);
+  form.title.set_caption("Значок диалога:");
+  form.show();
+  const HWND f = window(form);
+  const RECT title96 = rect_in_parent(window(form.title));
+  const LONG font96 = font_height_of(window(form.title));
+  EXPECT_EQ(font96, ui::win32::font_height(8.25, 96));
+
+  SIZE answered{};
+  ASSERT_TRUE(
+      SendMessageW(f, ui::win32::kWmGetDpiScaledSize, 192, reinterpret_cast<LPARAM>(&answered)));
+  RECT suggested{40, 30, 40 + answered.cx, 30 + answered.cy};
+  SendMessageW(f, ui::win32::kWmDpiChanged, MAKEWPARAM(192, 192),
+               reinterpret_cast<LPARAM>(&suggested));
+  RECT outer, client;
+  GetWindowRect(f, &outer);
+  GetClientRect(f, &client);
+  EXPECT_EQ(outer.left, 40);
+  EXPECT_EQ(outer.top, 30);
+  EXPECT_EQ(client.right, 738);
+  EXPECT_EQ(client.bottom, 714);
+
+  // Boxes doubled, inside a frame too; the line twice as thick.
+  const RECT option = rect_in_parent(window(form.set[1]));
+  EXPECT_EQ(option.left, 160);
+  EXPECT_EQ(option.top, 16);
+  const RECT rule = rect_in_parent(window(form.rule));
+  EXPECT_EQ(rule.bottom - rule.top, 2);
+  EXPECT_EQ(rule.top, 640);
+
+  // Fonts made for the dpi, and the measured text holds its label.
+  EXPECT_EQ(font_height_of(window(form.title)), ui::win32::font_height(8.25, 192));
+  const RECT title = rect_in_parent(window(form.title));
+  EXPECT_EQ(title.left, 16);
+  EXPECT_GE(title.right - title.left, text_extent_of(window(form.title)).cx);
+  EXPECT_LE(title.right - title.left, text_extent_of(window(form.title)).cx + 2);
+  EXPECT_LE(text_extent_of(window(form.icon[2])).cx,
+            rect_in_parent(window(form.icon[2])).right - rect_in_parent(window(form.icon[2])).left);
+
+  // The icon option's 32-pixel picture repeated to 64.
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(
+      reinterpret_cast<HICON>(SendMessageW(window(form.icon[0]), BM_GETIMAGE, IMAGE_ICON, 0)),
+      &info));
+  BITMAP color{};
+  GetObjectW(info.hbmColor, sizeof color, &color);
+  EXPECT_EQ(color.bmWidth, 64);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+
+  // The self-drawn control: face and picture doubled, the pointer in its own pixels.
+  const HWND custom = window(form.probe);
+  const std::vector<std::uint32_t> px = render(custom);
+  RECT face;
+  GetClientRect(custom, &face);
+  EXPECT_EQ(face.right, 80);
+  const auto at = [&](int x, int y) { return px[static_cast<std::size_t>(y * face.right + x)]; };
+  EXPECT_EQ(at(3, 3), 0x336699u);
+  EXPECT_EQ(at(4, 4), 0xFF0000u);
+  EXPECT_EQ(at(11, 11), 0xFF0000u);
+  EXPECT_EQ(at(12, 12), 0x336699u);
+  form.probe.events.clear();
+  SendMessageW(custom, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(11, 13));
+  SendMessageW(custom, WM_LBUTTONUP, 0, MAKELPARAM(11, 13));
+  EXPECT_EQ(form.probe.events, (std::vector<std::string>{"press 5,6", "release 5,6"}));
+  EXPECT_EQ(pointer_seen_at(custom, 7, 9, [&] { return form.probe.cursor_position(); }),
+            (Point{3, 4}));
+
+  // And back at 96 dpi, all as it was.
+  RECT back{40, 30, 40, 30};
+  SendMessageW(f, ui::win32::kWmDpiChanged, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&back));
+  GetClientRect(f, &client);
+  EXPECT_EQ(client.right, 369);
+  EXPECT_EQ(client.bottom, 357);
+  const RECT title_back = rect_in_parent(window(form.title));
+  EXPECT_TRUE(EqualRect(&title_back, &title96));
+  EXPECT_EQ(font_height_of(window(form.title)), font96);
+  EXPECT_EQ(rect_in_parent(window(form.rule)).bottom - rect_in_parent(window(form.rule)).top, 1);
+}
+
+TEST_F(Win32, PicturesBecomeIconsAndCursorsAndBack) {
+  Bitmap hand(8, 6, 0);
+  for (int x = 2; x < 6; ++x) hand.at(x, 1) = 0xFF000000u;
+  hand.at(3, 2) = 0xFFFFFFFFu;
+  hand.at(4, 4) = 0xFFCC3300u;
+  HICON icon = ui::win32::make_icon(hand);
+  HCURSOR cursor = ui::win32::make_cursor(ui::win32::repeat_pixels(hand, 2), {10, 2});
+  ASSERT_TRUE(icon && cursor);
+  EXPECT_EQ(ui::win32::icon_pixels(icon, nullptr).pixels, hand.pixels);
+  POINT hot{};
+  EXPECT_EQ(ui::win32::icon_pixels(cursor, &hot).pixels, ui::win32::repeat_pixels(hand, 2).pixels);
+  EXPECT_EQ(hot.x, 10);
+  EXPECT_EQ(hot.y, 2);
+  DestroyIcon(icon);
+  DestroyCursor(cursor);
+
+  // A monochrome cursor, as the link hand is stored: where the AND mask is clear
+  // the XOR mask draws white or black; elsewhere it is transparent.
+  BYTE and_bits[32 * 4], xor_bits[32 * 4];
+  std::fill(std::begin(and_bits), std::end(and_bits), 0xFF);
+  std::fill(std::begin(xor_bits), std::end(xor_bits), 0x00);
+  and_bits[0] = 0x3F;  // row 0: columns 0 and 1 drawn
+  xor_bits[0] = 0x40;  // column 1 white
+  HCURSOR mono = CreateCursor(GetModuleHandleW(nullptr), 5, 0, 32, 32, and_bits, xor_bits);
+  ASSERT_TRUE(mono);
+  const Bitmap shape = ui::win32::icon_pixels(mono, &hot);
+  ASSERT_EQ(shape.width, 32);
+  ASSERT_EQ(shape.height, 32);
+  EXPECT_EQ(shape.at(0, 0), 0xFF000000u);
+  EXPECT_EQ(shape.at(1, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(shape.at(2, 0) >> 24, 0u);
+  EXPECT_EQ(shape.at(0, 1) >> 24, 0u);
+  EXPECT_EQ(hot.x, 5);
+  DestroyCursor(mono);
 }
 
 }  // namespace

@@ -150,7 +150,7 @@ Size Headless::text_size(std::string_view text, const Font& font) {
           static_cast<int>(std::lround(px * 1.2))};
 }
 
-Size Headless::measure_text(std::string_view text, const Font& font) {
+Size Headless::measure_text(std::string_view text, const Font& font, const Control*) {
   return text_size(text, font);
 }
 

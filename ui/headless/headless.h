@@ -97,7 +97,8 @@ class Headless : public Backend {
   std::unique_ptr<Peer> create_peer(Control& control) override;
   void run_modal(Form& form) override;
   int message_box(std::string_view text, unsigned style, std::string_view title) override;
-  Size measure_text(std::string_view text, const Font& font) override;
+  Size measure_text(std::string_view text, const Font& font,
+                    const Control* where = nullptr) override;
   Font interface_font() override;
   Point cursor_position(const CustomControl& control) override;
   void shell_open(Form* owner, std::string_view target, std::string_view directory,

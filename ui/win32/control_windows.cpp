@@ -99,7 +99,7 @@ class LabelWindow : public ControlWindow {
   LabelWindow(Win32Backend& b, Label& l) : ControlWindow(b, l) {
     make(WC_STATICW, SS_NOTIFY | SS_NOPREFIX | align_style(),
          l.transparent() ? WS_EX_TRANSPARENT : 0, widen(l.caption()));
-    SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(backend_.gdi().font(l.font())), 0);
+    SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font(l.font())), 0);
   }
 
  protected:
@@ -136,8 +136,7 @@ class LabelWindow : public ControlWindow {
         break;
       }
       case Prop::Font:
-        SendMessageW(hwnd(), WM_SETFONT,
-                     reinterpret_cast<WPARAM>(backend_.gdi().font(label().font())), 0);
+        SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font(label().font())), 0);
         break;
       case Prop::Border:
       case Prop::FocusMark:
@@ -147,6 +146,8 @@ class LabelWindow : public ControlWindow {
     }
     repaint();
   }
+
+  void refresh_scale() override { refresh(Prop::Font); }
 
   void repaint() {
     if (label().transparent())
@@ -175,20 +176,26 @@ class LabelWindow : public ControlWindow {
     const Label& l = label();
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, to_colorref(l.fore_color()));
-    const HGDIOBJ old = SelectObject(dc, backend_.gdi().font(l.font()));
+    const HGDIOBJ old = SelectObject(dc, font(l.font()));
     UINT format = DT_NOPREFIX | DT_EXPANDTABS;
     format |= l.alignment() == Align::Right    ? DT_RIGHT
               : l.alignment() == Align::Center ? DT_CENTER
                                                : DT_LEFT;
-    // A label that does not size itself wraps its words at its width.
-    if (l.word_wrap() || !l.autosize()) format |= DT_WORDBREAK;
+    // A label that does not size itself wraps its words at its width, and shows
+    // only the lines that fit whole (a row label's next line would peek in).
+    if (l.word_wrap() || !l.autosize()) format |= DT_WORDBREAK | DT_EDITCONTROL;
     RECT text = r;
     const std::wstring caption = widen(l.caption());
     DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text, format);
     SelectObject(dc, old);
     // The border is drawn over the edge of the text area, so the text stays put
-    // when the border comes and goes (it marks the selected row).
-    if (l.border()) FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
+    // when the border comes and goes (it marks the selected row). It is as thick
+    // as pixel art is repeated.
+    if (l.border()) {
+      RECT edge = r;
+      for (int i = whole_factor(dpi()); i > 0; --i, InflateRect(&edge, -1, -1))
+        FrameRect(dc, &edge, GetSysColorBrush(COLOR_WINDOWFRAME));
+    }
   }
 
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override {
@@ -233,7 +240,7 @@ class TextBoxWindow : public ControlWindow {
     const DWORD style = WS_TABSTOP | (t.multiline() ? ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL
                                                     : ES_AUTOHSCROLL);
     make(WC_EDITW, style, WS_EX_CLIENTEDGE, widen(t.text()));
-    SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(backend_.gdi().font(t.font())), 0);
+    SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font(t.font())), 0);
   }
 
  protected:
@@ -247,12 +254,12 @@ class TextBoxWindow : public ControlWindow {
       SetWindowTextW(hwnd(), text.c_str());
       setting_ = false;
     } else if (what == Prop::Font) {
-      SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(backend_.gdi().font(box().font())),
-                   TRUE);
+      SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font(box().font())), TRUE);
     } else if (what == Prop::Selection && box().all_selected()) {
       SendMessageW(hwnd(), EM_SETSEL, 0, -1);
     }
   }
+  void refresh_scale() override { refresh(Prop::Font); }
 
   // A multi-line box tells nothing of a text set from outside (WM_SETTEXT).
   void read_back(Prop what) override {
@@ -287,7 +294,7 @@ class ListBoxWindow : public ControlWindow {
   ListBoxWindow(Win32Backend& b, ListBox& l) : ControlWindow(b, l) {
     make(WC_LISTBOXW, WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT,
          WS_EX_CLIENTEDGE, L"");
-    SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(backend_.gdi().font(l.font())), 0);
+    SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font(l.font())), 0);
     refresh(Prop::Items);
   }
 
@@ -312,13 +319,13 @@ class ListBoxWindow : public ControlWindow {
                        reinterpret_cast<LPARAM>(widen(list().text()).c_str()));
         break;
       case Prop::Font:
-        SendMessageW(hwnd(), WM_SETFONT,
-                     reinterpret_cast<WPARAM>(backend_.gdi().font(list().font())), TRUE);
+        SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font(list().font())), TRUE);
         break;
       default:
         break;
     }
   }
+  void refresh_scale() override { refresh(Prop::Font); }
 
   // A selection made from outside (LB_SETCURSEL) sends no notification.
   void read_back(Prop what) override {
@@ -349,9 +356,7 @@ class OptionWindow : public ControlWindow {
  public:
   OptionWindow(Win32Backend& b, OptionButton& o) : ControlWindow(b, o) {
     make(WC_BUTTONW, WS_TABSTOP | style(), 0, widen(o.caption()));
-    SendMessageW(hwnd(), WM_SETFONT,
-                 reinterpret_cast<WPARAM>(backend_.gdi().font(backend_.interface_font())), 0);
-    refresh(Prop::Picture);
+    refresh_scale();
     refresh(Prop::Value);
   }
   ~OptionWindow() override {
@@ -385,7 +390,9 @@ class OptionWindow : public ControlWindow {
             GetWindowLongPtrW(hwnd(), GWL_STYLE) & ~static_cast<LONG_PTR>(BS_TYPEMASK | WS_GROUP);
         SetWindowLongPtrW(hwnd(), GWL_STYLE, keep | style());
         HICON old = icon_;
-        icon_ = option().picture() ? make_icon(*option().picture()) : nullptr;
+        icon_ = option().picture()
+                    ? make_icon(repeat_pixels(*option().picture(), whole_factor(dpi())))
+                    : nullptr;
         SendMessageW(hwnd(), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon_));
         if (old) DestroyIcon(old);
         InvalidateRect(hwnd(), nullptr, TRUE);
@@ -408,6 +415,11 @@ class OptionWindow : public ControlWindow {
   void read_back(Prop what) override {
     if (what == Prop::Value && !option().graphical())
       option().value_pulled(SendMessageW(hwnd(), BM_GETCHECK, 0, 0) == BST_CHECKED);
+  }
+
+  void refresh_scale() override {
+    SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font(backend_.interface_font())), 0);
+    refresh(Prop::Picture);
   }
 
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override {
@@ -444,16 +456,17 @@ class OptionWindow : public ControlWindow {
       DeleteObject(bits);
     }
     DrawEdge(dc, &r, down ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-    const int shift = down ? 1 : 0;
+    const int shift = down ? whole_factor(dpi()) : 0;
     if (icon_ && o.picture()) {
-      const int w = o.picture()->width, h = o.picture()->height;
+      const int factor = whole_factor(dpi());
+      const int w = o.picture()->width * factor, h = o.picture()->height * factor;
       DrawIconEx(dc, (r.left + r.right - w) / 2 + shift, (r.top + r.bottom - h) / 2 + shift, icon_,
                  w, h, 0, nullptr, DI_NORMAL);
     } else {
       RECT t = r;
       OffsetRect(&t, shift, shift);
       const std::wstring caption = widen(o.caption());
-      HGDIOBJ old = SelectObject(dc, backend_.gdi().font(backend_.interface_font()));
+      HGDIOBJ old = SelectObject(dc, font(backend_.interface_font()));
       SetBkMode(dc, TRANSPARENT);
       SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
       DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &t,
@@ -462,7 +475,7 @@ class OptionWindow : public ControlWindow {
     }
     if (d.itemState & ODS_FOCUS) {
       RECT f = r;
-      InflateRect(&f, -4, -4);
+      InflateRect(&f, -scale(4, dpi()), -scale(4, dpi()));
       DrawFocusRect(dc, &f);
     }
   }
@@ -568,7 +581,10 @@ class ContainerWindow : public ControlWindow {
     GetClientRect(hwnd(), &r);
     const auto* box = dynamic_cast<const PictureBox*>(&control_);
     const Rect f = box ? box->focus_rect() : Rect{};
-    if (f.width > 0 && f.height > 0) return {f.left, f.top, f.left + f.width, f.top + f.height};
+    if (f.width > 0 && f.height > 0) {
+      const Rect at = scale(f, dpi());
+      return {at.left, at.top, at.left + at.width, at.top + at.height};
+    }
     InflateRect(&r, -1, -1);
     return r;
   }
@@ -618,9 +634,15 @@ class ImageWindow : public ControlWindow {
  protected:
   Image& image() const { return static_cast<Image&>(control_); }
 
+  // A stretched picture is stretched to the box; any other is pixel art,
+  // repeated by the whole factor of the dpi.
+  int factor() const { return image().stretch() ? 1 : whole_factor(dpi()); }
+
   void load() {
     if (bitmap_) DeleteObject(bitmap_);
-    bitmap_ = image().picture() ? make_picture_dib(*image().picture(), true) : nullptr;
+    bitmap_ = image().picture()
+                  ? make_picture_dib(repeat_pixels(*image().picture(), factor()), true)
+                  : nullptr;
   }
 
   void refresh(Prop what) override {
@@ -628,6 +650,7 @@ class ImageWindow : public ControlWindow {
     load();
     redraw_through();
   }
+  void refresh_scale() override { load(); }
 
   void paint(HDC dc) override {
     if (!bitmap_) return;
@@ -637,9 +660,11 @@ class ImageWindow : public ControlWindow {
     HDC mem = CreateCompatibleDC(dc);
     const HGDIOBJ old = SelectObject(mem, bitmap_);
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    const int w = image().stretch() ? r.right : p.width;
-    const int h = image().stretch() ? r.bottom : p.height;
-    GdiAlphaBlend(dc, 0, 0, w, h, mem, 0, 0, p.width, p.height, blend);
+    const int k = factor();
+    const Rect to = image().stretch() ? Rect{0, 0, r.right, r.bottom}
+                                      : picture_place({0, 0}, {p.width, p.height}, dpi());
+    GdiAlphaBlend(dc, to.left, to.top, to.width, to.height, mem, 0, 0, p.width * k, p.height * k,
+                  blend);
     SelectObject(mem, old);
     DeleteDC(mem);
   }
@@ -663,12 +688,26 @@ class LineWindow : public ControlWindow {
  protected:
   Line& line() const { return static_cast<Line&>(control_); }
 
-  // The endpoints in pixels; the window covers exactly the pixels of the line.
-  Rect geometry() const override {
+  // The endpoints in pixels on the screen, each the corner of a square as thick
+  // as the line (the whole factor of the dpi).
+  struct Ends {
+    Point from, to;
+    int thickness;
+  };
+  Ends ends() const {
     const Container& c = line().parent();
-    const int x1 = c.to_pixels(line().from().x), y1 = c.to_pixels(line().from().y);
-    const int x2 = c.to_pixels(line().to().x), y2 = c.to_pixels(line().to().y);
-    return {std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1) + 1, std::abs(y2 - y1) + 1};
+    const int d = dpi();
+    const auto at = [&](Point p) {
+      return Point{scale(c.to_pixels(p.x), d), scale(c.to_pixels(p.y), d)};
+    };
+    return {at(line().from()), at(line().to()), whole_factor(d)};
+  }
+
+  // The window covers exactly the pixels of the line.
+  Rect screen_geometry() const override {
+    const Ends e = ends();
+    return {std::min(e.from.x, e.to.x), std::min(e.from.y, e.to.y),
+            std::abs(e.to.x - e.from.x) + e.thickness, std::abs(e.to.y - e.from.y) + e.thickness};
   }
 
   void refresh(Prop what) override {
@@ -676,22 +715,25 @@ class LineWindow : public ControlWindow {
   }
 
   void paint(HDC dc) override {
-    const Rect g = geometry();
-    const Container& c = line().parent();
-    const int x1 = c.to_pixels(line().from().x) - g.left;
-    const int y1 = c.to_pixels(line().from().y) - g.top;
-    const int x2 = c.to_pixels(line().to().x) - g.left;
-    const int y2 = c.to_pixels(line().to().y) - g.top;
+    const Rect g = screen_geometry();
+    const Ends e = ends();
+    const int x1 = e.from.x - g.left, y1 = e.from.y - g.top;
+    const int x2 = e.to.x - g.left, y2 = e.to.y - g.top;
     const COLORREF color = to_colorref(line().color());
     if (x1 == x2 || y1 == y2) {
       const RECT r{0, 0, g.width, g.height};
       FillRect(dc, &r, backend_.gdi().brush(color));
     } else {
+      // A square pen's strokes from corner to corner, both end squares filled.
+      const int t = e.thickness;
       HPEN pen = CreatePen(PS_SOLID, 1, color);
       const HGDIOBJ old = SelectObject(dc, pen);
-      MoveToEx(dc, x1, y1, nullptr);
-      LineTo(dc, x2, y2);
-      SetPixel(dc, x2, y2, color);
+      for (int i = 0; i < t; ++i)
+        for (int j = 0; j < t; ++j) {
+          MoveToEx(dc, x1 + i, y1 + j, nullptr);
+          LineTo(dc, x2 + i, y2 + j);
+          SetPixel(dc, x2 + i, y2 + j, color);
+        }
       SelectObject(dc, old);
       DeleteObject(pen);
     }
@@ -727,24 +769,39 @@ class CustomWindow : public ControlWindow {
                                  GetGValue(face_color) << 8 | GetBValue(face_color);
     std::uint32_t* px = buffer.pixels();
     std::fill(px, px + static_cast<std::size_t>(buffer.width()) * buffer.height(), ground);
-    blend_into(px, buffer.width(), buffer.height(), std::as_const(custom()).face(), 0, 0);
+    // The face and its pieces are scaled whole to the window; pictures on it
+    // are pixel art, repeated by the whole factor in their scaled boxes.
+    const int d = dpi();
+    const Bitmap& face = std::as_const(custom()).face();
+    blend_into(px, buffer.width(), buffer.height(),
+               scale_nearest(face, d, scale(face.width, d), scale(face.height, d)), 0, 0);
     SetBkMode(buffer.dc(), TRANSPARENT);
     SetTextColor(buffer.dc(), GetSysColor(COLOR_BTNTEXT));
-    const HGDIOBJ old = SelectObject(buffer.dc(), backend_.gdi().font(backend_.interface_font()));
+    const HGDIOBJ old = SelectObject(buffer.dc(), font(backend_.interface_font()));
     for (const CustomControl::Overlay& o : custom().overlays()) {
       if (o.picture) {
+        const Bitmap& p = *o.picture;
         GdiFlush();
-        blend_into(px, buffer.width(), buffer.height(), *o.picture, o.at.x, o.at.y);
+        if (o.with_face) {
+          const Rect box = scale(Rect{o.at.x, o.at.y, p.width, p.height}, d);
+          blend_into(px, buffer.width(), buffer.height(),
+                     scale_nearest(p, d, box.width, box.height), box.left, box.top);
+        } else {
+          const Rect at = picture_place(o.at, {p.width, p.height}, d);
+          blend_into(px, buffer.width(), buffer.height(), repeat_pixels(p, whole_factor(d)),
+                     at.left, at.top);
+        }
       } else if (!o.text.empty()) {
         const std::wstring text = widen(o.text);
-        TextOutW(buffer.dc(), o.at.x, o.at.y, text.c_str(), static_cast<int>(text.size()));
+        TextOutW(buffer.dc(), scale(o.at.x, d), scale(o.at.y, d), text.c_str(),
+                 static_cast<int>(text.size()));
       }
     }
     GdiFlush();
     SelectObject(buffer.dc(), old);
     if (control_.shows_focus_mark()) {
       RECT inner{0, 0, buffer.width(), buffer.height()};
-      InflateRect(&inner, -2, -2);
+      InflateRect(&inner, -scale(2, d), -scale(2, d));
       draw_focus_mark(buffer.dc(), inner);
     }
   }
@@ -766,7 +823,7 @@ class CustomWindow : public ControlWindow {
 
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override {
     if (LRESULT r; painting(msg, w, r)) return r;
-    const Point at{GET_X_LPARAM(l), GET_Y_LPARAM(l)};
+    const Point at = unscale(Point{GET_X_LPARAM(l), GET_Y_LPARAM(l)}, dpi());
     switch (msg) {
       case WM_MOUSEMOVE:
         custom().pointer_move(at);
@@ -853,9 +910,11 @@ HWND ControlWindow::container_window(const Container& c) {
   return nullptr;
 }
 
+int ControlWindow::dpi() const { return backend_.dpi_for(control_.form()); }
+
 bool ControlWindow::make(const wchar_t* class_name, DWORD style, DWORD ex_style,
                          std::wstring text) {
-  const Rect r = geometry();
+  const Rect r = screen_geometry();
   CreateArgs a;
   a.class_name = class_name;
   a.text = std::move(text);
@@ -881,13 +940,10 @@ void ControlWindow::update(Prop what) {
   if (!hwnd()) return;
   const bool was_pushing = std::exchange(pushing_, true);
   switch (what) {
-    case Prop::Geometry: {
-      const Rect r = geometry();
-      SetWindowPos(hwnd(), nullptr, r.left, r.top, r.width, r.height,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    case Prop::Geometry:
+      place();
       refresh(what);
       break;
-    }
     case Prop::Visible:
       ShowWindow(hwnd(), control_.visible() ? SW_SHOWNA : SW_HIDE);
       break;
@@ -912,6 +968,18 @@ void ControlWindow::pull(Prop what) {
   pushing_ = true;
   read_back(what);
   pushing_ = false;
+}
+
+void ControlWindow::place() {
+  const Rect r = screen_geometry();
+  SetWindowPos(hwnd(), nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ControlWindow::rescale() {
+  if (!hwnd()) return;
+  place();
+  refresh_scale();
+  InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 void ControlWindow::set_tooltip() {
@@ -941,7 +1009,7 @@ LRESULT ControlWindow::on_message(UINT msg, WPARAM w, LPARAM l) {
   switch (msg) {
     case WM_SETCURSOR:
       if (LOWORD(l) == HTCLIENT && control_.pointer() == MousePointer::Hand) {
-        SetCursor(backend_.hand_cursor());
+        SetCursor(backend_.hand_cursor(dpi()));
         return TRUE;
       }
       break;

@@ -12,8 +12,18 @@
 #include "ui/win32/text.h"
 
 namespace ui::win32 {
+namespace {
 
-FormWindow::FormWindow(Win32Backend& backend, Form& form) : backend_(backend), form_(form) {
+// The widest a tooltip grows before it wraps, in model pixels.
+constexpr int kTipWidth = 640;
+
+}  // namespace
+
+FormWindow::FormWindow(Win32Backend& backend, Form& form)
+    : backend_(backend),
+      form_(form),
+      dpi_(backend.system_dpi()),
+      measured_dpi_(backend.system_dpi()) {
   const SIZE outer = outer_size();
   CreateArgs a;
   a.class_name = kFormClass;
@@ -28,6 +38,14 @@ FormWindow::FormWindow(Win32Backend& backend, Form& form) : backend_(backend), f
   // then by the backend's hidden window.
   a.parent = form.show_in_taskbar() ? nullptr : backend.parking();
   if (!create(a)) return;
+  // A window that opens on a display of another scale than the main one takes
+  // that display's.
+  if (const int dpi = backend_.dpi_of(hwnd()); dpi != dpi_) {
+    dpi_ = dpi;
+    const SIZE s = outer_size();
+    SetWindowPos(hwnd(), nullptr, 0, 0, s.cx, s.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    fit_client();
+  }
   set_automation_name(form.name());
   update(Prop::Icon);
   if (form.start_position() == StartPosition::CenterScreen) place_centred();
@@ -35,7 +53,7 @@ FormWindow::FormWindow(Win32Backend& backend, Form& form) : backend_(backend), f
                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                               CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
                               GetModuleHandleW(nullptr), nullptr);
-  if (tooltips_) SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, 640);
+  if (tooltips_) SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, scale(kTipWidth, dpi_));
 }
 
 FormWindow::~FormWindow() {
@@ -56,10 +74,44 @@ DWORD FormWindow::ex_style() const {
   return form_.border() == Border::FixedDialog ? WS_EX_DLGMODALFRAME : 0;
 }
 
-SIZE FormWindow::outer_size() const {
-  RECT r{0, 0, form_.to_pixels(form_.client_width()), form_.to_pixels(form_.client_height())};
-  AdjustWindowRectEx(&r, style(), FALSE, ex_style());
+SIZE FormWindow::outer_size(int dpi) const {
+  const RECT client{0, 0, scale(form_.to_pixels(form_.client_width()), dpi),
+                    scale(form_.to_pixels(form_.client_height()), dpi)};
+  const RECT r = backend_.frame(client, style(), ex_style(), dpi);
   return {r.right - r.left, r.bottom - r.top};
+}
+
+void FormWindow::rescale(int dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  const SIZE s = outer_size();
+  SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, s.cx, s.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  fit_client();
+  for (Control* c : form_.controls())
+    if (ControlWindow* w = ControlWindow::of(*c)) w->rescale();
+  follow_text_metrics();
+  update(Prop::Icon);
+  if (tooltips_) SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, scale(kTipWidth, dpi_));
+  RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void FormWindow::fit_client() {
+  // The frame may not yet be drawn at the new dpi (the system changes it when the
+  // window has moved), so the client area is measured and the window corrected.
+  RECT client, outer;
+  GetClientRect(hwnd(), &client);
+  GetWindowRect(hwnd(), &outer);
+  const int dx = scale(form_.to_pixels(form_.client_width()), dpi_) - client.right;
+  const int dy = scale(form_.to_pixels(form_.client_height()), dpi_) - client.bottom;
+  if (dx || dy)
+    SetWindowPos(hwnd(), nullptr, 0, 0, outer.right - outer.left + dx,
+                 outer.bottom - outer.top + dy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FormWindow::follow_text_metrics() {
+  if (measured_dpi_ == dpi_) return;
+  measured_dpi_ = dpi_;
+  form_.text_metrics_changed();
 }
 
 void FormWindow::place_centred() {
@@ -104,9 +156,9 @@ void FormWindow::update(Prop what) {
     case Prop::Icon: {
       const WindowIcon which = form_.icon();
       SendMessageW(hwnd(), WM_SETICON, ICON_BIG,
-                   reinterpret_cast<LPARAM>(backend_.window_icon(which, false)));
+                   reinterpret_cast<LPARAM>(backend_.window_icon(which, false, dpi_)));
       SendMessageW(hwnd(), WM_SETICON, ICON_SMALL,
-                   reinterpret_cast<LPARAM>(backend_.window_icon(which, true)));
+                   reinterpret_cast<LPARAM>(backend_.window_icon(which, true, dpi_)));
       break;
     }
     default:
@@ -121,6 +173,7 @@ void FormWindow::show() {
     SetWindowLongPtrW(hwnd(), GWLP_HWNDPARENT,
                       reinterpret_cast<LONG_PTR>(owner_window ? owner_window : backend_.parking()));
   }
+  follow_text_metrics();
   if (!placed_) {
     placed_ = true;
     if (form_.start_position() == StartPosition::CenterScreen) place_centred();
@@ -162,6 +215,13 @@ LRESULT FormWindow::on_message(UINT msg, WPARAM w, LPARAM l) {
     }
     case WM_CLOSE:
       form_.unload(UnloadReason::CloseBox);
+      return 0;
+    case kWmGetDpiScaledSize:
+      // The size at the coming dpi, so that the suggested rectangle fits exactly.
+      *reinterpret_cast<SIZE*>(l) = outer_size(static_cast<int>(w));
+      return TRUE;
+    case kWmDpiChanged:
+      rescale(LOWORD(w), *reinterpret_cast<const RECT*>(l));
       return 0;
     case WM_TIMER: {
       const auto it = timers_.find(w);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "ui/win32/text.h"
 
@@ -19,6 +20,18 @@ int font_height(double points, int dpi) {
 }
 
 namespace {
+
+// A 32-bit DIB of rows from the top.
+BITMAPINFO top_down_32(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
 
 // The family of a face, so that a system without the face substitutes a like one
 // (a fixed-pitch font for Courier New keeps the numbered rows in columns).
@@ -37,12 +50,9 @@ GdiCache::~GdiCache() {
   for (auto& [key, b] : brushes_) DeleteObject(b);
 }
 
-HFONT GdiCache::font(const Font& f) {
-  const FontKey key{f.name, f.size, f.bold, f.underline, f.charset};
+HFONT GdiCache::font(const Font& f, int dpi) {
+  const FontKey key{f.name, f.size, f.bold, f.underline, f.charset, dpi};
   if (auto it = fonts_.find(key); it != fonts_.end()) return it->second;
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
   LOGFONTW lf{};
   lf.lfHeight = font_height(f.size, dpi);
   lf.lfWeight = f.bold ? FW_BOLD : FW_NORMAL;
@@ -70,13 +80,7 @@ HBRUSH GdiCache::brush(COLORREF c) {
 }
 
 HBITMAP make_dib(HDC dc, int width, int height, void** bits) {
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = std::max(width, 1);
-  info.bmiHeader.biHeight = -std::max(height, 1);
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = top_down_32(std::max(width, 1), std::max(height, 1));
   return CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
 }
 
@@ -99,7 +103,9 @@ HBITMAP make_picture_dib(const Bitmap& picture, bool premultiplied) {
   return bmp;
 }
 
-HICON make_icon(const Bitmap& picture) {
+namespace {
+
+HICON make_icon_or_cursor(const Bitmap& picture, bool icon, POINT hot_spot) {
   if (picture.width <= 0 || picture.height <= 0) return nullptr;
   HBITMAP color = make_picture_dib(picture, false);
   // The mask: 1 where the picture is transparent. Rows of a monochrome bitmap are
@@ -113,13 +119,68 @@ HICON make_icon(const Bitmap& picture) {
             static_cast<std::uint8_t>(0x80 >> (x % 8));
   HBITMAP mask = CreateBitmap(picture.width, picture.height, 1, 1, mask_bits.data());
   ICONINFO info{};
-  info.fIcon = TRUE;
+  info.fIcon = icon ? TRUE : FALSE;
+  info.xHotspot = static_cast<DWORD>(hot_spot.x);
+  info.yHotspot = static_cast<DWORD>(hot_spot.y);
   info.hbmColor = color;
   info.hbmMask = mask;
-  HICON icon = CreateIconIndirect(&info);
+  HICON made = CreateIconIndirect(&info);
   DeleteObject(color);
   DeleteObject(mask);
-  return icon;
+  return made;
+}
+
+// The rows of a bitmap as 32-bit pixels, top row first.
+std::vector<std::uint32_t> bitmap_rows(HBITMAP bitmap, int width, int height) {
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+  BITMAPINFO info = top_down_32(width, height);
+  HDC screen = GetDC(nullptr);
+  if (GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info,
+                DIB_RGB_COLORS) != height)
+    pixels.clear();
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+}  // namespace
+
+HICON make_icon(const Bitmap& picture) { return make_icon_or_cursor(picture, true, {}); }
+
+HCURSOR make_cursor(const Bitmap& picture, POINT hot_spot) {
+  return make_icon_or_cursor(picture, false, hot_spot);
+}
+
+Bitmap icon_pixels(HICON icon, POINT* hot_spot) {
+  ICONINFO info{};
+  if (!GetIconInfo(icon, &info)) return {};
+  if (hot_spot) *hot_spot = {static_cast<LONG>(info.xHotspot), static_cast<LONG>(info.yHotspot)};
+  BITMAP mask{};
+  GetObjectW(info.hbmMask, sizeof mask, &mask);
+  const bool monochrome = !info.hbmColor;
+  const int width = mask.bmWidth, height = monochrome ? mask.bmHeight / 2 : mask.bmHeight;
+  const std::vector<std::uint32_t> and_xor = bitmap_rows(info.hbmMask, width, mask.bmHeight);
+  const std::vector<std::uint32_t> color =
+      monochrome ? std::vector<std::uint32_t>{} : bitmap_rows(info.hbmColor, width, height);
+  DeleteObject(info.hbmMask);
+  if (info.hbmColor) DeleteObject(info.hbmColor);
+  if (and_xor.empty() || (!monochrome && color.empty())) return {};
+
+  Bitmap out(width, height, 0);
+  const bool has_alpha =
+      std::any_of(color.begin(), color.end(), [](std::uint32_t p) { return (p >> 24) != 0; });
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y * width + x);
+      const bool hidden = (and_xor[i] & 0xFFFFFF) != 0;
+      if (monochrome) {
+        // Under the AND mask's holes the XOR mask draws white or black.
+        const bool white = (and_xor[i + static_cast<std::size_t>(height * width)] & 0xFFFFFF) != 0;
+        out.at(x, y) = hidden ? 0 : white ? 0xFFFFFFFFu : 0xFF000000u;
+      } else {
+        out.at(x, y) = has_alpha ? color[i] : hidden ? 0 : color[i] | 0xFF000000u;
+      }
+    }
+  return out;
 }
 
 void blend_over(Bitmap& dst, const Bitmap& src, int x, int y) {

@@ -1,6 +1,7 @@
 #pragma once
-// GDI objects made from the UI layer's values: fonts and brushes (cached for the
-// backend's lifetime), colours, and pictures as bitmaps and icons.
+// GDI objects made from the UI layer's values: fonts for each dpi and brushes
+// (cached for the backend's lifetime), colours, and pictures as bitmaps, icons
+// and cursors.
 
 #include <windows.h>
 
@@ -24,12 +25,13 @@ class GdiCache {
   GdiCache(const GdiCache&) = delete;
   GdiCache& operator=(const GdiCache&) = delete;
 
-  HFONT font(const Font& f);
+  // The font at its size in points on a screen of dpi dots per inch.
+  HFONT font(const Font& f, int dpi);
   HBRUSH brush(Color c);
   HBRUSH brush(COLORREF c);
 
  private:
-  using FontKey = std::tuple<std::string, double, bool, bool, int>;
+  using FontKey = std::tuple<std::string, double, bool, bool, int, int>;
   std::map<FontKey, HFONT> fonts_;
   std::map<COLORREF, HBRUSH> brushes_;
 };
@@ -38,8 +40,13 @@ class GdiCache {
 // when asked. *bits receives the pixels.
 HBITMAP make_dib(HDC dc, int width, int height, void** bits);
 HBITMAP make_picture_dib(const Bitmap& picture, bool premultiplied);
-// An icon with the picture's alpha (transparent where alpha is 0).
+// An icon with the picture's alpha (transparent where alpha is 0), and a cursor
+// likewise with its hot spot.
 HICON make_icon(const Bitmap& picture);
+HCURSOR make_cursor(const Bitmap& picture, POINT hot_spot);
+// What an icon or cursor shows, transparent where it shows nothing (a monochrome
+// cursor in black and white); *hot_spot receives its hot spot when asked.
+Bitmap icon_pixels(HICON icon, POINT* hot_spot);
 
 // Lays src over dst at (x, y), blending by src's alpha; clipped to dst.
 void blend_over(Bitmap& dst, const Bitmap& src, int x, int y);

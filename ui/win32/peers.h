@@ -1,7 +1,9 @@
 #pragma once
 // The windows behind forms and controls. Each is the peer of one retained object
 // and follows its property changes; containers pass their children's
-// notifications back to the children's own objects.
+// notifications back to the children's own objects. A form's window has a dpi
+// (its display's); it and its controls show the model's 96-dpi pixels at that
+// scale, and lay themselves out again when it changes.
 
 #include <windows.h>
 
@@ -12,6 +14,7 @@
 #include "ui/controls.h"
 #include "ui/form.h"
 #include "ui/win32/accessible.h"
+#include "ui/win32/scale.h"
 #include "ui/win32/win32_backend.h"
 #include "ui/win32/window.h"
 
@@ -36,6 +39,7 @@ class FormWindow : public Window, public Peer {
 
   Form& form() const { return form_; }
   HWND tooltips() const { return tooltips_; }
+  int dpi() const { return dpi_; }
   static FormWindow* of(const Form& form) { return static_cast<FormWindow*>(form.peer()); }
 
   void add_timer(UINT_PTR id, Timer& timer) { timers_[id] = &timer; }
@@ -47,7 +51,15 @@ class FormWindow : public Window, public Peer {
  private:
   DWORD style() const;
   DWORD ex_style() const;
-  SIZE outer_size() const;
+  SIZE outer_size(int dpi) const;
+  SIZE outer_size() const { return outer_size(dpi_); }
+  // The window went to a display of another dpi: the suggested place, then
+  // every geometry, font and picture again.
+  void rescale(int dpi, const RECT& suggested);
+  // Sets the window's size so that its client area has the scaled size exactly.
+  void fit_client();
+  // Texts measured at another dpi than the window's are measured again.
+  void follow_text_metrics();
   void place_centred();
   void show();
   // The system's keyboard cues of the window, and the form's, made one.
@@ -56,6 +68,8 @@ class FormWindow : public Window, public Peer {
 
   Win32Backend& backend_;
   Form& form_;
+  int dpi_;
+  int measured_dpi_;  // the dpi the model's texts were measured at
   HWND tooltips_ = nullptr;
   bool placed_ = false;
   bool shown_once_ = false;
@@ -77,6 +91,8 @@ class ControlWindow : public Window, public Peer {
   // The window that a control's children live in.
   static HWND container_window(const Container& c);
   void pull(Prop what) override;
+  // The window's form went to a display of another dpi.
+  void rescale();
 
  protected:
   // Creates the window as a child of its container, behind its earlier siblings.
@@ -84,7 +100,15 @@ class ControlWindow : public Window, public Peer {
   virtual void refresh(Prop) {}
   // Reads what the native control holds into the control (text, selection, choice).
   virtual void read_back(Prop) {}
+  // Fonts and pictures made again for a new dpi.
+  virtual void refresh_scale() {}
+  // The box in the container's pixels, and on the screen.
   virtual Rect geometry() const { return control_.pixel_rect(); }
+  virtual Rect screen_geometry() const { return scale(geometry(), dpi()); }
+  int dpi() const;
+  HFONT font(const Font& f) const { return backend_.gdi().font(f, dpi()); }
+  // Moves the window to its box on the screen.
+  void place();
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override;
   // With the form's key preview, the form sees a typed character first.
   LRESULT preview_char(WPARAM w, LPARAM l);

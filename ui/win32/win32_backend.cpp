@@ -16,6 +16,7 @@
 #include "ui/win32/peers.h"
 #include "ui/win32/program.h"
 #include "ui/win32/resource_ids.h"
+#include "ui/win32/scale.h"
 #include "ui/win32/text.h"
 
 namespace ui::win32 {
@@ -23,6 +24,42 @@ namespace {
 
 FormWindow* form_window_of(HWND h) {
   return dynamic_cast<FormWindow*>(Window::from(GetAncestor(h, GA_ROOT)));
+}
+
+// The per-monitor scale functions of newer systems, looked up once, so that the
+// programs still start where they are missing (every window then has the
+// system's dpi).
+struct DpiFunctions {
+  UINT(WINAPI* dpi_for_window)(HWND) = nullptr;
+  UINT(WINAPI* dpi_for_system)() = nullptr;
+  BOOL(WINAPI* adjust_window_rect)(RECT*, DWORD, BOOL, DWORD, UINT) = nullptr;
+  int(WINAPI* system_metrics)(int, UINT) = nullptr;
+};
+
+template <class F>
+void look_up(HMODULE module, const char* name, F& f) {
+  // Through a plain function pointer, the cast every lookup of an export needs.
+  f = reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+const DpiFunctions& dpi_functions() {
+  static const DpiFunctions functions = [] {
+    DpiFunctions f;
+    if (const HMODULE user = GetModuleHandleW(L"user32.dll")) {
+      look_up(user, "GetDpiForWindow", f.dpi_for_window);
+      look_up(user, "GetDpiForSystem", f.dpi_for_system);
+      look_up(user, "AdjustWindowRectExForDpi", f.adjust_window_rect);
+      look_up(user, "GetSystemMetricsForDpi", f.system_metrics);
+    }
+    return f;
+  }();
+  return functions;
+}
+
+int system_metric(int index, int dpi) {
+  const DpiFunctions& f = dpi_functions();
+  return f.system_metrics ? f.system_metrics(index, static_cast<UINT>(dpi))
+                          : GetSystemMetrics(index);
 }
 
 }  // namespace
@@ -37,6 +74,13 @@ Win32Backend::Win32Backend() {
   parking_ = CreateWindowExW(0, kParkingClass, L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
   measure_dc_ = CreateCompatibleDC(nullptr);
+  if (const auto for_system = dpi_functions().dpi_for_system) {
+    system_dpi_ = static_cast<int>(for_system());
+  } else if (HDC screen = GetDC(nullptr)) {
+    system_dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+  }
+  if (system_dpi_ <= 0) system_dpi_ = kBaseDpi;
   set_backend(this);
 }
 
@@ -49,9 +93,28 @@ Win32Backend::~Win32Backend() {
   set_backend(nullptr);
   if (parking_) DestroyWindow(parking_);
   if (measure_dc_) DeleteDC(measure_dc_);
-  for (auto& pair : icons_)
-    for (HICON i : pair)
-      if (i) DestroyIcon(i);
+  for (auto& [key, icon] : icons_)
+    if (icon) DestroyIcon(icon);
+  for (auto& [dpi, hand] : hands_)
+    if (hand && hand != loaded_hand_) DestroyCursor(hand);
+}
+
+int Win32Backend::dpi_of(HWND window) const {
+  const auto for_window = dpi_functions().dpi_for_window;
+  const int dpi = window && for_window ? static_cast<int>(for_window(window)) : 0;
+  return dpi > 0 ? dpi : system_dpi_;
+}
+
+int Win32Backend::dpi_for(const Form& form) const {
+  const FormWindow* w = FormWindow::of(form);
+  return w && w->hwnd() ? w->dpi() : system_dpi_;
+}
+
+RECT Win32Backend::frame(RECT client, DWORD style, DWORD ex_style, int dpi) const {
+  const auto adjust = dpi_functions().adjust_window_rect;
+  if (!adjust || !adjust(&client, style, FALSE, ex_style, static_cast<UINT>(dpi)))
+    AdjustWindowRectEx(&client, style, FALSE, ex_style);
+  return client;
 }
 
 HWND Win32Backend::window_of(const Form& form) {
@@ -231,15 +294,16 @@ int Win32Backend::message_box(std::string_view text, unsigned style, std::string
   return MessageBoxW(owner, t.c_str(), c.c_str(), style);
 }
 
-Size Win32Backend::measure_text(std::string_view text, const Font& font) {
-  const HGDIOBJ old = SelectObject(measure_dc_, gdi_.font(font));
+Size Win32Backend::measure_text(std::string_view text, const Font& font, const Control* where) {
+  const int dpi = where ? dpi_for(where->form()) : system_dpi_;
+  const HGDIOBJ old = SelectObject(measure_dc_, gdi_.font(font, dpi));
   TEXTMETRICW tm{};
   GetTextMetricsW(measure_dc_, &tm);
   SIZE s{0, tm.tmHeight};
   const std::wstring w = widen(text);
   if (!w.empty()) GetTextExtentPoint32W(measure_dc_, w.c_str(), static_cast<int>(w.size()), &s);
   SelectObject(measure_dc_, old);
-  return {static_cast<int>(s.cx), static_cast<int>(s.cy)};
+  return {model_extent(static_cast<int>(s.cx), dpi), model_extent(static_cast<int>(s.cy), dpi)};
 }
 
 Font Win32Backend::interface_font() { return Font{}; }
@@ -247,8 +311,10 @@ Font Win32Backend::interface_font() { return Font{}; }
 Point Win32Backend::cursor_position(const CustomControl& control) {
   POINT p{};
   GetCursorPos(&p);
-  if (const HWND h = window_of(control)) ScreenToClient(h, &p);
-  return {static_cast<int>(p.x), static_cast<int>(p.y)};
+  const HWND h = window_of(control);
+  if (!h) return {static_cast<int>(p.x), static_cast<int>(p.y)};
+  ScreenToClient(h, &p);
+  return unscale(Point{static_cast<int>(p.x), static_cast<int>(p.y)}, dpi_for(control.form()));
 }
 
 void Win32Backend::shell_open(Form* owner, std::string_view target, std::string_view directory,
@@ -258,13 +324,25 @@ void Win32Backend::shell_open(Form* owner, std::string_view target, std::string_
                 d.empty() ? nullptr : d.c_str(), show);
 }
 
-HCURSOR Win32Backend::hand_cursor() {
-  if (!hand_) hand_ = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_LINK_HAND));
-  if (!hand_) hand_ = LoadCursorW(nullptr, IDC_HAND);
-  return hand_;
+HCURSOR Win32Backend::hand_cursor(int dpi) {
+  if (!loaded_hand_)
+    loaded_hand_ = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_LINK_HAND));
+  // Without one of the program's own (a test program), the system's hand.
+  if (!loaded_hand_) return LoadCursorW(nullptr, IDC_HAND);
+  const int factor = whole_factor(dpi);
+  if (factor == 1) return loaded_hand_;
+  HCURSOR& made = hands_[factor];
+  if (!made) {
+    // The pixel-art hand repeated by the whole factor, hot spot included.
+    POINT hot{};
+    const Bitmap shape = icon_pixels(loaded_hand_, &hot);
+    made = make_cursor(repeat_pixels(shape, factor), {hot.x * factor, hot.y * factor});
+    if (!made) made = loaded_hand_;
+  }
+  return made;
 }
 
-HICON Win32Backend::window_icon(WindowIcon which, bool small) {
+HICON Win32Backend::window_icon(WindowIcon which, bool small, int dpi) {
   int id = 0;
   switch (which) {
     case WindowIcon::Designer:
@@ -276,11 +354,23 @@ HICON Win32Backend::window_icon(WindowIcon which, bool small) {
     case WindowIcon::None:
       return nullptr;
   }
-  HICON& slot = icons_[static_cast<int>(which)][small ? 1 : 0];
-  if (!slot) {
-    const int size = GetSystemMetrics(small ? SM_CXSMICON : SM_CXICON);
-    slot = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
-                                         IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+  const int size = system_metric(small ? SM_CXSMICON : SM_CXICON, dpi);
+  HICON& slot = icons_[{which, small, size}];
+  if (slot) return slot;
+  const auto load = [id](int pixels) {
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
+                                         IMAGE_ICON, pixels, pixels, LR_DEFAULTCOLOR));
+  };
+  // The icons hold 16 and 32 pixel pictures. Other sizes take the one that a
+  // whole factor makes largest within the size, centred.
+  int source = 0, factor = 0;
+  for (int pixels : {32, 16})
+    if (size / pixels * pixels > source * factor) source = pixels, factor = size / pixels;
+  if (source == 0 || source == size) {
+    slot = load(size);
+  } else if (HICON picture = load(source)) {
+    slot = make_icon(centred(repeat_pixels(icon_pixels(picture, nullptr), factor), size, size));
+    DestroyIcon(picture);
   }
   return slot;
 }

@@ -1,10 +1,12 @@
 #pragma once
 // The product backend: one window per form and control, the message loop with
-// keyboard navigation, modal showing, timers, message boxes, text measurement and
-// the shell.
+// keyboard navigation, modal showing, timers, message boxes, text measurement,
+// the display scale of each window and the shell.
 
 #include <windows.h>
 
+#include <map>
+#include <tuple>
 #include <vector>
 
 #include "ui/backend.h"
@@ -38,17 +40,29 @@ class Win32Backend : public Backend {
   std::unique_ptr<Peer> create_peer(Control& control) override;
   void run_modal(Form& form) override;
   int message_box(std::string_view text, unsigned style, std::string_view title) override;
-  Size measure_text(std::string_view text, const Font& font) override;
+  // In model pixels: the extent in the window's dpi, taken back to 96 dpi.
+  Size measure_text(std::string_view text, const Font& font,
+                    const Control* where = nullptr) override;
   Font interface_font() override;
   Point cursor_position(const CustomControl& control) override;
   void shell_open(Form* owner, std::string_view target, std::string_view directory,
                   int show) override;
 
+  // The display scale: the dpi of the main screen (new windows open there), of a
+  // window, and of the window a form has (the main screen's while it has none).
+  // Newer systems give each monitor its own; older ones have the one system dpi.
+  int system_dpi() const { return system_dpi_; }
+  int dpi_of(HWND window) const;
+  int dpi_for(const Form& form) const;
+  // The window rectangle around a client rectangle, with the frame at that dpi.
+  RECT frame(RECT client, DWORD style, DWORD ex_style, int dpi) const;
+
   // For the windows of forms and controls.
   GdiCache& gdi() { return gdi_; }
   HWND parking() const { return parking_; }
-  HCURSOR hand_cursor();
-  HICON window_icon(WindowIcon which, bool small);
+  // The link hand and the window icons, at their size for the dpi.
+  HCURSOR hand_cursor(int dpi);
+  HICON window_icon(WindowIcon which, bool small, int dpi);
   UINT_PTR next_timer_id() { return ++timer_ids_; }
   // A modal form is being hidden or destroyed: gives the other windows back
   // before the system looks for a window to activate.
@@ -73,13 +87,15 @@ class Win32Backend : public Backend {
   GdiCache gdi_;
   HWND parking_ = nullptr;
   HDC measure_dc_ = nullptr;
-  HCURSOR hand_ = nullptr;
+  int system_dpi_ = 96;
+  std::map<int, HCURSOR> hands_;  // by dpi; those made here are destroyed at the end
+  HCURSOR loaded_hand_ = nullptr;
   std::vector<Modal*> modals_;
   HWND quit_on_ = nullptr;
   UINT_PTR timer_ids_ = 0;
   bool keyboard_last_ = false;
-  // Icons loaded from the program's resources: [which][small]
-  HICON icons_[3][2] = {};
+  // Icons from the program's resources, by which, small and size in pixels.
+  std::map<std::tuple<WindowIcon, bool, int>, HICON> icons_;
 };
 
 }  // namespace ui::win32

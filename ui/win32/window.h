@@ -17,6 +17,10 @@ inline constexpr UINT kWmWake = WM_APP + 0x51;  // wakes a waiting message loop
 inline constexpr UINT kWmAccessibleAction = WM_APP + 0x52;
 // What a control shows has changed: time to tell accessibility tools.
 inline constexpr UINT kWmAccessibleChanged = WM_APP + 0x53;
+// Messages of the per-monitor scale (Windows 8.1 and 10), which the headers for
+// older systems lack: WM_DPICHANGED and WM_GETDPISCALEDSIZE.
+inline constexpr UINT kWmDpiChanged = 0x02E0;
+inline constexpr UINT kWmGetDpiScaledSize = 0x02E4;
 
 // Classes registered by the backend.
 inline constexpr wchar_t kFormClass[] = L"QuilletForm";
