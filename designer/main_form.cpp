@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <random>
+#include <tuple>
 
 #include "designer/about_form.h"
 #include "designer/app.h"
@@ -54,15 +55,18 @@ main_form::main_form() : Form("main_form") {
   });
   sd[4].set_accessible_name("О программе");
   // The toolbar's commands from anywhere in the window.
-  const std::pair<int, int> commands[] = {{'N', 0}, {'O', 1}, {'S', 2}};
-  for (auto [letter, index] : commands)
-    add_shortcut(letter, ui::shift::Ctrl, [this, index] { sd_Click(index); });
-  add_shortcut(ui::key::F5, ui::shift::None, [this] { sd_Click(5); });
-  add_shortcut(ui::key::F7, ui::shift::None, [this] { sd_Click(3); });
-  add_shortcut(ui::key::F1, ui::shift::None, [this] { sd_Click(4); });
-  add_shortcut(ui::key::Insert, ui::shift::None, [this] {
+  const std::tuple<int, unsigned, int> commands[] = {
+      {'N', ui::shift::Ctrl, 0},         {'O', ui::shift::Ctrl, 1},
+      {'S', ui::shift::Ctrl, 2},         {ui::key::F5, ui::shift::None, 5},
+      {ui::key::F7, ui::shift::None, 3}, {ui::key::F1, ui::shift::None, 4}};
+  for (auto [code, shift, index] : commands) {
+    const auto run = [this, i = index] { sd_Click(i); };
+    add_shortcut(code, shift, run, &sd[index]);
+  }
+  const auto add_dialog = [this] {
     if (sd_new.visible()) sd_new_Click();
-  });
+  };
+  add_shortcut(ui::key::Insert, ui::shift::None, add_dialog, &sd_new);
 
   Picture1.set_back_color(kPanel);
   Picture1.set_height(20);

@@ -3,6 +3,8 @@
 
 #include "ui/control.h"
 #include "ui/controls.h"
+#include "ui/custom.h"
+#include "ui/form.h"
 
 namespace ui {
 
@@ -28,6 +30,9 @@ Accessible Control::accessible() const {
   a.role = accessible_role();
   describe(a);
   if (!accessible_name_.empty()) a.name = accessible_name_;
+  const Form& f = form();
+  a.is_default = static_cast<const Control*>(f.default_button()) == this;
+  a.shortcut = f.shortcut_of(*this);
   return a;
 }
 

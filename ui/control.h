@@ -47,6 +47,8 @@ struct Accessible {
   bool selectable = false;
   bool selected = false;
   bool read_only = false;
+  bool is_default = false;  // the button Enter presses
+  std::string shortcut;     // the key that runs its command from anywhere: "Ctrl+N"
   bool operator==(const Accessible&) const = default;
 };
 

@@ -97,7 +97,13 @@ class Form : public Container {
   void set_default_button(CustomControl* b) { default_ = b; }
   CustomControl* cancel_button() const { return cancel_; }
   void set_cancel_button(CustomControl* b) { cancel_ = b; }
-  void add_shortcut(int code, unsigned shift, std::function<void()> run);
+  // The command may belong to a control (a toolbar button), which then tells
+  // accessibility tools of its key.
+  void add_shortcut(int code, unsigned shift, std::function<void()> run,
+                    const Control* control = nullptr);
+  // The key of the first shortcut that belongs to the control ("Ctrl+N", "F5"),
+  // empty when none does.
+  std::string shortcut_of(const Control& control) const;
 
   // The focus: the control that has it now (nullptr while it is elsewhere), and
   // the one that had it last, which gets it back when the window is active again.
@@ -140,6 +146,7 @@ class Form : public Container {
     int code;
     unsigned shift;
     std::function<void()> run;
+    const Control* control;
   };
 
   std::string name_;

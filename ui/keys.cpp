@@ -28,8 +28,33 @@ bool is_arrow(int code) { return code >= key::Left && code <= key::Down; }
 
 }  // namespace
 
-void Form::add_shortcut(int code, unsigned shift, std::function<void()> run) {
-  shortcuts_.push_back({code, shift, std::move(run)});
+void Form::add_shortcut(int code, unsigned shift, std::function<void()> run,
+                        const Control* control) {
+  shortcuts_.push_back({code, shift, std::move(run), control});
+}
+
+std::string Form::shortcut_of(const Control& control) const {
+  for (const Shortcut& s : shortcuts_) {
+    if (s.control != &control) continue;
+    std::string name;
+    if (s.shift & shift::Ctrl) name += "Ctrl+";
+    if (s.shift & shift::Alt) name += "Alt+";
+    if (s.shift & shift::Shift) name += "Shift+";
+    if ((s.code >= 'A' && s.code <= 'Z') || (s.code >= '0' && s.code <= '9'))
+      name += static_cast<char>(s.code);
+    else if (s.code >= key::F1 && s.code < key::F1 + 24)
+      name += "F" + std::to_string(s.code - key::F1 + 1);
+    else if (s.code == key::Insert)
+      name += "Insert";
+    else if (s.code == key::Delete)
+      name += "Delete";
+    else if (s.code == key::Enter)
+      name += "Enter";
+    else
+      continue;  // a key without a name of its own is not told
+    return name;
+  }
+  return {};
 }
 
 void Form::set_keyboard_cues(bool shown) {

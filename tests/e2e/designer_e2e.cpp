@@ -944,7 +944,7 @@ struct Heard {
 constexpr long kPush = ROLE_SYSTEM_PUSHBUTTON, kRadio = ROLE_SYSTEM_RADIOBUTTON,
                kText = ROLE_SYSTEM_TEXT, kLink = ROLE_SYSTEM_LINK, kList = ROLE_SYSTEM_LIST,
                kItem = ROLE_SYSTEM_LISTITEM;
-constexpr long kChecked = STATE_SYSTEM_CHECKED;
+constexpr long kChecked = STATE_SYSTEM_CHECKED, kDefault = STATE_SYSTEM_DEFAULT;
 constexpr long kRow = STATE_SYSTEM_SELECTABLE, kSelectedRow = kRow | STATE_SYSTEM_SELECTED;
 constexpr long kFocusBits = STATE_SYSTEM_FOCUSED | STATE_SYSTEM_FOCUSABLE;
 
@@ -954,7 +954,8 @@ std::string describe_state(long state) {
       {STATE_SYSTEM_FOCUSED, "focused"},         {STATE_SYSTEM_PRESSED, "pressed"},
       {STATE_SYSTEM_CHECKED, "checked"},         {STATE_SYSTEM_READONLY, "read-only"},
       {STATE_SYSTEM_INVISIBLE, "invisible"},     {STATE_SYSTEM_FOCUSABLE, "focusable"},
-      {STATE_SYSTEM_SELECTABLE, "selectable"},   {STATE_SYSTEM_LINKED, "linked"}};
+      {STATE_SYSTEM_SELECTABLE, "selectable"},   {STATE_SYSTEM_LINKED, "linked"},
+      {STATE_SYSTEM_DEFAULT, "default"}};
   std::string out;
   for (auto [bit, name] : bits)
     if (state & bit) out += (out.empty() ? "" : " ") + std::string(name);
@@ -1037,6 +1038,8 @@ TEST_F(ScreenReader, HearsAndWorksEveryWindow) {
     expect_heard(main_, toolbar);
     // The empty list still leads to its hint and its two buttons.
     EXPECT_EQ(probe::read_accessible(list).child_count, 3);
+    EXPECT_TEXT(probe::read_accessible(control(main_, L"sd(0)")).shortcut, L"Ctrl+N");
+    EXPECT_TEXT(probe::read_accessible(control(main_, L"sd_new")).shortcut, L"Insert");
   }
   const std::wstring row0 = L"Привет#мир; Диалог; Информация; ОК";
   {
@@ -1055,7 +1058,7 @@ TEST_F(ScreenReader, HearsAndWorksEveryWindow) {
                              {L"dlg_button(1)", 0, L"ОК и Отмена", kRadio, 0, L"Выбрать"},
                              {L"dlg_button(2)", 0, L"Да и Нет", kRadio, 0, L"Выбрать"},
                              {L"dlg_button(3)", 0, L"Да, Нет и Отмена", kRadio, 0, L"Выбрать"},
-                             {L"SDButton1", 0, L"OK", kPush, 0, L"Нажать"},
+                             {L"SDButton1", 0, L"OK", kPush, kDefault, L"Нажать"},
                              {L"sd_cancel", 0, L"Отмена", kPush, 0, L"Нажать"},
                          });
     ASSERT_TRUE(probe::do_default_action(control(editor, L"dlg_icon(2)")));
@@ -1107,7 +1110,7 @@ TEST_F(ScreenReader, HearsAndWorksEveryWindow) {
     HWND save = act_and_wait(main_, L"sd(2)", L"save_form");
     ASSERT_TRUE(save);
     expect_heard(save, {{L"Text1", 0, L"Введите имя файла:", kText, 0, L""},
-                        {L"sd_save", 0, L"Сохранить", kPush, 0, L"Нажать"},
+                        {L"sd_save", 0, L"Сохранить", kPush, kDefault, L"Нажать"},
                         {L"sd_close", 0, L"Отмена", kPush, 0, L"Нажать"}});
     probe::type(control(save, L"Text1"), L"story");
     EXPECT_TRUE(events.wait_for(EVENT_OBJECT_NAMECHANGE, control(save, L"info"), CHILDID_SELF,
@@ -1123,7 +1126,7 @@ TEST_F(ScreenReader, HearsAndWorksEveryWindow) {
     HWND open = act_and_wait(main_, L"sd(1)", L"file_form");
     ASSERT_TRUE(open);
     expect_heard(open, {{L"filebox", 0, L"", 0, 0, L""},
-                        {L"sd_open", 0, L"Открыть", kPush, 0, L"Нажать"},
+                        {L"sd_open", 0, L"Открыть", kPush, kDefault, L"Нажать"},
                         {L"sd_cancel", 0, L"Отмена", kPush, 0, L"Нажать"}});
     act_and_close(open, L"sd_cancel");
   }
@@ -1132,7 +1135,7 @@ TEST_F(ScreenReader, HearsAndWorksEveryWindow) {
     HWND prompt = act_and_wait(main_, L"sd(3)", L"comp_form");
     ASSERT_TRUE(prompt);
     expect_heard(prompt, {{L"cmp", 0, L"Введите путь компиляции:", kText, 0, L""},
-                          {L"comp", 0, L"Компиляция", kPush, 0, L"Нажать"},
+                          {L"comp", 0, L"Компиляция", kPush, kDefault, L"Нажать"},
                           {L"cls", 0, L"Отмена", kPush, 0, L"Нажать"}});
     HWND console = act_and_wait(prompt, L"comp", L"compile_form");
     ASSERT_TRUE(console);
@@ -1158,7 +1161,7 @@ TEST_F(ScreenReader, HearsAndWorksEveryWindow) {
     const std::wstring mail = probe::text(control(about, L"mail"));
     EXPECT_NE(site.find(L"."), std::wstring::npos);
     EXPECT_NE(mail.find(L"@"), std::wstring::npos);
-    expect_heard(about, {{L"SDButton1", 0, L"Закрыть", kPush, 0, L"Нажать"},
+    expect_heard(about, {{L"SDButton1", 0, L"Закрыть", kPush, kDefault, L"Нажать"},
                          {L"site", 0, site.c_str(), kLink, STATE_SYSTEM_LINKED, L"Перейти"},
                          {L"mail", 0, mail.c_str(), kLink, STATE_SYSTEM_LINKED, L"Перейти"}});
     act_and_close(about, L"SDButton1");

@@ -155,6 +155,7 @@ struct AccessibleView {
   long state = 0;
   std::wstring default_action;
   std::wstring value;
+  std::wstring shortcut;  // the keyboard shortcut
   long child_count = 0;
   RECT location{};  // in screen pixels
 };

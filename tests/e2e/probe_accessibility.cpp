@@ -62,6 +62,8 @@ AccessibleView read_accessible(HWND window, long child) {
   if (SUCCEEDED(object->get_accDefaultAction(id, &text))) view.default_action = take(text);
   text = nullptr;
   if (SUCCEEDED(object->get_accValue(id, &text))) view.value = take(text);
+  text = nullptr;
+  if (SUCCEEDED(object->get_accKeyboardShortcut(id, &text))) view.shortcut = take(text);
   if (child == 0) object->get_accChildCount(&view.child_count);
   long x = 0, y = 0, width = 0, height = 0;
   if (SUCCEEDED(object->accLocation(&x, &y, &width, &height, id)))

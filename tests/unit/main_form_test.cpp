@@ -61,9 +61,9 @@ TEST_F(DesignerTest, StartUpLaysOutTheWindow) {
 }
 
 TEST_F(DesignerTest, TipIndexRoundsHalfToEven) {
-  const std::vector<std::pair<double, int>> cases = {
-      {0.0, 0}, {0.5 / 9, 0}, {0.06, 1}, {1.5 / 9, 2}, {2.5 / 9, 2}, {8.5 / 9, 8}, {0.95, 9},
-      {0.999, 9}};
+  const std::vector<std::pair<double, int>> cases = {{0.0, 0},     {0.5 / 9, 0}, {0.06, 1},
+                                                     {1.5 / 9, 2}, {2.5 / 9, 2}, {8.5 / 9, 8},
+                                                     {0.95, 9},    {0.999, 9}};
   for (auto [r, tip] : cases) {
     main_form::random_unit = [r] { return r; };
     EXPECT_EQ(start().status.caption(), tips()[static_cast<std::size_t>(tip)]) << r;
@@ -150,7 +150,8 @@ TEST_F(DesignerTest, EditorFilterAndCleaning) {
 
 TEST_F(DesignerTest, EditingARowInPlace) {
   main_form& m = start();
-  m.dlg_rows = {"one; 1; Ошибка; ОК", "two; 2; Вопрос; Да и Нет", "three; 3; Восклицание; ОК и Отмена"};
+  m.dlg_rows = {"one; 1; Ошибка; ОК", "two; 2; Вопрос; Да и Нет",
+                "three; 3; Восклицание; ОК и Отмена"};
   m.UpdateText();
   ui.on_modal("make_form", [this](ui::Form& f) {
     auto& e = static_cast<make_form&>(f);
@@ -198,6 +199,12 @@ TEST_F(DesignerTest, ScreenReadersHearTheListAndWhatPicturesStandFor) {
                               {&m.sd_edit, "Удалить диалог"},
                               {&m.sd[0], "Создать"}})
     EXPECT_EQ(heard(*button), line(name, ui::Role::PushButton, "Нажать"));
+  // The buttons whose commands have keys tell them.
+  for (auto [index, key] :
+       {std::pair{0, "Ctrl+N"}, {1, "Ctrl+O"}, {2, "Ctrl+S"}, {5, "F5"}, {3, "F7"}, {4, "F1"}})
+    EXPECT_EQ(m.sd[index].accessible().shortcut, key) << index;
+  EXPECT_EQ(m.sd_new.accessible().shortcut, "Insert");
+  EXPECT_EQ(m.sd_edit.accessible().shortcut, "");
 
   ui.on_modal("make_form", [this](ui::Form& f) {
     auto& e = static_cast<make_form&>(f);
@@ -208,6 +215,8 @@ TEST_F(DesignerTest, ScreenReadersHearTheListAndWhatPicturesStandFor) {
       EXPECT_EQ(heard.role, ui::Role::RadioButton) << k;
       EXPECT_EQ(heard.checked, k == 3) << k;
     }
+    EXPECT_TRUE(e.SDButton1.accessible().is_default) << "Enter is OK";
+    EXPECT_FALSE(e.sd_cancel.accessible().is_default);
     EXPECT_TRUE(ui.default_action(e.sd_cancel));
   });
   EXPECT_TRUE(ui.default_action(m.str_str[1]));

@@ -145,6 +145,7 @@ long model_state(const Accessible& a) {
   if (a.selectable) s |= STATE_SYSTEM_SELECTABLE;
   if (a.selected) s |= STATE_SYSTEM_SELECTED;
   if (a.read_only) s |= STATE_SYSTEM_READONLY;
+  if (a.is_default) s |= STATE_SYSTEM_DEFAULT;
   if (a.role == Role::Link) s |= STATE_SYSTEM_LINKED;
   return s;
 }
@@ -334,7 +335,10 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
     return nothing(child, out);
   }
   HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* out) override {
-    return nothing(child, out);
+    return guarded([&] {
+      const Control* c = target(child);
+      return c ? text_result(c->accessible().shortcut, out) : failure();
+    });
   }
   HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT, long* topic) override {
     if (file) *file = nullptr;
