@@ -26,6 +26,9 @@ OptionButton* as_option(Control* c) {
 
 bool is_arrow(int code) { return code >= key::Left && code <= key::Down; }
 
+// Tab order; controls of one tab index keep their creation order (stable sorts).
+bool by_tab_index(const Control* a, const Control* b) { return a->tab_index() < b->tab_index(); }
+
 }  // namespace
 
 void Form::add_shortcut(int code, unsigned shift, std::function<void()> run,
@@ -68,9 +71,7 @@ std::vector<Control*> Form::tab_order() const {
   std::vector<Control*> order;
   for (Control* c : controls_)
     if (c->can_focus() && c->tab_stop() && shown_with_containers(*c)) order.push_back(c);
-  std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
-    return a->tab_index() < b->tab_index();
-  });
+  std::stable_sort(order.begin(), order.end(), by_tab_index);
   // Tab enters a group of option buttons at its chosen one (or at its first one
   // when none is chosen); the arrow keys move within the group.
   std::vector<Control*> visited;
@@ -133,9 +134,7 @@ void Form::step_option(OptionButton& from, int step) {
     if (OptionButton* o = as_option(c);
         o && &o->parent() == &from.parent() && shown_with_containers(*o))
       group.push_back(o);
-  std::stable_sort(group.begin(), group.end(), [](const Control* a, const Control* b) {
-    return a->tab_index() < b->tab_index();
-  });
+  std::stable_sort(group.begin(), group.end(), by_tab_index);
   const auto it = std::find(group.begin(), group.end(), &from);
   if (it == group.end() || group.size() < 2) return;
   const int n = static_cast<int>(group.size());

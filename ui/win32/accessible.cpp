@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ui/controls.h"
+#include "ui/win32/exported.h"
 #include "ui/win32/peers.h"
 #include "ui/win32/text.h"
 
@@ -35,13 +36,6 @@ struct Oleacc {
   }
 };
 
-template <class T>
-T function_of(HMODULE module, const char* name) {
-  // Through the one function pointer type that converts to any other silently.
-  using Any = void (*)();
-  return reinterpret_cast<T>(reinterpret_cast<Any>(GetProcAddress(module, name)));
-}
-
 const Oleacc& oleacc() {
   static const Oleacc functions = [] {
     Oleacc f;
@@ -50,23 +44,18 @@ const Oleacc& oleacc() {
     if (n == 0 || n >= MAX_PATH) return f;
     const HMODULE m = LoadLibraryW((std::wstring(folder, n) + L"\\oleacc.dll").c_str());
     if (!m) return f;
-    f.lresult_from_object = function_of<decltype(f.lresult_from_object)>(m, "LresultFromObject");
+    f.lresult_from_object = exported<decltype(f.lresult_from_object)>(m, "LresultFromObject");
     f.create_std_accessible_object =
-        function_of<decltype(f.create_std_accessible_object)>(m, "CreateStdAccessibleObject");
+        exported<decltype(f.create_std_accessible_object)>(m, "CreateStdAccessibleObject");
     f.accessible_object_from_window =
-        function_of<decltype(f.accessible_object_from_window)>(m, "AccessibleObjectFromWindow");
+        exported<decltype(f.accessible_object_from_window)>(m, "AccessibleObjectFromWindow");
     return f;
   }();
   return functions;
 }
 
-HWND window_of(const Control& c) {
-  const ControlWindow* w = ControlWindow::of(c);
-  return w ? w->hwnd() : nullptr;
-}
-
 bool shown(const Control& c) {
-  const HWND h = window_of(c);
+  const HWND h = Win32Backend::window_of(c);
   return h && IsWindowVisible(h);
 }
 
@@ -153,7 +142,7 @@ long model_state(const Accessible& a) {
 // The whole state: the model's bits and what the windows tell.
 long state_of(const Control& c, const Accessible& a) {
   long s = model_state(a);
-  const HWND h = window_of(c);
+  const HWND h = Win32Backend::window_of(c);
   if (!h || !IsWindowVisible(h)) s |= STATE_SYSTEM_INVISIBLE;
   if (h && (!IsWindowEnabled(h) || !IsWindowEnabled(GetAncestor(h, GA_ROOT))))
     s |= STATE_SYSTEM_UNAVAILABLE;
@@ -321,7 +310,7 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
       const Control* c = target(child);
       if (!c) return failure();
       if (c->accessible().default_action.empty()) return DISP_E_MEMBERNOTFOUND;
-      if (!usable(window_of(*c))) return E_FAIL;
+      if (!usable(Win32Backend::window_of(*c))) return E_FAIL;
       // Done from the window's own queue: the action may open a modal window,
       // and the tool's call must not wait for it to close.
       return PostMessageW(hwnd_, kWmAccessibleAction, static_cast<WPARAM>(child.lVal), 0) ? S_OK
@@ -370,8 +359,9 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
       if (at < items) return S_FALSE;  // an item is a simple element of the list
       const std::vector<Control*> others = list_others(control());
       if (at - items >= others.size()) return E_INVALIDARG;
-      return oleacc().accessible_object_from_window(window_of(*others[at - items]), OBJID_WINDOW,
-                                                    IID_IDispatch, reinterpret_cast<void**>(out));
+      return oleacc().accessible_object_from_window(Win32Backend::window_of(*others[at - items]),
+                                                    OBJID_WINDOW, IID_IDispatch,
+                                                    reinterpret_cast<void**>(out));
     });
   }
   HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** out) override {
@@ -386,7 +376,7 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
       const Control* item = list_item(child);
       if (!item) return proxy_->accLocation(x, y, width, height, child);
       RECT r{};
-      GetWindowRect(window_of(*item), &r);
+      GetWindowRect(Win32Backend::window_of(*item), &r);
       *x = r.left;
       *y = r.top;
       *width = r.right - r.left;
@@ -427,7 +417,7 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
         const POINT p{x, y};
         for (std::size_t i = 0; i < items.size(); ++i) {
           RECT r{};
-          GetWindowRect(window_of(*items[i]), &r);
+          GetWindowRect(Win32Backend::window_of(*items[i]), &r);
           if (PtInRect(&r, p)) {
             set_child(out, static_cast<long>(i) + 1);
             return S_OK;
@@ -531,7 +521,7 @@ bool ControlAccessibility::handle(UINT msg, WPARAM w, LPARAM l, LRESULT& result)
       set_child(&child, static_cast<long>(w));
       // Whatever the child id names now, if it can still be used.
       Control* c = object_ ? object_->target(child) : nullptr;
-      if (c && usable(window_of(*c))) c->do_default_action();
+      if (c && usable(Win32Backend::window_of(*c))) c->do_default_action();
       return true;
     }
     case kWmAccessibleChanged:
@@ -561,7 +551,8 @@ void ControlAccessibility::announce() {
   const auto raise = [&](DWORD event) {
     const long id = list ? child_id_of(c) : CHILDID_SELF;
     if (list && id == CHILDID_SELF) return;
-    NotifyWinEvent(event, id == CHILDID_SELF ? h : window_of(*list), OBJID_CLIENT, id);
+    NotifyWinEvent(event, id == CHILDID_SELF ? h : Win32Backend::window_of(*list), OBJID_CLIENT,
+                   id);
   };
   if (on_screen) {
     if (now.name != last_.name) raise(EVENT_OBJECT_NAMECHANGE);
@@ -579,7 +570,7 @@ void ControlAccessibility::announce() {
   const bool selection_shown = list && now.selected && on_screen;
   if (selection_shown && !selection_shown_) {
     raise(EVENT_OBJECT_SELECTION);
-    if (GetFocus() == window_of(*list)) raise(EVENT_OBJECT_FOCUS);
+    if (GetFocus() == Win32Backend::window_of(*list)) raise(EVENT_OBJECT_FOCUS);
   }
   selection_shown_ = selection_shown;
   last_ = now;

@@ -147,8 +147,6 @@ class LabelWindow : public ControlWindow {
     repaint();
   }
 
-  void refresh_scale() override { refresh(Prop::Font); }
-
   void repaint() {
     if (label().transparent())
       redraw_through();
@@ -259,7 +257,6 @@ class TextBoxWindow : public ControlWindow {
       SendMessageW(hwnd(), EM_SETSEL, 0, -1);
     }
   }
-  void refresh_scale() override { refresh(Prop::Font); }
 
   // A multi-line box tells nothing of a text set from outside (WM_SETTEXT).
   void read_back(Prop what) override {
@@ -325,14 +322,13 @@ class ListBoxWindow : public ControlWindow {
         break;
     }
   }
-  void refresh_scale() override { refresh(Prop::Font); }
 
   // A selection made from outside (LB_SETCURSEL) sends no notification.
   void read_back(Prop what) override {
     if (what != Prop::Selection) return;
     const int held = static_cast<int>(SendMessageW(hwnd(), LB_GETCURSEL, 0, 0));
     list().selection_pulled(held);
-    DefWindowProcW(hwnd(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(widen(list().text()).c_str()));
+    refresh(Prop::Selection);
   }
 
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override {

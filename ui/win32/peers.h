@@ -100,8 +100,8 @@ class ControlWindow : public Window, public Peer {
   virtual void refresh(Prop) {}
   // Reads what the native control holds into the control (text, selection, choice).
   virtual void read_back(Prop) {}
-  // Fonts and pictures made again for a new dpi.
-  virtual void refresh_scale() {}
+  // Fonts and pictures made again for a new dpi; by default the font.
+  virtual void refresh_scale() { refresh(Prop::Font); }
   // The box in the container's pixels, and on the screen.
   virtual Rect geometry() const { return control_.pixel_rect(); }
   virtual Rect screen_geometry() const { return scale(geometry(), dpi()); }

@@ -13,6 +13,7 @@
 #include <exception>
 
 #include "ui/custom.h"
+#include "ui/win32/exported.h"
 #include "ui/win32/peers.h"
 #include "ui/win32/program.h"
 #include "ui/win32/resource_ids.h"
@@ -36,21 +37,15 @@ struct DpiFunctions {
   int(WINAPI* system_metrics)(int, UINT) = nullptr;
 };
 
-template <class F>
-void look_up(HMODULE module, const char* name, F& f) {
-  // Through a plain function pointer, the cast every lookup of an export needs.
-  f = reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-}
-
 const DpiFunctions& dpi_functions() {
   static const DpiFunctions functions = [] {
     DpiFunctions f;
-    if (const HMODULE user = GetModuleHandleW(L"user32.dll")) {
-      look_up(user, "GetDpiForWindow", f.dpi_for_window);
-      look_up(user, "GetDpiForSystem", f.dpi_for_system);
-      look_up(user, "AdjustWindowRectExForDpi", f.adjust_window_rect);
-      look_up(user, "GetSystemMetricsForDpi", f.system_metrics);
-    }
+    const HMODULE user = GetModuleHandleW(L"user32.dll");
+    f.dpi_for_window = exported<decltype(f.dpi_for_window)>(user, "GetDpiForWindow");
+    f.dpi_for_system = exported<decltype(f.dpi_for_system)>(user, "GetDpiForSystem");
+    f.adjust_window_rect =
+        exported<decltype(f.adjust_window_rect)>(user, "AdjustWindowRectExForDpi");
+    f.system_metrics = exported<decltype(f.system_metrics)>(user, "GetSystemMetricsForDpi");
     return f;
   }();
   return functions;
