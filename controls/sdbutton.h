@@ -121,6 +121,8 @@ class SDButton : public ui::CustomControl {
   void press_arrow();
   void release(Target target, bool click);
   void end_click();
+  // Parts back in place; the hover look while the pointer is over the button.
+  void settle();
   void Out_Timer();
 
   bool hover = false;

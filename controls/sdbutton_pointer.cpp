@@ -80,9 +80,13 @@ void SDButton::activate() {
 }
 
 void SDButton::end_click() {
+  settle();
+  if (auto handler = on_click) handler();
+}
+
+void SDButton::settle() {
   Relayout();
   if (hover) paint(0);
-  if (auto handler = on_click) handler();
 }
 
 void SDButton::key_down(int& code, unsigned shift) {
@@ -108,8 +112,7 @@ void SDButton::key_up(int& code, unsigned) {
 void SDButton::lost_focus() {
   if (!space_down_) return;
   space_down_ = false;
-  Relayout();
-  if (hover) paint(0);
+  settle();
 }
 
 void SDButton::Out_Timer() {
