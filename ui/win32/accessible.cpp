@@ -187,24 +187,6 @@ HRESULT guarded(F&& body) {
 
 }  // namespace
 
-bool has_own_accessible(const Control& c) {
-  switch (c.kind()) {
-    case Kind::Custom:
-      return true;
-    case Kind::OptionButton:
-      return static_cast<const OptionButton&>(c).graphical();
-    case Kind::Label: {
-      const Role r = c.accessible_role();
-      return r == Role::Link || r == Role::ListItem || r == Role::Text;
-    }
-    case Kind::PictureBox:
-    case Kind::Frame:
-      return c.accessible_role() == Role::List;
-    default:
-      return false;
-  }
-}
-
 // The project's IAccessible for one control window. Position, parent, navigation
 // between windows and hit testing come from the system's proxy of the window, so
 // they follow the window wherever and however large it is. A list answers for its
@@ -509,8 +491,7 @@ ControlAccessibility::~ControlAccessibility() {
 bool ControlAccessibility::handle(UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
   switch (msg) {
     case WM_GETOBJECT:
-      if (static_cast<LONG>(l) != OBJID_CLIENT || !has_own_accessible(window_.control()) ||
-          !oleacc().loaded())
+      if (static_cast<LONG>(l) != OBJID_CLIENT || !window_.own_accessible() || !oleacc().loaded())
         return false;
       if (!object_) object_ = new AccessibleObject(window_);
       result = oleacc().lresult_from_object(kIidAccessible, w, static_cast<IAccessible*>(object_));
@@ -556,7 +537,7 @@ void ControlAccessibility::announce() {
   };
   if (on_screen) {
     if (now.name != last_.name) raise(EVENT_OBJECT_NAMECHANGE);
-    if (has_own_accessible(c)) {
+    if (window_.own_accessible()) {
       // A console's text is news when it grows; taking back a character is not.
       if (now.role == Role::Text && now.value.size() > last_.value.size())
         raise(EVENT_OBJECT_VALUECHANGE);

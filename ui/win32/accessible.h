@@ -15,9 +15,6 @@ namespace ui::win32 {
 class ControlWindow;
 class AccessibleObject;
 
-// Whether the control's window answers with the project's own object.
-bool has_own_accessible(const Control& control);
-
 // The accessibility side of one control's window, owned by it.
 class ControlAccessibility {
  public:

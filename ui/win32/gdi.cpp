@@ -208,3 +208,43 @@ void blend_over(Bitmap& dst, const Bitmap& src, int x, int y) {
 }
 
 }  // namespace ui::win32
+
+namespace ui::win32 {
+
+Buffer::Buffer(HDC target, const RECT& r) : target_(target), rect_(r) {
+  width_ = std::max<int>(r.right - r.left, 1);
+  height_ = std::max<int>(r.bottom - r.top, 1);
+  dc_ = CreateCompatibleDC(target);
+  bitmap_ = make_dib(target, width_, height_, &bits_);
+  old_ = SelectObject(dc_, bitmap_);
+}
+
+Buffer::~Buffer() {
+  BitBlt(target_, rect_.left, rect_.top, width_, height_, dc_, 0, 0, SRCCOPY);
+  SelectObject(dc_, old_);
+  DeleteObject(bitmap_);
+  DeleteDC(dc_);
+}
+
+void Buffer::fill(COLORREF color) {
+  if (!bits_) return;
+  GdiFlush();
+  const std::uint32_t pixel =
+      0xFF000000u | GetRValue(color) << 16 | GetGValue(color) << 8 | GetBValue(color);
+  auto* px = static_cast<std::uint32_t*>(bits_);
+  std::fill(px, px + static_cast<std::size_t>(width_) * height_, pixel);
+}
+
+void Buffer::blend(const Bitmap& picture, int x, int y) {
+  if (!bits_) return;
+  GdiFlush();
+  auto* px = static_cast<std::uint32_t*>(bits_);
+  Bitmap view;
+  view.width = width_;
+  view.height = height_;
+  view.pixels.assign(px, px + static_cast<std::size_t>(width_) * height_);
+  blend_over(view, picture, x, y);
+  std::copy(view.pixels.begin(), view.pixels.end(), px);
+}
+
+}  // namespace ui::win32
