@@ -6,6 +6,7 @@
 #include "designer/build.h"
 #include "designer/comp_form.h"
 #include "designer/main_form.h"
+#include "designer/resource_ids.h"
 #include "platform/platform.h"
 
 namespace designer {
@@ -24,7 +25,7 @@ compile_form::compile_form() : Form("compile_form") {
   set_border(ui::Border::FixedSingle, true);
   set_start_position(ui::StartPosition::SystemDefault);
   set_client_size(8655, 5295);
-  set_icon(ui::WindowIcon::Player);
+  set_icon(IDI_PLAYER);
 
   operations.set_interval(500);
   operations.on_tick = [this] { operations_Timer(); };

@@ -44,7 +44,6 @@ main_form::main_form() : Form("main_form") {
   set_client_size(500, 426);
   set_border(ui::Border::FixedSingle, true);
   set_start_position(ui::StartPosition::CenterScreen);
-  set_icon(ui::WindowIcon::Designer);
 
   ToolBar.set_back_color(kPanel);
   ToolBar.set_height(20);

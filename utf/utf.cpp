@@ -73,6 +73,13 @@ void pop_back(std::string& s) {
   }
 }
 
+std::size_t length(std::string_view s) {
+  std::size_t n = 0;
+  for (char c : s)
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+  return n;
+}
+
 char32_t join_surrogates(char16_t high, char16_t low) {
   return 0x10000 + ((static_cast<char32_t>(high) - 0xD800) << 10) + (low - 0xDC00);
 }

@@ -16,6 +16,8 @@ std::size_t decode(std::string_view s, char32_t& c);
 void append(std::string& out, char32_t c);
 // Removes the last UTF-8 character, if any.
 void pop_back(std::string& s);
+// The number of characters: the bytes that do not continue a sequence.
+std::size_t length(std::string_view s);
 
 // The character whose UTF-16 form is this pair of surrogates.
 char32_t join_surrogates(char16_t high, char16_t low);

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "designer/command_line.h"
+#include "designer/resource_ids.h"
 #include "designer_fixture.h"
 
 using namespace designer;
@@ -107,8 +108,9 @@ TEST_F(BuildTest, ConsoleWindowLooksLikeAConsole) {
             (std::vector<std::string>{"load comp_form", "show comp_form modal", "hide comp_form",
                                       "load compile_form", "show compile_form"}));
   EXPECT_EQ(c.caption(), "Компиляция");
-  EXPECT_EQ(c.icon(), ui::WindowIcon::Player);
-  EXPECT_EQ(main().icon(), ui::WindowIcon::Designer);
+  // The console carries the player's icon, the other windows the program's own.
+  EXPECT_EQ(c.icon(), IDI_PLAYER);
+  EXPECT_EQ(main().icon(), 0);
   EXPECT_EQ(c.owner(), nullptr);
   EXPECT_FALSE(c.modal());
   EXPECT_TRUE(c.visible());

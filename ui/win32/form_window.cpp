@@ -190,11 +190,11 @@ void FormWindow::update(Prop what) {
       push_cues();
       break;
     case Prop::Icon: {
-      const WindowIcon which = form_.icon();
+      const int icon = form_.icon();
       SendMessageW(hwnd(), WM_SETICON, ICON_BIG,
-                   reinterpret_cast<LPARAM>(backend_.window_icon(which, false, dpi_)));
+                   reinterpret_cast<LPARAM>(backend_.window_icon(icon, false, dpi_)));
       SendMessageW(hwnd(), WM_SETICON, ICON_SMALL,
-                   reinterpret_cast<LPARAM>(backend_.window_icon(which, true, dpi_)));
+                   reinterpret_cast<LPARAM>(backend_.window_icon(icon, true, dpi_)));
       break;
     }
     default:

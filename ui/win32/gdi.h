@@ -14,8 +14,9 @@ namespace ui::win32 {
 
 COLORREF to_colorref(Color c);
 
-// The font height in logical units for a size in points at the screen's dpi,
-// rounded as the form designer does: 8.25 pt -> -11, 9.75 -> -13, 12 -> -16.
+// The font height in logical units for a size in points at the screen's dpi:
+// the nearest whole pixel, halves away from zero (8.25 pt -> -11, 9.75 -> -13,
+// 12 -> -16 at 96 dpi).
 int font_height(double points, int dpi);
 
 class GdiCache {
