@@ -82,6 +82,7 @@ main_form::main_form() : Form("main_form") {
   TextBox.set_accessible_name("Диалоги");
   TextBox.set_can_focus(true);
   TextBox.on_key_down = [this](int& code, unsigned shift) { TextBox_KeyDown(code, shift); };
+  std::vector<ui::Control*> items;
   for (int i = 0; i < script::kRowCount; ++i) {
     const int y = 8 + 24 * i;
     ui::Label& num = str_num[i];
@@ -105,7 +106,10 @@ main_form::main_form() : Form("main_form") {
       str_str_Click(i);
     };
     row.on_double_click = [this, i] { str_str_DblClick(i); };
+    items.push_back(&row);
   }
+  TextBox.set_list_items(std::move(items));
+  TextBox.select_item(&str_str[0]);
   restore_button(sd_new, name());
   sd_new.set_accessible_name("Добавить диалог");
   sd_new.on_click = [this] { sd_new_Click(); };
@@ -176,6 +180,7 @@ void main_form::UpdateText() {
     sd_edit.set_visible(true);
     str_str[i].set_caption(row);
     str_str[i].set_tooltip(row);
+    str_str[i].set_accessible_name(std::to_string(i) + ": " + row);
     str_num[i].set_caption(std::to_string(i));
     str_str[i].set_visible(true);
     str_num[i].set_visible(true);
@@ -200,6 +205,7 @@ bool main_form::SaveChangesPrompt() {
 void main_form::str_str_Click(int index) {
   str_str.each([](ui::Label& l) { l.set_border(false); });
   str_str[index].set_border(true);
+  TextBox.select_item(&str_str[index]);
   dlg_index = static_cast<std::int16_t>(index);
   sd_edit.set_top(str_str[index].top());
   mark_focus_row();

@@ -159,6 +159,9 @@ class Control {
   void pull(Prop what) const {
     if (peer_) peer_->pull(what);
   }
+  // Tells another control's peer of a change that concerns it (a list's
+  // selection moved to it or away).
+  static void tell(Control& c, Prop what) { c.changed(what); }
   virtual void resized() {}
   virtual Role default_role() const { return Role::None; }
   // Fills in the name, value, state and default action for the role in a.role.

@@ -194,6 +194,10 @@ TEST_F(DesignerTest, ScreenReadersHearTheListAndWhatPicturesStandFor) {
   EXPECT_EQ(heard(m.str_str[1]),
             line("1: two; 2; Вопрос; Да и Нет", ui::Role::ListItem, "Двойной щелчок"));
   EXPECT_EQ(m.str_num[0].accessible_role(), ui::Role::None) << "the number is read with the row";
+  // A reader meets the shown rows as the list's items, then the buttons and the hint.
+  using Controls = std::vector<ui::Control*>;
+  EXPECT_EQ(m.TextBox.shown_items(), (Controls{&m.str_str[0], &m.str_str[1]}));
+  EXPECT_EQ(m.TextBox.shown_others(), (Controls{&m.sd_new, &m.sd_edit, &m.Label1}));
   for (auto [button, name] : {std::pair{&m.sd[4], "О программе"},
                               {&m.sd_new, "Добавить диалог"},
                               {&m.sd_edit, "Удалить диалог"},
@@ -221,8 +225,13 @@ TEST_F(DesignerTest, ScreenReadersHearTheListAndWhatPicturesStandFor) {
   });
   EXPECT_TRUE(ui.default_action(m.str_str[1]));
   EXPECT_EQ(m.dlg_index, 1);
+  EXPECT_EQ(m.TextBox.selected_item(), &m.str_str[1]);
   EXPECT_TRUE(m.str_str[1].accessible().selected);
   EXPECT_FALSE(m.str_str[0].accessible().selected);
+  // The arrows move the selection a reader hears.
+  m.TextBox.set_focus();
+  ui.key(m, ui::key::Up);
+  EXPECT_EQ(m.TextBox.selected_item(), &m.str_str[0]);
 }
 
 TEST_F(DesignerTest, HandEditedRowsKeepTheEditorDefaultsForWhatTheyLack) {
