@@ -197,8 +197,11 @@ class Container {
   virtual Form& owner_form() = 0;
 
   const std::vector<Control*>& children() const { return children_; }
+  // Lengths in this container's scale to pixels and back, and a length in
+  // twips (as stored layouts give them) in this container's scale.
   int to_pixels(int v) const;
   int from_pixels(int px) const;
+  int from_twips(int twips) const;
 
  private:
   friend class Control;
