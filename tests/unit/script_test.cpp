@@ -131,6 +131,12 @@ TEST(Row, SplitsAtEverySeparator) {
   EXPECT_EQ(spaces.count, 3u);
   EXPECT_EQ(spaces.field[1], " b");
   EXPECT_EQ(spaces.field[2], "");
+
+  // What lies past the fourth field is kept whole, separators included.
+  EXPECT_EQ(fields_past_fourth("a; b; c; d; e;  f; "), "; e;  f; ");
+  EXPECT_EQ(fields_past_fourth("a; b; c; d; "), "; ");
+  EXPECT_EQ(fields_past_fourth("a; b; c; d"), "");
+  EXPECT_EQ(fields_past_fourth("a; b"), "");
 }
 
 TEST(Row, ComposeThenSplitGivesTheFieldsBack) {
