@@ -1,5 +1,6 @@
 #include "designer/make_form.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "designer/app.h"
@@ -7,6 +8,7 @@
 #include "resources/pictures.h"
 #include "script/cp1251.h"
 #include "script/row.h"
+#include "utf/utf.h"
 
 namespace designer {
 namespace {
@@ -22,11 +24,26 @@ std::string clean(const std::string& text) {
   return out;
 }
 
+// A character as the refusal names it: itself and its code, which tells it even
+// where no font can draw it: «é» (U+00E9).
+std::string named(const std::string& c) {
+  char32_t code = 0;
+  utf::decode(c, code);
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(code));
+  return "«" + c + "» (" + hex + ")";
+}
+
 // The refusal of characters that a project, Windows-1251 text, cannot hold.
 std::string unstorable_message(const std::vector<std::string>& chars) {
   const bool one = chars.size() == 1;
+  // A long paste would make the box taller than the screen: the first ones, and
+  // how many more.
+  constexpr std::size_t kNamed = 12;
   std::string list;
-  for (const std::string& c : chars) list += (list.empty() ? "«" : ", «") + c + "»";
+  for (std::size_t i = 0; i < chars.size() && i < kNamed; ++i)
+    list += (i ? ", " : "") + named(chars[i]);
+  if (chars.size() > kNamed) list += " и ещё " + std::to_string(chars.size() - kNamed);
   return std::string(one ? "В проекте нельзя сохранить символ "
                          : "В проекте нельзя сохранить символы ") +
          list + ".\r\n\r\nПроект хранит текст в кодировке Windows-1251 (кириллица), а в ней " +

@@ -144,7 +144,8 @@ TEST_F(DesignerTest, EditorFilterAndCleaning) {
     ui.click(e.SDButton1);
     // Refused by name, each once: the editor stays, with the text as typed.
     EXPECT_EQ(ui.boxes().back().text,
-              "В проекте нельзя сохранить символы «世», «界», «😀», «é», «ß».\r\n\r\n"
+              "В проекте нельзя сохранить символы «世» (U+4E16), «界» (U+754C), «😀» (U+1F600), "
+              "«é» (U+00E9), «ß» (U+00DF).\r\n\r\n"
               "Проект хранит текст в кодировке Windows-1251 (кириллица), а в ней их нет. "
               "Замените или удалите их и нажмите OK ещё раз.");
     EXPECT_EQ(ui.boxes().back().style, ui::mb::Exclamation | ui::mb::Ok);
@@ -152,6 +153,12 @@ TEST_F(DesignerTest, EditorFilterAndCleaning) {
     EXPECT_EQ(e.dlg_text.text(), "abc;d\r\ne#f 世界 😀");
     EXPECT_EQ(e.dlg_title.text(), "T;i\rt#le é ß 世");
     EXPECT_TRUE(main().dlg_rows[0].empty());
+    // A long list is cut after twelve.
+    e.dlg_title.set_text("αβγδεζηθικλμνξ");
+    ui.answer(ui::IdOk);
+    ui.click(e.SDButton1);
+    EXPECT_NE(ui.boxes().back().text.find("«ι» (U+03B9) и ещё 5."), std::string::npos)
+        << ui.boxes().back().text;
     e.dlg_text.set_text("abc;d\r\ne#f ™ € №");
     e.dlg_title.set_text("T;i\rt#le");
     ui.click(e.SDButton1);
@@ -159,7 +166,7 @@ TEST_F(DesignerTest, EditorFilterAndCleaning) {
   ui.click(main().sd_new);
   // Pasted text keeps its "#" and line feeds; ";" goes and CR becomes "#".
   EXPECT_EQ(main().dlg_rows[0], "abcd#\ne#f ™ € №; Ti#t#le; Без значка; ОК");
-  EXPECT_EQ(ui.boxes().size(), 2u);
+  EXPECT_EQ(ui.boxes().size(), 3u);
 }
 
 TEST_F(DesignerTest, EditingARowInPlace) {
