@@ -289,9 +289,12 @@ void expect_controls_inside(HWND form) {
     const RECT r = place_in_parent(w);
     RECT holder{};
     GetClientRect(GetParent(w), &holder);
-    EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= holder.right && r.bottom <= holder.bottom)
-        << probe::to_utf8(name) << " at " << describe(r) << " leaves its " << holder.right << " x "
-        << holder.bottom;
+    const std::string where = probe::to_utf8(name) + " at " + describe(r) + " in " +
+                              std::to_string(holder.right) + " x " + std::to_string(holder.bottom);
+    EXPECT_GE(r.left, 0) << where;
+    EXPECT_GE(r.top, 0) << where;
+    EXPECT_LE(r.right, holder.right) << where;
+    EXPECT_LE(r.bottom, holder.bottom) << where;
   }
   EXPECT_GT(seen, 0) << "no controls found";
 }
@@ -376,7 +379,8 @@ class Designer : public testing::Test {
     EXPECT_EQ(GetWindow(editor, GW_OWNER), main_) << "the editor is not owned by the main window";
     HWND dlg_text = control(editor, L"dlg_text");
     HWND dlg_title = control(editor, L"dlg_title");
-    ASSERT_TRUE(dlg_text && dlg_title);
+    ASSERT_TRUE(dlg_text);
+    ASSERT_TRUE(dlg_title);
     EXPECT_TEXT(probe::text(dlg_title), L"Диалог");
     EXPECT_TRUE(checked(control(editor, L"dlg_icon(4)"))) << "a new dialog starts without icon";
     EXPECT_TRUE(checked(control(editor, L"dlg_button(0)"))) << "a new dialog starts with OK";
@@ -422,7 +426,8 @@ class Designer : public testing::Test {
     HWND str = control(main_, L"str_str(" + std::to_wstring(i) + L")");
     EXPECT_TRUE(wait_text(str, text)) << visible(probe::text(str));
     EXPECT_TEXT(probe::text(num), std::to_wstring(i));
-    EXPECT_TRUE(is_visible(num) && is_visible(str));
+    EXPECT_TRUE(is_visible(num));
+    EXPECT_TRUE(is_visible(str));
   }
 
   // Rows from `first` on are hidden, and sd_new stands at row `first`.

@@ -156,7 +156,8 @@ TEST_F(BuildTest, SuccessfulBuildTranscriptStepByStep) {
   compile_form& c = build();
   const std::string out = folder / "story.dlg_compile";
   EXPECT_EQ(proposal, out);
-  EXPECT_TRUE(prompt() && !prompt()->visible());
+  ASSERT_TRUE(prompt()) << "the prompt is unloaded";
+  EXPECT_FALSE(prompt()->visible());
 
   // What each step appends; the pauses 2, 4 and 8 append nothing.
   const std::vector<std::string> appended = {
