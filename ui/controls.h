@@ -1,5 +1,5 @@
 #pragma once
-// The standard controls the designer's windows are made of.
+// The standard controls that windows are made of.
 
 #include <functional>
 #include <string>

@@ -42,7 +42,7 @@ bool ControlAccessibility::handle(UINT msg, WPARAM w, LPARAM l, LRESULT& result)
 
 void ControlAccessibility::changed() {
   // Told once the handler that changed things is done, so that a list redrawn
-  // row by row is told as it ends up, not as it passes through.
+  // item by item is told as it ends up, not as it passes through.
   if (announce_pending_ || !window_.hwnd()) return;
   announce_pending_ = PostMessageW(window_.hwnd(), kWmAccessibleChanged, 0, 0) != FALSE;
 }
@@ -63,7 +63,7 @@ void ControlAccessibility::announce() {
   if (on_screen) {
     if (now.name != last_.name) raise(EVENT_OBJECT_NAMECHANGE);
     if (window_.own_accessible()) {
-      // A console's text is news when it grows; taking back a character is not.
+      // A read-only text is news when it grows; taking back a character is not.
       if (now.role == Role::Text && now.value.size() > last_.value.size())
         raise(EVENT_OBJECT_VALUECHANGE);
       if ((model_state(now) & ~STATE_SYSTEM_SELECTED) !=
@@ -71,7 +71,7 @@ void ControlAccessibility::announce() {
         raise(EVENT_OBJECT_STATECHANGE);
     }
   }
-  // A row that is selected and on screen is told when it becomes so: when the
+  // An item that is selected and on screen is told when it becomes so: when the
   // selection moves to it or the list shows it again.
   const bool selection_shown = list && now.selected && on_screen;
   if (selection_shown && !selection_shown_) {

@@ -34,7 +34,7 @@ BITMAPINFO top_down_32(int width, int height) {
 }
 
 // The family of a face, so that a system without the face substitutes a like one
-// (a fixed-pitch font for Courier New keeps the numbered rows in columns).
+// (a fixed-pitch font for Courier New keeps its columns).
 BYTE pitch_and_family(const std::string& face) {
   const auto has = [&face](const char* part) { return face.find(part) != std::string::npos; };
   if (has("Courier") || has("Mono") || has("Console") || has("Fixedsys") || has("Consolas"))

@@ -106,14 +106,14 @@ class LabelWindow : public ControlWindow {
               : l.alignment() == Align::Center ? DT_CENTER
                                                : DT_LEFT;
     // A label that does not size itself wraps its words at its width, and shows
-    // only the lines that fit whole (a row label's next line would peek in).
+    // only the lines that fit whole (a next line cut in half would peek in).
     if (l.word_wrap() || !l.autosize()) format |= DT_WORDBREAK | DT_EDITCONTROL;
     RECT text = r;
     const std::wstring caption = widen(l.caption());
     DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text, format);
     SelectObject(dc, old);
     // The border is drawn over the edge of the text area, so the text stays put
-    // when the border comes and goes (it marks the selected row). It is as thick
+    // when the border comes and goes (a selection mark, say). It is as thick
     // as pixel art is repeated.
     if (l.border()) {
       RECT edge = r;
