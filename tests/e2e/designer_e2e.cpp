@@ -38,20 +38,6 @@ bool file_exists(const std::wstring& path) {
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// The names in a folder, sorted.
-std::vector<std::wstring> folder_entries(const std::wstring& folder) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW found;
-  const HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (h == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::wstring name = found.cFileName;
-    if (name != L"." && name != L"..") names.push_back(name);
-  } while (FindNextFileW(h, &found));
-  FindClose(h);
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // A project file as the designer writes it: fifteen lines, CR LF after each.
 std::string script_file(const std::vector<std::wstring>& rows) {
@@ -638,7 +624,7 @@ TEST_F(Designer, MakesSavesOpensAndEditsAProject) {
     }
     probe::click(control(save, L"sd_close"));
     ASSERT_TRUE(probe::wait_gone(save, kWindowTimeoutMs));
-    EXPECT_EQ(folder_entries(program_folder_),
+    EXPECT_EQ(probe::folder_entries(program_folder_),
               (std::vector<std::wstring>{L"quillet.exe", L"welcome.dlg"}))
         << "a refused name wrote a file";
     const std::wstring above = program_folder_.substr(0, program_folder_.find_last_of(L'\\'));
