@@ -1,6 +1,6 @@
 // Figures of the designer, printed and never asserted:
 // - cold start: from process start to the visible main window, against a program
-//   that only opens an empty window;
+//   that only opens an empty window, without and with the designer's manifest;
 // - the peak working set after start and after fifteen dialogs were composed;
 // - opening a 100 MB hand-edited project against a normal one: bytes read (the
 //   process's own I/O counters) and time from the click to the new caption.
@@ -137,34 +137,47 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring elsewhere = probe::make_temp_folder(L"quillet-dbench-cwd");
   const std::wstring quillet = folder + L"\\quillet.exe";
   const std::wstring bare = folder + L"\\bare_window.exe";
+  const std::wstring bare_manifest = folder + L"\\bare_window_manifest.exe";
   if (!probe::copy_file(probe::windows_path(QUILLET_EXE), quillet) ||
-      !probe::copy_file(probe::windows_path(QUILLET_BARE_WINDOW_EXE), bare)) {
+      !probe::copy_file(probe::windows_path(QUILLET_BARE_WINDOW_EXE), bare) ||
+      !probe::copy_file(probe::windows_path(QUILLET_BARE_WINDOW_MANIFEST_EXE), bare_manifest)) {
     print("cannot copy the programs into %ls\n", folder.c_str());
     return 1;
   }
 
-  // Cold start, the two programs taking turns so that load changes hit both alike.
-  std::vector<double> designer, yardstick;
+  // Cold start, the programs taking turns so that load changes hit all alike.
+  struct Subject {
+    const std::wstring* program;
+    std::vector<double> times;
+  };
+  Subject subjects[] = {{&quillet, {}}, {&bare, {}}, {&bare_manifest, {}}};
   for (int i = 0; i <= runs; ++i) {  // the first round only warms the file cache
-    for (bool is_designer : {true, false}) {
+    for (Subject& s : subjects) {
+      const bool is_designer = s.program == &quillet;
       const double start = now_ms();
-      probe::Process p = probe::start(is_designer ? quillet : bare, elsewhere);
+      probe::Process p = probe::start(*s.program, elsewhere);
       const HWND w = is_designer ? wait_window(p, L"QuilletForm", L"main_form")
                                  : wait_window(p, L"BareWindow");
       const double took = now_ms() - start;
       p.kill();
       p.wait(10000);
-      if (w && i > 0) (is_designer ? designer : yardstick).push_back(took);
+      if (w && i > 0) s.times.push_back(took);
     }
   }
+  const double designer = median(subjects[0].times);
+  const double yardstick = median(subjects[1].times);
+  const double yardstick_manifest = median(subjects[2].times);
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
   print("Time from process start to the visible main window at %d dpi, median of %d runs:\n", dpi,
         runs);
-  print("  quillet.exe      %7.1f ms\n", median(designer));
-  print("  bare_window.exe  %7.1f ms\n", median(yardstick));
-  print("  quillet / bare:  %.2f\n", median(designer) / median(yardstick));
+  print("  quillet.exe                %7.1f ms\n", designer);
+  print("  bare_window.exe            %7.1f ms\n", yardstick);
+  print("  bare_window_manifest.exe   %7.1f ms  (with quillet.exe's manifest)\n",
+        yardstick_manifest);
+  print("  quillet / bare:            %.2f\n", designer / yardstick);
+  print("  quillet / bare + manifest: %.2f\n", designer / yardstick_manifest);
   if (start_only) {
     probe::remove_tree(folder);
     probe::remove_tree(elsewhere);

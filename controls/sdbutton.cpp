@@ -6,7 +6,7 @@ namespace controls {
 namespace {
 
 // The initial boxes of the parts are given in twips, as the control stores them.
-constexpr int px(int twips) { return twips / ui::kTwipsPerPixel; }
+constexpr int px(int twips) { return ui::twips_to_pixels(twips); }
 
 }  // namespace
 
@@ -19,7 +19,7 @@ SDButton::SDButton(ui::Container& parent, std::string name, int index)
   parts_.pal = {{0, 0, px(240), px(240)}, true, nullptr, {}};
   parts_.txt = {{px(360), 0, px(720), px(195)}, true, nullptr, "Каптярка"};
   parts_.img = {{0, 0, px(240), px(240)}, true, nullptr, {}};
-  move(left(), top(), parent.from_pixels(px(2715)), parent.from_pixels(px(1185)));
+  move(left(), top(), parent.from_twips(2715), parent.from_twips(1185));
   face() = ui::Bitmap(px(2715), px(1185));  // white, and covered by the first painting
   constructed_ = true;
 }

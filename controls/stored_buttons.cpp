@@ -30,12 +30,6 @@ constexpr std::array kStored{
 // Twips to hundredths of a millimetre: 1440 twips are 2540 of them.
 std::int32_t hundredths_mm(int twips) { return (twips * 2540 + 720) / 1440; }
 
-int from_twips(const ui::Container& c, int twips) {
-  if (c.scale() == ui::ScaleMode::Twips) return twips;
-  const int half = ui::kTwipsPerPixel / 2;
-  return twips >= 0 ? (twips + half) / ui::kTwipsPerPixel : -((-twips + half) / ui::kTwipsPerPixel);
-}
-
 }  // namespace
 
 std::span<const StoredButton> stored_buttons() { return kStored; }
@@ -60,8 +54,8 @@ PropertyBag stored_properties(const StoredButton& stored, ui::Picture picture) {
 
 void restore(SDButton& button, const StoredButton& stored, ui::Picture picture) {
   const ui::Container& c = button.parent();
-  button.move(from_twips(c, stored.twips.left), from_twips(c, stored.twips.top),
-              from_twips(c, stored.twips.width), from_twips(c, stored.twips.height));
+  button.move(c.from_twips(stored.twips.left), c.from_twips(stored.twips.top),
+              c.from_twips(stored.twips.width), c.from_twips(stored.twips.height));
   button.ReadProperties(stored_properties(stored, std::move(picture)));
 }
 

@@ -32,7 +32,6 @@ about_form::about_form() : Form("about_form") {
   set_show_in_taskbar(false);
   set_start_position(ui::StartPosition::CenterScreen);
   set_back_color(ui::Color::rgb(240, 240, 240));
-  set_icon(ui::WindowIcon::Designer);
 
   restore_button(SDButton1, name());
   SDButton1.on_click = [this] { unload(); };

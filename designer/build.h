@@ -1,11 +1,13 @@
 #pragma once
-// The build's file work and its transcript, shared by the console window's timed
-// steps and the command line: the build folder is made (or found already there),
-// then the player is copied in as exe.exe and the project as main.dlg, each
-// replacing an old file whole, so a target held open stops the build intact.
+// The build: its steps, their transcript and how each result reads, shared by
+// the console window, which runs one step per tick of its timer, and the command
+// line, which runs them in a row. The build folder is made (or found already
+// there), then the player is copied in as exe.exe and the project as main.dlg,
+// each replacing an old file whole, so a target held open stops the build intact.
 //
 // Transcript pieces begin with their own line break, as the console appends them.
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -13,29 +15,36 @@
 
 namespace designer::build {
 
-inline constexpr std::string_view kPreparations = "\r\nPreparations...";
-inline constexpr std::string_view kWriting = "\r\nWriting a Data-file...";
-inline constexpr std::string_view kCompiling = "\r\nCompiling an EXE-file...";
-inline constexpr std::string_view kFinished = "\r\nBuilding Finished.";
-inline constexpr std::string_view kOk = " OK";
-inline constexpr std::string_view kAlreadyThere = " FAILED\r\nWARNING: Path is already exits.";
-inline constexpr std::string_view kErrorStop = " ERROR\r\n\r\nError while building.";
+// Receives a piece of the transcript: UTF-8 text with CR LF line ends.
+using Output = std::function<void(std::string_view)>;
 
-// "Started building story.dlg..." for the project's file name.
-std::string Started(std::string_view project_name);
+// What a step reads, taken afresh each time one runs.
+struct Job {
+  std::string project_name;  // the project's file name as the transcript shows it
+  std::string project_path;  // the project file that becomes main.dlg
+  // The build path, asked for only by the steps that use it (6 and 9).
+  std::function<std::string()> folder;
+  // How the project check knows there is a project: by its name (the console,
+  // where an untitled project has none, finds a missing file only when it
+  // copies it) or by opening its file (the command line).
+  bool open_project_first = false;
+};
+
+// Why a build stopped.
+enum class Stop { None, NoProject, ProjectUnreadable, FolderNotMade, PlayerMissing, CopyFailed };
+
+// The steps, numbered as the console runs them: 1 "Preparations...", 3 "Started
+// building <name>...", 5 the project check and "Writing a Data-file...", 6 the
+// folder (" OK", or " FAILED" and the warning when it is there already), 7
+// "Compiling an EXE-file...", 9 the copies and " OK", 10 "Building Finished.".
+// Steps 2, 4 and 8 are pauses, and 0 and 11 are the console's own. Runs one step,
+// appending its transcript; a step that fails appends the stop text (StopText)
+// and says why, with the file error in error.
+Stop RunStep(int step, const Job& job, const Output& out, platform::FileError& error);
+
+// The text that ends the transcript's last line when a build stops.
+std::string_view StopText(Stop why);
 // The line that names the built program, after an empty line.
 std::string ExePath(std::string_view build_path);
-
-enum class Folder { Made, AlreadyThere, Failed };
-// Looks for the build path with the directory attribute (a folder or a file of
-// that name counts as there) and makes the folder, one level, when it is not.
-// An empty path fails.
-Folder MakeFolder(std::string_view build_path, platform::FileError& error);
-
-enum class Copy { Done, NoPlayer, Failed };
-// Copies the program folder's run.exe to build_path\exe.exe, then the project
-// file to build_path\main.dlg. A copy made before a failing one stays.
-Copy CopyFiles(std::string_view project_path, std::string_view build_path,
-               platform::FileError& error);
 
 }  // namespace designer::build

@@ -61,6 +61,11 @@ int Compile(const CommandLine& command, const Output& out) {
   const std::string folder = command.folder.empty()
                                  ? project + "_compile"
                                  : without_trailing_separator(platform::full_path(command.folder));
+  build::Job job;
+  job.project_name = name_part(project);
+  job.project_path = project;
+  job.folder = [&folder] { return folder; };
+  job.open_project_first = true;
   // The console's transcript from its second line on, without the key prompts.
   bool first = true;
   const auto say = [&](std::string_view piece) {
@@ -68,36 +73,29 @@ int Compile(const CommandLine& command, const Output& out) {
     first = false;
     out(piece);
   };
-  const auto stop = [&](int code, const std::string& reason) {
-    say(build::kErrorStop);
-    say("\r\n" + reason + ".\r\n");
-    return code;
-  };
-
-  say(build::kPreparations);
-  say(build::Started(name_part(project)));
-  FileError error;
-  if (!platform::open_for_reading(project, error))
-    return stop(kExitProjectUnreadable, "Не удалось прочитать проект " + project + because(error));
-  say(build::kWriting);
-  switch (build::MakeFolder(folder, error)) {
-    case build::Folder::Made: say(build::kOk); break;
-    case build::Folder::AlreadyThere: say(build::kAlreadyThere); break;
-    case build::Folder::Failed:
-      return stop(kExitFolderNotMade, "Не удалось создать папку " + folder + because(error));
+  for (int step : {1, 3, 5, 6, 7, 9, 10}) {
+    FileError error;
+    const auto stopped = [&](int code, const std::string& reason) {
+      say("\r\n" + reason + ".\r\n");
+      return code;
+    };
+    switch (build::RunStep(step, job, say, error)) {
+      case build::Stop::None:
+        break;
+      case build::Stop::NoProject:
+      case build::Stop::ProjectUnreadable:
+        return stopped(kExitProjectUnreadable,
+                       "Не удалось прочитать проект " + project + because(error));
+      case build::Stop::FolderNotMade:
+        return stopped(kExitFolderNotMade, "Не удалось создать папку " + folder + because(error));
+      case build::Stop::PlayerMissing:
+        return stopped(kExitPlayerMissing,
+                       "Нет проигрывателя " + platform::program_folder() + "\\run.exe");
+      case build::Stop::CopyFailed:
+        return stopped(kExitCopyFailed,
+                       "Не удалось скопировать файлы в папку " + folder + because(error));
+    }
   }
-  say(build::kCompiling);
-  switch (build::CopyFiles(project, folder, error)) {
-    case build::Copy::Done: break;
-    case build::Copy::NoPlayer:
-      return stop(kExitPlayerMissing,
-                  "Нет проигрывателя " + platform::program_folder() + "\\run.exe");
-    case build::Copy::Failed:
-      return stop(kExitCopyFailed,
-                  "Не удалось скопировать файлы в папку " + folder + because(error));
-  }
-  say(build::kOk);
-  say(build::kFinished);
   say(build::ExePath(folder));
   say("\r\n");
   return kExitOk;
@@ -129,13 +127,17 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
 int RunCommandLine(const CommandLine& command, const Output& out) {
   switch (command.kind) {
-    case CommandLine::Kind::Compile: return Compile(command, out);
-    case CommandLine::Kind::Help: out(kUsage); return kExitOk;
+    case CommandLine::Kind::Compile:
+      return Compile(command, out);
+    case CommandLine::Kind::Help:
+      out(kUsage);
+      return kExitOk;
     case CommandLine::Kind::BadUsage:
       out("Неверная командная строка: " + command.problem + ".\r\n\r\n");
       out(kUsage);
       return kExitBadUsage;
-    case CommandLine::Kind::Designer: break;
+    case CommandLine::Kind::Designer:
+      break;
   }
   return kExitBadUsage;
 }

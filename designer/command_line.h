@@ -4,10 +4,11 @@
 // a script can branch on; "/?" tells how. Anything else starts the designer.
 // Everything but finding the console to write to lives here.
 
-#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "designer/build.h"
 
 namespace designer {
 
@@ -34,7 +35,7 @@ enum ExitCode : int {
 };
 
 // Receives what a command reports: UTF-8 text with CR LF line ends.
-using Output = std::function<void(std::string_view)>;
+using Output = build::Output;
 
 // Carries out a Help, Compile or BadUsage command and returns its exit code.
 // A build goes to <folder>, or to the project's path followed by "_compile";

@@ -6,15 +6,26 @@
 #include "designer/build.h"
 #include "designer/comp_form.h"
 #include "designer/main_form.h"
+#include "designer/resource_ids.h"
 #include "platform/platform.h"
 
 namespace designer {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
+constexpr std::string_view kContinue = "\r\nPress Any Key To Continue...";
 
 std::string build_path() { return ui::Single<comp_form>::get().cmp.text(); }
-std::string project_name() { return ui::Single<main_form>::get().GetFile(); }
+
+// What the steps read: the main window's project and the prompt's build path,
+// afresh at every tick.
+build::Job job() {
+  build::Job j;
+  j.project_name = ui::Single<main_form>::get().GetFile();
+  j.project_path = in_program_folder(j.project_name);
+  j.folder = build_path;
+  return j;
+}
 
 }  // namespace
 
@@ -24,7 +35,7 @@ compile_form::compile_form() : Form("compile_form") {
   set_border(ui::Border::FixedSingle, true);
   set_start_position(ui::StartPosition::SystemDefault);
   set_client_size(8655, 5295);
-  set_icon(ui::WindowIcon::Player);
+  set_icon(IDI_PLAYER);
 
   operations.set_interval(500);
   operations.on_tick = [this] { operations_Timer(); };
@@ -50,7 +61,9 @@ void compile_form::Load() {
                   std::string(kCrLf) + std::string(kCrLf));
 }
 
-void compile_form::append(std::string_view text) { cmd.set_caption(cmd.caption() + std::string(text)); }
+void compile_form::append(std::string_view text) {
+  cmd.set_caption(cmd.caption() + std::string(text));
+}
 
 void compile_form::Unblink() {
   if (blinked != 1) return;
@@ -73,22 +86,17 @@ void compile_form::KeyPress(char32_t&) {
   if (done) unload();
 }
 
-void compile_form::missing_project_stop() {
-  append(" ERROR\r\n\r\nError while building: Null-File was trying to built.\r\n"
-         "Press Any Key To Continue...");
+void compile_form::stop(build::Stop why) {
+  // The prompt stays with its path after a build that had no project to build.
+  append(why == build::Stop::NoProject ? kContinue : "\r\nPress Any Key To Countinue...");
   operations.set_enabled(false);
   done = true;
-}
-
-void compile_form::error_stop() {
-  append(std::string(build::kErrorStop) + "\r\nPress Any Key To Countinue...");
-  operations.set_enabled(false);
-  done = true;
-  if (comp_form* prompt = ui::Single<comp_form>::if_loaded()) prompt->unload();
+  if (why != build::Stop::NoProject)
+    if (comp_form* prompt = ui::Single<comp_form>::if_loaded()) prompt->unload();
 }
 
 void compile_form::finish() {
-  append(build::ExePath(build_path()) + "\r\nPress Any Key To Continue...");
+  append(build::ExePath(build_path()) + std::string(kContinue));
   operations.set_enabled(false);
   done = true;
   if (comp_form* prompt = ui::Single<comp_form>::if_loaded()) prompt->unload();
@@ -103,35 +111,15 @@ void compile_form::operations_Timer() {
   }
   const bool pause = step == 2 || step == 4 || step == 8;
   if (!pause) Unblink();
-  platform::FileError error;
-  switch (step) {
-    case 0:
-      append(platform::program_folder() + "\\" + std::string(kAppTitle) + ".exe /compile %1");
-      break;
-    case 1: append(build::kPreparations); break;
-    case 3: append(build::Started(project_name())); break;
-    case 5:
-      if (project_name().empty()) return missing_project_stop();
-      append(build::kWriting);
-      break;
-    case 6:
-      switch (build::MakeFolder(build_path(), error)) {
-        case build::Folder::Made: append(build::kOk); break;
-        case build::Folder::AlreadyThere: append(build::kAlreadyThere); break;
-        case build::Folder::Failed: return error_stop();
-      }
-      break;
-    case 7: append(build::kCompiling); break;
-    case 9:
-      if (build::CopyFiles(in_program_folder(project_name()), build_path(), error) !=
-          build::Copy::Done)
-        return error_stop();
-      append(build::kOk);
-      break;
-    case 10: append(build::kFinished); break;
-    case 11:
-      finish();
-      break;
+  if (step == 0) {
+    append(platform::program_folder() + "\\" + std::string(kAppTitle) + ".exe /compile %1");
+  } else if (step == 11) {
+    finish();
+  } else {
+    platform::FileError error;
+    const build::Stop why = build::RunStep(
+        step, job(), [this](std::string_view text) { append(text); }, error);
+    if (why != build::Stop::None) return stop(why);
   }
   ++step;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "designer/build.h"
 #include "ui/controls.h"
 #include "ui/form.h"
 
@@ -21,8 +22,8 @@ class compile_form : public ui::Form {
   ui::Label cmd{*this, "cmd"};
   ui::VScrollBar VScroll1{*this, "VScroll1"};
 
-  std::int16_t step = 0;  // the step the next tick runs
-  bool done = false;      // the build has stopped, finished or failed
+  std::int16_t step = 0;     // the step the next tick runs
+  bool done = false;         // the build has stopped, finished or failed
   std::int16_t blinked = 0;  // 1 while the cursor "_" ends the text
 
   // Removes the cursor character if it is shown.
@@ -35,9 +36,8 @@ class compile_form : public ui::Form {
   void append(std::string_view text);
   void operations_Timer();
   void blink_Timer();
-  // The stops of a build: no project to build, or a step that failed.
-  void missing_project_stop();
-  void error_stop();
+  // The end of a build: a step that stopped it, or the last step.
+  void stop(build::Stop why);
   void finish();
 };
 

@@ -11,13 +11,14 @@
 
 #include "designer/command_line.h"
 #include "designer/main_form.h"
+#include "designer/resource_ids.h"
 #include "ui/win32/program.h"
-#include "ui/win32/text.h"
+#include "utf/utf.h"
 
 namespace {
 
-using ui::win32::narrow;
-using ui::win32::widen;
+using utf::narrow;
+using utf::widen;
 
 // The arguments after the program's name, as the run-time library split them.
 std::vector<std::string> arguments() {
@@ -94,5 +95,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   }
 
   return ui::win32::run_program(
-      []() -> ui::Form& { return ui::Single<designer::main_form>::get(); });
+      []() -> ui::Form& { return ui::Single<designer::main_form>::get(); }, IDI_DESIGNER);
 }

@@ -44,7 +44,6 @@ main_form::main_form() : Form("main_form") {
   set_client_size(500, 426);
   set_border(ui::Border::FixedSingle, true);
   set_start_position(ui::StartPosition::CenterScreen);
-  set_icon(ui::WindowIcon::Designer);
 
   ToolBar.set_back_color(kPanel);
   ToolBar.set_height(20);
@@ -83,6 +82,7 @@ main_form::main_form() : Form("main_form") {
   TextBox.set_accessible_name("Диалоги");
   TextBox.set_can_focus(true);
   TextBox.on_key_down = [this](int& code, unsigned shift) { TextBox_KeyDown(code, shift); };
+  std::vector<ui::Control*> items;
   for (int i = 0; i < script::kRowCount; ++i) {
     const int y = 8 + 24 * i;
     ui::Label& num = str_num[i];
@@ -106,7 +106,10 @@ main_form::main_form() : Form("main_form") {
       str_str_Click(i);
     };
     row.on_double_click = [this, i] { str_str_DblClick(i); };
+    items.push_back(&row);
   }
+  TextBox.set_list_items(std::move(items));
+  TextBox.select_item(&str_str[0]);
   restore_button(sd_new, name());
   sd_new.set_accessible_name("Добавить диалог");
   sd_new.on_click = [this] { sd_new_Click(); };
@@ -177,6 +180,7 @@ void main_form::UpdateText() {
     sd_edit.set_visible(true);
     str_str[i].set_caption(row);
     str_str[i].set_tooltip(row);
+    str_str[i].set_accessible_name(std::to_string(i) + ": " + row);
     str_num[i].set_caption(std::to_string(i));
     str_str[i].set_visible(true);
     str_num[i].set_visible(true);
@@ -201,6 +205,7 @@ bool main_form::SaveChangesPrompt() {
 void main_form::str_str_Click(int index) {
   str_str.each([](ui::Label& l) { l.set_border(false); });
   str_str[index].set_border(true);
+  TextBox.select_item(&str_str[index]);
   dlg_index = static_cast<std::int16_t>(index);
   sd_edit.set_top(str_str[index].top());
   mark_focus_row();
@@ -252,18 +257,9 @@ void main_form::TextBox_KeyDown(int& code, unsigned shift) {
 }
 
 void main_form::str_str_DblClick(int index) {
-  const std::string row = str_str[index].caption();
-  const script::Fields f = script::split_row(row);
-  make_form& editor = ui::Single<make_form>::get();
-  // A row edited by hand may lack fields; what it lacks keeps the editor's default.
-  if (f.has(0)) editor.dlg_text.set_text(std::string(f.field[0]));
-  if (f.has(1)) editor.dlg_title.set_text(std::string(f.field[1]));
-  if (f.has(2))
-    if (auto k = script::match_icon(f.field[2])) editor.dlg_icon[*k].set_value(true);
-  if (f.has(3))
-    if (auto k = script::match_button_set(f.field[3])) editor.dlg_button[*k].set_value(true);
-  editor.set_caption("Изменить диалог");
-  editor.show_modal(*this);
+  // dlg_index is still the double-clicked row when the editor gives the row back.
+  if (auto row = make_form::Edit(*this, str_str[index].caption(), "Изменить диалог"))
+    WriteDialogDown(std::move(*row));
 }
 
 void main_form::sd_new_Click() {
@@ -271,7 +267,7 @@ void main_form::sd_new_Click() {
     if (dlg_rows[static_cast<std::size_t>(i)].empty()) {
       dlg_index = static_cast<std::int16_t>(i);
       mark_focus_row();
-      ui::Single<make_form>::get().show_modal(*this);
+      if (auto row = make_form::Edit(*this, {})) WriteDialogDown(std::move(*row));
       return;
     }
 }
@@ -285,25 +281,11 @@ void main_form::sd_edit_Click() {
   UpdateText();
 }
 
-void main_form::WriteDialogDown() {
-  make_form& editor = ui::Single<make_form>::get();
-  std::string row = editor.dlg_text.text() + std::string(script::kSeparator) +
-                    editor.dlg_title.text();
-  for (int k = 0; k < script::kIconCount; ++k)
-    if (editor.dlg_icon[k].value()) {
-      row.append(script::kSeparator).append(script::kIconNames[static_cast<std::size_t>(k)]);
-      break;
-    }
-  for (int k = 0; k < script::kButtonSetCount; ++k)
-    if (editor.dlg_button[k].value()) {
-      row.append(script::kSeparator).append(script::kButtonSetNames[static_cast<std::size_t>(k)]);
-      break;
-    }
+void main_form::WriteDialogDown(std::string row) {
   dlg_rows[static_cast<std::size_t>(dlg_index)] = std::move(row);
   str_str_Click(dlg_index);
   changed = true;
   UpdateText();
-  editor.unload();
 }
 
 void main_form::sd_Click(int index) {

@@ -40,8 +40,9 @@ class main_form : public ui::Form {
   void TextBox_Size();
   // Draws the list from dlg_rows, up to the first empty row.
   void UpdateText();
-  // Stores the dialog editor's values at dlg_index and closes the editor.
-  void WriteDialogDown();
+  // Stores a row the dialog editor gave back at dlg_index, selects it and marks
+  // the sequence changed.
+  void WriteDialogDown(std::string row);
 
   // The project file (defined in project_files.cpp).
   std::string GetFile() const { return file_name; }

@@ -1,17 +1,19 @@
 #include "designer/make_form.h"
 
+#include <cstdio>
+#include <vector>
+
 #include "designer/app.h"
 #include "designer/buttons.h"
-#include "designer/main_form.h"
 #include "resources/pictures.h"
 #include "script/cp1251.h"
 #include "script/row.h"
+#include "utf/utf.h"
 
 namespace designer {
 namespace {
 
-// Removes every ";", turns every carriage return into "#", and replaces what the
-// script's code page cannot hold with "?", so the row shows what will be saved.
+// Removes every ";" and turns every carriage return into "#".
 std::string clean(const std::string& text) {
   std::string out;
   out.reserve(text.size());
@@ -19,10 +21,77 @@ std::string clean(const std::string& text) {
     if (c == ';') continue;
     out += c == '\r' ? '#' : c;
   }
-  return script::fit_cp1251(out);
+  return out;
+}
+
+// A character as the refusal names it: itself and its code, which tells it even
+// where no font can draw it: «é» (U+00E9).
+std::string named(const std::string& c) {
+  char32_t code = 0;
+  utf::decode(c, code);
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(code));
+  return "«" + c + "» (" + hex + ")";
+}
+
+// The refusal of characters that a project, Windows-1251 text, cannot hold.
+std::string unstorable_message(const std::vector<std::string>& chars) {
+  const bool one = chars.size() == 1;
+  // A long paste would make the box taller than the screen: the first ones, and
+  // how many more.
+  constexpr std::size_t kNamed = 12;
+  std::string list;
+  for (std::size_t i = 0; i < chars.size() && i < kNamed; ++i)
+    list += (i ? ", " : "") + named(chars[i]);
+  if (chars.size() > kNamed) list += " и ещё " + std::to_string(chars.size() - kNamed);
+  return std::string(one ? "В проекте нельзя сохранить символ "
+                         : "В проекте нельзя сохранить символы ") +
+         list + ".\r\n\r\nПроект хранит текст в кодировке Windows-1251 (кириллица), а в ней " +
+         (one ? "его нет. Замените или удалите его" : "их нет. Замените или удалите их") +
+         " и нажмите OK ещё раз.";
 }
 
 }  // namespace
+
+std::optional<std::string> make_form::Edit(ui::Form& owner, const std::string& row,
+                                           const std::string& caption) {
+  std::optional<std::string> result;
+  make_form& editor = ui::Single<make_form>::get();
+  editor.Fill(row);
+  if (!caption.empty()) editor.set_caption(caption);
+  editor.result_ = &result;
+  editor.show_modal(owner);
+  // OK or Cancel has unloaded it; a window that is still there goes now.
+  if (make_form* left = ui::Single<make_form>::if_loaded()) left->unload();
+  return result;
+}
+
+void make_form::Fill(const std::string& row) {
+  const script::Fields f = script::split_row(row);
+  // A row edited by hand may lack fields; what it lacks keeps the editor's default.
+  if (f.has(0)) dlg_text.set_text(std::string(f.field[0]));
+  if (f.has(1)) dlg_title.set_text(std::string(f.field[1]));
+  if (f.has(2))
+    if (auto k = script::match_icon(f.field[2])) dlg_icon[*k].set_value(true);
+  if (f.has(3))
+    if (auto k = script::match_button_set(f.field[3])) dlg_button[*k].set_value(true);
+  past_fourth_ = std::string(script::fields_past_fourth(row));
+}
+
+std::string make_form::Row() const {
+  std::string row = dlg_text.text() + std::string(script::kSeparator) + dlg_title.text();
+  for (int k = 0; k < script::kIconCount; ++k)
+    if (dlg_icon[k].value()) {
+      row.append(script::kSeparator).append(script::kIconNames[static_cast<std::size_t>(k)]);
+      break;
+    }
+  for (int k = 0; k < script::kButtonSetCount; ++k)
+    if (dlg_button[k].value()) {
+      row.append(script::kSeparator).append(script::kButtonSetNames[static_cast<std::size_t>(k)]);
+      break;
+    }
+  return row + past_fourth_;
+}
 
 make_form::make_form() : Form("make_form") {
   set_caption("Создать диалог");
@@ -110,10 +179,17 @@ void make_form::dlg_text_KeyPress(char32_t& key) {
 }
 
 void make_form::SDButton1_Click() {
-  dlg_text.set_text(clean(dlg_text.text()));
-  dlg_title.set_text(clean(dlg_title.text()));
-  hide();
-  ui::Single<main_form>::get().WriteDialogDown();
+  const std::string text = clean(dlg_text.text());
+  const std::string title = clean(dlg_title.text());
+  // Nothing is stored while a character cannot be; the text stays as typed.
+  if (const auto refused = script::unstorable_chars(text + title); !refused.empty()) {
+    MsgBox(unstorable_message(refused), ui::mb::Exclamation | ui::mb::Ok);
+    return;
+  }
+  dlg_text.set_text(text);
+  dlg_title.set_text(title);
+  if (result_) *result_ = Row();
+  unload();
 }
 
 }  // namespace designer

@@ -1,7 +1,11 @@
 #pragma once
 // The dialog editor: text, title, one of five icons and one of four button sets
 // for one dialog row. It guards the two characters that carry meaning in a row,
-// ";" and "#", and hands over to the main window's WriteDialogDown on OK.
+// ";" and "#", and refuses what a project cannot store. Opened with a row, it
+// gives back the row confirmed with OK.
+
+#include <optional>
+#include <string>
 
 #include "controls/sdbutton.h"
 #include "ui/controls.h"
@@ -12,6 +16,14 @@ namespace designer {
 class make_form : public ui::Form {
  public:
   make_form();
+
+  // Shows a fresh editor modally over owner with the fields of row (an empty row:
+  // the editor's own defaults) under caption (empty: the editor's own), and
+  // returns the row made of the confirmed values; nothing when cancelled. A field
+  // that names no icon or button set leaves the editor's choice; fields past the
+  // fourth come back as they were.
+  static std::optional<std::string> Edit(ui::Form& owner, const std::string& row,
+                                         const std::string& caption = {});
 
   ui::Label Label1{*this, "Label1"};
   ui::ControlArray<ui::OptionButton> dlg_icon{*this, "dlg_icon", 5};
@@ -26,8 +38,16 @@ class make_form : public ui::Form {
   controls::SDButton sd_cancel{*this, "sd_cancel"};
 
  private:
+  // Puts a row's fields into the controls.
+  void Fill(const std::string& row);
+  // The row of the controls' values: text, title, the first chosen icon's and
+  // button set's names, then the fields past the fourth.
+  std::string Row() const;
   void dlg_text_KeyPress(char32_t& key);
   void SDButton1_Click();
+
+  std::string past_fourth_;                       // the edited row's fields past the fourth
+  std::optional<std::string>* result_ = nullptr;  // where OK puts the row
 };
 
 }  // namespace designer

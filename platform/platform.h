@@ -4,8 +4,8 @@
 // starting a process. Paths are written as the designer builds them, with "\"
 // between folder and name; only this layer turns them into native paths.
 //
-// Failures come back as the classic run-time file error numbers, which the
-// designer's error boxes show.
+// Failures come back as file error numbers (FileError), which the designer's
+// error boxes show with their descriptions.
 
 #include <cstddef>
 #include <cstdint>

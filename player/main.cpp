@@ -13,6 +13,7 @@
 #include "player/dialoged.h"
 #include "script/cp1251.h"
 #include "script/line_reader.h"
+#include "utf/utf.h"
 
 namespace {
 
@@ -54,23 +55,6 @@ bool normal_file_exists(const std::wstring& path) {
   return (found.dwFileAttributes & hidden) == 0;
 }
 
-std::wstring widen(std::string_view utf8) {
-  std::wstring out;
-  out.reserve(utf8.size());
-  while (!utf8.empty()) {
-    char32_t c;
-    utf8.remove_prefix(script::decode_utf8(utf8, c));
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out += static_cast<wchar_t>(0xD800 + (c >> 10));
-      out += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
-    } else {
-      out += static_cast<wchar_t>(c);
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -87,8 +71,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   script::LineReader reader(source);
   while (reader.next() == script::LineReader::Status::Line) {
     if (const auto dialog = player::Dialoged(script::to_utf8(reader.line())))
-      if (const int pressed = MessageBoxW(nullptr, widen(dialog->text).c_str(),
-                                          widen(dialog->caption).c_str(), dialog->style))
+      if (const int pressed = MessageBoxW(nullptr, utf::widen(dialog->text).c_str(),
+                                          utf::widen(dialog->caption).c_str(), dialog->style))
         answer = pressed;
   }
   CloseHandle(file);

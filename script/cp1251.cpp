@@ -1,6 +1,9 @@
 #include "script/cp1251.h"
 
+#include <algorithm>
 #include <array>
+
+#include "utf/utf.h"
 
 namespace script {
 namespace {
@@ -44,65 +47,10 @@ int cp1251_byte(char32_t c) {
   return -1;
 }
 
-std::size_t decode_utf8(std::string_view s, char32_t& c) {
-  const auto b0 = static_cast<unsigned char>(s[0]);
-  if (b0 < 0x80) {
-    c = b0;
-    return 1;
-  }
-  std::size_t len;
-  char32_t min;
-  if ((b0 & 0xE0) == 0xC0) {
-    len = 2, c = b0 & 0x1F, min = 0x80;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    len = 3, c = b0 & 0x0F, min = 0x800;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    len = 4, c = b0 & 0x07, min = 0x10000;
-  } else {
-    c = 0xFFFD;
-    return 1;
-  }
-  if (s.size() < len) {
-    c = 0xFFFD;
-    return 1;
-  }
-  for (std::size_t i = 1; i < len; ++i) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    if ((b & 0xC0) != 0x80) {
-      c = 0xFFFD;
-      return 1;
-    }
-    c = (c << 6) | (b & 0x3F);
-  }
-  if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-    c = 0xFFFD;
-    return 1;
-  }
-  return len;
-}
-
-void append_utf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 std::string to_utf8(std::string_view cp1251) {
   std::string out;
   out.reserve(cp1251.size() * 2);
-  for (char b : cp1251) append_utf8(out, cp1251_char(static_cast<unsigned char>(b)));
+  for (char b : cp1251) utf::append(out, cp1251_char(static_cast<unsigned char>(b)));
   return out;
 }
 
@@ -111,7 +59,7 @@ std::string to_cp1251(std::string_view utf8) {
   out.reserve(utf8.size());
   while (!utf8.empty()) {
     char32_t c;
-    utf8.remove_prefix(decode_utf8(utf8, c));
+    utf8.remove_prefix(utf::decode(utf8, c));
     const int b = cp1251_byte(c);
     out += b < 0 ? '?' : static_cast<char>(b);
   }
@@ -119,5 +67,18 @@ std::string to_cp1251(std::string_view utf8) {
 }
 
 std::string fit_cp1251(std::string_view utf8) { return to_utf8(to_cp1251(utf8)); }
+
+std::vector<std::string> unstorable_chars(std::string_view utf8) {
+  std::vector<std::string> found;
+  while (!utf8.empty()) {
+    char32_t c;
+    utf8.remove_prefix(utf::decode(utf8, c));
+    if (cp1251_byte(c) >= 0) continue;
+    std::string one;
+    utf::append(one, c);
+    if (std::find(found.begin(), found.end(), one) == found.end()) found.push_back(std::move(one));
+  }
+  return found;
+}
 
 }  // namespace script

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace script {
 
@@ -24,11 +25,9 @@ std::string to_cp1251(std::string_view utf8);
 // The UTF-8 text that a round trip through the file gives: what will be saved.
 std::string fit_cp1251(std::string_view utf8);
 
-// Decodes one UTF-8 character at the front of s. Returns its length in bytes (at
-// least 1) and stores the character, or U+FFFD for a malformed sequence.
-std::size_t decode_utf8(std::string_view s, char32_t& c);
-
-// Appends the UTF-8 form of c.
-void append_utf8(std::string& out, char32_t c);
+// The characters of a UTF-8 text that Windows-1251 cannot hold, each once, in the
+// order they first come (U+FFFD for a malformed sequence); empty when the whole
+// text can be stored.
+std::vector<std::string> unstorable_chars(std::string_view utf8);
 
 }  // namespace script

@@ -9,14 +9,14 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 out=${QUILLET_FUZZ_BUILD:-build/fuzz}
 target=$out/script_fuzz
-sources=(tests/fuzz/script_fuzz.cpp player/dialoged.cpp script/*.cpp)
+sources=(tests/fuzz/script_fuzz.cpp player/dialoged.cpp script/*.cpp utf/*.cpp)
 
 command -v clang++ >/dev/null 2>&1 || { echo "fuzz: clang++ is not installed" >&2; exit 1; }
 mkdir -p "$out/corpus"
 
 stale=0
 [ -x "$target" ] || stale=1
-for f in "${sources[@]}" player/*.h script/*.h tools/fuzz.sh; do
+for f in "${sources[@]}" player/*.h script/*.h utf/*.h tools/fuzz.sh; do
   [ "$f" -nt "$target" ] && stale=1
 done
 if [ $stale -eq 1 ]; then

@@ -30,6 +30,11 @@ Accessible Control::accessible() const {
   a.role = accessible_role();
   describe(a);
   if (!accessible_name_.empty()) a.name = accessible_name_;
+  if (const auto* list = dynamic_cast<const PictureBox*>(&parent());
+      list && list->is_list_item(*this)) {
+    a.selectable = true;
+    a.selected = list->selected_item() == this;
+  }
   const Form& f = form();
   a.is_default = static_cast<const Control*>(f.default_button()) == this;
   a.shortcut = f.shortcut_of(*this);
@@ -61,10 +66,7 @@ void Label::describe(Accessible& a) const {
       a.read_only = true;
       return;
     case Role::ListItem:
-      // The rows of a numbered list are read with their numbers, as they are shown.
-      a.name = index() < 0 ? caption_ : std::to_string(index()) + ": " + caption_;
-      a.selectable = true;
-      a.selected = border_;  // the border is the selection mark of a list of labels
+      a.name = caption_;
       if (on_double_click || on_click) a.default_action = default_action_name(a.role, false);
       return;
     default:

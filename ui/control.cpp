@@ -79,14 +79,15 @@ void Control::set_pointer(MousePointer p) {
 }
 
 int Container::to_pixels(int v) const {
-  if (scale() == ScaleMode::Pixels) return v;
-  // Round to the nearest pixel; layouts are in whole pixels' worth of twips anyway.
-  return v >= 0 ? (v + kTwipsPerPixel / 2) / kTwipsPerPixel
-                : -((-v + kTwipsPerPixel / 2) / kTwipsPerPixel);
+  return scale() == ScaleMode::Pixels ? v : twips_to_pixels(v);
 }
 
 int Container::from_pixels(int px) const {
   return scale() == ScaleMode::Pixels ? px : px * kTwipsPerPixel;
+}
+
+int Container::from_twips(int twips) const {
+  return scale() == ScaleMode::Twips ? twips : twips_to_pixels(twips);
 }
 
 }  // namespace ui

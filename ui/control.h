@@ -159,6 +159,9 @@ class Control {
   void pull(Prop what) const {
     if (peer_) peer_->pull(what);
   }
+  // Tells another control's peer of a change that concerns it (a list's
+  // selection moved to it or away).
+  static void tell(Control& c, Prop what) { c.changed(what); }
   virtual void resized() {}
   virtual Role default_role() const { return Role::None; }
   // Fills in the name, value, state and default action for the role in a.role.
@@ -194,8 +197,11 @@ class Container {
   virtual Form& owner_form() = 0;
 
   const std::vector<Control*>& children() const { return children_; }
+  // Lengths in this container's scale to pixels and back, and a length in
+  // twips (as stored layouts give them) in this container's scale.
   int to_pixels(int v) const;
   int from_pixels(int px) const;
+  int from_twips(int twips) const;
 
  private:
   friend class Control;

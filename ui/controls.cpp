@@ -1,5 +1,8 @@
 #include "ui/controls.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "ui/backend.h"
 #include "ui/custom.h"
 #include "ui/form.h"
@@ -192,6 +195,39 @@ void PictureBox::set_focus_rect(Rect r) {
   if (r == focus_rect_) return;
   focus_rect_ = r;
   changed(Prop::FocusMark);
+}
+
+void PictureBox::set_list_items(std::vector<Control*> items) {
+  items_ = std::move(items);
+  if (selected_ && !is_list_item(*selected_)) selected_ = nullptr;
+}
+
+bool PictureBox::is_list_item(const Control& c) const {
+  return std::find(items_.begin(), items_.end(), &c) != items_.end();
+}
+
+void PictureBox::select_item(Control* item) {
+  if (item && !is_list_item(*item)) item = nullptr;
+  if (item == selected_) return;
+  // What the old and the new item tell a reader has changed.
+  Control* old = std::exchange(selected_, item);
+  for (Control* c : {old, item})
+    if (c) tell(*c, Prop::Accessible);
+}
+
+std::vector<Control*> PictureBox::shown_items() const {
+  std::vector<Control*> shown;
+  for (Control* c : items_)
+    if (c->visible()) shown.push_back(c);
+  return shown;
+}
+
+std::vector<Control*> PictureBox::shown_others() const {
+  std::vector<Control*> others;
+  for (Control* c : children())
+    if (c->visible() && c->accessible_role() != Role::None && !is_list_item(*c))
+      others.push_back(c);
+  return others;
 }
 
 void PictureBox::move(int l, int t, int w, int h) {

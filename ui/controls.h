@@ -1,5 +1,5 @@
 #pragma once
-// The standard controls the designer's windows are made of.
+// The standard controls that windows are made of.
 
 #include <functional>
 #include <string>
@@ -194,10 +194,24 @@ class PictureBox : public Control, public Container {
   Rect focus_rect() const { return focus_rect_; }
   void set_focus_rect(Rect r);
 
+  // A box that screen readers meet as a list (Role::List) holds its items among
+  // its controls: which they are, in order, and which one is selected (nullptr
+  // for none). An item is read by its own name and role.
+  void set_list_items(std::vector<Control*> items);
+  bool is_list_item(const Control& c) const;
+  const Control* selected_item() const { return selected_; }
+  void select_item(Control* item);
+  // What a reader meets in the list, in order: the visible items (child ids 1 to
+  // n), then the other visible children that have a role of their own.
+  std::vector<Control*> shown_items() const;
+  std::vector<Control*> shown_others() const;
+
  private:
   Color back_ = Color::system(SysColor::ButtonFace);
   Docking docking_ = Docking::None;
   Rect focus_rect_;
+  std::vector<Control*> items_;
+  Control* selected_ = nullptr;
 };
 
 // A container without border or caption; positions inside use the scale of the

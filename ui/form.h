@@ -17,7 +17,6 @@ class OptionButton;
 
 enum class Border { FixedSingle, FixedDialog };
 enum class StartPosition { CenterScreen, SystemDefault };
-enum class WindowIcon { None, Designer, Player };
 enum class UnloadReason { Code, CloseBox };
 
 class Form : public Container {
@@ -50,8 +49,10 @@ class Form : public Container {
   void set_start_position(StartPosition p) { start_ = p; }
   Color back_color() const { return back_; }
   void set_back_color(Color c);
-  WindowIcon icon() const { return icon_; }
-  void set_icon(WindowIcon i) { icon_ = i; }
+  // The window's icon: the number of an icon among the program's resources, or 0
+  // for the program's own, which the program names when it starts.
+  int icon() const { return icon_; }
+  void set_icon(int resource) { icon_ = resource; }
   // With key preview the window's KeyPress sees keys typed into its controls.
   bool key_preview() const { return key_preview_; }
   void set_key_preview(bool k) { key_preview_ = k; }
@@ -160,7 +161,7 @@ class Form : public Container {
   bool show_in_taskbar_ = true;
   StartPosition start_ = StartPosition::SystemDefault;
   Color back_ = Color::system(SysColor::ButtonFace);
-  WindowIcon icon_ = WindowIcon::Designer;
+  int icon_ = 0;
   bool key_preview_ = false;
   bool loaded_ = false;
   bool visible_ = false;

@@ -83,6 +83,11 @@ Picture make_picture(int width, int height, const std::uint32_t* argb);
 
 // Twips, the unit of form layouts: 1440 per inch, 15 per pixel on a 96 dpi screen.
 inline constexpr int kTwipsPerPixel = 15;
+// A length in twips as whole pixels, the nearest, halves away from zero.
+constexpr int twips_to_pixels(int twips) {
+  return twips >= 0 ? (twips + kTwipsPerPixel / 2) / kTwipsPerPixel
+                    : -((-twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
+}
 enum class ScaleMode { Twips, Pixels };
 
 enum class Align { Left, Right, Center };

@@ -4,29 +4,15 @@
 
 #include "platform/native.h"
 #include "platform/platform.h"
+#include "utf/utf.h"
 
 namespace platform {
 namespace {
 
+using utf::narrow;
+using utf::widen;
+
 const std::wstring kTemporarySuffix = L".~qlt";
-
-std::wstring widen(std::string_view s) {
-  if (s.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring w(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-  return w;
-}
-
-std::string narrow(std::wstring_view w) {
-  if (w.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                                    nullptr, nullptr);
-  std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
-                      nullptr);
-  return s;
-}
 
 std::wstring folder_of(const std::wstring& path) {
   const auto slash = path.find_last_of(L"\\/");

@@ -38,6 +38,7 @@ bool file_exists(const std::wstring& path) {
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+
 // A project file as the designer writes it: fifteen lines, CR LF after each.
 std::string script_file(const std::vector<std::wstring>& rows) {
   std::wstring text;
@@ -274,9 +275,12 @@ void expect_controls_inside(HWND form) {
     const RECT r = place_in_parent(w);
     RECT holder{};
     GetClientRect(GetParent(w), &holder);
-    EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= holder.right && r.bottom <= holder.bottom)
-        << probe::to_utf8(name) << " at " << describe(r) << " leaves its " << holder.right << " x "
-        << holder.bottom;
+    const std::string where = probe::to_utf8(name) + " at " + describe(r) + " in " +
+                              std::to_string(holder.right) + " x " + std::to_string(holder.bottom);
+    EXPECT_GE(r.left, 0) << where;
+    EXPECT_GE(r.top, 0) << where;
+    EXPECT_LE(r.right, holder.right) << where;
+    EXPECT_LE(r.bottom, holder.bottom) << where;
   }
   EXPECT_GT(seen, 0) << "no controls found";
 }
@@ -361,7 +365,8 @@ class Designer : public testing::Test {
     EXPECT_EQ(GetWindow(editor, GW_OWNER), main_) << "the editor is not owned by the main window";
     HWND dlg_text = control(editor, L"dlg_text");
     HWND dlg_title = control(editor, L"dlg_title");
-    ASSERT_TRUE(dlg_text && dlg_title);
+    ASSERT_TRUE(dlg_text);
+    ASSERT_TRUE(dlg_title);
     EXPECT_TEXT(probe::text(dlg_title), L"Диалог");
     EXPECT_TRUE(checked(control(editor, L"dlg_icon(4)"))) << "a new dialog starts without icon";
     EXPECT_TRUE(checked(control(editor, L"dlg_button(0)"))) << "a new dialog starts with OK";
@@ -407,7 +412,8 @@ class Designer : public testing::Test {
     HWND str = control(main_, L"str_str(" + std::to_wstring(i) + L")");
     EXPECT_TRUE(wait_text(str, text)) << visible(probe::text(str));
     EXPECT_TEXT(probe::text(num), std::to_wstring(i));
-    EXPECT_TRUE(is_visible(num) && is_visible(str));
+    EXPECT_TRUE(is_visible(num));
+    EXPECT_TRUE(is_visible(str));
   }
 
   // Rows from `first` on are hidden, and sd_new stands at row `first`.
@@ -564,6 +570,67 @@ TEST_F(Designer, MakesSavesOpensAndEditsAProject) {
     shoot(main_, L"designer_main_rows.png");
   }
 
+  {
+    SCOPED_TRACE("names that are no file of the program folder");
+    probe::click(control(main_, L"sd(2)"));
+    HWND save = wait_form(process_, L"save_form");
+    ASSERT_TRUE(save);
+    HWND name = control(save, L"Text1");
+    // One of each kind: devices (in any case, with an extension, a trailing dot or
+    // space), paths, a stream's colon, the other characters no file name holds, a
+    // control character (put in as another program would).
+    const struct {
+      const wchar_t* name;
+      const wchar_t* why;  // a part of the refusal
+    } refused[] = {
+        {L"con", L"имя CON Windows оставляет за устройством"},
+        {L"NUL.txt", L"имя NUL Windows оставляет за устройством"},
+        {L"aux.", L"имя AUX Windows оставляет за устройством"},
+        {L"Com1", L"имя COM1 Windows оставляет за устройством"},
+        {L"lpt9 ", L"имя LPT9 Windows оставляет за устройством"},
+        {L"prn", L"имя PRN Windows оставляет за устройством"},
+        {L"..\\вне", L"символ «\\». Проект всегда сохраняется в папке программы"},
+        {L"a\\b", L"символ «\\». Проект всегда сохраняется в папке программы"},
+        {L"/abs", L"символ «/». Проект всегда сохраняется в папке программы"},
+        {L"x:y", L"не допускает в имени файла символ «:»."},
+        {L"*", L"не допускает в имени файла символ «*»."},
+        {L"?\"<>|", L"символы «?», «\"», «<», «>» и «|»."},
+        {L"tab\there", L"управляющий символ с кодом 9."},
+    };
+    for (const auto& r : refused) {
+      SCOPED_TRACE(probe::to_utf8(r.name));
+      if (std::wstring_view(r.name).find(L'\t') == std::wstring_view::npos)
+        retype(name, r.name);
+      else
+        send(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(r.name));
+      ASSERT_TRUE(wait_text(name, r.name)) << visible(probe::text(name));
+      if (std::wstring_view(r.name) == L"*") {  // welcome.dlg matches
+        EXPECT_TRUE(wait_text(control(save, L"info"), L"Существует. Заменить?"));
+      }
+      probe::click(control(save, L"sd_save"));
+      HWND box = wait_box();
+      ASSERT_TRUE(box) << "the name was not refused";
+      const probe::MessageBoxView got = probe::read_message_box(box);
+      EXPECT_TEXT(got.caption, L"Quillet");
+      EXPECT_STREQ(probe::to_string(got.icon), probe::to_string(BoxIcon::Exclamation));
+      EXPECT_EQ(got.text.find(L"Имя «" + std::wstring(r.name) + L"» нельзя дать проекту: "), 0u)
+          << visible(got.text);
+      EXPECT_NE(got.text.find(r.why), std::wstring::npos) << visible(got.text);
+      if (&r == refused) shoot(box, L"designer_name_refused.png");
+      probe::answer(box, IDOK);
+      ASSERT_TRUE(probe::wait_gone(box, kWindowTimeoutMs));
+      EXPECT_TRUE(is_visible(save)) << "the save-as window closed";
+      EXPECT_TEXT(probe::text(name), r.name);
+    }
+    probe::click(control(save, L"sd_close"));
+    ASSERT_TRUE(probe::wait_gone(save, kWindowTimeoutMs));
+    EXPECT_EQ(probe::folder_entries(program_folder_),
+              (std::vector<std::wstring>{L"quillet.exe", L"welcome.dlg"}))
+        << "a refused name wrote a file";
+    const std::wstring above = program_folder_.substr(0, program_folder_.find_last_of(L'\\'));
+    EXPECT_FALSE(file_exists(above + L"\\вне.dlg")) << "saved above the program folder";
+  }
+
   const std::string saved = script_file({row0, row1});
   {
     SCOPED_TRACE("save as story");
@@ -630,6 +697,28 @@ TEST_F(Designer, MakesSavesOpensAndEditsAProject) {
     EXPECT_FALSE(checked(control(editor, L"dlg_icon(4)")));
     EXPECT_TRUE(checked(control(editor, L"dlg_button(1)")));
     EXPECT_FALSE(checked(control(editor, L"dlg_button(0)")));
+    {
+      SCOPED_TRACE("characters a project cannot hold");
+      const std::wstring typed = L"Привет 世界 \U0001F600 é ß ™ € №";
+      retype(control(editor, L"dlg_text"), typed);
+      ASSERT_TRUE(wait_text(control(editor, L"dlg_text"), typed));
+      probe::click(control(editor, L"SDButton1"));
+      HWND box = wait_box();
+      ASSERT_NO_FATAL_FAILURE(expect_box(
+          box, {L"Quillet",
+                L"В проекте нельзя сохранить символы «世» (U+4E16), «界» (U+754C), "
+                L"«\U0001F600» (U+1F600), «é» (U+00E9), «ß» (U+00DF).\r\n\r\n"
+                L"Проект хранит текст в кодировке Windows-1251 (кириллица), а в ней их нет. "
+                L"Замените или удалите их и нажмите OK ещё раз.",
+                {IDOK},
+                BoxIcon::Exclamation}));
+      shoot(box, L"designer_unstorable.png");
+      probe::answer(box, IDOK);
+      ASSERT_TRUE(probe::wait_gone(box, kWindowTimeoutMs));
+      EXPECT_TRUE(is_visible(editor)) << "the editor closed";
+      EXPECT_TEXT(probe::text(control(editor, L"dlg_text")), typed);
+      expect_row(1, row1);
+    }
     retype(control(editor, L"dlg_text"), L"Изменён");
     EXPECT_TRUE(wait_text(control(editor, L"dlg_text"), L"Изменён"));
     probe::click(control(editor, L"dlg_icon(3)"));

@@ -208,5 +208,6 @@ class gallery_form : public ui::Form {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  return ui::win32::run_program([]() -> ui::Form& { return ui::Single<gallery_form>::get(); });
+  return ui::win32::run_program([]() -> ui::Form& { return ui::Single<gallery_form>::get(); },
+                                1);
 }

@@ -122,6 +122,20 @@ std::wstring make_temp_folder(std::wstring_view prefix) {
   }
 }
 
+std::vector<std::wstring> folder_entries(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  const HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name != L"." && name != L"..") names.push_back(name);
+  } while (FindNextFileW(h, &found));
+  FindClose(h);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 void remove_tree(const std::wstring& folder) {
   WIN32_FIND_DATAW found;
   const HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &found);

@@ -56,6 +56,8 @@ std::wstring screenshot_folder();
 // removal of a whole tree.
 std::wstring make_temp_folder(std::wstring_view prefix);
 void remove_tree(const std::wstring& folder);
+// The names in a folder, sorted, without "." and "..".
+std::vector<std::wstring> folder_entries(const std::wstring& folder);
 bool write_file(const std::wstring& path, std::string_view bytes);
 // The whole file, or "" when it cannot be read (shared, so a running writer does
 // not stop the reading).

@@ -17,19 +17,6 @@ bool exists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::vector<std::wstring> entries(const std::wstring& folder) {
-  std::vector<std::wstring> names;
-  WIN32_FIND_DATAW found;
-  const HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (h == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::wstring n = found.cFileName;
-    if (n != L"." && n != L"..") names.push_back(n);
-  } while (FindNextFileW(h, &found));
-  FindClose(h);
-  return names;
-}
-
 }  // namespace
 
 TEST(Reliability, AProjectSurvivesBeingKilledWhileSaving) {
@@ -63,7 +50,7 @@ TEST(Reliability, AProjectSurvivesBeingKilledWhileSaving) {
   }
   // Nothing accumulates: at most the one temporary file the next save replaces.
   DeleteFileW((folder + L"\\saver.ready").c_str());
-  for (const std::wstring& name : entries(folder))
+  for (const std::wstring& name : probe::folder_entries(folder))
     EXPECT_TRUE(name == L"kill.dlg" || name == L"kill.dlg.~qlt") << probe::to_utf8(name);
   std::printf("%d kills, %d of them in the middle of a save\n", kKills, cut_short);
   probe::remove_tree(folder);

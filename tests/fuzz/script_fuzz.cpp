@@ -1,6 +1,7 @@
 // Fuzz target for everything that reads a script: the line reader, the row splitter,
-// the player's Dialoged, the designer's read_rows and the Windows-1251 codec. Each run
-// checks the results against a plain reference, not only that nothing crashes.
+// the player's Dialoged, the designer's read_rows, the Windows-1251 codec and the
+// UTF-8/UTF-16 conversion. Each run checks the results against a plain reference,
+// not only that nothing crashes.
 //
 // Input: one control byte, then the file bytes. The control byte picks how the source
 // hands the bytes out (all at once or in small pieces, so that a CR LF is split
@@ -22,6 +23,7 @@
 #include "script/line_reader.h"
 #include "script/row.h"
 #include "script/script_file.h"
+#include "utf/utf.h"
 
 namespace {
 
@@ -85,6 +87,12 @@ void check_row(std::string_view row) {
   if (f.count == 4)
     check(script::compose_row(f.field[0], f.field[1], f.field[2], f.field[3]) == row,
           "compose_row undoes split_row");
+  const std::string_view tail = script::fields_past_fourth(row);
+  check(tail.empty() == (want.size() <= 4), "fields past the fourth exactly when there are");
+  if (!tail.empty())
+    check(tail.starts_with("; ") &&
+              reference_fields(row.substr(0, row.size() - tail.size())).size() == 4,
+          "what lies past the fourth field follows the first four");
 
   const auto dialog = player::Dialoged(row);
   check(dialog.has_value() == (want.size() >= 2), "a box exactly for two fields or more");
@@ -136,6 +144,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(reader.line().size() <= max_line, "a line within the limit");
     const std::string utf8 = script::to_utf8(reader.line());
     check(script::to_cp1251(utf8) == reader.line(), "every byte round-trips through UTF-8");
+    check(utf::narrow(utf::widen(utf8)) == utf8, "a line round-trips through UTF-16");
+    check(script::unstorable_chars(utf8).empty(), "what a file holds can be stored");
     check_row(utf8);
     ++n;
   }
@@ -156,5 +166,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Arbitrary bytes as UTF-8: what the editor would save settles after one round.
   const std::string fitted = script::fit_cp1251(bytes);
   check(script::fit_cp1251(fitted) == fitted, "fit_cp1251 is idempotent");
+  check(script::unstorable_chars(bytes).empty() == (fitted == bytes),
+        "the characters named unstorable are those the file would change");
+  const std::string settled = utf::narrow(utf::widen(bytes));
+  check(utf::narrow(utf::widen(settled)) == settled, "UTF-16 round trip settles after one");
   return 0;
 }

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "designer/command_line.h"
+#include "designer/resource_ids.h"
 #include "designer_fixture.h"
 
 using namespace designer;
@@ -107,8 +108,9 @@ TEST_F(BuildTest, ConsoleWindowLooksLikeAConsole) {
             (std::vector<std::string>{"load comp_form", "show comp_form modal", "hide comp_form",
                                       "load compile_form", "show compile_form"}));
   EXPECT_EQ(c.caption(), "Компиляция");
-  EXPECT_EQ(c.icon(), ui::WindowIcon::Player);
-  EXPECT_EQ(main().icon(), ui::WindowIcon::Designer);
+  // The console carries the player's icon, the other windows the program's own.
+  EXPECT_EQ(c.icon(), IDI_PLAYER);
+  EXPECT_EQ(main().icon(), 0);
   EXPECT_EQ(c.owner(), nullptr);
   EXPECT_FALSE(c.modal());
   EXPECT_TRUE(c.visible());
@@ -154,7 +156,8 @@ TEST_F(BuildTest, SuccessfulBuildTranscriptStepByStep) {
   compile_form& c = build();
   const std::string out = folder / "story.dlg_compile";
   EXPECT_EQ(proposal, out);
-  EXPECT_TRUE(prompt() && !prompt()->visible());
+  ASSERT_TRUE(prompt()) << "the prompt is unloaded";
+  EXPECT_FALSE(prompt()->visible());
 
   // What each step appends; the pauses 2, 4 and 8 append nothing.
   const std::vector<std::string> appended = {

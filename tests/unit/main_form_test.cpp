@@ -133,19 +133,40 @@ TEST_F(DesignerTest, AddingADialogThroughTheEditor) {
 
 TEST_F(DesignerTest, EditorFilterAndCleaning) {
   start();
-  ui.answer(ui::IdOk);
+  ui.answer(ui::IdOk);  // the typed ";"
+  ui.answer(ui::IdOk);  // the characters a project cannot hold
   ui.on_modal("make_form", [this](ui::Form& f) {
     auto& e = static_cast<make_form&>(f);
     ui.type(e.dlg_text, U"a;b");
     EXPECT_EQ(e.dlg_text.text(), "ab");
-    ui.paste(e.dlg_text, "c;d\r\ne#f 日本");
+    ui.paste(e.dlg_text, "c;d\r\ne#f 世界 😀");
+    e.dlg_title.set_text("T;i\rt#le é ß 世");
+    ui.click(e.SDButton1);
+    // Refused by name, each once: the editor stays, with the text as typed.
+    EXPECT_EQ(ui.boxes().back().text,
+              "В проекте нельзя сохранить символы «世» (U+4E16), «界» (U+754C), «😀» (U+1F600), "
+              "«é» (U+00E9), «ß» (U+00DF).\r\n\r\n"
+              "Проект хранит текст в кодировке Windows-1251 (кириллица), а в ней их нет. "
+              "Замените или удалите их и нажмите OK ещё раз.");
+    EXPECT_EQ(ui.boxes().back().style, ui::mb::Exclamation | ui::mb::Ok);
+    EXPECT_TRUE(e.visible());
+    EXPECT_EQ(e.dlg_text.text(), "abc;d\r\ne#f 世界 😀");
+    EXPECT_EQ(e.dlg_title.text(), "T;i\rt#le é ß 世");
+    EXPECT_TRUE(main().dlg_rows[0].empty());
+    // A long list is cut after twelve.
+    e.dlg_title.set_text("αβγδεζηθικλμνξ");
+    ui.answer(ui::IdOk);
+    ui.click(e.SDButton1);
+    EXPECT_NE(ui.boxes().back().text.find("«ι» (U+03B9) и ещё 5."), std::string::npos)
+        << ui.boxes().back().text;
+    e.dlg_text.set_text("abc;d\r\ne#f ™ € №");
     e.dlg_title.set_text("T;i\rt#le");
     ui.click(e.SDButton1);
   });
   ui.click(main().sd_new);
-  // Pasted text keeps its "#" and line feeds; ";" goes, CR becomes "#", and what
-  // the file cannot hold becomes "?".
-  EXPECT_EQ(main().dlg_rows[0], "abcd#\ne#f ??; Ti#t#le; Без значка; ОК");
+  // Pasted text keeps its "#" and line feeds; ";" goes and CR becomes "#".
+  EXPECT_EQ(main().dlg_rows[0], "abcd#\ne#f ™ € №; Ti#t#le; Без значка; ОК");
+  EXPECT_EQ(ui.boxes().size(), 3u);
 }
 
 TEST_F(DesignerTest, EditingARowInPlace) {
@@ -169,6 +190,17 @@ TEST_F(DesignerTest, EditingARowInPlace) {
   EXPECT_EQ(m.dlg_rows[2], "three; 3; Восклицание; Да, Нет и Отмена");
   EXPECT_EQ(shown_rows().size(), 3u);
   EXPECT_EQ(m.dlg_index, 2);
+
+  // Fields past the fourth come back as they were.
+  m.dlg_rows[0] = "one; 1; Ошибка; ОК; later; ";
+  m.UpdateText();
+  ui.on_modal("make_form", [this](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    ui.type(e.dlg_text, U"!");
+    ui.click(e.SDButton1);
+  });
+  ui.double_click(m.str_str[0]);
+  EXPECT_EQ(m.dlg_rows[0], "one!; 1; Ошибка; ОК; later; ");
 }
 
 // What screen readers hear besides the captions: the list area is a list of rows
@@ -194,6 +226,10 @@ TEST_F(DesignerTest, ScreenReadersHearTheListAndWhatPicturesStandFor) {
   EXPECT_EQ(heard(m.str_str[1]),
             line("1: two; 2; Вопрос; Да и Нет", ui::Role::ListItem, "Двойной щелчок"));
   EXPECT_EQ(m.str_num[0].accessible_role(), ui::Role::None) << "the number is read with the row";
+  // A reader meets the shown rows as the list's items, then the buttons and the hint.
+  using Controls = std::vector<ui::Control*>;
+  EXPECT_EQ(m.TextBox.shown_items(), (Controls{&m.str_str[0], &m.str_str[1]}));
+  EXPECT_EQ(m.TextBox.shown_others(), (Controls{&m.sd_new, &m.sd_edit, &m.Label1}));
   for (auto [button, name] : {std::pair{&m.sd[4], "О программе"},
                               {&m.sd_new, "Добавить диалог"},
                               {&m.sd_edit, "Удалить диалог"},
@@ -221,8 +257,13 @@ TEST_F(DesignerTest, ScreenReadersHearTheListAndWhatPicturesStandFor) {
   });
   EXPECT_TRUE(ui.default_action(m.str_str[1]));
   EXPECT_EQ(m.dlg_index, 1);
+  EXPECT_EQ(m.TextBox.selected_item(), &m.str_str[1]);
   EXPECT_TRUE(m.str_str[1].accessible().selected);
   EXPECT_FALSE(m.str_str[0].accessible().selected);
+  // The arrows move the selection a reader hears.
+  m.TextBox.set_focus();
+  ui.key(m, ui::key::Up);
+  EXPECT_EQ(m.TextBox.selected_item(), &m.str_str[0]);
 }
 
 TEST_F(DesignerTest, HandEditedRowsKeepTheEditorDefaultsForWhatTheyLack) {

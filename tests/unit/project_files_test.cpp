@@ -80,26 +80,63 @@ TEST_F(DesignerTest, SaveAsNoticeAndNames) {
   EXPECT_TRUE(folder.has(".dlg"));
 }
 
-TEST_F(DesignerTest, TheNameOfThePreviewCopyIsRefused) {
+// Names that are no file of the program folder, and the preview copy's name, are
+// refused with a box that says why; the window stays with the name, and nothing
+// is written.
+TEST_F(DesignerTest, NamesThatCannotBeAProjectFileAreRefused) {
   main_form& m = start();
   add(U"x");
   ui.on_modal("save_form", [this](ui::Form& f) {
     auto& s = static_cast<save_form&>(f);
-    for (const char32_t* name : {U"main", U"MAIN", U"Main"}) {
-      s.Text1.set_text("");
-      ui.type(s.Text1, name);
+    const auto refusal = [&](const std::string& name) {
+      s.Text1.set_text(name);
       ui.answer(ui::IdOk);
       ui.click(s.sd_save);
-      EXPECT_TRUE(s.visible());
-      EXPECT_EQ(ui.boxes().back().style, ui::mb::Exclamation | ui::mb::Ok);
-      EXPECT_EQ(ui.boxes().back().title, "Quillet");
-    }
-    ui.type(s.Text1, U"2");
+      EXPECT_TRUE(s.visible()) << name;
+      EXPECT_EQ(s.Text1.text(), name);
+      EXPECT_EQ(s.focused_control(), &s.Text1) << "back to the name, to put it right";
+      EXPECT_EQ(ui.boxes().back().style, ui::mb::Exclamation | ui::mb::Ok) << name;
+      EXPECT_EQ(ui.boxes().back().title, "Quillet") << name;
+      return ui.boxes().back().text;
+    };
+    const std::string device = " Windows оставляет за устройством, и файла с таким именем, с "
+                               "любым расширением, быть не может. Введите другое имя.";
+    EXPECT_EQ(refusal("NUL.txt"), "Имя «NUL.txt» нельзя дать проекту: имя NUL" + device);
+    // In any case, with trailing dots or spaces, the ports with any digit.
+    for (auto [name, named] : {std::pair{"con", "CON"}, {"aux.", "AUX"}, {"Com1", "COM1"},
+                               {"lpt9 ", "LPT9"}, {"prn", "PRN"}, {"COM²", "COM²"}})
+      EXPECT_EQ(refusal(name), "Имя «" + std::string(name) + "» нельзя дать проекту: имя " +
+                                   named + device);
+    const std::string no_path =
+        " Проект всегда сохраняется в папке программы, поэтому в имени не может быть пути.";
+    EXPECT_EQ(refusal("..\\вне"), "Имя «..\\вне» нельзя дать проекту: Windows не допускает в "
+                                  "имени файла символ «\\»." +
+                                      no_path + " Введите другое имя.");
+    EXPECT_EQ(refusal("/abs"), "Имя «/abs» нельзя дать проекту: Windows не допускает в имени "
+                               "файла символ «/»." +
+                                   no_path + " Введите другое имя.");
+    EXPECT_EQ(refusal("x:y"), "Имя «x:y» нельзя дать проекту: Windows не допускает в имени "
+                              "файла символ «:». Введите другое имя.");
+    EXPECT_EQ(refusal("a*b?c\"d<e>f|g*"),
+              "Имя «a*b?c\"d<e>f|g*» нельзя дать проекту: Windows не допускает в имени файла "
+              "символы «*», «?», «\"», «<», «>» и «|». Введите другое имя.");
+    EXPECT_EQ(refusal("a\tb\x01:"), "Имя «a\tb\x01:» нельзя дать проекту: Windows не допускает "
+                                     "в имени файла символ «:» и управляющие символы с кодами 9 "
+                                     "и 1. Введите другое имя.");
+    EXPECT_EQ(refusal(std::string(252, 'a')),
+              "Имя слишком длинное: вместе с «.dlg» в имени файла может быть не больше 255 "
+              "символов, а здесь 256. Введите имя короче.");
+    for (const char* name : {"main", "MAIN", "Main"})
+      EXPECT_EQ(refusal(name),
+                "Имя main занято файлом предварительного просмотра. Введите другое имя.");
+    EXPECT_TRUE(folder.entries().empty()) << "a refused name wrote a file";
+    // Names that only look alike are files like any other.
+    s.Text1.set_text("console. ");
     ui.click(s.sd_save);
   });
   ui.click(m.sd[2]);
-  EXPECT_EQ(m.file_name, "Main2.dlg");
-  EXPECT_FALSE(folder.has("main.dlg"));
+  EXPECT_EQ(m.file_name, "console. .dlg");
+  EXPECT_EQ(folder.entries(), (std::vector<std::string>{"console. .dlg"}));
 }
 
 TEST_F(DesignerTest, OpenListsProjectsAndReadsTheFirstFifteenLines) {

@@ -9,6 +9,7 @@
 #include "script/line_reader.h"
 #include "script/row.h"
 #include "script/script_file.h"
+#include "utf/utf.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -86,6 +87,30 @@ TEST(Cp1251, WhatCannotBeStoredBecomesAQuestionMark) {
   EXPECT_EQ(fit_cp1251("Ёлка € ✓"), "Ёлка € ?");
 }
 
+TEST(Cp1251, NamesWhatCannotBeStoredEachOnce) {
+  const std::vector<std::string> expected = {"世", "界", "😀", "é", "ß"};
+  EXPECT_EQ(unstorable_chars("Привет 世界 😀 é ß 世"), expected);
+  EXPECT_TRUE(unstorable_chars("Привет ™ € № ;#\r\n").empty());
+  EXPECT_EQ(unstorable_chars("a\xFF" "b"), std::vector<std::string>{"\uFFFD"});
+}
+
+TEST(Utf, Utf8AndUtf16ConvertBothWays) {
+  const std::string text = "Привет 世界 😀 é ß";
+  const std::wstring units = utf::widen(text);
+  EXPECT_EQ(units.size(), 16u);  // the emoji takes a surrogate pair
+  EXPECT_EQ(units[10], static_cast<wchar_t>(0xD83D));
+  EXPECT_EQ(units[11], static_cast<wchar_t>(0xDE00));
+  EXPECT_EQ(utf::narrow(units), text);
+  EXPECT_EQ(utf::length(text), 15u);
+  // Malformed on either side: the replacement character, nothing lost around it.
+  EXPECT_EQ(utf::widen("a\xC0" "b"), (std::wstring{L'a', static_cast<wchar_t>(0xFFFD), L'b'}));
+  EXPECT_EQ(utf::narrow(std::wstring{L'a', static_cast<wchar_t>(0xDC00), L'b'}), "a\uFFFDb");
+  EXPECT_EQ(utf::narrow(std::wstring{static_cast<wchar_t>(0xD83D)}), "\uFFFD");
+  std::string typed = "ж😀";
+  utf::pop_back(typed);
+  EXPECT_EQ(typed, "ж");
+}
+
 TEST(Row, SplitsAtEverySeparator) {
   const Fields f = split_row("a; b; Вопрос; Да и Нет; c");
   EXPECT_EQ(f.count, 5u);
@@ -106,6 +131,12 @@ TEST(Row, SplitsAtEverySeparator) {
   EXPECT_EQ(spaces.count, 3u);
   EXPECT_EQ(spaces.field[1], " b");
   EXPECT_EQ(spaces.field[2], "");
+
+  // What lies past the fourth field is kept whole, separators included.
+  EXPECT_EQ(fields_past_fourth("a; b; c; d; e;  f; "), "; e;  f; ");
+  EXPECT_EQ(fields_past_fourth("a; b; c; d; "), "; ");
+  EXPECT_EQ(fields_past_fourth("a; b; c; d"), "");
+  EXPECT_EQ(fields_past_fourth("a; b"), "");
 }
 
 TEST(Row, ComposeThenSplitGivesTheFieldsBack) {

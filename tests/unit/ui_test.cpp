@@ -253,7 +253,8 @@ TEST_F(UiTest, TabFollowsTheTabIndexAndEntersAGroupAtItsChoice) {
   ui.key(f, key::Down);
   EXPECT_EQ(focused(f), "opt(0)");
   EXPECT_TRUE(f.opt[0].value());
-  EXPECT_FALSE(f.opt[1].value() || f.opt[2].value());
+  EXPECT_FALSE(f.opt[1].value());
+  EXPECT_FALSE(f.opt[2].value());
   ui.key(f, key::Up);
   EXPECT_EQ(focused(f), "opt(2)");
 

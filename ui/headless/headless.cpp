@@ -4,24 +4,10 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "script/cp1251.h"
+#include "utf/utf.h"
 
 namespace ui::headless {
 namespace {
-
-// Removes the last UTF-8 character.
-void pop_utf8(std::string& s) {
-  while (!s.empty()) {
-    const auto b = static_cast<unsigned char>(s.back());
-    s.pop_back();
-    if ((b & 0xC0) != 0x80) break;
-  }
-}
-
-std::size_t count_chars(std::string_view s) {
-  return static_cast<std::size_t>(
-      std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
-}
 
 bool offers(unsigned style, int id) {
   switch (style & 0xF) {
@@ -146,7 +132,7 @@ int Headless::message_box(std::string_view text, unsigned style, std::string_vie
 Size Headless::text_size(std::string_view text, const Font& font) {
   const double px = font.size * 96.0 / 72.0;
   const int per_char = static_cast<int>(std::lround(px * 0.55)) + (font.bold ? 1 : 0);
-  return {per_char * static_cast<int>(count_chars(text)),
+  return {per_char * static_cast<int>(utf::length(text)),
           static_cast<int>(std::lround(px * 1.2))};
 }
 
@@ -228,12 +214,12 @@ void Headless::type(TextBox& t, std::u32string_view keys) {
     if (k == 27) continue;  // Esc is no character a box takes
     std::string text = t.all_selected() ? std::string() : t.text();
     if (k == 8) {
-      pop_utf8(text);
+      utf::pop_back(text);
     } else if (k == 13) {
       if (!t.multiline()) continue;
       text += "\r\n";
     } else {
-      script::append_utf8(text, k);
+      utf::append(text, k);
     }
     t.text_edited(std::move(text));
   }

@@ -1,526 +1,32 @@
-// <windows.h> must come before the other system headers.
-// clang-format off
-#include <windows.h>
-#include <ole2.h>
-#include <oleacc.h>
-// clang-format on
+// The accessibility side of every control's window: WM_GETOBJECT for the
+// windows that answer with the project's own object, the default actions a tool
+// asks for, and the WinEvents that tell a reader what changed.
 
 #include "ui/win32/accessible.h"
 
-#include <new>
-#include <string>
-#include <vector>
-
-#include "ui/controls.h"
-#include "ui/win32/exported.h"
+#include "ui/win32/accessible_object.h"
 #include "ui/win32/peers.h"
-#include "ui/win32/text.h"
 
 namespace ui::win32 {
-namespace {
-
-// IID_IAccessible, given here rather than taken from a library: with MinGW, the
-// import library of oleacc linked before uuid hands over a wrong GUID.
-constexpr GUID kIidAccessible = {
-    0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
-
-// The three functions of oleacc the objects need. The library is loaded from the
-// system folder when a tool first asks: a program that nobody reads never loads
-// it, and no file beside the program can stand in for it.
-struct Oleacc {
-  decltype(&LresultFromObject) lresult_from_object = nullptr;
-  decltype(&CreateStdAccessibleObject) create_std_accessible_object = nullptr;
-  decltype(&AccessibleObjectFromWindow) accessible_object_from_window = nullptr;
-  bool loaded() const {
-    return lresult_from_object && create_std_accessible_object && accessible_object_from_window;
-  }
-};
-
-const Oleacc& oleacc() {
-  static const Oleacc functions = [] {
-    Oleacc f;
-    wchar_t folder[MAX_PATH];
-    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return f;
-    const HMODULE m = LoadLibraryW((std::wstring(folder, n) + L"\\oleacc.dll").c_str());
-    if (!m) return f;
-    f.lresult_from_object = exported<decltype(f.lresult_from_object)>(m, "LresultFromObject");
-    f.create_std_accessible_object =
-        exported<decltype(f.create_std_accessible_object)>(m, "CreateStdAccessibleObject");
-    f.accessible_object_from_window =
-        exported<decltype(f.accessible_object_from_window)>(m, "AccessibleObjectFromWindow");
-    return f;
-  }();
-  return functions;
-}
-
-bool shown(const Control& c) {
-  const HWND h = Win32Backend::window_of(c);
-  return h && IsWindowVisible(h);
-}
-
-// A control can be used when it and its window take input (a modal window keeps
-// its owner waiting).
-bool usable(HWND h) {
-  return h && IsWindowVisible(h) && IsWindowEnabled(h) && IsWindowEnabled(GetAncestor(h, GA_ROOT));
-}
-
-// The list a list item belongs to, if its container is one.
-const Control* list_of(const Control& item) {
-  const auto* holder = dynamic_cast<const Control*>(&item.parent());
-  return holder && holder->accessible_role() == Role::List ? holder : nullptr;
-}
-
-// A list's items as a reader meets them: its children in the list-item role that
-// are on screen, in creation order. Child id k is item k - 1.
-std::vector<Control*> list_items(const Control& list) {
-  std::vector<Control*> items;
-  if (const auto* box = dynamic_cast<const Container*>(&list))
-    for (Control* c : box->children())
-      if (c->accessible_role() == Role::ListItem && shown(*c)) items.push_back(c);
-  return items;
-}
-
-// The other children of a list that a reader can reach (its buttons and hints):
-// each has a window of its own and comes after the items.
-std::vector<Control*> list_others(const Control& list) {
-  std::vector<Control*> others;
-  if (const auto* box = dynamic_cast<const Container*>(&list))
-    for (Control* c : box->children()) {
-      const Role r = c->accessible_role();
-      if (r != Role::None && r != Role::ListItem && shown(*c)) others.push_back(c);
-    }
-  return others;
-}
-
-long child_id_of(const Control& item) {
-  const Control* list = list_of(item);
-  if (!list) return CHILDID_SELF;
-  const std::vector<Control*> items = list_items(*list);
-  for (std::size_t i = 0; i < items.size(); ++i)
-    if (items[i] == &item) return static_cast<long>(i) + 1;
-  return CHILDID_SELF;
-}
-
-long role_id(Role r) {
-  switch (r) {
-    case Role::StaticText:
-      return ROLE_SYSTEM_STATICTEXT;
-    case Role::Text:
-      return ROLE_SYSTEM_TEXT;
-    case Role::PushButton:
-      return ROLE_SYSTEM_PUSHBUTTON;
-    case Role::CheckButton:
-      return ROLE_SYSTEM_CHECKBUTTON;
-    case Role::RadioButton:
-      return ROLE_SYSTEM_RADIOBUTTON;
-    case Role::Link:
-      return ROLE_SYSTEM_LINK;
-    case Role::List:
-      return ROLE_SYSTEM_LIST;
-    case Role::ListItem:
-      return ROLE_SYSTEM_LISTITEM;
-    case Role::None:
-      break;
-  }
-  return ROLE_SYSTEM_CLIENT;
-}
-
-// The state bits that the form model decides.
-long model_state(const Accessible& a) {
-  long s = 0;
-  if (a.checked) s |= STATE_SYSTEM_CHECKED;
-  if (a.pressed) s |= STATE_SYSTEM_PRESSED;
-  if (a.selectable) s |= STATE_SYSTEM_SELECTABLE;
-  if (a.selected) s |= STATE_SYSTEM_SELECTED;
-  if (a.read_only) s |= STATE_SYSTEM_READONLY;
-  if (a.is_default) s |= STATE_SYSTEM_DEFAULT;
-  if (a.role == Role::Link) s |= STATE_SYSTEM_LINKED;
-  return s;
-}
-
-// The whole state: the model's bits and what the windows tell.
-long state_of(const Control& c, const Accessible& a) {
-  long s = model_state(a);
-  const HWND h = Win32Backend::window_of(c);
-  if (!h || !IsWindowVisible(h)) s |= STATE_SYSTEM_INVISIBLE;
-  if (h && (!IsWindowEnabled(h) || !IsWindowEnabled(GetAncestor(h, GA_ROOT))))
-    s |= STATE_SYSTEM_UNAVAILABLE;
-  // A list item takes the keyboard through its list, and has it while selected.
-  const Control* list = a.role == Role::ListItem ? list_of(c) : nullptr;
-  const Control& keyed = list ? *list : c;
-  const ControlWindow* w = ControlWindow::of(keyed);
-  if (w && keyed.can_focus() && keyed.tab_stop()) s |= STATE_SYSTEM_FOCUSABLE;
-  if (w && w->hwnd() && GetFocus() == w->hwnd() && (!list || a.selected)) s |= STATE_SYSTEM_FOCUSED;
-  return s;
-}
-
-BSTR to_bstr(const std::string& utf8) {
-  const std::wstring w = widen(utf8);
-  return SysAllocStringLen(w.data(), static_cast<UINT>(w.size()));
-}
-
-HRESULT text_result(const std::string& text, BSTR* out) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  if (text.empty()) return S_FALSE;
-  *out = to_bstr(text);
-  return *out ? S_OK : E_OUTOFMEMORY;
-}
-
-void set_child(VARIANT* v, long id) {
-  v->vt = VT_I4;
-  v->lVal = id;
-}
-
-// Runs a method body; nothing thrown crosses into the calling tool.
-template <class F>
-HRESULT guarded(F&& body) {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
-  } catch (...) {
-    return E_FAIL;
-  }
-}
-
-}  // namespace
-
-bool has_own_accessible(const Control& c) {
-  switch (c.kind()) {
-    case Kind::Custom:
-      return true;
-    case Kind::OptionButton:
-      return static_cast<const OptionButton&>(c).graphical();
-    case Kind::Label: {
-      const Role r = c.accessible_role();
-      return r == Role::Link || r == Role::ListItem || r == Role::Text;
-    }
-    case Kind::PictureBox:
-    case Kind::Frame:
-      return c.accessible_role() == Role::List;
-    default:
-      return false;
-  }
-}
-
-// The project's IAccessible for one control window. Position, parent, navigation
-// between windows and hit testing come from the system's proxy of the window, so
-// they follow the window wherever and however large it is. A list answers for its
-// items (child ids 1 to n) and then for its other children (their windows).
-class AccessibleObject final : public IAccessible, public IOleWindow {
- public:
-  explicit AccessibleObject(ControlWindow& w) : window_(&w), hwnd_(w.hwnd()) {
-    void* proxy = nullptr;
-    if (SUCCEEDED(
-            oleacc().create_std_accessible_object(hwnd_, OBJID_CLIENT, kIidAccessible, &proxy)))
-      proxy_ = static_cast<IAccessible*>(proxy);
-  }
-
-  // The window is going: every later call fails.
-  void disconnect() {
-    window_ = nullptr;
-    if (proxy_) proxy_->Release();
-    proxy_ = nullptr;
-  }
-
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
-    if (!out) return E_POINTER;
-    if (id == IID_IUnknown || id == IID_IDispatch || id == kIidAccessible)
-      *out = static_cast<IAccessible*>(this);
-    else if (id == IID_IOleWindow)
-      *out = static_cast<IOleWindow*>(this);
-    else
-      *out = nullptr;
-    if (!*out) return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++references_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const long left = --references_;
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
-
-  // IDispatch: tools use the IAccessible methods themselves.
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                   UINT*) override {
-    return E_NOTIMPL;
-  }
-
-  // IOleWindow
-  HRESULT STDMETHODCALLTYPE GetWindow(HWND* out) override {
-    if (!out) return E_POINTER;
-    *out = window_ ? hwnd_ : nullptr;
-    return window_ ? S_OK : RPC_E_DISCONNECTED;
-  }
-  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-
-  // IAccessible: what the model tells.
-  HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* out) override {
-    return guarded([&] {
-      const Control* c = target(child);
-      return c ? text_result(c->accessible().name, out) : failure();
-    });
-  }
-  HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* out) override {
-    return guarded([&] {
-      const Control* c = target(child);
-      return c ? text_result(c->accessible().value, out) : failure();
-    });
-  }
-  HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* out) override {
-    return guarded([&] {
-      const Control* c = target(child);
-      if (!c) return failure();
-      if (!out) return E_POINTER;
-      set_child(out, role_id(c->accessible_role()));
-      return S_OK;
-    });
-  }
-  HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* out) override {
-    return guarded([&] {
-      const Control* c = target(child);
-      if (!c) return failure();
-      if (!out) return E_POINTER;
-      set_child(out, state_of(*c, c->accessible()));
-      return S_OK;
-    });
-  }
-  HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* out) override {
-    return guarded([&] {
-      const Control* c = target(child);
-      return c ? text_result(c->accessible().default_action, out) : failure();
-    });
-  }
-  HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
-    return guarded([&] {
-      const Control* c = target(child);
-      if (!c) return failure();
-      if (c->accessible().default_action.empty()) return DISP_E_MEMBERNOTFOUND;
-      if (!usable(Win32Backend::window_of(*c))) return E_FAIL;
-      // Done from the window's own queue: the action may open a modal window,
-      // and the tool's call must not wait for it to close.
-      return PostMessageW(hwnd_, kWmAccessibleAction, static_cast<WPARAM>(child.lVal), 0) ? S_OK
-                                                                                          : E_FAIL;
-    });
-  }
-  HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* out) override {
-    return nothing(child, out);
-  }
-  HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* out) override {
-    return nothing(child, out);
-  }
-  HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* out) override {
-    return guarded([&] {
-      const Control* c = target(child);
-      return c ? text_result(c->accessible().shortcut, out) : failure();
-    });
-  }
-  HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT, long* topic) override {
-    if (file) *file = nullptr;
-    if (topic) *topic = 0;
-    return DISP_E_MEMBERNOTFOUND;
-  }
-  HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return DISP_E_MEMBERNOTFOUND; }
-  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return DISP_E_MEMBERNOTFOUND; }
-
-  // IAccessible: the tree, with the items of a list.
-  HRESULT STDMETHODCALLTYPE get_accChildCount(long* out) override {
-    return guarded([&] {
-      if (!out) return E_POINTER;
-      if (!window_) return failure();
-      if (!is_list()) return proxy_ ? proxy_->get_accChildCount(out) : E_FAIL;
-      *out = static_cast<long>(list_items(control()).size() + list_others(control()).size());
-      return S_OK;
-    });
-  }
-  HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
-    return guarded([&] {
-      if (!out) return E_POINTER;
-      *out = nullptr;
-      if (!window_) return failure();
-      if (!is_list()) return proxy_ ? proxy_->get_accChild(child, out) : E_FAIL;
-      if (child.vt != VT_I4 || child.lVal < 1) return E_INVALIDARG;
-      const std::size_t at = static_cast<std::size_t>(child.lVal) - 1;
-      const std::size_t items = list_items(control()).size();
-      if (at < items) return S_FALSE;  // an item is a simple element of the list
-      const std::vector<Control*> others = list_others(control());
-      if (at - items >= others.size()) return E_INVALIDARG;
-      return oleacc().accessible_object_from_window(Win32Backend::window_of(*others[at - items]),
-                                                    OBJID_WINDOW, IID_IDispatch,
-                                                    reinterpret_cast<void**>(out));
-    });
-  }
-  HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** out) override {
-    if (!window_ || !proxy_) return failure();
-    return proxy_->get_accParent(out);
-  }
-  HRESULT STDMETHODCALLTYPE accLocation(long* x, long* y, long* width, long* height,
-                                        VARIANT child) override {
-    return guarded([&] {
-      if (!window_ || !proxy_) return failure();
-      if (!x || !y || !width || !height) return E_POINTER;
-      const Control* item = list_item(child);
-      if (!item) return proxy_->accLocation(x, y, width, height, child);
-      RECT r{};
-      GetWindowRect(Win32Backend::window_of(*item), &r);
-      *x = r.left;
-      *y = r.top;
-      *width = r.right - r.left;
-      *height = r.bottom - r.top;
-      return S_OK;
-    });
-  }
-  HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* out) override {
-    return guarded([&] {
-      if (!window_ || !proxy_) return failure();
-      if (!out) return E_POINTER;
-      VariantInit(out);
-      if (!is_list()) return proxy_->accNavigate(direction, start, out);
-      const long count = static_cast<long>(list_items(control()).size());
-      const bool from_item = start.vt == VT_I4 && start.lVal >= 1 && start.lVal <= count;
-      long to = 0;
-      if (from_item && (direction == NAVDIR_NEXT || direction == NAVDIR_DOWN))
-        to = start.lVal + 1;
-      else if (from_item && (direction == NAVDIR_PREVIOUS || direction == NAVDIR_UP))
-        to = start.lVal - 1;
-      else if (is_self(start) && direction == NAVDIR_FIRSTCHILD)
-        to = 1;
-      else if (is_self(start) && direction == NAVDIR_LASTCHILD)
-        to = count;
-      else
-        return proxy_->accNavigate(direction, start, out);
-      if (to < 1 || to > count) return S_FALSE;
-      set_child(out, to);
-      return S_OK;
-    });
-  }
-  HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* out) override {
-    return guarded([&] {
-      if (!window_ || !proxy_) return failure();
-      if (!out) return E_POINTER;
-      if (is_list()) {
-        const std::vector<Control*> items = list_items(control());
-        const POINT p{x, y};
-        for (std::size_t i = 0; i < items.size(); ++i) {
-          RECT r{};
-          GetWindowRect(Win32Backend::window_of(*items[i]), &r);
-          if (PtInRect(&r, p)) {
-            set_child(out, static_cast<long>(i) + 1);
-            return S_OK;
-          }
-        }
-      }
-      return proxy_->accHitTest(x, y, out);
-    });
-  }
-  HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* out) override {
-    return guarded([&] {
-      if (!window_ || !proxy_) return failure();
-      if (!out) return E_POINTER;
-      VariantInit(out);
-      if (is_list() && GetFocus() == hwnd_)
-        if (const long selected = selected_item()) {
-          set_child(out, selected);
-          return S_OK;
-        }
-      return proxy_->get_accFocus(out);
-    });
-  }
-  HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* out) override {
-    return guarded([&] {
-      if (!window_ || !proxy_) return failure();
-      if (!out) return E_POINTER;
-      VariantInit(out);
-      if (!is_list()) return proxy_->get_accSelection(out);
-      const long selected = selected_item();
-      if (!selected) return S_FALSE;
-      set_child(out, selected);
-      return S_OK;
-    });
-  }
-  HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
-    if (!window_ || !proxy_) return failure();
-    if (!is_self(child)) return DISP_E_MEMBERNOTFOUND;
-    return proxy_->accSelect(flags, child);
-  }
-
-  // The control a child id stands for: the window's own, or an item of a list.
-  Control* target(const VARIANT& child) const {
-    if (!window_) return nullptr;
-    if (is_self(child)) return &control();
-    return list_item(child);
-  }
-
- private:
-  ~AccessibleObject() { disconnect(); }
-
-  Control& control() const { return window_->control(); }
-  bool is_list() const { return control().accessible_role() == Role::List; }
-  static bool is_self(const VARIANT& child) {
-    return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
-  }
-  Control* list_item(const VARIANT& child) const {
-    if (!window_ || !is_list() || child.vt != VT_I4 || child.lVal < 1) return nullptr;
-    const std::vector<Control*> items = list_items(control());
-    const auto at = static_cast<std::size_t>(child.lVal) - 1;
-    return at < items.size() ? items[at] : nullptr;
-  }
-  long selected_item() const {
-    const std::vector<Control*> items = list_items(control());
-    for (std::size_t i = 0; i < items.size(); ++i)
-      if (items[i]->accessible().selected) return static_cast<long>(i) + 1;
-    return 0;
-  }
-  HRESULT failure() const { return window_ ? E_INVALIDARG : RPC_E_DISCONNECTED; }
-  HRESULT nothing(const VARIANT& child, BSTR* out) const {
-    if (out) *out = nullptr;
-    return target(child) ? S_FALSE : failure();
-  }
-
-  long references_ = 1;
-  ControlWindow* window_;
-  HWND hwnd_;
-  IAccessible* proxy_ = nullptr;
-};
 
 ControlAccessibility::ControlAccessibility(ControlWindow& window)
     : window_(window), last_(window.control().accessible()) {}
 
-ControlAccessibility::~ControlAccessibility() {
-  if (!object_) return;
-  object_->disconnect();
-  object_->Release();
-}
+ControlAccessibility::~ControlAccessibility() { drop_accessible_object(object_); }
 
 bool ControlAccessibility::handle(UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
   switch (msg) {
     case WM_GETOBJECT:
-      if (static_cast<LONG>(l) != OBJID_CLIENT || !has_own_accessible(window_.control()) ||
-          !oleacc().loaded())
+      if (static_cast<LONG>(l) != OBJID_CLIENT || !window_.own_accessible() ||
+          !accessibility_available())
         return false;
-      if (!object_) object_ = new AccessibleObject(window_);
-      result = oleacc().lresult_from_object(kIidAccessible, w, static_cast<IAccessible*>(object_));
+      if (!object_) object_ = make_accessible_object(window_);
+      result = accessible_object_result(*object_, w);
       return true;
     case kWmAccessibleAction: {
       result = 0;
-      VARIANT child;
-      set_child(&child, static_cast<long>(w));
       // Whatever the child id names now, if it can still be used.
-      Control* c = object_ ? object_->target(child) : nullptr;
+      Control* c = object_ ? accessible_target(*object_, static_cast<long>(w)) : nullptr;
       if (c && usable(Win32Backend::window_of(*c))) c->do_default_action();
       return true;
     }
@@ -536,7 +42,7 @@ bool ControlAccessibility::handle(UINT msg, WPARAM w, LPARAM l, LRESULT& result)
 
 void ControlAccessibility::changed() {
   // Told once the handler that changed things is done, so that a list redrawn
-  // row by row is told as it ends up, not as it passes through.
+  // item by item is told as it ends up, not as it passes through.
   if (announce_pending_ || !window_.hwnd()) return;
   announce_pending_ = PostMessageW(window_.hwnd(), kWmAccessibleChanged, 0, 0) != FALSE;
 }
@@ -547,7 +53,7 @@ void ControlAccessibility::announce() {
   const HWND h = window_.hwnd();
   const bool on_screen = h && IsWindowVisible(h);
   // Events about a list item are told of the list, with the item's child id.
-  const Control* list = now.role == Role::ListItem ? list_of(c) : nullptr;
+  const Control* list = list_of(c);
   const auto raise = [&](DWORD event) {
     const long id = list ? child_id_of(c) : CHILDID_SELF;
     if (list && id == CHILDID_SELF) return;
@@ -556,8 +62,8 @@ void ControlAccessibility::announce() {
   };
   if (on_screen) {
     if (now.name != last_.name) raise(EVENT_OBJECT_NAMECHANGE);
-    if (has_own_accessible(c)) {
-      // A console's text is news when it grows; taking back a character is not.
+    if (window_.own_accessible()) {
+      // A read-only text is news when it grows; taking back a character is not.
       if (now.role == Role::Text && now.value.size() > last_.value.size())
         raise(EVENT_OBJECT_VALUECHANGE);
       if ((model_state(now) & ~STATE_SYSTEM_SELECTED) !=
@@ -565,7 +71,7 @@ void ControlAccessibility::announce() {
         raise(EVENT_OBJECT_STATECHANGE);
     }
   }
-  // A row that is selected and on screen is told when it becomes so: when the
+  // An item that is selected and on screen is told when it becomes so: when the
   // selection moves to it or the list shows it again.
   const bool selection_shown = list && now.selected && on_screen;
   if (selection_shown && !selection_shown_) {

@@ -1,7 +1,7 @@
 #pragma once
 // Screen readers and other accessibility tools. The windows of controls that the
 // system's proxies cannot tell apart (self-drawn buttons, owner-drawn options,
-// lists of labels, links, console texts) answer WM_GETOBJECT with the project's
+// lists of labels, links, read-only texts) answer WM_GETOBJECT with the project's
 // own IAccessible, whose name, role, state and default action come from the form
 // model; every control window raises the WinEvents that tell a reader what
 // changed. Standard controls keep the system's answers.
@@ -14,9 +14,6 @@ namespace ui::win32 {
 
 class ControlWindow;
 class AccessibleObject;
-
-// Whether the control's window answers with the project's own object.
-bool has_own_accessible(const Control& control);
 
 // The accessibility side of one control's window, owned by it.
 class ControlAccessibility {

@@ -1,3 +1,5 @@
+// The window of a form, and the peers of its timers, which tick as WM_TIMER of
+// that window.
 
 // <windows.h> must come before the other system headers.
 // clang-format off
@@ -8,8 +10,8 @@
 #include <algorithm>
 
 #include "ui/controls.h"
+#include "ui/win32/gdi.h"
 #include "ui/win32/peers.h"
-#include "ui/win32/text.h"
 
 namespace ui::win32 {
 namespace {
@@ -17,7 +19,41 @@ namespace {
 // The widest a tooltip grows before it wraps, in model pixels.
 constexpr int kTipWidth = 640;
 
+// A timer has no window: it ticks as its form's window, under an id of its own.
+class TimerPeer : public Peer {
+ public:
+  TimerPeer(Win32Backend& b, Timer& t) : timer_(t), id_(b.next_timer_id()) {
+    form_ = FormWindow::of(t.form());
+    if (form_) form_->add_timer(id_, t);
+    arm();
+  }
+  ~TimerPeer() override {
+    if (!form_) return;
+    if (form_->hwnd()) KillTimer(form_->hwnd(), id_);
+    form_->remove_timer(id_);
+  }
+  void update(Prop what) override {
+    if (what == Prop::Timer) arm();
+  }
+
+ private:
+  void arm() {
+    if (!form_ || !form_->hwnd()) return;
+    if (timer_.enabled() && timer_.interval() > 0)
+      SetTimer(form_->hwnd(), id_, static_cast<UINT>(timer_.interval()), nullptr);
+    else
+      KillTimer(form_->hwnd(), id_);
+  }
+  Timer& timer_;
+  UINT_PTR id_;
+  FormWindow* form_ = nullptr;
+};
+
 }  // namespace
+
+std::unique_ptr<Peer> make_peer(Win32Backend& b, Timer& c) {
+  return std::make_unique<TimerPeer>(b, c);
+}
 
 FormWindow::FormWindow(Win32Backend& backend, Form& form)
     : backend_(backend),
@@ -154,11 +190,11 @@ void FormWindow::update(Prop what) {
       push_cues();
       break;
     case Prop::Icon: {
-      const WindowIcon which = form_.icon();
+      const int icon = form_.icon();
       SendMessageW(hwnd(), WM_SETICON, ICON_BIG,
-                   reinterpret_cast<LPARAM>(backend_.window_icon(which, false, dpi_)));
+                   reinterpret_cast<LPARAM>(backend_.window_icon(icon, false, dpi_)));
       SendMessageW(hwnd(), WM_SETICON, ICON_SMALL,
-                   reinterpret_cast<LPARAM>(backend_.window_icon(which, true, dpi_)));
+                   reinterpret_cast<LPARAM>(backend_.window_icon(icon, true, dpi_)));
       break;
     }
     default:

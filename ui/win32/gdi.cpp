@@ -34,7 +34,7 @@ BITMAPINFO top_down_32(int width, int height) {
 }
 
 // The family of a face, so that a system without the face substitutes a like one
-// (a fixed-pitch font for Courier New keeps the numbered rows in columns).
+// (a fixed-pitch font for Courier New keeps its columns).
 BYTE pitch_and_family(const std::string& face) {
   const auto has = [&face](const char* part) { return face.find(part) != std::string::npos; };
   if (has("Courier") || has("Mono") || has("Console") || has("Fixedsys") || has("Consolas"))
@@ -205,6 +205,46 @@ void blend_over(Bitmap& dst, const Bitmap& src, int x, int y) {
                        mix((s >> 8) & 0xFF, (d >> 8) & 0xFF) << 8 | mix(s & 0xFF, d & 0xFF);
     }
   }
+}
+
+}  // namespace ui::win32
+
+namespace ui::win32 {
+
+Buffer::Buffer(HDC target, const RECT& r) : target_(target), rect_(r) {
+  width_ = std::max<int>(r.right - r.left, 1);
+  height_ = std::max<int>(r.bottom - r.top, 1);
+  dc_ = CreateCompatibleDC(target);
+  bitmap_ = make_dib(target, width_, height_, &bits_);
+  old_ = SelectObject(dc_, bitmap_);
+}
+
+Buffer::~Buffer() {
+  BitBlt(target_, rect_.left, rect_.top, width_, height_, dc_, 0, 0, SRCCOPY);
+  SelectObject(dc_, old_);
+  DeleteObject(bitmap_);
+  DeleteDC(dc_);
+}
+
+void Buffer::fill(COLORREF color) {
+  if (!bits_) return;
+  GdiFlush();
+  const std::uint32_t pixel =
+      0xFF000000u | GetRValue(color) << 16 | GetGValue(color) << 8 | GetBValue(color);
+  auto* px = static_cast<std::uint32_t*>(bits_);
+  std::fill(px, px + static_cast<std::size_t>(width_) * height_, pixel);
+}
+
+void Buffer::blend(const Bitmap& picture, int x, int y) {
+  if (!bits_) return;
+  GdiFlush();
+  auto* px = static_cast<std::uint32_t*>(bits_);
+  Bitmap view;
+  view.width = width_;
+  view.height = height_;
+  view.pixels.assign(px, px + static_cast<std::size_t>(width_) * height_);
+  blend_over(view, picture, x, y);
+  std::copy(view.pixels.begin(), view.pixels.end(), px);
 }
 
 }  // namespace ui::win32

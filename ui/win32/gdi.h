@@ -14,8 +14,9 @@ namespace ui::win32 {
 
 COLORREF to_colorref(Color c);
 
-// The font height in logical units for a size in points at the screen's dpi,
-// rounded as the form designer does: 8.25 pt -> -11, 9.75 -> -13, 12 -> -16.
+// The font height in logical units for a size in points at the screen's dpi:
+// the nearest whole pixel, halves away from zero (8.25 pt -> -11, 9.75 -> -13,
+// 12 -> -16 at 96 dpi).
 int font_height(double points, int dpi);
 
 class GdiCache {
@@ -50,5 +51,32 @@ Bitmap icon_pixels(HICON icon, POINT* hot_spot);
 
 // Lays src over dst at (x, y), blending by src's alpha; clipped to dst.
 void blend_over(Bitmap& dst, const Bitmap& src, int x, int y);
+
+// A memory canvas of a rectangle of the target, blitted there when it goes, so
+// that a window is painted in one piece.
+class Buffer {
+ public:
+  Buffer(HDC target, const RECT& r);
+  ~Buffer();
+  Buffer(const Buffer&) = delete;
+  Buffer& operator=(const Buffer&) = delete;
+  HDC dc() const { return dc_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+  // Fills the whole canvas with an opaque colour (0xRRGGBB).
+  void fill(COLORREF color);
+  // Lays a picture over the canvas at (x, y), blending by its alpha. GDI's own
+  // drawing is flushed first.
+  void blend(const Bitmap& picture, int x, int y);
+
+ private:
+  HDC target_;
+  RECT rect_;
+  int width_, height_;
+  HDC dc_;
+  HBITMAP bitmap_;
+  void* bits_ = nullptr;
+  HGDIOBJ old_;
+};
 
 }  // namespace ui::win32

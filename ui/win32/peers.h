@@ -4,6 +4,10 @@
 // notifications back to the children's own objects. A form's window has a dpi
 // (its display's); it and its controls show the model's 96-dpi pixels at that
 // scale, and lay themselves out again when it changes.
+//
+// Each control kind has its peer in a file of its name (label_window.cpp,
+// list_box_window.cpp, ...), which defines its make_peer below; the factory,
+// make_control_peer, picks one by the control's kind.
 
 #include <windows.h>
 
@@ -12,24 +16,15 @@
 
 #include "ui/control.h"
 #include "ui/controls.h"
+#include "ui/custom.h"
 #include "ui/form.h"
 #include "ui/win32/accessible.h"
 #include "ui/win32/scale.h"
+#include "ui/win32/text.h"
 #include "ui/win32/win32_backend.h"
 #include "ui/win32/window.h"
 
 namespace ui::win32 {
-
-// A character of a WM_CHAR, with surrogate pairs joined: 0 while half a pair waits.
-class CharJoiner {
- public:
-  char32_t feed(wchar_t unit);
-
- private:
-  wchar_t high_ = 0;
-};
-// The UTF-16 units of a character.
-std::wstring to_units(char32_t c);
 
 class FormWindow : public Window, public Peer {
  public:
@@ -42,6 +37,7 @@ class FormWindow : public Window, public Peer {
   int dpi() const { return dpi_; }
   static FormWindow* of(const Form& form) { return static_cast<FormWindow*>(form.peer()); }
 
+  // The form's timers tick as WM_TIMER of its window, by id.
   void add_timer(UINT_PTR id, Timer& timer) { timers_[id] = &timer; }
   void remove_timer(UINT_PTR id) { timers_.erase(id); }
 
@@ -85,14 +81,17 @@ class ControlWindow : public Window, public Peer {
   void update(Prop what) override;
 
   Control& control() const { return control_; }
-  static ControlWindow* of(const Control& c) {
-    return c.kind() == Kind::Timer ? nullptr : static_cast<ControlWindow*>(c.peer());
-  }
+  // The window of a control; nullptr for a control that has none (a timer).
+  static ControlWindow* of(const Control& c) { return dynamic_cast<ControlWindow*>(c.peer()); }
   // The window that a control's children live in.
   static HWND container_window(const Container& c);
   void pull(Prop what) override;
   // The window's form went to a display of another dpi.
   void rescale();
+  // The window answers WM_GETOBJECT with the project's own IAccessible: it draws
+  // itself, or the system's proxy cannot tell what it is. Otherwise the
+  // system's answer stands.
+  virtual bool own_accessible() const { return false; }
 
  protected:
   // Creates the window as a child of its container, behind its earlier siblings.
@@ -107,6 +106,8 @@ class ControlWindow : public Window, public Peer {
   virtual Rect screen_geometry() const { return scale(geometry(), dpi()); }
   int dpi() const;
   HFONT font(const Font& f) const { return backend_.gdi().font(f, dpi()); }
+  // Gives the window a font (WM_SETFONT), redrawn at once when asked.
+  void set_font(const Font& f, bool redraw = false);
   // Moves the window to its box on the screen.
   void place();
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override;
@@ -136,6 +137,20 @@ class ControlWindow : public Window, public Peer {
 // the control that has the keyboard focus.
 void draw_focus_mark(HDC dc, const RECT& r);
 
+// The peer of each kind of control.
+std::unique_ptr<Peer> make_peer(Win32Backend& b, Label& c);
+std::unique_ptr<Peer> make_peer(Win32Backend& b, TextBox& c);
+std::unique_ptr<Peer> make_peer(Win32Backend& b, ListBox& c);
+std::unique_ptr<Peer> make_peer(Win32Backend& b, VScrollBar& c);
+std::unique_ptr<Peer> make_peer(Win32Backend& b, OptionButton& c);
+std::unique_ptr<Peer> make_peer(Win32Backend& b, PictureBox& c);
+std::unique_ptr<Peer> make_peer(Win32Backend& b, Frame& c);
+std::unique_ptr<Peer> make_peer(Win32Backend& b, Image& c);
+std::unique_ptr<Peer> make_peer(Win32Backend& b, Line& c);
+std::unique_ptr<Peer> make_peer(Win32Backend& b, CustomControl& c);
+std::unique_ptr<Peer> make_peer(Win32Backend& b, Timer& c);
+
+// The peer for a control of any kind.
 std::unique_ptr<Peer> make_control_peer(Win32Backend& backend, Control& control);
 
 }  // namespace ui::win32

@@ -1,9 +1,7 @@
 #pragma once
-// Resource ids that the programs' .rc files use and the Win32 backend loads. Kept
-// free of <windows.h> so that a resource script can include it as it is.
-
-// Window icons: the designer's own and the player's (the build console carries it).
-#define IDI_DESIGNER 1
-#define IDI_PLAYER 2
-// The pointing hand shown over link labels (its hot spot at the fingertip).
+// The resource id under which a program's .rc file gives the Win32 backend the
+// pointing hand of links (its hot spot at the fingertip); without it, links show
+// the system's hand. Kept free of <windows.h> so that a resource script can
+// include it as it is. Window icons are the program's own: it names them
+// (run_program, Form::set_icon).
 #define IDC_LINK_HAND 3

@@ -1,26 +1,40 @@
 #include "ui/win32/text.h"
 
-#include <windows.h>
+#include <algorithm>
 
 namespace ui::win32 {
 
-std::wstring widen(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int n =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
+char32_t CharJoiner::feed(wchar_t unit) {
+  if (unit >= 0xD800 && unit < 0xDC00) {
+    high_ = unit;
+    return 0;
+  }
+  if (unit >= 0xDC00 && unit < 0xE000) {
+    const wchar_t high = high_;
+    high_ = 0;
+    if (!high) return unit;
+    return utf::join_surrogates(static_cast<char16_t>(high), static_cast<char16_t>(unit));
+  }
+  high_ = 0;
+  return unit;
 }
 
-std::string narrow(std::wstring_view utf16) {
-  if (utf16.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()),
-                                    nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), out.data(), n,
-                      nullptr, nullptr);
-  return out;
+std::wstring to_units(char32_t c) {
+  std::wstring units;
+  utf::append_utf16(units, c);
+  return units;
+}
+
+std::wstring window_text(HWND h) {
+  const int n = GetWindowTextLengthW(h);
+  std::wstring s(static_cast<std::size_t>(n) + 1, L'\0');
+  const int got = GetWindowTextW(h, s.data(), n + 1);
+  s.resize(static_cast<std::size_t>(std::max(got, 0)));
+  return s;
+}
+
+void set_text_if_changed(HWND h, const std::wstring& text) {
+  if (window_text(h) != text) SetWindowTextW(h, text.c_str());
 }
 
 }  // namespace ui::win32

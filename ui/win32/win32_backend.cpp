@@ -227,7 +227,7 @@ void Win32Backend::run_modal(Form& form) {
   const HWND window = window_of(form);
   if (!window) return;
   Modal modal{window, form.owner() ? window_of(*form.owner()) : nullptr, {}};
-  // Like a modal form of old, every other window of the program waits.
+  // While a window is modal, every other window of the program waits.
   struct Search {
     Modal* modal;
     HWND parking;
@@ -337,20 +337,11 @@ HCURSOR Win32Backend::hand_cursor(int dpi) {
   return made;
 }
 
-HICON Win32Backend::window_icon(WindowIcon which, bool small, int dpi) {
-  int id = 0;
-  switch (which) {
-    case WindowIcon::Designer:
-      id = IDI_DESIGNER;
-      break;
-    case WindowIcon::Player:
-      id = IDI_PLAYER;
-      break;
-    case WindowIcon::None:
-      return nullptr;
-  }
+HICON Win32Backend::window_icon(int resource, bool small, int dpi) {
+  const int id = resource ? resource : program_icon_;
+  if (!id) return nullptr;
   const int size = system_metric(small ? SM_CXSMICON : SM_CXICON, dpi);
-  HICON& slot = icons_[{which, small, size}];
+  HICON& slot = icons_[{id, small, size}];
   if (slot) return slot;
   const auto load = [id](int pixels) {
     return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
@@ -370,11 +361,12 @@ HICON Win32Backend::window_icon(WindowIcon which, bool small, int dpi) {
   return slot;
 }
 
-int run_program(const std::function<Form&()>& start) {
+int run_program(const std::function<Form&()>& start, int program_icon) {
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   int code = 0;
   {
     Win32Backend backend;
+    backend.set_program_icon(program_icon);
     bool running = false;
     try {
       Dispatch handler;

@@ -60,9 +60,12 @@ class Win32Backend : public Backend {
   // For the windows of forms and controls.
   GdiCache& gdi() { return gdi_; }
   HWND parking() const { return parking_; }
-  // The link hand and the window icons, at their size for the dpi.
+  // The link hand and the window icons, at their size for the dpi. An icon is
+  // named by its resource number; 0 stands for the program's icon.
   HCURSOR hand_cursor(int dpi);
-  HICON window_icon(WindowIcon which, bool small, int dpi);
+  HICON window_icon(int resource, bool small, int dpi);
+  // The icon of the windows that name none of their own; none while 0.
+  void set_program_icon(int resource) { program_icon_ = resource; }
   UINT_PTR next_timer_id() { return ++timer_ids_; }
   // A modal form is being hidden or destroyed: gives the other windows back
   // before the system looks for a window to activate.
@@ -94,8 +97,9 @@ class Win32Backend : public Backend {
   HWND quit_on_ = nullptr;
   UINT_PTR timer_ids_ = 0;
   bool keyboard_last_ = false;
-  // Icons from the program's resources, by which, small and size in pixels.
-  std::map<std::tuple<WindowIcon, bool, int>, HICON> icons_;
+  int program_icon_ = 0;
+  // Icons from the program's resources, by resource number, small and size in pixels.
+  std::map<std::tuple<int, bool, int>, HICON> icons_;
 };
 
 }  // namespace ui::win32

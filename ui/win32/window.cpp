@@ -18,6 +18,21 @@ constexpr UINT_PTR kSubclassId = 0x51;
 // Where a window keeps its object, for the lookups of reflection.
 constexpr wchar_t kObjectProperty[] = L"Quillet.Window";
 
+// The backend's own window classes, bound to their objects at WM_NCCREATE.
+struct OwnClass {
+  const wchar_t* name;
+  UINT style;
+};
+constexpr OwnClass kOwnClasses[] = {
+    {kFormClass, 0},  {kContainerClass, 0}, {kCustomClass, CS_DBLCLKS},
+    {kImageClass, 0}, {kLineClass, 0},      {kParkingClass, 0}};
+
+bool is_own_class(std::wstring_view name) {
+  for (const OwnClass& c : kOwnClasses)
+    if (name == c.name) return true;
+  return false;
+}
+
 }  // namespace
 
 void debug_log(std::wstring_view line) {
@@ -52,13 +67,7 @@ void Window::register_classes() {
   if (done) return;
   done = true;
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  struct Def {
-    const wchar_t* name;
-    UINT style;
-  };
-  const Def defs[] = {{kFormClass, 0},  {kContainerClass, 0}, {kCustomClass, CS_DBLCLKS},
-                      {kImageClass, 0}, {kLineClass, 0},      {kParkingClass, 0}};
-  for (const Def& d : defs) {
+  for (const OwnClass& d : kOwnClasses) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = d.style;
@@ -73,12 +82,7 @@ void Window::register_classes() {
 bool Window::create(const CreateArgs& a) {
   register_classes();
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  const bool ours = a.class_name == std::wstring_view(kFormClass) ||
-                    a.class_name == std::wstring_view(kContainerClass) ||
-                    a.class_name == std::wstring_view(kCustomClass) ||
-                    a.class_name == std::wstring_view(kImageClass) ||
-                    a.class_name == std::wstring_view(kLineClass) ||
-                    a.class_name == std::wstring_view(kParkingClass);
+  const bool ours = is_own_class(a.class_name);
   HWND h = CreateWindowExW(a.ex_style, a.class_name, a.text.c_str(), a.style, a.x, a.y, a.width,
                            a.height, a.parent, nullptr, instance, ours ? this : nullptr);
   if (!h) {
@@ -101,11 +105,7 @@ void Window::bind(HWND h, bool subclassed) {
 
 void Window::release() {
   if (!hwnd_) return;
-  if (name_atom_) {
-    RemovePropW(hwnd_, kNameProperty);
-    GlobalDeleteAtom(name_atom_);
-    name_atom_ = 0;
-  }
+  drop_name();
   RemovePropW(hwnd_, kObjectProperty);
   if (subclassed_)
     RemoveWindowSubclass(hwnd_, subclass_proc, kSubclassId);
@@ -122,13 +122,16 @@ Window* Window::from(HWND h) {
   return static_cast<Window*>(GetPropW(h, kObjectProperty));
 }
 
+void Window::drop_name() {
+  if (!name_atom_) return;
+  RemovePropW(hwnd_, kNameProperty);
+  GlobalDeleteAtom(name_atom_);
+  name_atom_ = 0;
+}
+
 void Window::set_automation_name(std::string_view name) {
   if (!hwnd_) return;
-  if (name_atom_) {
-    RemovePropW(hwnd_, kNameProperty);
-    GlobalDeleteAtom(name_atom_);
-    name_atom_ = 0;
-  }
+  drop_name();
   if (name.empty()) return;
   name_atom_ = GlobalAddAtomW(widen(name).c_str());
   if (name_atom_)

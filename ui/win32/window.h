@@ -102,6 +102,8 @@ class Window {
   void bind(HWND h, bool subclassed);
   // Undoes the binding and the name; the window itself may live on briefly.
   void release();
+  // Removes the "Name" property and deletes its atom.
+  void drop_name();
 
   HWND hwnd_ = nullptr;
   bool subclassed_ = false;

@@ -1,0 +1,241 @@
+// The base of the windows of controls, the focus mark, and the factory that
+// gives each kind of control its peer.
+
+// <windows.h> must come before the other system headers.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include <utility>
+
+#include "ui/win32/peers.h"
+
+namespace ui::win32 {
+
+ControlWindow::ControlWindow(Win32Backend& backend, Control& control)
+    : backend_(backend), control_(control) {}
+
+ControlWindow::~ControlWindow() {
+  if (!tool_added_ || !hwnd()) return;
+  const FormWindow* form = FormWindow::of(control_.form());
+  if (!form || !form->tooltips()) return;
+  TOOLINFOW ti{};
+  ti.cbSize = TTTOOLINFOW_V2_SIZE;
+  ti.hwnd = GetParent(hwnd());
+  ti.uId = reinterpret_cast<UINT_PTR>(hwnd());
+  SendMessageW(form->tooltips(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+HWND ControlWindow::container_window(const Container& c) {
+  if (const auto* form = dynamic_cast<const Form*>(&c)) return Win32Backend::window_of(*form);
+  if (const auto* holder = dynamic_cast<const Control*>(&c))
+    return Win32Backend::window_of(*holder);
+  return nullptr;
+}
+
+int ControlWindow::dpi() const { return backend_.dpi_for(control_.form()); }
+
+void ControlWindow::set_font(const Font& f, bool redraw) {
+  SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font(f)), redraw ? TRUE : FALSE);
+}
+
+bool ControlWindow::make(const wchar_t* class_name, DWORD style, DWORD ex_style,
+                         std::wstring text) {
+  const Rect r = screen_geometry();
+  CreateArgs a;
+  a.class_name = class_name;
+  a.text = std::move(text);
+  // Whatever can take the focus says so, for accessibility tools.
+  if (control_.can_focus() && control_.tab_stop()) style |= WS_TABSTOP;
+  a.style = style | WS_CHILD | WS_CLIPSIBLINGS | (control_.visible() ? WS_VISIBLE : 0);
+  a.ex_style = ex_style;
+  a.x = r.left;
+  a.y = r.top;
+  a.width = r.width;
+  a.height = r.height;
+  a.parent = container_window(control_.parent());
+  if (!a.parent || !create(a)) return false;
+  // Each control goes behind the ones created before it: the first lies in front.
+  SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  set_automation_name(control_.automation_name());
+  set_tooltip();
+  accessibility_ = std::make_unique<ControlAccessibility>(*this);
+  return true;
+}
+
+void ControlWindow::update(Prop what) {
+  if (!hwnd()) return;
+  const bool was_pushing = std::exchange(pushing_, true);
+  switch (what) {
+    case Prop::Geometry:
+      place();
+      refresh(what);
+      break;
+    case Prop::Visible:
+      ShowWindow(hwnd(), control_.visible() ? SW_SHOWNA : SW_HIDE);
+      break;
+    case Prop::Tooltip:
+      set_tooltip();
+      break;
+    case Prop::Pointer:
+      break;
+    case Prop::Focus:
+      if (GetFocus() != hwnd()) SetFocus(hwnd());
+      break;
+    default:
+      refresh(what);
+      break;
+  }
+  if (accessibility_) accessibility_->changed();
+  pushing_ = was_pushing;
+}
+
+void ControlWindow::pull(Prop what) {
+  if (!hwnd() || pushing_) return;
+  pushing_ = true;
+  read_back(what);
+  pushing_ = false;
+}
+
+void ControlWindow::place() {
+  const Rect r = screen_geometry();
+  SetWindowPos(hwnd(), nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ControlWindow::rescale() {
+  if (!hwnd()) return;
+  place();
+  refresh_scale();
+  InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void ControlWindow::set_tooltip() {
+  const FormWindow* form = FormWindow::of(control_.form());
+  const HWND tips = form ? form->tooltips() : nullptr;
+  if (!tips) return;
+  TOOLINFOW ti{};
+  ti.cbSize = TTTOOLINFOW_V2_SIZE;
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = GetParent(hwnd());
+  ti.uId = reinterpret_cast<UINT_PTR>(hwnd());
+  std::wstring text = widen(control_.tooltip());
+  if (text.empty()) {
+    if (tool_added_) SendMessageW(tips, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    tool_added_ = false;
+    return;
+  }
+  ti.lpszText = text.data();
+  if (tool_added_)
+    SendMessageW(tips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&ti));
+  else
+    tool_added_ = SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti)) != 0;
+}
+
+LRESULT ControlWindow::on_message(UINT msg, WPARAM w, LPARAM l) {
+  if (LRESULT r; accessibility_ && accessibility_->handle(msg, w, l, r)) return r;
+  switch (msg) {
+    case WM_SETCURSOR:
+      if (LOWORD(l) == HTCLIENT && control_.pointer() == MousePointer::Hand) {
+        SetCursor(backend_.hand_cursor(dpi()));
+        return TRUE;
+      }
+      break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: {
+      const LRESULT r = default_proc(msg, w, l);
+      if (msg == WM_KILLFOCUS)
+        control_.form().focus_left(control_);
+      else if (control_.can_focus())
+        control_.form().focus_entered(control_);
+      return r;
+    }
+    default:
+      break;
+  }
+  return default_proc(msg, w, l);
+}
+
+LRESULT ControlWindow::preview_char(WPARAM w, LPARAM l) {
+  Form& form = control_.form();
+  if (!form.key_preview()) return default_proc(WM_CHAR, w, l);
+  char32_t key = chars_.feed(static_cast<wchar_t>(w));
+  if (!key) return 0;
+  Alive alive(*this);
+  form.KeyPress(key);
+  if (!alive || key == 0) return 0;
+  for (wchar_t unit : to_units(key)) default_proc(WM_CHAR, unit, l);
+  return 0;
+}
+
+bool ControlWindow::painting(UINT msg, WPARAM w, LRESULT& result) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      result = 1;
+      return true;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd(), &ps);
+      paint(dc);
+      EndPaint(hwnd(), &ps);
+      result = 0;
+      return true;
+    }
+    case WM_PRINTCLIENT:
+      paint(reinterpret_cast<HDC>(w));
+      result = 0;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void ControlWindow::redraw_through() {
+  const HWND parent = GetParent(hwnd());
+  RECT r;
+  GetWindowRect(hwnd(), &r);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  RedrawWindow(parent, &r, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void draw_focus_mark(HDC dc, const RECT& r) {
+  const COLORREF ink = GetSysColor(COLOR_WINDOWTEXT);
+  // Every other pixel of the edges, in a checkerboard from the top-left corner.
+  const auto dot = [&](LONG x, LONG y) {
+    if (((x + y - r.left - r.top) & 1) == 0) SetPixelV(dc, x, y, ink);
+  };
+  for (LONG x = r.left; x < r.right; ++x) dot(x, r.top), dot(x, r.bottom - 1);
+  for (LONG y = r.top; y < r.bottom; ++y) dot(r.left, y), dot(r.right - 1, y);
+}
+
+std::unique_ptr<Peer> make_control_peer(Win32Backend& b, Control& c) {
+  switch (c.kind()) {
+    case Kind::Label:
+      return make_peer(b, static_cast<Label&>(c));
+    case Kind::TextBox:
+      return make_peer(b, static_cast<TextBox&>(c));
+    case Kind::ListBox:
+      return make_peer(b, static_cast<ListBox&>(c));
+    case Kind::VScrollBar:
+      return make_peer(b, static_cast<VScrollBar&>(c));
+    case Kind::OptionButton:
+      return make_peer(b, static_cast<OptionButton&>(c));
+    case Kind::PictureBox:
+      return make_peer(b, static_cast<PictureBox&>(c));
+    case Kind::Frame:
+      return make_peer(b, static_cast<Frame&>(c));
+    case Kind::Image:
+      return make_peer(b, static_cast<Image&>(c));
+    case Kind::Line:
+      return make_peer(b, static_cast<Line&>(c));
+    case Kind::Custom:
+      return make_peer(b, static_cast<CustomControl&>(c));
+    case Kind::Timer:
+      return make_peer(b, static_cast<Timer&>(c));
+    case Kind::Form:
+      break;
+  }
+  return nullptr;
+}
+
+}  // namespace ui::win32

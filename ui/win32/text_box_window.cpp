@@ -1,0 +1,75 @@
+// The text box's peer: an edit control whose typed characters go through the
+// box's key filter before the control takes them.
+
+// <windows.h> must come before the other system headers.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include "ui/win32/peers.h"
+
+namespace ui::win32 {
+namespace {
+
+class TextBoxWindow : public ControlWindow {
+ public:
+  TextBoxWindow(Win32Backend& b, TextBox& t) : ControlWindow(b, t) {
+    const DWORD style = WS_TABSTOP | (t.multiline() ? ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL
+                                                    : ES_AUTOHSCROLL);
+    make(WC_EDITW, style, WS_EX_CLIENTEDGE, widen(t.text()));
+    set_font(t.font());
+  }
+
+ protected:
+  TextBox& box() const { return static_cast<TextBox&>(control_); }
+
+  void refresh(Prop what) override {
+    if (what == Prop::Text) {
+      const std::wstring text = widen(box().text());
+      if (window_text(hwnd()) == text) return;
+      setting_ = true;
+      SetWindowTextW(hwnd(), text.c_str());
+      setting_ = false;
+    } else if (what == Prop::Font) {
+      set_font(box().font(), true);
+    } else if (what == Prop::Selection && box().all_selected()) {
+      SendMessageW(hwnd(), EM_SETSEL, 0, -1);
+    }
+  }
+
+  // A multi-line box tells nothing of a text set from outside (WM_SETTEXT).
+  void read_back(Prop what) override {
+    if (what == Prop::Text) box().text_pulled(narrow(window_text(hwnd())));
+  }
+
+  LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override {
+    if (msg != WM_CHAR) return ControlWindow::on_message(msg, w, l);
+    const char32_t typed = chars_.feed(static_cast<wchar_t>(w));
+    if (!typed) return 0;
+    Alive alive(*this);
+    const char32_t key = box().filter_key(typed);
+    if (!alive || key == 0) return 0;
+    if (key == 13 && !box().multiline()) return 0;
+    for (wchar_t unit : to_units(key)) default_proc(WM_CHAR, unit, l);
+    return 0;
+  }
+
+  bool reflected(UINT msg, WPARAM w, LPARAM, LRESULT& result) override {
+    if (msg != WM_COMMAND || HIWORD(w) != EN_CHANGE) return false;
+    result = 0;
+    if (!setting_) box().text_edited(narrow(window_text(hwnd())));
+    return true;
+  }
+
+ private:
+  bool setting_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<Peer> make_peer(Win32Backend& b, TextBox& c) {
+  return std::make_unique<TextBoxWindow>(b, c);
+}
+
+}  // namespace ui::win32
