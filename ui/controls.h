@@ -134,6 +134,63 @@ class ListBox : public Control {
   Font font_;
 };
 
+// A drop-down list: a box that shows the chosen item and opens a list under it
+// to choose another. Nothing can be typed into it. A choice made in the open
+// list counts when the list closes on it.
+class ComboBox : public Control {
+ public:
+  using Control::Control;
+  Kind kind() const override { return Kind::ComboBox; }
+  bool can_focus() const override { return true; }
+  // Closed, the arrows, Home and End choose the item before or after, the first
+  // or the last; open, they move through the list, Enter closes it on the item
+  // and Esc closes it on the one it opened with. Alt+Down, Alt+Up and F4 open
+  // and close it. The window's default and cancel buttons never see the keys
+  // of an open list.
+  void key_down(int& code, unsigned shift) override;
+
+  const std::vector<std::string>& items() const { return items_; }
+  void add_item(std::string item);
+  void clear();
+  // The chosen item as the box shows it now; -1 when none is.
+  int list_index() const;
+  // The window's own choice: no change event.
+  void set_list_index(int i);
+  // The chosen item, empty when none is.
+  std::string text() const;
+  const Font& font() const { return font_; }
+  void set_font(Font f);
+  // The list is open, as the box shows it now.
+  bool dropped_down() const;
+  // Opens the list, or closes it on the item it shows.
+  void set_dropped_down(bool open);
+
+  // The user chose another item.
+  std::function<void()> on_change;
+
+  // What the backend reports of the control itself: another item chosen there
+  // (with the pointer, a letter, by another program), and the list closed
+  // without a choice (a click elsewhere, the focus gone).
+  void selection_changed(int i);
+  void list_cancelled();
+  // What the box holds when asked (no change event).
+  void selection_pulled(int i) { index_ = valid(i); }
+  void dropped_pulled(bool open);
+
+ protected:
+  Role default_role() const override { return Role::ComboBox; }
+  void describe(Accessible& a) const override;
+  void act() override { set_dropped_down(!dropped_down()); }
+
+ private:
+  int valid(int i) const { return i >= 0 && i < static_cast<int>(items_.size()) ? i : -1; }
+  std::vector<std::string> items_;
+  int index_ = -1;
+  int opened_index_ = -1;  // the choice when the list opened
+  bool dropped_ = false;
+  Font font_;
+};
+
 // Option buttons in one container form a group: choosing one clears the others.
 class OptionButton : public Control {
  public:
@@ -171,6 +228,43 @@ class OptionButton : public Control {
   bool value_ = false;
   bool graphical_ = false;
   Color back_ = Color::system(SysColor::ButtonFace);
+};
+
+// A box with a caption that the user checks and clears.
+class CheckBox : public Control {
+ public:
+  using Control::Control;
+  Kind kind() const override { return Kind::CheckBox; }
+  bool can_focus() const override { return true; }
+  // Space checks or clears it when let go; it looks pressed while Space is held.
+  void key_down(int& code, unsigned shift) override;
+  void key_up(int& code, unsigned shift) override;
+
+  const std::string& caption() const { return caption_; }
+  void set_caption(std::string c);
+  // Checked, as the box shows it now.
+  bool value() const;
+  // The window's own setting: no click event.
+  void set_value(bool v);
+  // The backend hands over the state the box holds (no click event).
+  void value_pulled(bool v) { value_ = v; }
+  bool pressed() const { return pressed_; }
+
+  std::function<void()> on_click;
+
+  // The user checked or cleared it.
+  void toggle();
+
+ protected:
+  Role default_role() const override { return Role::CheckButton; }
+  void describe(Accessible& a) const override;
+  void act() override { toggle(); }
+  void lost_focus() override;
+
+ private:
+  std::string caption_;
+  bool value_ = false;
+  bool pressed_ = false;
 };
 
 enum class Docking { None, Top, Bottom };
