@@ -184,11 +184,12 @@ void ComboBox::dropped_pulled(bool open) {
 
 void ComboBox::set_dropped_down(bool open) {
   if (open == dropped_down()) return;
-  const int shown = list_index();
-  if (open) opened_index_ = shown;
-  dropped_ = open;
-  changed(Prop::Dropped);
-  if (!open && shown != opened_index_ && on_change) on_change();
+  if (open) {
+    list_opened();
+  } else {
+    pull(Prop::Selection);  // it closes on the item the open list shows
+    list_closed();
+  }
 }
 
 void ComboBox::selection_changed(int i) {
@@ -200,10 +201,24 @@ void ComboBox::selection_changed(int i) {
   if (!dropped_ && on_change) on_change();
 }
 
+void ComboBox::list_opened() {
+  if (dropped_) return;
+  dropped_ = true;
+  opened_index_ = index_;
+  changed(Prop::Dropped);
+}
+
+void ComboBox::list_closed() {
+  if (!dropped_) return;
+  dropped_ = false;
+  changed(Prop::Dropped);
+  if (index_ != opened_index_ && on_change) on_change();
+}
+
 void ComboBox::list_cancelled() {
-  if (!dropped_down()) return;
+  if (!dropped_) return;
   set_list_index(opened_index_);
-  set_dropped_down(false);
+  list_closed();
 }
 
 void ComboBox::key_down(int& code, unsigned shift) {

@@ -168,10 +168,13 @@ class ComboBox : public Control {
   // The user chose another item.
   std::function<void()> on_change;
 
-  // What the backend reports of the control itself: another item chosen there
-  // (with the pointer, a letter, by another program), and the list closed
-  // without a choice (a click elsewhere, the focus gone).
+  // What the backend reports of the control itself: the item it shows now,
+  // chosen there (with the pointer, a letter, by another program); the list
+  // opened, closed on the item it shows, or closed without a choice (a click
+  // elsewhere, the focus gone), which takes back the item it opened with.
   void selection_changed(int i);
+  void list_opened();
+  void list_closed();
   void list_cancelled();
   // What the box holds when asked (no change event).
   void selection_pulled(int i) { index_ = valid(i); }

@@ -362,10 +362,9 @@ TEST_F(UiTest, ADropDownListTakesItsKeysAndTellsEachChoiceOnce) {
   next.set_focus();
 
   // Closed, the keys choose at once; the option group keeps its arrows to itself.
-  for (int code : {key::Down, key::End, key::Down, key::Home, key::Right, key::Up})
-    ui.key(f, code);
-  EXPECT_EQ(chosen, (std::vector<std::string>{"диалог 3", "конец", "дальше", "диалог 3",
-                                              "дальше"}));
+  for (int code : {key::Down, key::End, key::Down, key::Home, key::Right, key::Up}) ui.key(f, code);
+  EXPECT_EQ(chosen,
+            (std::vector<std::string>{"диалог 3", "конец", "дальше", "диалог 3", "дальше"}));
   EXPECT_EQ(focused(f), "dlg_next(0)");
   EXPECT_TRUE(f.opt[0].value());
 

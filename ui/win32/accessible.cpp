@@ -120,6 +120,8 @@ long role_id(Role r) {
       return ROLE_SYSTEM_LIST;
     case Role::ListItem:
       return ROLE_SYSTEM_LISTITEM;
+    case Role::ComboBox:
+      return ROLE_SYSTEM_COMBOBOX;
     case Role::None:
       break;
   }
@@ -135,6 +137,7 @@ long model_state(const Accessible& a) {
   if (a.selected) s |= STATE_SYSTEM_SELECTED;
   if (a.read_only) s |= STATE_SYSTEM_READONLY;
   if (a.is_default) s |= STATE_SYSTEM_DEFAULT;
+  if (a.expandable) s |= a.expanded ? STATE_SYSTEM_EXPANDED : STATE_SYSTEM_COLLAPSED;
   if (a.role == Role::Link) s |= STATE_SYSTEM_LINKED;
   return s;
 }
@@ -539,7 +542,8 @@ void ControlAccessibility::announce() {
     if (now.name != last_.name) raise(EVENT_OBJECT_NAMECHANGE);
     if (window_.own_accessible()) {
       // A console's text is news when it grows; taking back a character is not.
-      if (now.role == Role::Text && now.value.size() > last_.value.size())
+      // Any other value (the choice of a drop-down list) whenever it changes.
+      if (now.role == Role::Text ? now.value.size() > last_.value.size() : now.value != last_.value)
         raise(EVENT_OBJECT_VALUECHANGE);
       if ((model_state(now) & ~STATE_SYSTEM_SELECTED) !=
           (model_state(last_) & ~STATE_SYSTEM_SELECTED))
