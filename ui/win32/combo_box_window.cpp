@@ -61,17 +61,18 @@ class ComboBoxWindow : public ControlWindow {
     return r;
   }
 
-  // The closed box takes the control's height: its selection field grows or
-  // shrinks by what the box differs from it.
+  // The closed box takes the control's height. What the box adds to the height
+  // of its selection field is measured against a height set, since systems
+  // count that field's own edges differently.
   void fit() {
-    const int want = scale(geometry(), dpi()).height;
+    const int field = static_cast<int>(send(CB_GETITEMHEIGHT, static_cast<WPARAM>(-1)));
+    send(CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
     RECT closed;
     GetWindowRect(hwnd(), &closed);
-    const int field = static_cast<int>(send(CB_GETITEMHEIGHT, static_cast<WPARAM>(-1)));
-    const int to = field + want - (closed.bottom - closed.top);
-    if (to != field && to > 0) send(CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), to);
-    send(CB_SETMINVISIBLE, static_cast<WPARAM>(std::clamp(static_cast<int>(box().items().size()), 1,
-                                                          kMaxVisibleItems)));
+    const int to = scale(geometry(), dpi()).height - (closed.bottom - closed.top - field);
+    if (to > 0 && to != field) send(CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), to);
+    const int items = std::clamp(static_cast<int>(box().items().size()), 1, kMaxVisibleItems);
+    send(CB_SETMINVISIBLE, static_cast<WPARAM>(items));
     place();
   }
 
