@@ -221,6 +221,8 @@ void Headless::select(ListBox& l, int index) {
 
 void Headless::choose(ComboBox& c, int index) {
   reachable(c);
+  if (index < 0 || index >= static_cast<int>(c.items().size()))
+    throw std::logic_error(c.automation_name() + " has no item " + std::to_string(index));
   Dispatch handler;
   c.set_dropped_down(true);
   c.selection_changed(index);
