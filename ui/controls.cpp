@@ -110,64 +110,33 @@ void TextBox::text_edited(std::string t) {
   if (on_change) on_change();
 }
 
-void ListBox::add_item(std::string item) {
+void ListControl::add_item(std::string item) {
   items_.push_back(std::move(item));
   changed(Prop::Items);
 }
 
-void ListBox::clear() {
+void ListControl::clear() {
   items_.clear();
   index_ = -1;
   changed(Prop::Items);
 }
 
-int ListBox::list_index() const {
+int ListControl::list_index() const {
   pull(Prop::Selection);
   return index_;
 }
 
-void ListBox::set_list_index(int i) {
-  index_ = i >= 0 && i < static_cast<int>(items_.size()) ? i : -1;
-  changed(Prop::Selection);
-}
-
-std::string ListBox::text() const {
-  const int i = list_index();
-  return i < 0 ? std::string() : items_[static_cast<std::size_t>(i)];
-}
-
-void ListBox::set_font(Font f) {
-  font_ = std::move(f);
-  changed(Prop::Font);
-}
-
-void ComboBox::add_item(std::string item) {
-  items_.push_back(std::move(item));
-  changed(Prop::Items);
-}
-
-void ComboBox::clear() {
-  items_.clear();
-  index_ = opened_index_ = -1;
-  changed(Prop::Items);
-}
-
-int ComboBox::list_index() const {
-  pull(Prop::Selection);
-  return index_;
-}
-
-void ComboBox::set_list_index(int i) {
+void ListControl::set_list_index(int i) {
   index_ = valid(i);
   changed(Prop::Selection);
 }
 
-std::string ComboBox::text() const {
+std::string ListControl::text() const {
   const int i = list_index();
   return i < 0 ? std::string() : items_[static_cast<std::size_t>(i)];
 }
 
-void ComboBox::set_font(Font f) {
+void ListControl::set_font(Font f) {
   font_ = std::move(f);
   changed(Prop::Font);
 }
@@ -238,7 +207,7 @@ void ComboBox::key_down(int& code, unsigned shift) {
       list_cancelled();
     return;
   }
-  const int last = static_cast<int>(items_.size()) - 1;
+  const int last = static_cast<int>(items().size()) - 1;
   const int at = list_index();
   int to = at;
   bool moves = shift == shift::None;

@@ -103,45 +103,55 @@ class TextBox : public Control {
   Font font_;
 };
 
-class ListBox : public Control {
+// A list of texts of which one may be chosen: what list boxes and drop-down
+// lists have in common.
+class ListControl : public Control {
  public:
   using Control::Control;
-  Kind kind() const override { return Kind::ListBox; }
   bool can_focus() const override { return true; }
 
   const std::vector<std::string>& items() const { return items_; }
   void add_item(std::string item);
   void clear();
-  // The selected entry as the list shows it now; -1 when nothing is selected.
+  // The chosen entry as the control shows it now; -1 when none is.
   int list_index() const;
+  // The window's own choice: no event.
   void set_list_index(int i);
-  // The backend hands over the selection the list holds (no click event).
-  void selection_pulled(int i) { index_ = i >= 0 && i < static_cast<int>(items_.size()) ? i : -1; }
-  // The selected entry, empty when nothing is selected.
+  // The backend hands over the choice the control holds (no event).
+  void selection_pulled(int i) { index_ = valid(i); }
+  // The chosen entry, empty when none is.
   std::string text() const;
   const Font& font() const { return font_; }
   void set_font(Font f);
+
+ protected:
+  int valid(int i) const { return i >= 0 && i < static_cast<int>(items_.size()) ? i : -1; }
+  int index_ = -1;  // as last pulled or set
+
+ private:
+  std::vector<std::string> items_;
+  Font font_;
+};
+
+class ListBox : public ListControl {
+ public:
+  using ListControl::ListControl;
+  Kind kind() const override { return Kind::ListBox; }
 
   std::function<void()> on_click;
 
  protected:
   Role default_role() const override { return Role::List; }
   void describe(Accessible& a) const override { a.value = text(); }
-
- private:
-  std::vector<std::string> items_;
-  int index_ = -1;
-  Font font_;
 };
 
 // A drop-down list: a box that shows the chosen item and opens a list under it
 // to choose another. Nothing can be typed into it. A choice made in the open
 // list counts when the list closes on it.
-class ComboBox : public Control {
+class ComboBox : public ListControl {
  public:
-  using Control::Control;
+  using ListControl::ListControl;
   Kind kind() const override { return Kind::ComboBox; }
-  bool can_focus() const override { return true; }
   // Closed, the arrows, Home and End choose the item before or after, the first
   // or the last; open, they move through the list, Enter closes it on the item
   // and Esc closes it on the one it opened with. Alt+Down, Alt+Up and F4 open
@@ -149,17 +159,6 @@ class ComboBox : public Control {
   // of an open list.
   void key_down(int& code, unsigned shift) override;
 
-  const std::vector<std::string>& items() const { return items_; }
-  void add_item(std::string item);
-  void clear();
-  // The chosen item as the box shows it now; -1 when none is.
-  int list_index() const;
-  // The window's own choice: no change event.
-  void set_list_index(int i);
-  // The chosen item, empty when none is.
-  std::string text() const;
-  const Font& font() const { return font_; }
-  void set_font(Font f);
   // The list is open, as the box shows it now.
   bool dropped_down() const;
   // Opens the list, or closes it on the item it shows.
@@ -176,8 +175,7 @@ class ComboBox : public Control {
   void list_opened();
   void list_closed();
   void list_cancelled();
-  // What the box holds when asked (no change event).
-  void selection_pulled(int i) { index_ = valid(i); }
+  // The backend hands over whether the list is open (no change event).
   void dropped_pulled(bool open);
 
  protected:
@@ -186,12 +184,8 @@ class ComboBox : public Control {
   void act() override { set_dropped_down(!dropped_down()); }
 
  private:
-  int valid(int i) const { return i >= 0 && i < static_cast<int>(items_.size()) ? i : -1; }
-  std::vector<std::string> items_;
-  int index_ = -1;
   int opened_index_ = -1;  // the choice when the list opened
   bool dropped_ = false;
-  Font font_;
 };
 
 // Option buttons in one container form a group: choosing one clears the others.
