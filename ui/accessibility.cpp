@@ -8,18 +8,20 @@
 
 namespace ui {
 
-std::string default_action_name(Role role, bool checked) {
+std::string default_action_name(Role role, bool on) {
   switch (role) {
     case Role::PushButton:
       return "Нажать";
     case Role::CheckButton:
-      return checked ? "Снять" : "Установить";
+      return on ? "Снять" : "Установить";
     case Role::RadioButton:
       return "Выбрать";
     case Role::Link:
       return "Перейти";
     case Role::ListItem:
       return "Двойной щелчок";
+    case Role::ComboBox:
+      return on ? "Закрыть" : "Открыть";
     default:
       return {};
   }
@@ -29,6 +31,7 @@ Accessible Control::accessible() const {
   Accessible a;
   a.role = accessible_role();
   describe(a);
+  if (label_) a.name = label_->caption();
   if (!accessible_name_.empty()) a.name = accessible_name_;
   if (const auto* list = dynamic_cast<const PictureBox*>(&parent());
       list && list->is_list_item(*this)) {
@@ -44,6 +47,16 @@ Accessible Control::accessible() const {
 void Control::set_accessible_name(std::string name) {
   accessible_name_ = std::move(name);
   changed(Prop::Accessible);
+}
+
+void Control::set_labelled_by(const Label* label) {
+  label_ = label;
+  changed(Prop::Accessible);
+}
+
+void Control::caption_changed() {
+  for (Control* c : form().controls())
+    if (c->label_ == this) c->changed(Prop::Accessible);
 }
 
 void Control::set_accessible_role(Role role) {
@@ -87,6 +100,20 @@ void Label::act() {
 void OptionButton::describe(Accessible& a) const {
   a.name = caption_;
   a.checked = value_;
+  a.default_action = default_action_name(a.role, a.checked);
+}
+
+void ComboBox::describe(Accessible& a) const {
+  a.value = text();
+  a.expandable = true;
+  a.expanded = dropped_down();
+  a.default_action = default_action_name(a.role, a.expanded);
+}
+
+void CheckBox::describe(Accessible& a) const {
+  a.name = caption_;
+  a.checked = value();
+  a.pressed = pressed_;
   a.default_action = default_action_name(a.role, a.checked);
 }
 

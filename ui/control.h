@@ -14,16 +14,19 @@ namespace ui {
 
 class Container;
 class Form;
+class Label;
 
 enum class Kind {
-  Form, Label, TextBox, ListBox, OptionButton, PictureBox, Frame, Image, Line,
-  VScrollBar, Timer, Custom
+  Form, Label, TextBox, ListBox, ComboBox, OptionButton, CheckBox, PictureBox, Frame, Image,
+  Line, VScrollBar, Timer, Custom
 };
 
 // What changed, so that a peer refreshes only that.
 enum class Prop {
   Geometry, Visible, Caption, Text, Font, Colors, Border, Alignment, Tooltip, Pointer,
   Picture, Items, Selection, Value, Face, Timer, Icon, Modal, Accessible,
+  // A drop-down list opens or closes.
+  Dropped,
   // The keys: the control takes the focus, its focus mark comes, goes or moves,
   // the window shows or hides its keyboard cues.
   Focus, FocusMark, Cues
@@ -32,7 +35,7 @@ enum class Prop {
 // What a screen reader is told a control is. None: nothing to tell on its own
 // (containers, decorations, texts that are read as part of another control).
 enum class Role {
-  None, StaticText, Text, PushButton, CheckButton, RadioButton, Link, List, ListItem
+  None, StaticText, Text, PushButton, CheckButton, RadioButton, Link, List, ListItem, ComboBox
 };
 
 // A control as accessibility tools see it. The backend adds what only it knows:
@@ -40,20 +43,23 @@ enum class Role {
 struct Accessible {
   Role role = Role::None;
   std::string name;
-  std::string value;           // the text of a text control
+  std::string value;           // the text of a text control, the chosen item of a drop-down list
   std::string default_action;  // what do_default_action() does, in words; empty: nothing
   bool checked = false;
   bool pressed = false;  // held down by the pointer or a key
   bool selectable = false;
   bool selected = false;
   bool read_only = false;
+  bool expandable = false;  // it opens a list: expanded while open, collapsed while not
+  bool expanded = false;
   bool is_default = false;  // the button Enter presses
   std::string shortcut;     // the key that runs its command from anywhere: "Ctrl+N"
   bool operator==(const Accessible&) const = default;
 };
 
-// The words for a role's default action: "Нажать" for a push button and so on.
-std::string default_action_name(Role role, bool checked);
+// The words for a role's default action: "Нажать" for a push button and so on;
+// `on`: the check button is checked, the drop-down list is open.
+std::string default_action_name(Role role, bool on);
 
 class Peer {
  public:
@@ -139,6 +145,10 @@ class Control {
   Role accessible_role() const { return role_set_ ? role_ : default_role(); }
   void set_accessible_name(std::string name);
   void set_accessible_role(Role role);
+  // A label that names the control by its caption, as the label beside a
+  // drop-down list does; a name the window sets comes first.
+  const Label* labelled_by() const { return label_; }
+  void set_labelled_by(const Label* label);
   // Does the default action, as an accessibility tool asks; false when there is none.
   bool do_default_action();
 
@@ -170,6 +180,8 @@ class Control {
   virtual void act() {}
   virtual void got_focus() {}
   virtual void lost_focus() {}
+  // The caption changed: the controls it names have a new accessible name.
+  void caption_changed();
 
  private:
   Container* parent_;
@@ -183,6 +195,7 @@ class Control {
   std::string tooltip_;
   MousePointer pointer_ = MousePointer::Default;
   std::string accessible_name_;
+  const Label* label_ = nullptr;
   Role role_ = Role::None;
   bool role_set_ = false;
   std::unique_ptr<Peer> peer_;

@@ -12,6 +12,7 @@ namespace ui {
 void Label::set_caption(std::string c) {
   caption_ = std::move(c);
   changed(Prop::Caption);
+  caption_changed();
   fit();
 }
 
@@ -110,35 +111,136 @@ void TextBox::text_edited(std::string t) {
   if (on_change) on_change();
 }
 
-void ListBox::add_item(std::string item) {
+void ListControl::add_item(std::string item) {
   items_.push_back(std::move(item));
   changed(Prop::Items);
 }
 
-void ListBox::clear() {
+void ListControl::clear() {
   items_.clear();
   index_ = -1;
   changed(Prop::Items);
 }
 
-int ListBox::list_index() const {
+int ListControl::list_index() const {
   pull(Prop::Selection);
   return index_;
 }
 
-void ListBox::set_list_index(int i) {
-  index_ = i >= 0 && i < static_cast<int>(items_.size()) ? i : -1;
+void ListControl::set_list_index(int i) {
+  index_ = valid(i);
   changed(Prop::Selection);
 }
 
-std::string ListBox::text() const {
+std::string ListControl::text() const {
   const int i = list_index();
   return i < 0 ? std::string() : items_[static_cast<std::size_t>(i)];
 }
 
-void ListBox::set_font(Font f) {
+void ListControl::set_font(Font f) {
   font_ = std::move(f);
   changed(Prop::Font);
+}
+
+bool ComboBox::dropped_down() const {
+  pull(Prop::Dropped);
+  return dropped_;
+}
+
+void ComboBox::dropped_pulled(bool open) {
+  if (open && !dropped_) opened_index_ = index_;
+  dropped_ = open;
+}
+
+void ComboBox::set_dropped_down(bool open) {
+  if (open == dropped_down()) return;
+  if (open) {
+    list_opened();
+  } else {
+    pull(Prop::Selection);  // it closes on the item the open list shows
+    list_closed();
+  }
+}
+
+void ComboBox::selection_changed(int i) {
+  i = valid(i);
+  if (i == index_) return;
+  index_ = i;
+  changed(Prop::Selection);
+  // In the open list it is no choice yet.
+  if (!dropped_ && on_change) on_change();
+}
+
+void ComboBox::list_opened() {
+  if (dropped_) return;
+  dropped_ = true;
+  opened_index_ = index_;
+  changed(Prop::Dropped);
+}
+
+void ComboBox::list_closed() {
+  if (!dropped_) return;
+  dropped_ = false;
+  changed(Prop::Dropped);
+  if (index_ != opened_index_ && on_change) on_change();
+}
+
+void ComboBox::list_cancelled() {
+  if (!dropped_) return;
+  set_list_index(opened_index_);
+  list_closed();
+}
+
+void ComboBox::key_down(int& code, unsigned shift) {
+  const bool open = dropped_down();
+  if ((shift == shift::Alt && (code == key::Up || code == key::Down)) ||
+      (shift == shift::None && code == key::F4)) {
+    code = 0;
+    set_dropped_down(!open);
+    return;
+  }
+  if (shift == shift::None && open && (code == key::Enter || code == key::Escape)) {
+    const bool keep = code == key::Enter;
+    code = 0;
+    if (keep)
+      set_dropped_down(false);
+    else
+      list_cancelled();
+    return;
+  }
+  const int last = static_cast<int>(items().size()) - 1;
+  const int at = list_index();
+  int to = at;
+  bool moves = shift == shift::None;
+  switch (moves ? code : 0) {
+    case key::Up:
+    case key::Left:
+      to = std::max(at - 1, 0);
+      break;
+    case key::Down:
+    case key::Right:
+      to = std::min(at + 1, last);
+      break;
+    case key::Home:
+      to = 0;
+      break;
+    case key::End:
+      to = last;
+      break;
+    default:
+      moves = false;
+      break;
+  }
+  if (!moves) {
+    Control::key_down(code, shift);
+    return;
+  }
+  code = 0;
+  if (last < 0 || to == at) return;
+  if (open)
+    set_list_index(to);
+  else
+    selection_changed(to);
 }
 
 void OptionButton::set_caption(std::string c) {
@@ -179,6 +281,50 @@ void OptionButton::set_back_color(Color c) {
 void OptionButton::choose() {
   set_value(true);
   if (on_click) on_click();
+}
+
+void CheckBox::set_caption(std::string c) {
+  caption_ = std::move(c);
+  changed(Prop::Caption);
+}
+
+bool CheckBox::value() const {
+  pull(Prop::Value);
+  return value_;
+}
+
+void CheckBox::set_value(bool v) {
+  value_ = v;
+  changed(Prop::Value);
+}
+
+void CheckBox::toggle() {
+  set_value(!value());
+  if (on_click) on_click();
+}
+
+void CheckBox::key_down(int& code, unsigned shift) {
+  if (code == key::Space && shift == shift::None) {
+    code = 0;
+    if (pressed_) return;  // the key repeats while held
+    pressed_ = true;
+    changed(Prop::Value);
+    return;
+  }
+  Control::key_down(code, shift);
+}
+
+void CheckBox::key_up(int& code, unsigned /*shift*/) {
+  if (code != key::Space || !pressed_) return;
+  code = 0;
+  pressed_ = false;
+  toggle();
+}
+
+void CheckBox::lost_focus() {
+  if (!pressed_) return;
+  pressed_ = false;
+  changed(Prop::Value);
 }
 
 void PictureBox::set_back_color(Color c) {

@@ -103,35 +103,89 @@ class TextBox : public Control {
   Font font_;
 };
 
-class ListBox : public Control {
+// A list of texts of which one may be chosen: what list boxes and drop-down
+// lists have in common.
+class ListControl : public Control {
  public:
   using Control::Control;
-  Kind kind() const override { return Kind::ListBox; }
   bool can_focus() const override { return true; }
 
   const std::vector<std::string>& items() const { return items_; }
   void add_item(std::string item);
   void clear();
-  // The selected entry as the list shows it now; -1 when nothing is selected.
+  // The chosen entry as the control shows it now; -1 when none is.
   int list_index() const;
+  // The window's own choice: no event.
   void set_list_index(int i);
-  // The backend hands over the selection the list holds (no click event).
-  void selection_pulled(int i) { index_ = i >= 0 && i < static_cast<int>(items_.size()) ? i : -1; }
-  // The selected entry, empty when nothing is selected.
+  // The backend hands over the choice the control holds (no event).
+  void selection_pulled(int i) { index_ = valid(i); }
+  // The chosen entry, empty when none is.
   std::string text() const;
   const Font& font() const { return font_; }
   void set_font(Font f);
+
+ protected:
+  int valid(int i) const { return i >= 0 && i < static_cast<int>(items_.size()) ? i : -1; }
+  int index_ = -1;  // as last pulled or set
+
+ private:
+  std::vector<std::string> items_;
+  Font font_;
+};
+
+class ListBox : public ListControl {
+ public:
+  using ListControl::ListControl;
+  Kind kind() const override { return Kind::ListBox; }
 
   std::function<void()> on_click;
 
  protected:
   Role default_role() const override { return Role::List; }
   void describe(Accessible& a) const override { a.value = text(); }
+};
+
+// A drop-down list: a box that shows the chosen item and opens a list under it
+// to choose another. Nothing can be typed into it. A choice made in the open
+// list counts when the list closes on it.
+class ComboBox : public ListControl {
+ public:
+  using ListControl::ListControl;
+  Kind kind() const override { return Kind::ComboBox; }
+  // Closed, the arrows, Home and End choose the item before or after, the first
+  // or the last; open, they move through the list, Enter closes it on the item
+  // and Esc closes it on the one it opened with. Alt+Down, Alt+Up and F4 open
+  // and close it. The window's default and cancel buttons never see the keys
+  // of an open list.
+  void key_down(int& code, unsigned shift) override;
+
+  // The list is open, as the box shows it now.
+  bool dropped_down() const;
+  // Opens the list, or closes it on the item it shows.
+  void set_dropped_down(bool open);
+
+  // The user chose another item.
+  std::function<void()> on_change;
+
+  // What the backend reports of the control itself: the item it shows now,
+  // chosen there (with the pointer, a letter, by another program); the list
+  // opened, closed on the item it shows, or closed without a choice (a click
+  // elsewhere, the focus gone), which takes back the item it opened with.
+  void selection_changed(int i);
+  void list_opened();
+  void list_closed();
+  void list_cancelled();
+  // The backend hands over whether the list is open (no change event).
+  void dropped_pulled(bool open);
+
+ protected:
+  Role default_role() const override { return Role::ComboBox; }
+  void describe(Accessible& a) const override;
+  void act() override { set_dropped_down(!dropped_down()); }
 
  private:
-  std::vector<std::string> items_;
-  int index_ = -1;
-  Font font_;
+  int opened_index_ = -1;  // the choice when the list opened
+  bool dropped_ = false;
 };
 
 // Option buttons in one container form a group: choosing one clears the others.
@@ -171,6 +225,43 @@ class OptionButton : public Control {
   bool value_ = false;
   bool graphical_ = false;
   Color back_ = Color::system(SysColor::ButtonFace);
+};
+
+// A box with a caption that the user checks and clears.
+class CheckBox : public Control {
+ public:
+  using Control::Control;
+  Kind kind() const override { return Kind::CheckBox; }
+  bool can_focus() const override { return true; }
+  // Space checks or clears it when let go; it looks pressed while Space is held.
+  void key_down(int& code, unsigned shift) override;
+  void key_up(int& code, unsigned shift) override;
+
+  const std::string& caption() const { return caption_; }
+  void set_caption(std::string c);
+  // Checked, as the box shows it now.
+  bool value() const;
+  // The window's own setting: no click event.
+  void set_value(bool v);
+  // The backend hands over the state the box holds (no click event).
+  void value_pulled(bool v) { value_ = v; }
+  bool pressed() const { return pressed_; }
+
+  std::function<void()> on_click;
+
+  // The user checked or cleared it.
+  void toggle();
+
+ protected:
+  Role default_role() const override { return Role::CheckButton; }
+  void describe(Accessible& a) const override;
+  void act() override { toggle(); }
+  void lost_focus() override;
+
+ private:
+  std::string caption_;
+  bool value_ = false;
+  bool pressed_ = false;
 };
 
 enum class Docking { None, Top, Bottom };

@@ -106,7 +106,7 @@ inline constexpr int IdOk = 1, IdCancel = 2, IdYes = 6, IdNo = 7;
 namespace key {
 inline constexpr int Tab = 9, Enter = 13, Alt = 18, Escape = 27, Space = 32, End = 35, Home = 36;
 inline constexpr int Left = 37, Up = 38, Right = 39, Down = 40, Insert = 45, Delete = 46;
-inline constexpr int F1 = 112, F5 = 116, F7 = 118;
+inline constexpr int F1 = 112, F4 = 115, F5 = 116, F7 = 118;
 }  // namespace key
 // The modifier keys held with a key, as a mask.
 namespace shift {

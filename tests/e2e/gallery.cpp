@@ -1,7 +1,8 @@
 // gallery.exe: one window with a control of every kind the Win32 backend makes, in
 // the looks the designer's windows use, and SDButton in each Mode with and without
 // picture and caption. Not shipped; gallery_e2e drives it and takes its pictures.
-// Every Click and ArrowClick is written as a line to the label `events`.
+// Every Click and ArrowClick, option chosen, drop-down choice and check box toggle
+// is written as a line to the label `events`.
 
 #include <windows.h>
 
@@ -152,6 +153,27 @@ class gallery_form : public ui::Form {
                       ui::Color::system(ui::SysColor::Window));
     events.set_border(true);
 
+    // What comes after each answer, named by the answer's label, and a check box.
+    const char* answers[] = {"ОК:", "Отмена:"};
+    for (int i = 0; i < 2; ++i) {
+      answer[i].move(120, 5400 + 420 * i, 1000, 255);
+      answer[i].set_caption(answers[i]);
+      answer[i].set_transparent(true);
+      ui::ComboBox& c = dlg_next[i];
+      c.move(1200, 5340 + 420 * i, 2400, 315);
+      c.add_item("дальше");
+      for (int d = 1; d <= 15; ++d) c.add_item("диалог " + std::to_string(d));
+      c.add_item("конец");
+      c.set_list_index(i == 0 ? 0 : 16);
+      c.set_labelled_by(&answer[i]);
+      c.on_change = [this, &c] { note("Change " + c.automation_name() + ": " + c.text()); };
+    }
+    one_file.move(120, 6240, 2400, 255);
+    one_file.set_caption("Одним файлом");
+    one_file.on_click = [this] { note(one_file.value() ? "Check one_file" : "Clear one_file"); };
+    set_default_button(&sd_form[6]);
+    set_cancel_button(&sd_form[8]);
+
     const auto report = [this](controls::SDButton& b) {
       b.on_click = [this, &b] { note("Click " + b.automation_name()); };
       b.on_arrow_click = [this, &b] { note("ArrowClick " + b.automation_name()); };
@@ -182,6 +204,9 @@ class gallery_form : public ui::Form {
   ui::Image emblem{*this, "emblem"};
   ui::Line rule{*this, "rule"};
   ui::Label events{*this, "events"};
+  ui::ControlArray<ui::Label> answer{*this, "answer", 2};
+  ui::ControlArray<ui::ComboBox> dlg_next{*this, "dlg_next", 2};
+  ui::CheckBox one_file{*this, "one_file"};
 
  private:
   void setup(controls::SDButton& b, int mode, const resources::Art* art, const char* caption) {

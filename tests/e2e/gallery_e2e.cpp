@@ -14,6 +14,7 @@
 #include <ostream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "probe.h"
 
@@ -328,6 +329,100 @@ TEST_F(Gallery, AToggleButtonStaysDownAndOptionsAreChosenByClicks) {
   EXPECT_NE(events().find(L"Choose dlg_icon(1)"), std::wstring::npos);
   pointer_away();
   probe::screenshot(window_, L"gallery_chosen.png");
+}
+
+TEST_F(Gallery, DropDownListsAndTheCheckBoxByKeysByOtherProgramsAndToScreenReaders) {
+  const HWND next = named(L"dlg_next(0)"), other = named(L"dlg_next(1)"), box = named(L"one_file");
+  ASSERT_TRUE(next && other && box);
+  probe::WinEvents heard(process_.id());
+  const auto chosen = [](HWND h) { return static_cast<int>(SendMessageW(h, CB_GETCURSEL, 0, 0)); };
+  const auto open = [](HWND h) { return SendMessageW(h, CB_GETDROPPEDSTATE, 0, 0) != 0; };
+  const auto told = [&](const wchar_t* line) {
+    return wait_for([&] { return events().find(line) != std::wstring::npos; }, 3000);
+  };
+
+  // A reader hears a collapsed combo box named by its label, its choice the value.
+  probe::AccessibleView seen = probe::read_accessible(next);
+  EXPECT_EQ(seen.role, ROLE_SYSTEM_COMBOBOX);
+  EXPECT_EQ(probe::to_utf8(seen.name), "ОК:");
+  EXPECT_EQ(probe::to_utf8(seen.value), "дальше");
+  EXPECT_EQ(seen.state & (STATE_SYSTEM_COLLAPSED | STATE_SYSTEM_FOCUSABLE),
+            STATE_SYSTEM_COLLAPSED | STATE_SYSTEM_FOCUSABLE);
+  EXPECT_EQ(probe::to_utf8(seen.default_action), "Открыть");
+
+  // The keyboard, backwards from the first control: the check box comes last.
+  for (int i = 0; i < 20 && probe::focus_of(window_) != next; ++i) {
+    probe::send_key(VK_TAB, probe::kShift);
+    Sleep(100);
+  }
+  ASSERT_EQ(probe::focus_of(window_), next);
+  probe::send_key(VK_DOWN);
+  EXPECT_TRUE(told(L"Change dlg_next(0): диалог 1")) << probe::to_utf8(events());
+  EXPECT_EQ(chosen(next), 1);
+  EXPECT_FALSE(open(next));
+
+  // Open, the list shows every item; its keys are no choice until Enter, and
+  // Esc takes them back; the window's OK and Cancel never see Enter or Esc.
+  probe::send_key(VK_DOWN, probe::kAlt);
+  ASSERT_TRUE(wait_for([&] { return open(next); }, 3000));
+  EXPECT_TRUE(
+      wait_for([&] { return probe::read_accessible(next).state & STATE_SYSTEM_EXPANDED; }, 2000));
+  const std::vector<HWND> lists = probe::top_windows(process_.id(), {L"ComboLBox", L""});
+  ASSERT_EQ(lists.size(), 1u);
+  RECT list{};
+  GetClientRect(lists[0], &list);
+  EXPECT_GE(list.bottom, 17 * SendMessageW(lists[0], LB_GETITEMHEIGHT, 0, 0));
+  probe::screenshot(nullptr, L"gallery_dropped.png");  // the list reaches past the window
+  probe::send_key(VK_DOWN);
+  probe::send_key(VK_DOWN);
+  EXPECT_TRUE(wait_for([&] { return chosen(next) == 3; }, 3000));
+  probe::send_key(VK_ESCAPE);
+  EXPECT_TRUE(wait_for([&] { return !open(next); }, 3000));
+  EXPECT_EQ(chosen(next), 1);
+  probe::send_key(VK_F4);
+  ASSERT_TRUE(wait_for([&] { return open(next); }, 3000));
+  probe::send_key(VK_END);
+  probe::send_key(VK_RETURN);
+  EXPECT_TRUE(told(L"Change dlg_next(0): конец")) << probe::to_utf8(events());
+  EXPECT_FALSE(open(next));
+  EXPECT_EQ(events().find(L"Click sd("), std::wstring::npos) << probe::to_utf8(events());
+  EXPECT_EQ(events().find(L"диалог 3"), std::wstring::npos) << "the open list's keys are no choice";
+  probe::send_key(VK_RETURN);
+  EXPECT_TRUE(told(L"Click sd(6)")) << "closed, Enter is the window's again";
+
+  // Another program's choice is a choice, told to readers as a new value.
+  heard.clear();
+  SendMessageW(other, CB_SETCURSEL, 2, 0);
+  EXPECT_TRUE(told(L"Change dlg_next(1): диалог 2")) << probe::to_utf8(events());
+  EXPECT_EQ(probe::text(other), L"диалог 2");
+  EXPECT_TRUE(heard.wait_for(EVENT_OBJECT_VALUECHANGE, other, CHILDID_SELF, 3000));
+  EXPECT_EQ(probe::to_utf8(probe::read_accessible(other).value), "диалог 2");
+
+  // The check box: Space, another program's click, and its check set from
+  // outside, each as a reader hears it.
+  seen = probe::read_accessible(box);
+  EXPECT_EQ(seen.role, ROLE_SYSTEM_CHECKBUTTON);
+  EXPECT_EQ(probe::to_utf8(seen.name), "Одним файлом");
+  EXPECT_EQ(seen.state & STATE_SYSTEM_CHECKED, 0);
+  EXPECT_EQ(probe::to_utf8(seen.default_action), "Установить");
+  EXPECT_EQ(probe::text(box), L"Одним файлом");
+  probe::send_key(VK_TAB);
+  probe::send_key(VK_TAB);
+  ASSERT_TRUE(wait_for([&] { return probe::focus_of(window_) == box; }, 3000));
+  heard.clear();
+  probe::send_key(VK_SPACE);
+  EXPECT_TRUE(told(L"Check one_file")) << probe::to_utf8(events());
+  EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_TRUE(heard.wait_for(EVENT_OBJECT_STATECHANGE, box, CHILDID_SELF, 3000));
+  seen = probe::read_accessible(box);
+  EXPECT_TRUE(seen.state & STATE_SYSTEM_CHECKED);
+  EXPECT_EQ(probe::to_utf8(seen.default_action), "Снять");
+  probe::screenshot(window_, L"gallery_checked.png");
+  SendMessageW(box, BM_CLICK, 0, 0);
+  EXPECT_TRUE(told(L"Clear one_file")) << probe::to_utf8(events());
+  EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
+  EXPECT_TRUE(probe::read_accessible(box).state & STATE_SYSTEM_CHECKED);
 }
 
 }  // namespace

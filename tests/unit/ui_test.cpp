@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ui/controls.h"
 #include "ui/custom.h"
 #include "ui/form.h"
@@ -84,6 +86,29 @@ class keys_form : public Form {
   Push skipped{*this, "skipped"};
   PictureBox list{*this, "list"};
   int shortcuts = 0;
+};
+
+// Drop-down lists labelled by the answers they follow, in a frame with a group of
+// options, over default and cancel buttons; and a check box.
+class choices_form : public Form {
+ public:
+  choices_form() : Form("choices_form") {
+    next.each([](ComboBox& c) {
+      for (const char* item : {"дальше", "диалог 3", "конец"}) c.add_item(item);
+      c.set_list_index(0);
+    });
+    next[0].set_labelled_by(&answer);
+    one_file.set_caption("Одним файлом");
+    set_default_button(&ok);
+    set_cancel_button(&cancel);
+  }
+  Push ok{*this, "ok"};
+  Push cancel{*this, "cancel"};
+  Frame group{*this, "group"};
+  ControlArray<OptionButton> opt{group, "opt", 2};
+  Label answer{group, "answer"};
+  ControlArray<ComboBox> next{group, "dlg_next", 2};
+  CheckBox one_file{*this, "one_file"};
 };
 
 std::string focused(const Form& f) {
@@ -325,4 +350,109 @@ TEST_F(UiTest, TheFocusComesBackWhenAModalWindowCloses) {
   });
   Single<child_form>::get().show_modal(f);
   EXPECT_EQ(focused(f), "opt(0)");
+}
+
+TEST_F(UiTest, ADropDownListTakesItsKeysAndTellsEachChoiceOnce) {
+  choices_form& f = Single<choices_form>::get();
+  f.answer.set_caption("ОК:");
+  f.opt[0].set_value(true);
+  f.show();
+  ComboBox& next = f.next[0];
+  std::vector<std::string> chosen;
+  next.on_change = [&] { chosen.push_back(next.text()); };
+  next.set_focus();
+
+  // Closed, the keys choose at once; the option group keeps its arrows to itself.
+  for (int code : {key::Down, key::End, key::Down, key::Home, key::Right, key::Up}) ui.key(f, code);
+  EXPECT_EQ(chosen,
+            (std::vector<std::string>{"диалог 3", "конец", "дальше", "диалог 3", "дальше"}));
+  EXPECT_EQ(focused(f), "dlg_next(0)");
+  EXPECT_TRUE(f.opt[0].value());
+
+  // Open, the keys move through the list; Esc closes it as it was, Enter on the
+  // item, and neither reaches the window's buttons.
+  chosen.clear();
+  ui.key(f, key::Down, shift::Alt);
+  EXPECT_TRUE(next.dropped_down());
+  EXPECT_TRUE(next.accessible().expanded);
+  ui.key(f, key::Down);
+  ui.key(f, key::Down);
+  EXPECT_EQ(next.text(), "конец");
+  ui.key(f, key::Escape);
+  EXPECT_FALSE(next.dropped_down());
+  EXPECT_EQ(next.text(), "дальше");
+  ui.key(f, key::F4);
+  ui.key(f, key::End);
+  ui.key(f, key::Enter);
+  EXPECT_FALSE(next.dropped_down());
+  EXPECT_EQ(chosen, std::vector<std::string>{"конец"});
+  EXPECT_EQ(f.ok.clicks + f.cancel.clicks, 0);
+  // Closed, Enter and Esc are the window's again.
+  ui.key(f, key::Enter);
+  ui.key(f, key::Escape);
+  EXPECT_EQ(f.ok.clicks, 1);
+  EXPECT_EQ(f.cancel.clicks, 1);
+
+  // The pointer: the other list of the array; the window's own choice tells nothing.
+  int others = 0;
+  f.next[1].on_change = [&] { ++others; };
+  ui.choose(f.next[1], 2);
+  ui.choose(f.next[1], 2);
+  f.next[1].set_list_index(1);
+  EXPECT_EQ(others, 1);
+  EXPECT_EQ(f.next[1].text(), "диалог 3");
+
+  // A reader hears a combo box named by its label, its choice as the value.
+  Accessible heard = next.accessible();
+  EXPECT_EQ(heard.role, Role::ComboBox);
+  EXPECT_EQ(heard.name, "ОК:");
+  EXPECT_EQ(heard.value, "конец");
+  EXPECT_TRUE(heard.expandable && !heard.expanded);
+  f.answer.set_caption("Да:");
+  EXPECT_EQ(next.accessible().name, "Да:");
+  EXPECT_TRUE(ui.default_action(next));
+  EXPECT_TRUE(next.dropped_down());
+  EXPECT_EQ(next.accessible().default_action, "Закрыть");
+}
+
+TEST_F(UiTest, ACheckBoxTogglesWhenSpaceIsLetGoOrItIsClicked) {
+  choices_form& f = Single<choices_form>::get();
+  f.show();
+  CheckBox& box = f.one_file;
+  int clicks = 0;
+  box.on_click = [&] { ++clicks; };
+  const std::vector<Control*> order = f.tab_order();
+  EXPECT_NE(std::find(order.begin(), order.end(), &box), order.end());
+  EXPECT_NE(std::find(order.begin(), order.end(), &f.next[1]), order.end());
+
+  box.set_focus();
+  ui.key_down(f, key::Space);
+  ui.key_down(f, key::Space);  // held: the key repeats
+  EXPECT_TRUE(box.pressed());
+  EXPECT_TRUE(box.accessible().pressed);
+  EXPECT_FALSE(box.value());
+  ui.key_up(f, key::Space);
+  EXPECT_TRUE(box.value());
+  EXPECT_FALSE(box.pressed());
+  ui.click(box);
+  EXPECT_FALSE(box.value());
+  EXPECT_EQ(clicks, 2);
+
+  // A press the focus leaves is no toggle; the window's own setting tells nothing.
+  ui.key_down(f, key::Space);
+  ui.key(f, key::Tab);
+  ui.key_up(f, key::Space);
+  EXPECT_FALSE(box.pressed() || box.value());
+  box.set_value(true);
+  EXPECT_EQ(clicks, 2);
+
+  Accessible heard = box.accessible();
+  EXPECT_EQ(heard.role, Role::CheckButton);
+  EXPECT_EQ(heard.name, "Одним файлом");
+  EXPECT_TRUE(heard.checked);
+  EXPECT_EQ(heard.default_action, "Снять");
+  EXPECT_TRUE(ui.default_action(box));
+  EXPECT_FALSE(box.value());
+  EXPECT_EQ(box.accessible().default_action, "Установить");
+  EXPECT_EQ(clicks, 3);
 }

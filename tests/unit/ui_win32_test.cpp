@@ -178,6 +178,14 @@ class TestForm : public Form {
     scroll.move(5280, 0, 255, 5355);
     probe.move(120, 4800, 600, 300);
     tick.set_interval(0);
+    next_label.move(120, 1290, 900, 255);
+    next_label.set_caption("ОК:");
+    next.move(1080, 1260, 2400, 315);
+    for (const char* item : {"дальше", "диалог 3", "конец"}) next.add_item(item);
+    next.set_list_index(0);
+    next.set_labelled_by(&next_label);
+    one_file.move(3600, 1290, 1800, 255);
+    one_file.set_caption("Одним файлом");
   }
 
   void KeyPress(char32_t& key) override { keys.push_back(key); }
@@ -196,6 +204,9 @@ class TestForm : public Form {
   VScrollBar scroll{*this, "VScroll1"};
   Recorder probe{*this, "sd(0)"};
   Timer tick{*this, "operations"};
+  Label next_label{*this, "next_label"};
+  ComboBox next{*this, "dlg_next", 0};
+  CheckBox one_file{*this, "one_file"};
   std::u32string keys;
 };
 
@@ -256,6 +267,8 @@ TEST_F(Win32, ControlsGetWindowsOfTheirKindWithTheirNamesAndTexts) {
       {L"emblem", L"QuilletImage", L""},
       {L"VScroll1", L"ScrollBar", L""},
       {L"sd(0)", L"QuilletCustom", L"Пуск"},
+      {L"dlg_next(0)", L"ComboBox", L"дальше"},
+      {L"one_file", L"Button", L"Одним файлом"},
   };
   for (const Expect& e : expected) {
     const HWND h = find_named(f, e.name);
@@ -539,6 +552,81 @@ TEST_F(Win32, WhatTheControlsHoldIsWhatTheFormReads) {
   form.list.set_list_index(0);
   EXPECT_EQ(text_of(window(form.text)), L"");
   EXPECT_EQ(SendMessageW(window(form.list), LB_GETCURSEL, 0, 0), 0);
+}
+
+// The keys reach a drop-down list and a check box through the form, the
+// pointer and other programs through their native controls; either way the
+// form reads what the controls hold, and hears of each choice once.
+TEST_F(Win32, ADropDownListAndACheckBoxAnswerKeysAndOtherPrograms) {
+  std::vector<std::string> chosen;
+  form.next.on_change = [&] { chosen.push_back(form.next.text()); };
+  int clicks = 0;
+  form.one_file.on_click = [&] { ++clicks; };
+  form.set_default_button(&form.probe);
+  form.set_cancel_button(&form.probe);
+  form.show();
+  backend.pump(50);
+  const HWND combo = window(form.next), box = window(form.one_file);
+  const auto post_key = [&](HWND to, UINT vk) {
+    PostMessageW(to, WM_KEYDOWN, vk, 1);
+    PostMessageW(to, WM_KEYUP, vk, 0xC0000001);
+    backend.pump(30);
+  };
+  const auto shown = [&] { return SendMessageW(combo, CB_GETCURSEL, 0, 0); };
+  const auto open = [&] { return SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != 0; };
+
+  SetFocus(combo);
+  post_key(combo, VK_DOWN);
+  EXPECT_EQ(shown(), 1);
+  post_key(combo, VK_F4);
+  EXPECT_TRUE(open());
+  EXPECT_TRUE(form.next.dropped_down());
+  post_key(combo, VK_DOWN);
+  EXPECT_EQ(shown(), 2);
+  EXPECT_EQ(chosen.size(), 1u) << "a move in the open list is no choice";
+  post_key(combo, VK_RETURN);
+  EXPECT_FALSE(open());
+  post_key(combo, VK_F4);
+  post_key(combo, VK_HOME);
+  post_key(combo, VK_ESCAPE);
+  EXPECT_FALSE(open());
+  EXPECT_EQ(shown(), 2);
+  EXPECT_EQ(chosen, (std::vector<std::string>{"диалог 3", "конец"}));
+  EXPECT_TRUE(form.probe.events.empty()) << "the window's buttons took the list's keys";
+
+  // Another program: a choice in the closed box counts; opened and closed from
+  // outside, the list takes back what was chosen in it.
+  SendMessageW(combo, CB_SETCURSEL, 0, 0);
+  EXPECT_EQ(chosen.back(), "дальше");
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  EXPECT_TRUE(form.next.dropped_down());
+  SendMessageW(combo, CB_SETCURSEL, 2, 0);
+  SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+  EXPECT_FALSE(form.next.dropped_down());
+  EXPECT_EQ(form.next.list_index(), 0);
+  EXPECT_EQ(shown(), 0);
+  EXPECT_EQ(chosen.size(), 3u);
+  // The window's own choice reaches the box and tells nothing.
+  form.next.set_list_index(1);
+  EXPECT_EQ(text_of(combo), L"диалог 3");
+  EXPECT_EQ(chosen.size(), 3u);
+
+  // The check box: Space once let go, a click from outside, a check set from outside.
+  SetFocus(box);
+  PostMessageW(box, WM_KEYDOWN, VK_SPACE, 1);
+  PostMessageW(box, WM_KEYDOWN, VK_SPACE, 0x40000001);  // held: the key repeats
+  backend.pump(30);
+  EXPECT_EQ(SendMessageW(box, BM_GETSTATE, 0, 0) & (BST_PUSHED | BST_CHECKED), BST_PUSHED);
+  PostMessageW(box, WM_KEYUP, VK_SPACE, 0xC0000001);
+  backend.pump(30);
+  EXPECT_EQ(SendMessageW(box, BM_GETSTATE, 0, 0) & (BST_PUSHED | BST_CHECKED), BST_CHECKED);
+  EXPECT_TRUE(form.one_file.value());
+  SendMessageW(box, BM_CLICK, 0, 0);
+  EXPECT_FALSE(form.one_file.value());
+  EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
+  EXPECT_TRUE(form.one_file.value());
+  EXPECT_EQ(clicks, 2);
 }
 
 TEST_F(Win32, LabelsReportClicksAndDoubleClicks) {
@@ -919,6 +1007,9 @@ TEST_F(Win32, AWindowMovedToADisplayOfAnotherScaleLaysItselfOutAgain) {
   const RECT title96 = rect_in_parent(window(form.title));
   const LONG font96 = font_height_of(window(form.title));
   EXPECT_EQ(font96, ui::win32::font_height(8.25, 96));
+  const SIZE text96 = text_extent_of(window(form.next));
+  const RECT combo96 = rect_in_parent(window(form.next));
+  EXPECT_EQ(combo96.bottom - combo96.top, 21);
 
   SIZE answered{};
   ASSERT_TRUE(
@@ -980,6 +1071,23 @@ TEST_F(Win32, AWindowMovedToADisplayOfAnotherScaleLaysItselfOutAgain) {
   EXPECT_EQ(pointer_seen_at(custom, 7, 9, [&] { return form.probe.cursor_position(); }),
             (Point{3, 4}));
 
+  // The drop-down list: its closed box as high as the model says, its text and
+  // items in the larger font, its open list showing every item.
+  const HWND combo = window(form.next);
+  const RECT closed = rect_in_parent(combo);
+  EXPECT_EQ(closed.bottom - closed.top, 42);
+  const SIZE text192 = text_extent_of(combo);
+  EXPECT_GE(text192.cy, 2 * text96.cy - 2);
+  EXPECT_GE(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0), text192.cy);
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  COMBOBOXINFO parts{};
+  parts.cbSize = sizeof parts;
+  ASSERT_TRUE(GetComboBoxInfo(combo, &parts));
+  RECT list;
+  GetClientRect(parts.hwndList, &list);
+  EXPECT_GE(list.bottom, 3 * SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
+  SendMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
+
   // And back at 96 dpi, all as it was.
   RECT back{40, 30, 40, 30};
   SendMessageW(f, ui::win32::kWmDpiChanged, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&back));
@@ -990,6 +1098,9 @@ TEST_F(Win32, AWindowMovedToADisplayOfAnotherScaleLaysItselfOutAgain) {
   EXPECT_TRUE(EqualRect(&title_back, &title96));
   EXPECT_EQ(font_height_of(window(form.title)), font96);
   EXPECT_EQ(rect_in_parent(window(form.rule)).bottom - rect_in_parent(window(form.rule)).top, 1);
+  const RECT combo_back = rect_in_parent(window(form.next));
+  EXPECT_TRUE(EqualRect(&combo_back, &combo96));
+  EXPECT_EQ(text_extent_of(window(form.next)).cy, text96.cy);
 }
 
 TEST_F(Win32, PicturesBecomeIconsAndCursorsAndBack) {

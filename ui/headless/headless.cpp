@@ -205,6 +205,22 @@ void Headless::select(ListBox& l, int index) {
   if (l.on_click) l.on_click();
 }
 
+void Headless::choose(ComboBox& c, int index) {
+  reachable(c);
+  if (index < 0 || index >= static_cast<int>(c.items().size()))
+    throw std::logic_error(c.automation_name() + " has no item " + std::to_string(index));
+  Dispatch handler;
+  c.set_dropped_down(true);
+  c.selection_changed(index);
+  c.set_dropped_down(false);
+}
+
+void Headless::click(CheckBox& c) {
+  reachable(c);
+  Dispatch handler;
+  c.toggle();
+}
+
 void Headless::type(TextBox& t, std::u32string_view keys) {
   reachable(t);
   for (char32_t key : keys) {

@@ -60,6 +60,9 @@ class Headless : public Backend {
   void double_click(Label& l);
   void choose(OptionButton& o);
   void select(ListBox& l, int index);
+  // Opens the drop-down list with the pointer and clicks its item at index.
+  void choose(ComboBox& c, int index);
+  void click(CheckBox& c);
   // Types characters through the window's key preview and the box's filter.
   void type(TextBox& t, std::u32string_view keys);
   // Pastes text at the end: no key filter.

@@ -64,7 +64,9 @@ void ControlAccessibility::announce() {
     if (now.name != last_.name) raise(EVENT_OBJECT_NAMECHANGE);
     if (window_.own_accessible()) {
       // A read-only text is news when it grows; taking back a character is not.
-      if (now.role == Role::Text && now.value.size() > last_.value.size())
+      // Any other value (the choice of a drop-down list) whenever it changes.
+      if (now.role == Role::Text ? now.value.size() > last_.value.size()
+                                 : now.value != last_.value)
         raise(EVENT_OBJECT_VALUECHANGE);
       if ((model_state(now) & ~STATE_SYSTEM_SELECTED) !=
           (model_state(last_) & ~STATE_SYSTEM_SELECTED))

@@ -1,7 +1,8 @@
 #pragma once
 // Screen readers and other accessibility tools. The windows of controls that the
 // system's proxies cannot tell apart (self-drawn buttons, owner-drawn options,
-// lists of labels, links, read-only texts) answer WM_GETOBJECT with the project's
+// lists of labels, links, read-only texts, drop-down lists and check boxes, which
+// some proxies call a plain client) answer WM_GETOBJECT with the project's
 // own IAccessible, whose name, role, state and default action come from the form
 // model; every control window raises the WinEvents that tell a reader what
 // changed. Standard controls keep the system's answers.

@@ -86,6 +86,8 @@ long role_id(Role r) {
       return ROLE_SYSTEM_LIST;
     case Role::ListItem:
       return ROLE_SYSTEM_LISTITEM;
+    case Role::ComboBox:
+      return ROLE_SYSTEM_COMBOBOX;
     case Role::None:
       break;
   }
@@ -170,6 +172,7 @@ long model_state(const Accessible& a) {
   if (a.selected) s |= STATE_SYSTEM_SELECTED;
   if (a.read_only) s |= STATE_SYSTEM_READONLY;
   if (a.is_default) s |= STATE_SYSTEM_DEFAULT;
+  if (a.expandable) s |= a.expanded ? STATE_SYSTEM_EXPANDED : STATE_SYSTEM_COLLAPSED;
   if (a.role == Role::Link) s |= STATE_SYSTEM_LINKED;
   return s;
 }

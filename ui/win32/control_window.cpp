@@ -216,10 +216,14 @@ std::unique_ptr<Peer> make_control_peer(Win32Backend& b, Control& c) {
       return make_peer(b, static_cast<TextBox&>(c));
     case Kind::ListBox:
       return make_peer(b, static_cast<ListBox&>(c));
+    case Kind::ComboBox:
+      return make_peer(b, static_cast<ComboBox&>(c));
     case Kind::VScrollBar:
       return make_peer(b, static_cast<VScrollBar&>(c));
     case Kind::OptionButton:
       return make_peer(b, static_cast<OptionButton&>(c));
+    case Kind::CheckBox:
+      return make_peer(b, static_cast<CheckBox&>(c));
     case Kind::PictureBox:
       return make_peer(b, static_cast<PictureBox&>(c));
     case Kind::Frame:
