@@ -82,7 +82,7 @@ inline Next next_of(std::string_view row) { return next_of(split_row(row)); }
 // with ("" for a new one); its fields past 4 are kept as they are, and so are the
 // bytes of its field 4 when the button-set name is the same and the field means what
 // next means. So confirming without a change gives old_row back, and a row with no
-// choice and nothing past field 3 is four fields, as before jumps existed.
+// choice and nothing past field 3 is four fields.
 std::string compose_row(std::string_view text, std::string_view title, std::string_view icon_name,
                         std::string_view button_set_name, const Next& next,
                         std::string_view old_row);
