@@ -47,7 +47,7 @@ class LineReader {
   Status next();
   std::string_view line() const { return line_; }
 
-  // The byte offset in the source where the next line starts.
+  // The byte offset from the source's start where the next line starts.
   std::uint64_t offset() const { return base_ + pos_; }
   // Goes to a line start that offset() told; false when the source cannot seek.
   bool seek(std::uint64_t offset);

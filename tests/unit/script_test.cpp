@@ -314,20 +314,6 @@ Next next_with(std::array<int, kMaxAnswers> answer, int wait = 0, int wait_next 
 }
 }  // namespace
 
-TEST(Jumps, AnswersOfEachButtonSetInTheOrderOfItsButtons) {
-  const auto ids = [](int set) {
-    std::vector<int> out;
-    for (Answer a : answers_of(set)) out.push_back(kAnswerIds[static_cast<std::size_t>(a)]);
-    return out;
-  };
-  EXPECT_EQ(ids(kOkSet), (std::vector<int>{1}));
-  EXPECT_EQ(ids(kOkCancelSet), (std::vector<int>{1, 2}));
-  EXPECT_EQ(ids(kYesNoSet), (std::vector<int>{6, 7}));
-  EXPECT_EQ(ids(kYesNoCancelSet), (std::vector<int>{6, 7, 2}));
-  EXPECT_TRUE(answers_of(4).empty());
-  EXPECT_TRUE(answers_of(-1).empty());
-}
-
 TEST(Jumps, ParsesAnswersTimeoutsAndTargets) {
   EXPECT_EQ(parse_next("", kYesNoSet), Next{});
   EXPECT_EQ(parse_next("Да>3, Нет>0", kYesNoSet), next_with({3, 0, kGoOn}));
@@ -372,16 +358,6 @@ TEST(Jumps, ComposesOnlyWhatDiffersInTheOrderOfTheButtonsTimeoutLast) {
   EXPECT_EQ(compose_next(next_with({1, 2, 3}), kOkSet), "ОК>1");
   EXPECT_EQ(compose_next(next_with({15, -7, kGoOn}, 3601, 4), kYesNoSet), "");
   EXPECT_EQ(compose_next(next_with({kGoOn, kGoOn, kGoOn}, 0, 4), kOkSet), "");
-
-  // Every value that can be read composes to a field that reads back the same.
-  for (int set = 0; set < kButtonSetCount; ++set)
-    for (int a : {kGoOn, kEnd, 0, 7, 14})
-      for (int wait : {0, 1, 3600})
-        for (int wait_next : {kGoOn, kEnd, 2}) {
-          Next n = next_with({a, a == kEnd ? 1 : kEnd, a}, wait, wait ? wait_next : kGoOn);
-          for (std::size_t k = answers_of(set).size(); k < kMaxAnswers; ++k) n.answer[k] = kGoOn;
-          EXPECT_EQ(parse_next(compose_next(n, set), set), n) << compose_next(n, set);
-        }
 }
 
 TEST(Jumps, RowsWithoutJumpsStayFourFieldsAndOldRowsComeBackByteForByte) {
