@@ -94,7 +94,8 @@ std::string compose_row(std::string_view text, std::string_view title, std::stri
 std::string renumber_after_delete(std::string_view row, int deleted);
 
 // Deletes row index from the sequence as the main window does (the rows below move up,
-// row 14 becomes empty) and renumbers the targets of the rows that stay.
+// row 14 becomes empty) and renumbers the targets of the rows that stay. Deleting an
+// empty row below which every row is empty changes nothing.
 void delete_row(Rows& rows, int index);
 
 // Where the sequence can go, for the fifteen rows as the designer holds them and as

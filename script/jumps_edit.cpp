@@ -80,6 +80,11 @@ std::string renumber_after_delete(std::string_view row, int deleted) {
 
 void delete_row(Rows& rows, int index) {
   if (index < 0 || index >= kRowCount) return;
+  // Deleting an empty row with only empty rows below it moves nothing.
+  bool moves = false;
+  for (int i = index; i < kRowCount; ++i)
+    moves = moves || !rows[static_cast<std::size_t>(i)].empty();
+  if (!moves) return;
   for (int i = index; i < kRowCount - 1; ++i)
     rows[static_cast<std::size_t>(i)] = rows[static_cast<std::size_t>(i + 1)];
   rows[kRowCount - 1].clear();

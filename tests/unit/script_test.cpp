@@ -413,6 +413,10 @@ TEST(Jumps, DeletingARowRenumbersTheTargetsOfTheRowsThatStay) {
   EXPECT_EQ(rows[2], "Три; 3; Информация; ОК; 5 с>конец");
   EXPECT_EQ(rows[3], "");
   EXPECT_EQ(rows[14], "");
+  rows[2] = "Три; 3; Информация; ОК; ОК>9";
+  const Rows kept = rows;
+  delete_row(rows, 5);  // an empty row with nothing below: nothing moves, no target changes
+  EXPECT_EQ(rows, kept);
 }
 
 TEST(Jumps, ReachabilityFindsRowsNeverShownAndSequencesThatNeverEnd) {
