@@ -2,7 +2,9 @@
 // - the time from process start to the first visible box, for run.exe, for a program
 //   that only calls MessageBoxW, and for a VBScript MsgBox run by wscript;
 // - run.exe's peak working set on a script of a million lines against a script of
-//   one line: the player holds one line at a time, so the two should be alike.
+//   one line: the player holds one line at a time, so the two should be alike; and
+//   on a million lines whose last box jumps back to line 0 a few times, which costs
+//   one more pass over the file each time, never the file in memory.
 //
 //   startup_bench [--runs N] [--lines N]
 
@@ -14,6 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -67,9 +70,11 @@ struct Memory {
   bool measured = false;
 };
 
-// Runs the player on the script in folder, answers every box, and samples the peak
-// working set at each box (the last sample is the peak of the whole run).
-Memory player_memory(const std::wstring& run_exe, const std::wstring& folder) {
+// Runs the player on the script in folder, answers every box (with OK, or as
+// choose says), and samples the peak working set at each box (the last sample is the
+// peak of the whole run).
+Memory player_memory(const std::wstring& run_exe, const std::wstring& folder,
+                     const std::function<int(HWND)>& choose = {}) {
   Memory m;
   probe::Process process = probe::start(run_exe, folder);
   if (!process) return m;
@@ -83,11 +88,24 @@ Memory player_memory(const std::wstring& run_exe, const std::wstring& folder) {
     }
     ++m.boxes;
     seen.push_back(box);
-    probe::answer(box, IDOK);
+    probe::answer(box, choose ? choose(box) : IDOK);
     probe::wait_gone(box, 10000);
   }
   process.wait(20000);
   return m;
+}
+
+// A box at line 0, filler, and a last line that asks whether to start again: Yes
+// jumps back to line 0 ("\xC4\xE0>0" is Да>0 in the script's code page).
+std::string jump_back_script(long lines) {
+  const std::string filler = "Filler line without a separator: read, shown never. 0123456789\r\n";
+  std::string bytes = "Start of a pass; Pass\r\n";
+  bytes.reserve(static_cast<std::size_t>(lines) * filler.size());
+  for (long i = 2; i < lines; ++i) bytes += filler;
+  bytes +=
+      "Again from line 0?; Again; \xC2\xEE\xEF\xF0\xEE\xF1; \xC4\xE0 \xE8 \xCD\xE5\xF2; "
+      "\xC4\xE0>0\r\n";
+  return bytes;
 }
 
 std::string filler_script(long lines, int boxes_wanted, std::size_t* box_count) {
@@ -197,6 +215,21 @@ int wmain(int argc, wchar_t** argv) {
     print("  script of %ld lines: %6.2f MiB (%d of %zu boxes, %.1f MB file, %.1f s)\n", lines,
           many.peak_mib, many.boxes, box_count, big.size() / 1e6, took);
   }
+
+  // The last box is answered Yes three times, then No: four passes over the file.
+  constexpr int kJumpsBack = 3;
+  const std::string jumping = jump_back_script(lines);
+  probe::write_file(folder + L"\\main.dlg", jumping);
+  int asked = 0;
+  const double t1 = now_ms();
+  const Memory back = player_memory(run_exe, elsewhere, [&](HWND box) {
+    if (probe::text(box) != L"Again") return IDOK;
+    return ++asked <= kJumpsBack ? IDYES : IDNO;
+  });
+  const double passes_took = (now_ms() - t1) / 1000.0;
+  if (back.measured)
+    print("  %ld lines, jumping back to line 0 %d times: %6.2f MiB (%d boxes, %.1f s)\n", lines,
+          kJumpsBack, back.peak_mib, back.boxes, passes_took);
 
   probe::remove_tree(folder);
   probe::remove_tree(elsewhere);

@@ -14,6 +14,8 @@ std::optional<Dialog> Dialoged(std::string_view line) {
   d.caption.assign(f.field[1]);
   d.style = script::dialog_style(f.has(2) ? std::optional(f.field[2]) : std::nullopt,
                                  f.has(3) ? std::optional(f.field[3]) : std::nullopt);
+  d.button_set = script::button_set_of(f);
+  d.next = script::next_of(f);
   return d;
 }
 

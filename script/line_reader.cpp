@@ -11,7 +11,22 @@ std::int64_t MemorySource::read(char* buf, std::size_t n) {
   return static_cast<std::int64_t>(n);
 }
 
+bool MemorySource::seek(std::uint64_t offset) {
+  if (offset > bytes_.size()) return false;
+  pos_ = static_cast<std::size_t>(offset);
+  return true;
+}
+
+bool LineReader::seek(std::uint64_t offset) {
+  if (!source_.seek(offset)) return false;
+  base_ = offset;
+  pos_ = end_ = 0;
+  at_end_ = false;
+  return true;
+}
+
 bool LineReader::fill() {
+  base_ += end_;
   pos_ = end_ = 0;
   if (at_end_) return true;
   const std::int64_t got = source_.read(buf_.data(), buf_.size());

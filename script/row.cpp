@@ -6,6 +6,7 @@ Fields split_row(std::string_view row) {
   Fields f;
   if (row.empty()) return f;
   for (;;) {
+    if (f.count == f.field.size()) f.rest = row;
     const std::size_t at = row.find(kSeparator);
     const std::string_view piece = row.substr(0, at);
     if (f.count < f.field.size()) f.field[f.count] = piece;

@@ -27,10 +27,13 @@ inline constexpr std::array<unsigned, kButtonSetCount> kButtonSetValues = {0, 1,
 // Keeps every box above all other windows until it is answered.
 inline constexpr unsigned kSystemModal = 4096;
 
-// The pieces of a row split at every "; ". Only the first four are kept; count
-// tells how many pieces the row has in all. An empty row has none.
+// The pieces of a row split at every "; ": fields 0 to 4 one by one, and whatever
+// follows field 4 as it stands in the row (fields 5 on with their separators), so
+// that a row can be put together again byte for byte. count tells how many pieces
+// the row has in all. An empty row has none.
 struct Fields {
-  std::array<std::string_view, 4> field{};
+  std::array<std::string_view, 5> field{};
+  std::string_view rest;  // meaningful when count > 5
   std::size_t count = 0;
 
   bool has(std::size_t i) const { return i < count; }

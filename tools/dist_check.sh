@@ -29,7 +29,7 @@ zip_path, bin_dirs = sys.argv[1], sys.argv[2:]
 problems = []
 z = zipfile.ZipFile(zip_path)
 names = [i.filename for i in z.infolist()]
-if names != ["quillet.exe", "run.exe", "welcome.dlg", "ПРОЧТИ.txt"]:
+if names != ["quillet.exe", "run.exe", "welcome.dlg", "quiz.dlg", "ПРОЧТИ.txt"]:
     problems.append(f"entries {names}")
 want_date = time.gmtime(int(os.environ["SOURCE_DATE_EPOCH"]))[:6]
 for i in z.infolist():

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 out=${QUILLET_FUZZ_BUILD:-build/fuzz}
 target=$out/script_fuzz
-sources=(tests/fuzz/script_fuzz.cpp player/dialoged.cpp script/*.cpp utf/*.cpp)
+sources=(tests/fuzz/script_fuzz.cpp player/dialoged.cpp player/play.cpp script/*.cpp utf/*.cpp)
 
 command -v clang++ >/dev/null 2>&1 || { echo "fuzz: clang++ is not installed" >&2; exit 1; }
 mkdir -p "$out/corpus"

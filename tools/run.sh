@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # `make run`: starts the designer from its program folder (build/windows/bin, with
-# run.exe and the example project welcome.dlg beside it). With a reachable X display
+# run.exe and the example projects welcome.dlg and quiz.dlg beside it). With a reachable X display
 # it opens there under Wine. Without one it runs in a virtual screen: a screenshot
 # of the main window goes to build/screenshots/designer.png and the designer is
 # closed again. Expects the windows preset to be built.

@@ -1,8 +1,8 @@
 // run.exe as a user meets it: copied into a folder of its own with a main.dlg, started
 // from another folder, and answered box by box. Each box is read from the screen
-// (caption, text, visible buttons, topmost, icon); any answer lets the run go on, and
-// the run ends without a further box, with the last answer as its exit code (0
-// when it showed none).
+// (caption, text, visible buttons, topmost, icon); the answer (or a box closing
+// itself) chooses the next box, and the run ends without a further box, with the
+// last answer as its exit code (0 when it showed none).
 
 #include <gtest/gtest.h>
 
@@ -26,11 +26,45 @@ struct Box {
   std::wstring text;
   std::vector<int> buttons;
   BoxIcon icon;
-  int answer;
+  int answer;  // IDTIMEOUT: left alone, the box must close itself after `wait` seconds
+  int wait = 0;
 };
 
+// The probe sees a box a poll (5 ms) after it appeared, at most; the box's time
+// is measured from then.
+constexpr ULONGLONG kSeenLateMs = 20;
+// How late a box that closes itself may close.
+constexpr ULONGLONG kCloseWindowMs = 1500;
 
+template <class Condition>
+bool wait_until(Condition done, DWORD timeout_ms = kBoxTimeoutMs) {
+  const ULONGLONG until = GetTickCount64() + timeout_ms;
+  while (!done()) {
+    if (GetTickCount64() >= until) return false;
+    Sleep(5);
+  }
+  return true;
+}
 
+// Answers a box with real key presses, as a user does: Esc for Cancel, otherwise Tab
+// until the button has the focus, then Space.
+void answer_by_keys(HWND box, int id) {
+  SetForegroundWindow(box);
+  ASSERT_TRUE(wait_until([&] { return probe::focus_of(box) != nullptr; })) << "no focus in the box";
+  if (id == IDCANCEL) {
+    probe::send_key(VK_ESCAPE);
+    return;
+  }
+  HWND button = GetDlgItem(box, id);
+  ASSERT_TRUE(button) << "no button " << id;
+  for (int tabs = 0; probe::focus_of(box) != button; ++tabs) {
+    ASSERT_LT(tabs, 4) << "Tab does not reach button " << id;
+    HWND before = probe::focus_of(box);
+    probe::send_key(VK_TAB);
+    ASSERT_TRUE(wait_until([&] { return probe::focus_of(box) != before; })) << "Tab moved nothing";
+  }
+  probe::send_key(VK_SPACE);
+}
 
 void expect_same(const char* what, std::wstring_view got, std::wstring_view want) {
   if (got != want)
@@ -86,6 +120,7 @@ class Player : public testing::Test {
       SCOPED_TRACE("box " + std::to_string(i + 1));
       const Box& want = expected[i];
       HWND box = probe::wait_window(process_, boxes, kBoxTimeoutMs, seen);
+      const ULONGLONG seen_at = GetTickCount64();
       ASSERT_TRUE(box) << "no box for \"" << probe::to_utf8(want.caption) << "\"; the player "
                        << (process_.running() ? "is still running" : "has ended");
       seen.push_back(box);
@@ -98,7 +133,19 @@ class Player : public testing::Test {
       if (screenshot && i == 0) {
         EXPECT_FALSE(probe::screenshot(box, screenshot).empty());
       }
-      probe::answer(box, want.answer);
+      if (want.answer == IDTIMEOUT) {
+        const ULONGLONG limit = want.wait * 1000ull + kCloseWindowMs;
+        ASSERT_TRUE(probe::wait_gone(box, static_cast<DWORD>(limit + kBoxTimeoutMs)))
+            << "the box did not close itself";
+        const ULONGLONG stayed = GetTickCount64() - seen_at;
+        EXPECT_GE(stayed + kSeenLateMs, want.wait * 1000ull) << "closed itself too early";
+        EXPECT_LE(stayed, limit) << "closed itself too late";
+        continue;
+      }
+      if (by_keys_)
+        ASSERT_NO_FATAL_FAILURE(answer_by_keys(box, want.answer));
+      else
+        probe::answer(box, want.answer);
       ASSERT_TRUE(probe::wait_gone(box, kBoxTimeoutMs)) << "the box did not close";
     }
     expect_end_without_box(seen, expected.empty() ? 0 : expected.back().answer);
@@ -121,6 +168,7 @@ class Player : public testing::Test {
   std::wstring working_folder_;
   std::wstring run_exe_;
   probe::Process process_;
+  bool by_keys_ = false;  // answer with real key presses instead of button commands
 };
 
 TEST_F(Player, ShowsTheExampleScriptAndGoesOnWhateverTheAnswer) {
@@ -153,6 +201,110 @@ TEST_F(Player, ShowsTheExampleScriptAndGoesOnWhateverTheAnswer) {
            IDOK},
       },
       L"player_box.png");
+}
+
+// The example quiz, answered with keys along its paths: the answers choose the next
+// box, a wrong answer asks again, a question runs out of time and jumps on, and
+// the farewell closes itself, which the exit code tells.
+TEST_F(Player, TheExampleQuizByKeys) {
+  const std::string quiz = read_file(probe::windows_path(QUILLET_SOURCE_DIR "/examples/quiz.dlg"));
+  ASSERT_FALSE(quiz.empty());
+  write_script(quiz);
+  by_keys_ = true;
+  const auto box = [](int line, int answer, int wait = 0) {
+    static const Box kLines[] = {
+        {L"Викторина",
+         L"Небольшая викторина: три вопроса.\rНачнём?",
+         {IDYES, IDNO},
+         BoxIcon::Question,
+         0},
+        {L"Вопрос 1",
+         L"Вопрос 1.\rПравда ли, что у паука восемь лапок?",
+         {IDYES, IDNO},
+         BoxIcon::Question,
+         0},
+        {L"Мимо", L"Не угадали. Посчитайте ещё раз!", {IDOK}, BoxIcon::Hand, 0},
+        {L"Вопрос 2",
+         L"Верно, восемь!\rВопрос 2. Кит - это рыба?",
+         {IDYES, IDNO},
+         BoxIcon::Question,
+         0},
+        {L"Почти",
+         L"Нет, кит - млекопитающее, хоть и живёт в море.",
+         {IDOK},
+         BoxIcon::Exclamation,
+         0},
+        {L"Верно", L"Правильно: кит - млекопитающее.", {IDOK}, BoxIcon::Asterisk, 0},
+        {L"Вопрос 3",
+         L"Вопрос 3, на скорость: у вас пять секунд!\rЛуна больше Земли?",
+         {IDYES, IDNO},
+         BoxIcon::Question,
+         0},
+        {L"Время вышло",
+         L"Время вышло! Луна меньше Земли почти в четыре раза.",
+         {IDOK},
+         BoxIcon::Exclamation,
+         0},
+        {L"Мимо", L"Нет, Луна меньше Земли почти в четыре раза.", {IDOK}, BoxIcon::Hand, 0},
+        {L"Верно",
+         L"Правильно! Луна меньше Земли почти в четыре раза.",
+         {IDOK},
+         BoxIcon::Asterisk,
+         0},
+        {L"Конец", L"Викторина пройдена. Спасибо за игру!", {IDOK}, BoxIcon::Asterisk, 0},
+        {L"Викторина",
+         L"Жаль! Приходите, когда будет настроение.\rЭто окно закроется само.",
+         {IDOK},
+         BoxIcon::None,
+         0},
+    };
+    Box b = kLines[line];
+    b.answer = answer;
+    b.wait = wait;
+    return b;
+  };
+  {
+    SCOPED_TRACE("right answers after one wrong: the question comes again");
+    play({box(0, IDYES), box(1, IDNO), box(2, IDOK), box(1, IDYES), box(3, IDNO), box(5, IDOK),
+          box(6, IDNO), box(9, IDOK), box(10, IDOK)},
+         L"player_quiz.png");
+  }
+  {
+    SCOPED_TRACE("wrong answers, and the time of the last question runs out");
+    play({box(0, IDYES), box(1, IDYES), box(3, IDYES), box(4, IDOK), box(6, IDTIMEOUT, 5),
+          box(7, IDOK), box(10, IDOK)});
+  }
+  {
+    SCOPED_TRACE("no game: the farewell closes itself and the run ends with IDTIMEOUT");
+    play({box(0, IDNO), box(11, IDTIMEOUT, 3)});
+  }
+}
+
+// An answer given in time is the answer, and the time of a box never closes the
+// next one.
+TEST_F(Player, AnAnswerInTimeWinsAndTheTimeEndsWithItsBox) {
+  write_script(
+      cp1251(L"Ответьте сразу; Первый; Вопрос; Да и Нет; Да>2, Нет>конец, 2 с>конец\r\n"
+             L"Пропущен; Не показывать; Ошибка; ОК\r\n"
+             L"Второй; Без времени; Информация; ОК\r\n"));
+  process_ = probe::start(run_exe_, working_folder_);
+  ASSERT_TRUE(process_);
+  const probe::WindowFilter boxes{L"#32770", L"", true};
+  HWND first = probe::wait_window(process_, boxes, kBoxTimeoutMs);
+  ASSERT_TRUE(first);
+  const ULONGLONG first_seen = GetTickCount64();
+  EXPECT_EQ(probe::text(first), L"Первый");
+  ASSERT_NO_FATAL_FAILURE(answer_by_keys(first, IDYES));
+  ASSERT_TRUE(probe::wait_gone(first, kBoxTimeoutMs));
+  HWND second = probe::wait_window(process_, boxes, kBoxTimeoutMs, {first});
+  ASSERT_TRUE(second) << "Да did not lead on";
+  EXPECT_EQ(probe::text(second), L"Без времени");
+  // Past the first box's time and the window it may close in.
+  const ULONGLONG past = first_seen + 2000 + kCloseWindowMs + 500;
+  while (GetTickCount64() < past) Sleep(50);
+  EXPECT_TRUE(IsWindowVisible(second)) << "the first box's time closed the second";
+  ASSERT_NO_FATAL_FAILURE(answer_by_keys(second, IDOK));
+  expect_end_without_box({first, second}, IDOK);
 }
 
 TEST_F(Player, SkipsTheEmptyRowsADesignerFileEndsWith) {

@@ -1,12 +1,13 @@
 // Fuzz target for everything that reads a script: the line reader, the row splitter,
-// the player's Dialoged, the designer's read_rows, the Windows-1251 codec and the
-// UTF-8/UTF-16 conversion. Each run checks the results against a plain reference,
-// not only that nothing crashes.
+// the player's Dialoged, the "what comes next" field (read, written, renumbered), the
+// player's run with its jumps, the designer's read_rows, the Windows-1251 codec and
+// the UTF-8/UTF-16 conversion. Each run checks the results against a plain
+// reference, not only that nothing crashes.
 //
 // Input: one control byte, then the file bytes. The control byte picks how the source
 // hands the bytes out (all at once or in small pieces, so that a CR LF is split
 // between two reads), whether the source fails after a number of bytes, and a line
-// length limit.
+// length limit; it also seeds the answers given to the player's boxes.
 
 #include <algorithm>
 #include <cstddef>
@@ -19,7 +20,9 @@
 #include <vector>
 
 #include "player/dialoged.h"
+#include "player/play.h"
 #include "script/cp1251.h"
+#include "script/jumps.h"
 #include "script/line_reader.h"
 #include "script/row.h"
 #include "script/script_file.h"
@@ -44,6 +47,11 @@ class PieceSource : public script::ByteSource {
     std::memcpy(buf, bytes_.data() + pos_, n);
     pos_ += n;
     return static_cast<std::int64_t>(n);
+  }
+  bool seek(std::uint64_t offset) override {
+    if (offset > bytes_.size()) return false;
+    pos_ = static_cast<std::size_t>(offset);
+    return true;
   }
 
  private:
@@ -78,6 +86,135 @@ std::vector<std::string_view> reference_fields(std::string_view row) {
   }
 }
 
+std::vector<std::string_view> reference_split(std::string_view s, std::string_view sep) {
+  std::vector<std::string_view> pieces;
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t at = s.find(sep, from);
+    pieces.push_back(s.substr(from, at == std::string_view::npos ? s.npos : at - from));
+    if (at == std::string_view::npos) return pieces;
+    from = at + sep.size();
+  }
+}
+
+// Digits without a leading zero, in 0 to max; -1 otherwise.
+int reference_number(std::string_view s, int max) {
+  if (s.empty() || s.size() > 5 || (s.size() > 1 && s[0] == '0')) return -1;
+  int v = 0;
+  for (char c : s) {
+    if (c < '0' || c > '9') return -1;
+    v = v * 10 + (c - '0');
+  }
+  return v <= max ? v : -1;
+}
+
+constexpr int kNoTarget = -100;
+
+int reference_target(std::string_view s) {
+  if (s == "конец") return script::kEnd;
+  const int n = reference_number(s, 14);
+  return n < 0 ? kNoTarget : n;
+}
+
+// The button ids a row's box shows, in the order of its buttons.
+std::vector<int> reference_buttons(const std::vector<std::string_view>& fields) {
+  const std::string_view set = fields.size() > 3 ? fields[3] : "";
+  if (set == "ОК и Отмена") return {1, 2};
+  if (set == "Да и Нет") return {6, 7};
+  if (set == "Да, Нет и Отмена") return {6, 7, 2};
+  return {1};
+}
+
+// Field 4 read by the rules: targets by button id (absent: go on), the wait and its
+// target; the first valid item of each kind counts.
+struct ReferenceNext {
+  std::vector<std::pair<int, int>> by_id;
+  int wait = 0;
+  int wait_next = script::kGoOn;
+
+  int target_of(int id) const {
+    for (const auto& [i, t] : by_id)
+      if (i == id) return t;
+    return script::kGoOn;
+  }
+};
+
+ReferenceNext reference_next(const std::vector<std::string_view>& fields) {
+  ReferenceNext next;
+  if (fields.size() < 5 || fields[4].empty()) return next;
+  const std::vector<int> buttons = reference_buttons(fields);
+  bool waited = false;
+  for (std::string_view item : reference_split(fields[4], ", ")) {
+    const std::size_t arrow = item.find('>');
+    const std::string_view head = item.substr(0, arrow);
+    int target = script::kGoOn;
+    if (arrow != std::string_view::npos) {
+      target = reference_target(item.substr(arrow + 1));
+      if (target == kNoTarget) continue;
+    }
+    const std::string_view names[] = {"ОК", "Отмена", "Да", "Нет"};
+    const int ids[] = {1, 2, 6, 7};
+    int id = 0;
+    for (int a = 0; a < 4; ++a)
+      if (head == names[a]) id = ids[a];
+    if (id) {
+      const bool shown = std::find(buttons.begin(), buttons.end(), id) != buttons.end();
+      if (arrow != std::string_view::npos && shown &&
+          std::none_of(next.by_id.begin(), next.by_id.end(),
+                       [&](const auto& p) { return p.first == id; }))
+        next.by_id.emplace_back(id, target);
+      continue;
+    }
+    if (waited || head.size() < 3 || head.substr(head.size() - 3) != " с") continue;
+    const int seconds = reference_number(head.substr(0, head.size() - 3), 3600);
+    if (seconds < 1) continue;
+    waited = true;
+    next.wait = seconds;
+    next.wait_next = target;
+  }
+  return next;
+}
+
+void check_next(std::string_view row, const std::vector<std::string_view>& want) {
+  const script::Fields f = script::split_row(row);
+  const script::Next next = script::next_of(f);
+  const ReferenceNext ref = reference_next(want);
+  const std::vector<int> buttons = reference_buttons(want);
+  const auto answers = script::answers_of(script::button_set_of(f));
+  check(answers.size() == buttons.size(), "the buttons a row shows");
+  for (std::size_t k = 0; k < script::kMaxAnswers; ++k) {
+    if (k >= answers.size()) {
+      check(next.answer[k] == script::kGoOn, "no choice past the set's buttons");
+      continue;
+    }
+    check(script::kAnswerIds[static_cast<std::size_t>(answers[k])] == buttons[k], "button order");
+    check(next.answer[k] == ref.target_of(buttons[k]), "an answer's target");
+  }
+  check(next.wait == ref.wait && next.wait_next == ref.wait_next, "the wait and its target");
+
+  // Written and read again, the meaning stays; a row confirmed as it was opened
+  // keeps its bytes; renumbering touches only numbers in field 4.
+  const int set = script::button_set_of(f);
+  check(script::parse_next(script::compose_next(next, set), set) == next, "compose then parse");
+  if (f.count >= 4)
+    check(script::compose_row(f.field[0], f.field[1], f.field[2], f.field[3], next, row) == row,
+          "an unchanged row keeps its bytes");
+  for (int deleted : {0, 7, 14}) {
+    const std::string renumbered = script::renumber_after_delete(row, deleted);
+    const script::Fields r = script::split_row(renumbered);
+    check(r.count == f.count, "renumbering keeps the fields");
+    for (std::size_t i = 0; i < 4 && i < f.count; ++i)
+      check(r.field[i] == f.field[i], "renumbering keeps fields 0 to 3");
+    if (f.count > 5) check(r.rest == f.rest, "renumbering keeps the fields past 4");
+    const script::Next after = script::next_of(r);
+    const auto moved = [&](int t) { return t > deleted ? t - 1 : t; };
+    for (std::size_t k = 0; k < script::kMaxAnswers; ++k)
+      check(after.answer[k] == moved(next.answer[k]), "an answer's target renumbered");
+    check(after.wait == next.wait && after.wait_next == moved(next.wait_next),
+          "the wait's target renumbered");
+  }
+}
+
 void check_row(std::string_view row) {
   const std::vector<std::string_view> want = reference_fields(row);
   const script::Fields f = script::split_row(row);
@@ -109,6 +246,67 @@ void check_row(std::string_view row) {
   check(buttons == 0 || buttons == 1 || buttons == 3 || buttons == 4, "button value");
   check((icon != 0) == (want.size() > 2 && script::match_icon(want[2]) && want[2] != "Без значка"),
         "an icon only for a known icon name");
+  check_next(row, want);
+}
+
+// The answers given to the boxes: any id a box could or could not give, a timeout,
+// or no box; after a budget only "no box", which never jumps, so every run ends.
+class FuzzScreen : public player::Screen {
+ public:
+  explicit FuzzScreen(unsigned seed) : state_(seed * 2654435761u + 1) {}
+  int show(const player::Dialog& dialog) override {
+    shown.push_back(dialog.caption + '\n' + dialog.text);
+    return answer(shown.size());
+  }
+  int answer(std::size_t n) {
+    if (n > 64) return 0;
+    state_ = state_ * 1103515245u + 12345u;
+    static const int kAnswers[] = {1, 2, 6, 7, player::kTimedOut, 0, 1, 6};
+    return kAnswers[(state_ >> 16) & 7];
+  }
+  std::vector<std::string> shown;
+
+ private:
+  unsigned state_;
+};
+
+// The player's run on the lines held in memory, by the rules.
+void check_play(std::string_view bytes, std::size_t piece, unsigned seed) {
+  PieceSource source(bytes, piece, SIZE_MAX);
+  FuzzScreen screen(seed);
+  const int code = player::play(source, screen);
+
+  const std::vector<std::string_view> lines = reference_lines(bytes);
+  FuzzScreen ref(seed);
+  std::vector<std::string> shown;
+  int ref_code = 0;
+  std::size_t line = 0;
+  while (line < lines.size()) {
+    const std::string row = script::to_utf8(lines[line]);
+    const std::vector<std::string_view> fields = reference_fields(row);
+    if (fields.size() < 2) {
+      ++line;
+      continue;
+    }
+    std::string text(fields[0]);
+    for (char& c : text)
+      if (c == '#') c = '\r';
+    shown.push_back(std::string(fields[1]) + '\n' + text);
+    const int answer = ref.answer(shown.size());
+    if (answer) ref_code = answer;
+    const ReferenceNext next = reference_next(fields);
+    int target = script::kGoOn;
+    if (answer == player::kTimedOut && next.wait) target = next.wait_next;
+    if (answer != player::kTimedOut) {
+      const std::vector<int> buttons = reference_buttons(fields);
+      if (std::find(buttons.begin(), buttons.end(), answer) != buttons.end())
+        target = next.target_of(answer);
+    }
+    if (target == script::kEnd) break;
+    line = target == script::kGoOn ? line + 1 : static_cast<std::size_t>(target);
+  }
+  check(screen.shown == shown, "the player shows the boxes the answers lead to");
+  check(code == ref_code, "the exit code is the last answer");
 }
 
 }  // namespace
@@ -149,6 +347,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check_row(utf8);
     ++n;
   }
+
+  if (!failing) check_play(bytes, piece, control);
 
   // The designer's reader: fifteen lines or nothing.
   PieceSource rows_source(bytes, piece, fail_at);

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "script/cp1251.h"
+#include "script/jumps.h"
 #include "script/line_reader.h"
 #include "script/row.h"
 #include "script/script_file.h"
@@ -118,6 +121,12 @@ TEST(Row, SplitsAtEverySeparator) {
   EXPECT_EQ(f.field[1], "b");
   EXPECT_EQ(f.field[2], "Вопрос");
   EXPECT_EQ(f.field[3], "Да и Нет");
+  EXPECT_EQ(f.field[4], "c");
+
+  const Fields seven = split_row("a; b; c; d; Да>1; x;  y; ");
+  EXPECT_EQ(seven.count, 8u);
+  EXPECT_EQ(seven.field[4], "Да>1");
+  EXPECT_EQ(seven.rest, "x;  y; ");  // fields 5 on, as they stand
 
   EXPECT_EQ(split_row("").count, 0u);
   EXPECT_EQ(split_row("no separator;at all").count, 1u);
@@ -320,4 +329,205 @@ TEST(ScriptFile, AnEmptyFirstRowDoesNotLoseTheRest) {
   rows[3] = "kept; by hand";
   const std::string bytes = write_rows(rows);
   EXPECT_EQ(bytes, crlf(3) + "kept; by hand\r\n" + crlf(11));
+}
+
+// "What comes next" (field 4).
+
+namespace {
+constexpr int kOkSet = 0, kOkCancelSet = 1, kYesNoSet = 2, kYesNoCancelSet = 3;
+
+Next next_with(std::array<int, kMaxAnswers> answer, int wait = 0, int wait_next = kGoOn) {
+  Next n;
+  n.answer = answer;
+  n.wait = wait;
+  n.wait_next = wait_next;
+  return n;
+}
+}  // namespace
+
+TEST(Jumps, ParsesAnswersTimeoutsAndTargets) {
+  EXPECT_EQ(parse_next("", kYesNoSet), Next{});
+  EXPECT_EQ(parse_next("Да>3, Нет>0", kYesNoSet), next_with({3, 0, kGoOn}));
+  EXPECT_EQ(parse_next("5 с>2", kOkSet), next_with({kGoOn, kGoOn, kGoOn}, 5, 2));
+  EXPECT_EQ(parse_next("3600 с", kOkSet), next_with({kGoOn, kGoOn, kGoOn}, 3600));
+  // Items in any order; a set's buttons keep their own order.
+  EXPECT_EQ(parse_next("1 с>конец, Отмена>14, Нет>конец, Да>0", kYesNoCancelSet),
+            next_with({0, kEnd, 14}, 1, kEnd));
+  EXPECT_EQ(parse_next("Отмена>2, ОК>1", kOkCancelSet), next_with({1, 2, kGoOn}));
+}
+
+TEST(Jumps, IgnoresWhatDoesNotParseOrCannotHappen) {
+  const Next nothing;
+  for (const char* field :
+       {"Да",        "Да>",        ">3",      "Да>15",  "Да>03",  "Да>-1", "Да>+1",
+        "Да> 3",     "Да >3",      " Да>3",   "Да>3 ",  "да>3",   "Da>3",  "Да>Конец",
+        "Да>конец ", "Да>3,Нет>4", "Да:3",    "0 с",    "3601 с", "05 с",  "5с",
+        "5 c",       "5  с",       "5 с>",    "5 с>15", "-5 с",   "5 сек", "с",
+        " с",        "99999 с",    "5 с>3>4", ", ",     ",",      ", , "}) {
+    EXPECT_EQ(parse_next(field, kYesNoSet), nothing) << field;
+  }
+  // Answers the buttons cannot give: Да and Нет on an OK box, ОК on a Yes/No box.
+  EXPECT_EQ(parse_next("Да>3, Нет>4, Отмена>5", kOkSet), nothing);
+  EXPECT_EQ(parse_next("ОК>3, Отмена>4", kYesNoSet), nothing);
+  // The first valid item for an answer wins, and the first valid timeout.
+  EXPECT_EQ(parse_next("Да>15, Да>3, Да>4, Нет>x, Нет>конец", kYesNoSet),
+            next_with({3, kEnd, kGoOn}));
+  EXPECT_EQ(parse_next("0 с>1, 7 с, 5 с>2", kOkSet), next_with({kGoOn, kGoOn, kGoOn}, 7));
+  // Good items around bad ones still count.
+  EXPECT_EQ(parse_next("мусор, Да>1, , Да, 2 с>9", kYesNoSet), next_with({1, kGoOn, kGoOn}, 2, 9));
+}
+
+TEST(Jumps, ComposesOnlyWhatDiffersInTheOrderOfTheButtonsTimeoutLast) {
+  EXPECT_EQ(compose_next(Next{}, kYesNoCancelSet), "");
+  EXPECT_EQ(compose_next(next_with({3, 0, kGoOn}), kYesNoSet), "Да>3, Нет>0");
+  EXPECT_EQ(compose_next(next_with({kGoOn, kGoOn, kGoOn}, 5, 2), kOkSet), "5 с>2");
+  EXPECT_EQ(compose_next(next_with({kGoOn, kEnd, 0}, 10), kYesNoCancelSet),
+            "Нет>конец, Отмена>0, 10 с");
+  EXPECT_EQ(compose_next(next_with({kEnd, 14, kGoOn}, 1, kEnd), kOkCancelSet),
+            "ОК>конец, Отмена>14, 1 с>конец");
+  // What the set cannot hold, and values out of range, are left out.
+  EXPECT_EQ(compose_next(next_with({1, 2, 3}), kOkSet), "ОК>1");
+  EXPECT_EQ(compose_next(next_with({15, -7, kGoOn}, 3601, 4), kYesNoSet), "");
+  EXPECT_EQ(compose_next(next_with({kGoOn, kGoOn, kGoOn}, 0, 4), kOkSet), "");
+}
+
+TEST(Jumps, RowsWithoutJumpsStayFourFieldsAndOldRowsComeBackByteForByte) {
+  const auto row = [](const Next& next, std::string_view old,
+                      std::string_view buttons = "Да и Нет") {
+    return compose_row("Текст", "Заголовок", "Вопрос", buttons, next, old);
+  };
+  EXPECT_EQ(row(Next{}, ""), "Текст; Заголовок; Вопрос; Да и Нет");
+  EXPECT_EQ(row(next_with({3, 0, kGoOn}), ""), "Текст; Заголовок; Вопрос; Да и Нет; Да>3, Нет>0");
+
+  // Confirming a row as it was opened gives its bytes back, however it was written.
+  for (const char* old :
+       {"Текст; Заголовок; Вопрос; Да и Нет", "Текст; Заголовок; Вопрос; Да и Нет; ",
+        "Текст; Заголовок; Вопрос; Да и Нет; Нет>0, Да>3",
+        "Текст; Заголовок; Вопрос; Да и Нет; мусор",
+        "Текст; Заголовок; Вопрос; Да и Нет; Да>1, ОК>4, Да>2, 3 с, 4 с>1",
+        "Текст; Заголовок; Вопрос; Да и Нет; ; поле 5; поле 6",
+        "Текст; Заголовок; Вопрос; Да и Нет; Да>3; ещё; "}) {
+    EXPECT_EQ(row(next_of(old), old), old) << old;
+  }
+  // A change writes the field anew; fields past 4 stay.
+  EXPECT_EQ(row(next_with({kGoOn, 0, kGoOn}), "Текст; Заголовок; Вопрос; Да и Нет; Нет>0, Да>3; x"),
+            "Текст; Заголовок; Вопрос; Да и Нет; Нет>0; x");
+  EXPECT_EQ(row(Next{}, "a; b; c; Да и Нет; Да>3; x"), "Текст; Заголовок; Вопрос; Да и Нет; ; x");
+  EXPECT_EQ(row(Next{}, "a; b; c; Да и Нет; Да>3"), "Текст; Заголовок; Вопрос; Да и Нет");
+  // Another button set: choices its buttons cannot give are dropped.
+  EXPECT_EQ(row(next_of("a; b; c; Да и Нет; Да>3, Нет>1"), "a; b; c; Да и Нет; Да>3, Нет>1", "ОК"),
+            "Текст; Заголовок; Вопрос; ОК; ОК>3");
+}
+
+TEST(Jumps, DeletingARowRenumbersTheTargetsOfTheRowsThatStay) {
+  EXPECT_EQ(renumber_after_delete("a; b; c; Да и Нет; Да>3, Нет>1, 5 с>2", 2),
+            "a; b; c; Да и Нет; Да>2, Нет>1, 5 с>2");
+  EXPECT_EQ(renumber_after_delete("a; b; c; Да и Нет; Да>14, Нет>конец, 9 с", 0),
+            "a; b; c; Да и Нет; Да>13, Нет>конец, 9 с");
+  // Every other byte stays: items that do not parse, answers the set cannot give,
+  // repeats, fields past 4.
+  EXPECT_EQ(renumber_after_delete("a; b; c; ОК; мусор>9, Да>9, ОК>9, ОК>10,  5 с>9; x>9", 5),
+            "a; b; c; ОК; мусор>9, Да>8, ОК>8, ОК>9,  5 с>9; x>9");
+  // Only field 4 is read for targets.
+  EXPECT_EQ(renumber_after_delete("3>4; 4; 5; ОК; ОК>2", 0), "3>4; 4; 5; ОК; ОК>1");
+  for (const char* row : {"", "a; b; c; ОК", "a; b; c; ОК; ", "a; b; c>9; d>9"})
+    EXPECT_EQ(renumber_after_delete(row, 0), row);
+
+  Rows rows;
+  rows[0] = "Начало; 0; Вопрос; Да и Нет; Да>2, Нет>3";
+  rows[1] = "Лишний; 1; Информация; ОК; ОК>0";
+  rows[2] = "Два; 2; Информация; ОК; ОК>1";
+  rows[3] = "Три; 3; Информация; ОК; 5 с>конец";
+  delete_row(rows, 1);
+  EXPECT_EQ(rows[0], "Начало; 0; Вопрос; Да и Нет; Да>1, Нет>2");
+  EXPECT_EQ(rows[1], "Два; 2; Информация; ОК; ОК>1");  // at the deleted row: its successor
+  EXPECT_EQ(rows[2], "Три; 3; Информация; ОК; 5 с>конец");
+  EXPECT_EQ(rows[3], "");
+  EXPECT_EQ(rows[14], "");
+  rows[2] = "Три; 3; Информация; ОК; ОК>9";
+  const Rows kept = rows;
+  delete_row(rows, 5);  // an empty row with nothing below: nothing moves, no target changes
+  EXPECT_EQ(rows, kept);
+}
+
+TEST(Jumps, ReachabilityFindsRowsNeverShownAndSequencesThatNeverEnd) {
+  const auto check = [](const Rows& rows, std::vector<int> never_shown, bool never_ends) {
+    const Reachability r = reachability(rows);
+    std::vector<int> got;
+    for (int i = 0; i < kRowCount; ++i)
+      if (r.never_shown[static_cast<std::size_t>(i)]) got.push_back(i);
+    EXPECT_EQ(got, never_shown);
+    EXPECT_EQ(r.never_ends, never_ends);
+  };
+  Rows rows;
+  {
+    SCOPED_TRACE("empty: nothing shown, the run ends at once");
+    check(rows, {}, false);
+  }
+  rows[0] = "Старт; 0; Вопрос; Да и Нет; Да>2";
+  rows[1] = "Один; 1; Информация; ОК";
+  rows[2] = "Два; 2; Информация; ОК; ОК>конец";
+  rows[3] = "Три; 3; Информация; ОК";
+  {
+    SCOPED_TRACE("a straight line with a jump over nothing");
+    check(rows, {3}, false);
+  }
+  {
+    SCOPED_TRACE("every path loops");
+    rows[2] = "Два; 2; Информация; ОК; ОК>0";
+    rows[1] = "Один; 1; Информация; ОК; ОК>0";
+    check(rows, {3}, true);
+  }
+  {
+    SCOPED_TRACE("a timeout is a way out; the answers stay possible");
+    rows[1] = "Один; 1; Информация; ОК; ОК>0, 9 с>3";
+    check(rows, {}, false);
+  }
+  {
+    SCOPED_TRACE("going on past the last line ends; lines that show nothing are passed over");
+    rows[1] = "Один; 1; Информация; ОК; ОК>0";
+    rows[3] = "без полей";  // shows nothing
+    rows[4] = "Четыре; 4; Информация; ОК; ОК>1";
+    rows[14] = "Последний; 14; Информация; ОК";
+    rows[0] = "Старт; 0; Вопрос; Да и Нет; Да>2, Нет>3";
+    check(rows, {3, 14}, true);  // 0 -Нет-> 3, passed over to 4 -> 1 -> 0: all loops
+    rows[4] = "Четыре; 4; Информация; ОК";
+    check(rows, {1, 3}, false);  // 4 goes on over the empty rows to 14, then the end
+  }
+  {
+    SCOPED_TRACE("answers the buttons cannot give lead nowhere");
+    Rows one;
+    one[0] = "Один; 0; Информация; ОК; Да>конец, ОК>0";
+    check(one, {}, true);
+    one[0] = "Один; 0; Информация; OK; ОК>0";  // Latin OK: the box shows ОК
+    check(one, {}, true);
+    one[0] = "Один; 0; Информация; Да и Нет; Да>0, Нет>0, 3 с>0";
+    one[1] = "Один; 1; Информация; ОК";
+    check(one, {1}, true);
+  }
+}
+
+// The example quiz ships as the designer writes it: fifteen lines, each row composed
+// anew is the same row, every row can be shown and the quiz can end.
+TEST(Jumps, TheExampleQuizIsWhatTheDesignerWrites) {
+  std::string path = QUILLET_SOURCE_DIR "/examples/quiz.dlg";
+#ifdef _WIN32
+  if (path.starts_with("/")) path = "Z:" + path;  // the source tree seen from Wine
+#endif
+  std::ifstream in(path, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+  ASSERT_FALSE(bytes.empty()) << path;
+  Rows rows;
+  MemorySource source(bytes);
+  ASSERT_EQ(read_rows(source, rows), ReadStatus::Ok);
+  EXPECT_EQ(write_rows(rows), bytes);
+  for (const std::string& row : rows) {
+    if (row.empty()) continue;
+    const Fields f = split_row(row);
+    ASSERT_TRUE(f.count == 4 || f.count == 5) << row;
+    EXPECT_EQ(compose_row(f.field[0], f.field[1], f.field[2], f.field[3], next_of(f), ""), row);
+  }
+  const Reachability r = reachability(rows);
+  EXPECT_EQ(r.never_shown, (std::array<bool, kRowCount>{})) << "a row no answer leads to";
+  EXPECT_FALSE(r.never_ends);
 }

@@ -1,0 +1,138 @@
+// What the designer does with field 4: writes it, renumbers it when a row is
+// deleted, and finds where the sequence can go. Apart from the reading, so that the
+// player does not carry it.
+
+#include "script/jump_items.h"
+#include "script/jumps.h"
+
+namespace script {
+namespace {
+
+bool is_target(int target) { return target == kEnd || (target >= 0 && target < kRowCount); }
+
+void append_target(std::string& out, int target) {
+  out += items::kLeadsTo;
+  if (target == kEnd)
+    out.append(kEndName);
+  else
+    out.append(std::to_string(target));
+}
+
+}  // namespace
+
+std::string compose_next(const Next& next, int button_set) {
+  std::string out;
+  const auto item_start = [&out] {
+    if (!out.empty()) out.append(items::kSeparator);
+  };
+  const std::span<const Answer> answers = answers_of(button_set);
+  for (std::size_t k = 0; k < answers.size(); ++k) {
+    if (!is_target(next.answer[k])) continue;
+    item_start();
+    out.append(kAnswerNames[static_cast<std::size_t>(answers[k])]);
+    append_target(out, next.answer[k]);
+  }
+  if (next.wait >= 1 && next.wait <= kMaxWait) {
+    item_start();
+    out.append(std::to_string(next.wait)).append(items::kSecondsMark);
+    if (is_target(next.wait_next)) append_target(out, next.wait_next);
+  }
+  return out;
+}
+
+std::string compose_row(std::string_view text, std::string_view title, std::string_view icon_name,
+                        std::string_view button_set_name, const Next& next,
+                        std::string_view old_row) {
+  const int button_set = match_button_set(button_set_name).value_or(0);
+  const Fields old = split_row(old_row);
+  std::string field = compose_next(next, button_set);
+  const bool keep_old = old.has(4) && old.field[3] == button_set_name &&
+                        compose_next(parse_next(old.field[4], button_set), button_set) == field;
+  std::string row = compose_row(text, title, icon_name, button_set_name);
+  if (keep_old || old.has(5) || !field.empty())
+    row.append(kSeparator).append(keep_old ? old.field[4] : std::string_view(field));
+  if (old.has(5)) row.append(kSeparator).append(old.rest);
+  return row;
+}
+
+std::string renumber_after_delete(std::string_view row, int deleted) {
+  const Fields fields = split_row(row);
+  if (!fields.has(4) || deleted < 0) return std::string(row);
+  // Field 4 is a view into row: what precedes and follows it stays as it is.
+  const std::size_t from = static_cast<std::size_t>(fields.field[4].data() - row.data());
+  const std::size_t to = from + fields.field[4].size();
+  std::string out(row.substr(0, from));
+  bool first = true;
+  items::for_each(fields.field[4], [&](std::string_view text) {
+    if (!first) out.append(items::kSeparator);
+    first = false;
+    const auto item = items::parse(text);
+    if (item && item->target > deleted) {
+      out.append(item->head);
+      append_target(out, item->target - 1);
+    } else {
+      out.append(text);
+    }
+  });
+  out.append(row.substr(to));
+  return out;
+}
+
+void delete_row(Rows& rows, int index) {
+  if (index < 0 || index >= kRowCount) return;
+  // Deleting an empty row with only empty rows below it moves nothing.
+  bool moves = false;
+  for (int i = index; i < kRowCount; ++i)
+    moves = moves || !rows[static_cast<std::size_t>(i)].empty();
+  if (!moves) return;
+  for (int i = index; i < kRowCount - 1; ++i)
+    rows[static_cast<std::size_t>(i)] = rows[static_cast<std::size_t>(i + 1)];
+  rows[kRowCount - 1].clear();
+  for (auto& row : rows) row = renumber_after_delete(row, index);
+}
+
+Reachability reachability(const Rows& rows) {
+  constexpr int kEndNode = kRowCount;  // the run has ended
+  std::array<Fields, kRowCount> fields;
+  for (int i = 0; i < kRowCount; ++i)
+    fields[static_cast<std::size_t>(i)] = split_row(rows[static_cast<std::size_t>(i)]);
+  // The line the player shows first from line `from` on, passing over the lines that
+  // show nothing; past the fifteenth line the file, and the run, ends.
+  const auto shown_from = [&](int from) {
+    while (from < kRowCount && !fields[static_cast<std::size_t>(from)].has(1)) ++from;
+    return from;
+  };
+
+  std::array<bool, kRowCount + 1> reached{};
+  std::array<int, kRowCount + 1> pending{};
+  int count = 0;
+  const auto reach = [&](int node) {
+    if (reached[static_cast<std::size_t>(node)]) return;
+    reached[static_cast<std::size_t>(node)] = true;
+    pending[static_cast<std::size_t>(count++)] = node;
+  };
+  const auto follow = [&](int line, int target) {
+    if (target == kEnd) return reach(kEndNode);
+    reach(shown_from(target == kGoOn ? line + 1 : target));
+  };
+
+  reach(shown_from(0));
+  while (count > 0) {
+    const int line = pending[static_cast<std::size_t>(--count)];
+    if (line == kEndNode) continue;
+    const Fields& f = fields[static_cast<std::size_t>(line)];
+    const Next next = next_of(f);
+    const std::size_t answers = answers_of(button_set_of(f)).size();
+    for (std::size_t k = 0; k < answers; ++k) follow(line, next.answer[k]);
+    if (next.wait > 0) follow(line, next.wait_next);
+  }
+
+  Reachability result;
+  for (int i = 0; i < kRowCount; ++i)
+    result.never_shown[static_cast<std::size_t>(i)] =
+        !rows[static_cast<std::size_t>(i)].empty() && !reached[static_cast<std::size_t>(i)];
+  result.never_ends = !reached[kEndNode];
+  return result;
+}
+
+}  // namespace script
