@@ -16,10 +16,14 @@ constexpr std::string_view kUsage =
     "\r\n"
     "  quillet.exe                                  запускает конструктор.\r\n"
     "  quillet.exe /compile <проект.dlg> [<папка>]  собирает программу без окон.\r\n"
+    "  quillet.exe /compile <проект.dlg> [<папка>] /onefile\r\n"
+    "                                               собирает её одним файлом.\r\n"
     "  quillet.exe /?                               показывает эту справку.\r\n"
     "\r\n"
     "/compile кладёт в <папку> exe.exe (копию run.exe, который лежит рядом\r\n"
     "с quillet.exe) и main.dlg (копию проекта); старые файлы заменяются целиком.\r\n"
+    "С /onefile в <папке> появляется один файл <проект>.exe: run.exe с проектом\r\n"
+    "внутри, его можно отправить одним вложением.\r\n"
     "Без <папки> программа собирается в <проект.dlg>_compile рядом с проектом.\r\n"
     "Пути полные или от текущей папки.\r\n"
     "\r\n"
@@ -29,7 +33,8 @@ constexpr std::string_view kUsage =
     "  2  проект не найден или не читается;\r\n"
     "  3  папку не удалось создать;\r\n"
     "  4  рядом с quillet.exe нет run.exe;\r\n"
-    "  5  файл не удалось скопировать (например, exe.exe сейчас запущен).\r\n"
+    "  5  файл не удалось скопировать или записать (например, exe.exe\r\n"
+    "     сейчас запущен) или из имени проекта не получается имя файла.\r\n"
     "\r\n"
     "Пакетный файл ждёт конца сборки; в командной строке пишите\r\n"
     "start /wait quillet.exe /compile ...\r\n";
@@ -81,24 +86,40 @@ int Compile(const CommandLine& command, const Output& out) {
     return stop(kExitProjectUnreadable, "Не удалось прочитать проект " + project + because(error));
   say(build::kWriting);
   switch (build::MakeFolder(folder, error)) {
-    case build::Folder::Made: say(build::kOk); break;
-    case build::Folder::AlreadyThere: say(build::kAlreadyThere); break;
+    case build::Folder::Made:
+      say(build::kOk);
+      break;
+    case build::Folder::AlreadyThere:
+      say(build::kAlreadyThere);
+      break;
     case build::Folder::Failed:
       return stop(kExitFolderNotMade, "Не удалось создать папку " + folder + because(error));
   }
   say(build::kCompiling);
-  switch (build::CopyFiles(project, folder, error)) {
-    case build::Copy::Done: break;
+  std::string problem;
+  switch (command.one_file ? build::WriteOneFile(project, folder, error, problem)
+                           : build::CopyFiles(project, folder, error)) {
+    case build::Copy::Done:
+      break;
     case build::Copy::NoPlayer:
       return stop(kExitPlayerMissing,
                   "Нет проигрывателя " + platform::program_folder() + "\\run.exe");
+    case build::Copy::BadPlayer:
+      return stop(kExitPlayerMissing, "Проигрыватель " + platform::program_folder() +
+                                          "\\run.exe не годится: " + problem);
     case build::Copy::Failed:
+      if (command.one_file && build::OneFileName(project).empty())
+        return stop(kExitCopyFailed,
+                    "Из имени проекта " + name_part(project) + " не получается имя программы");
+      if (command.one_file)
+        return stop(kExitCopyFailed, "Не удалось записать программу " + folder + "\\" +
+                                         build::OneFileName(project) + because(error));
       return stop(kExitCopyFailed,
                   "Не удалось скопировать файлы в папку " + folder + because(error));
   }
   say(build::kOk);
   say(build::kFinished);
-  say(build::ExePath(folder));
+  say(command.one_file ? build::OneFilePath(folder, project) : build::ExePath(folder));
   say("\r\n");
   return kExitOk;
 }
@@ -111,17 +132,25 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   if (is_switch(args[0], "?")) {
     c.kind = CommandLine::Kind::Help;
   } else if (is_switch(args[0], "compile")) {
+    // "/onefile" is a switch wherever it stands; the other words keep their order.
+    std::vector<std::string> words;
+    for (const std::string& arg : args) {
+      if (is_switch(arg, "onefile"))
+        c.one_file = true;
+      else
+        words.push_back(arg);
+    }
     c.kind = CommandLine::Kind::BadUsage;
-    if (args.size() < 2)
+    if (words.size() < 2)
       c.problem = "не указан проект";
-    else if (args.size() > 3)
-      c.problem = "лишние слова после папки: " + args[3];
-    else if (args[1].empty() || (args.size() == 3 && args[2].empty()))
+    else if (words.size() > 3)
+      c.problem = "лишние слова после папки: " + words[3];
+    else if (words[1].empty() || (words.size() == 3 && words[2].empty()))
       c.problem = "пустой путь";
     else {
       c.kind = CommandLine::Kind::Compile;
-      c.project = args[1];
-      if (args.size() == 3) c.folder = args[2];
+      c.project = words[1];
+      if (words.size() == 3) c.folder = words[2];
     }
   }
   return c;
@@ -129,13 +158,17 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
 
 int RunCommandLine(const CommandLine& command, const Output& out) {
   switch (command.kind) {
-    case CommandLine::Kind::Compile: return Compile(command, out);
-    case CommandLine::Kind::Help: out(kUsage); return kExitOk;
+    case CommandLine::Kind::Compile:
+      return Compile(command, out);
+    case CommandLine::Kind::Help:
+      out(kUsage);
+      return kExitOk;
     case CommandLine::Kind::BadUsage:
       out("Неверная командная строка: " + command.problem + ".\r\n\r\n");
       out(kUsage);
       return kExitBadUsage;
-    case CommandLine::Kind::Designer: break;
+    case CommandLine::Kind::Designer:
+      break;
   }
   return kExitBadUsage;
 }

@@ -1,6 +1,8 @@
 // run.exe: shows each line of the main.dlg beside it as a system-modal message box,
-// one after another, then ends. It never opens a window of its own and never
-// reports a failure: a missing or unreadable script simply ends the run.
+// one after another, then ends. A one-file program (run.exe with a script inside,
+// script/carried_script.h) shows the script it carries instead and never looks
+// for a main.dlg. It never opens a window of its own and never reports a failure:
+// a missing or unreadable script simply ends the run.
 //
 // Its exit code is the button that closed its last box (IDOK 1, IDCANCEL 2,
 // IDYES 6, IDNO 7), or 0 when it showed none, so a batch file can branch on the
@@ -8,9 +10,11 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "player/dialoged.h"
+#include "script/carried_script.h"
 #include "script/cp1251.h"
 #include "script/line_reader.h"
 
@@ -54,6 +58,18 @@ bool normal_file_exists(const std::wstring& path) {
   return (found.dwFileAttributes & hidden) == 0;
 }
 
+// The script this program carries, if it is a one-file program; empty when the
+// resource is there but cannot be loaded.
+std::optional<std::string> carried_script() {
+  const HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(script::kCarriedScriptNumber),
+                                    MAKEINTRESOURCEW(script::kCarriedScriptType));
+  if (!found) return std::nullopt;
+  const HGLOBAL loaded = LoadResource(nullptr, found);
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  if (!bytes) return std::string();
+  return std::string(static_cast<const char*>(bytes), SizeofResource(nullptr, found));
+}
+
 std::wstring widen(std::string_view utf8) {
   std::wstring out;
   out.reserve(utf8.size());
@@ -74,23 +90,28 @@ std::wstring widen(std::string_view utf8) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  const std::wstring script_path = program_folder() + L"\\main.dlg";
-  if (!normal_file_exists(script_path)) return 0;
-
-  const HANDLE file = CreateFileW(script_path.c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 0;
+  std::optional<script::MemorySource> carried;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  if (std::optional<std::string> bytes = carried_script()) {
+    carried.emplace(std::move(*bytes));
+  } else {
+    const std::wstring script_path = program_folder() + L"\\main.dlg";
+    if (!normal_file_exists(script_path)) return 0;
+    file = CreateFileW(script_path.c_str(), GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+  }
 
   int answer = 0;
-  HandleSource source(file);
-  script::LineReader reader(source);
+  HandleSource from_file(file);
+  script::LineReader reader(carried ? static_cast<script::ByteSource&>(*carried) : from_file);
   while (reader.next() == script::LineReader::Status::Line) {
     if (const auto dialog = player::Dialoged(script::to_utf8(reader.line())))
       if (const int pressed = MessageBoxW(nullptr, widen(dialog->text).c_str(),
                                           widen(dialog->caption).c_str(), dialog->style))
         answer = pressed;
   }
-  CloseHandle(file);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   return answer;
 }
