@@ -829,10 +829,10 @@ TEST_F(CommandLineTest, OneFileBuildsOneProgramNamedAfterTheProject) {
 
   {
     SCOPED_TRACE("a project name that makes no file name");
-    folder.put("projects/con.dlg", project);
-    EXPECT_EQ(run({"/compile", "con.dlg", "/onefile"}), kExitCopyFailed);
-    expect_stop("Compiling an EXE-file...", "Из имени проекта con.dlg не получается имя программы");
-    EXPECT_TRUE(std::filesystem::is_empty(folder.native("projects/con.dlg_compile")));
+    folder.put("projects/.dlg", project);
+    EXPECT_EQ(run({"/compile", ".dlg", "/onefile"}), kExitCopyFailed);
+    expect_stop("Compiling an EXE-file...", "Из имени проекта .dlg не получается имя программы");
+    EXPECT_TRUE(std::filesystem::is_empty(folder.native("projects/.dlg_compile")));
   }
   {
     SCOPED_TRACE("a folder where the program should be");
