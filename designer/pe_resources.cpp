@@ -120,7 +120,8 @@ bool read_layout(std::string_view image, Layout& l, std::string& problem) {
     s.flags = get32(image, s.header + 36);
     if (!fits(image, s.raw_offset, s.raw_size))
       return fail(problem, "секция выходит за конец файла");
-    if (!l.sections.empty() && s.address < l.sections.back().address + l.sections.back().extent())
+    if (!l.sections.empty() &&
+        s.address < std::uint64_t{l.sections.back().address} + l.sections.back().extent())
       return fail(problem, "секции идут не по порядку");
     file_end = std::max<std::uint64_t>(file_end, s.raw_offset + s.raw_size);
     l.sections.push_back(s);
