@@ -1,6 +1,9 @@
 // Figures of the player, printed and never asserted:
 // - the time from process start to the first visible box, for run.exe, for a program
-//   that only calls MessageBoxW, and for a VBScript MsgBox run by wscript;
+//   that only calls MessageBoxW, for a VBScript MsgBox run by wscript, and for a
+//   one-file program carrying the same script;
+// - the size a one-file program adds to run.exe for the example project and for
+//   fifteen long dialogs, and the time the designer takes to make it;
 // - run.exe's peak working set on a script of a million lines against a script of
 //   one line: the player holds one line at a time, so the two should be alike; and
 //   on a million lines whose last box jumps back to line 0 a few times, which costs
@@ -22,6 +25,7 @@
 #include <vector>
 
 #include "bench.h"
+#include "designer/build.h"
 #include "probe.h"
 
 namespace {
@@ -153,11 +157,17 @@ int wmain(int argc, wchar_t** argv) {
   probe::write_file(vbs, "MsgBox \"Quillet bench\", vbInformation + vbSystemModal, \"Bench\"\r\n");
   wchar_t system[MAX_PATH];
   GetSystemDirectoryW(system, MAX_PATH);
+  const std::string player = probe::read_file(run_exe);
+  std::string problem;
+  const std::wstring one_file = elsewhere + L"\\bench.exe";
+  probe::write_file(one_file, designer::build::OneFileProgram(
+                                  player, probe::read_file(folder + L"\\main.dlg"), problem));
 
   const std::vector<Subject> subjects = {
       {"run.exe", run_exe, L"", elsewhere},
       {"bare_box.exe", bare_exe, L"", elsewhere},
       {"wscript box.vbs", std::wstring(system) + L"\\wscript.exe", L"\"" + vbs + L"\"", elsewhere},
+      {"one-file program", one_file, L"", folder},
   };
 
   print(
@@ -195,6 +205,27 @@ int wmain(int argc, wchar_t** argv) {
     print("  run.exe / wscript:      %.2f\n", *medians[0] / *medians[2]);
   else
     print("  run.exe / wscript:      not available (wscript showed no box)\n");
+  if (medians[0] && medians[3])
+    print("  one-file / run.exe:     %.2f\n", *medians[3] / *medians[0]);
+
+  print("A one-file program over run.exe (%zu bytes), and the time to make it:\n", player.size());
+  std::string long_dialogs;
+  for (int i = 0; i < 15; ++i)
+    long_dialogs += std::string(180, 'x') + "; Title " + std::to_string(i) + "; Info; OK\r\n";
+  const std::pair<const char*, std::string> projects[] = {
+      {"welcome.dlg", probe::read_file(probe::windows_path(QUILLET_WELCOME_DLG))},
+      {"15 long dialogs", long_dialogs}};
+  for (const auto& [name, project] : projects) {
+    std::string program;
+    std::vector<double> ms;
+    for (int i = 0; i < 101; ++i) {
+      const double t = now_ms();
+      program = designer::build::OneFileProgram(player, project, problem);
+      ms.push_back(now_ms() - t);
+    }
+    print("  %-16s %5zu bytes: %zu bytes, %+zd; %.3f ms\n", name, project.size(), program.size(),
+          static_cast<std::ptrdiff_t>(program.size() - player.size()), median(ms));
+  }
 
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (GetFileAttributesExW(run_exe.c_str(), GetFileExInfoStandard, &data))

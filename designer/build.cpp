@@ -1,11 +1,20 @@
 #include "designer/build.h"
 
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "designer/app.h"
+#include "designer/pe_resources.h"
+#include "script/carried_script.h"
+
 namespace designer::build {
 namespace {
 
 using platform::FileError;
 
 constexpr std::string_view kOk = " OK";
+constexpr std::size_t kMaxOneFilePart = 64u << 20;  // run.exe or a project read whole
 
 enum class Folder { Made, AlreadyThere, Failed };
 
@@ -23,15 +32,57 @@ Folder MakeFolder(std::string_view build_path, FileError& error) {
   return error == FileError::None ? Folder::Made : Folder::Failed;
 }
 
+std::string player_path() { return platform::program_folder() + "\\run.exe"; }
+
+Stop no_player_or(Stop otherwise) {
+  return platform::dir(player_path(), platform::Normal).empty() ? Stop::PlayerMissing : otherwise;
+}
+
 // Copies the program folder's run.exe to build_path\exe.exe, then the project
 // file to build_path\main.dlg. A copy made before a failing one stays.
 Stop CopyFiles(std::string_view project_path, std::string_view build_path, FileError& error) {
-  const std::string player = platform::program_folder() + "\\run.exe";
   const std::string folder(build_path);
-  error = platform::copy_file(player, folder + "\\exe.exe");
-  if (error != FileError::None)
-    return platform::dir(player, platform::Normal).empty() ? Stop::PlayerMissing : Stop::CopyFailed;
+  error = platform::copy_file(player_path(), folder + "\\exe.exe");
+  if (error != FileError::None) return no_player_or(Stop::CopyFailed);
   error = platform::copy_file(project_path, folder + "\\main.dlg");
+  return error == FileError::None ? Stop::None : Stop::CopyFailed;
+}
+
+FileError read_whole(std::string_view path, std::string& bytes) {
+  FileError error;
+  const auto in = platform::open_for_reading(path, error);
+  if (!in) return error;
+  bytes.clear();
+  std::array<char, 1 << 16> buf;
+  for (;;) {
+    const std::int64_t got = in->read(buf.data(), buf.size());
+    if (got < 0) return FileError::DeviceIo;
+    if (got == 0) return FileError::None;
+    if (bytes.size() + static_cast<std::size_t>(got) > kMaxOneFilePart)
+      return FileError::OutOfMemory;
+    bytes.append(buf.data(), static_cast<std::size_t>(got));
+  }
+}
+
+// Writes build_path\OneFileName(project_path): the program folder's run.exe with
+// the project file inside it, through a temporary file in build_path that is then
+// moved over the target, so a target held open (a running copy) or a read-only
+// folder fails with the old file intact and nothing left beside it. A target that
+// is the program folder's run.exe itself counts as a bad name.
+Stop WriteOneFile(std::string_view project_path, std::string_view build_path, FileError& error,
+                  std::string& problem) {
+  const std::string name = OneFileName(project_path);
+  const std::string target = std::string(build_path) + "\\" + name;
+  error = FileError::BadFileName;
+  if (name.empty() || same_file_name(target, player_path())) return Stop::BadProgramName;
+  std::string player, script;
+  error = read_whole(player_path(), player);
+  if (error != FileError::None) return no_player_or(Stop::CopyFailed);
+  error = read_whole(project_path, script);
+  if (error != FileError::None) return Stop::CopyFailed;
+  const std::string program = OneFileProgram(player, script, problem);
+  if (program.empty()) return Stop::BadPlayer;
+  error = platform::write_file(target, program);
   return error == FileError::None ? Stop::None : Stop::CopyFailed;
 }
 
@@ -42,7 +93,7 @@ Stop CheckProject(const Job& job, FileError& error) {
   return job.project_name.empty() ? Stop::NoProject : Stop::None;
 }
 
-Stop Step(int step, const Job& job, const Output& out, FileError& error) {
+Stop Step(int step, const Job& job, const Output& out, FileError& error, std::string& problem) {
   switch (step) {
     case 1:
       out("\r\nPreparations...");
@@ -70,7 +121,10 @@ Stop Step(int step, const Job& job, const Output& out, FileError& error) {
       out("\r\nCompiling an EXE-file...");
       return Stop::None;
     case 9:
-      if (const Stop stop = CopyFiles(job.project_path, job.folder(), error); stop != Stop::None)
+      if (const Stop stop = job.one_file
+                                ? WriteOneFile(job.project_path, job.folder(), error, problem)
+                                : CopyFiles(job.project_path, job.folder(), error);
+          stop != Stop::None)
         return stop;
       out(kOk);
       return Stop::None;
@@ -84,9 +138,12 @@ Stop Step(int step, const Job& job, const Output& out, FileError& error) {
 
 }  // namespace
 
-Stop RunStep(int step, const Job& job, const Output& out, FileError& error) {
+Stop RunStep(int step, const Job& job, const Output& out, FileError& error,
+             std::string* problem) {
   error = FileError::None;
-  const Stop stop = Step(step, job, out, error);
+  std::string why;
+  const Stop stop = Step(step, job, out, error, why);
+  if (problem) *problem = std::move(why);
   if (stop != Stop::None) out(StopText(stop));
   return stop;
 }
@@ -102,8 +159,31 @@ std::string_view StopText(Stop why) {
   }
 }
 
-std::string ExePath(std::string_view build_path) {
-  return "\r\n\r\nEXE-Path: " + std::string(build_path) + "\\exe.exe";
+std::string ProgramName(const Job& job) {
+  return job.one_file ? OneFileName(job.project_path) : "exe.exe";
+}
+
+std::string ExePath(const Job& job) {
+  return "\r\n\r\nEXE-Path: " + job.folder() + "\\" + ProgramName(job);
+}
+
+std::string OneFileName(std::string_view project) {
+  std::string_view base = file_name_part(project);
+  if (base.size() >= 4 && same_file_name(base.substr(base.size() - 4), ".dlg"))
+    base.remove_suffix(4);
+  std::string name = std::string(base) + ".exe";
+  return !base.empty() && is_file_name(name) ? name : std::string();
+}
+
+std::string OneFileProgram(std::string_view player, std::string_view script, std::string& problem) {
+  std::vector<pe::Resource> resources;
+  if (!pe::ReadResources(player, resources, problem)) return {};
+  const pe::ResourceId type{script::kCarriedScriptType, {}};
+  const pe::ResourceId number{script::kCarriedScriptNumber, {}};
+  std::erase_if(resources,
+                [&](const pe::Resource& r) { return r.type == type && r.name == number; });
+  resources.push_back({type, number, 0, 0, std::string(script)});
+  return pe::WithResources(player, std::move(resources), problem);
 }
 
 }  // namespace designer::build

@@ -4,6 +4,9 @@
 // line, which runs them in a row. The build folder is made (or found already
 // there), then the player is copied in as exe.exe and the project as main.dlg,
 // each replacing an old file whole, so a target held open stops the build intact.
+// A one-file build writes, in place of the two copies, one program named after
+// the project: the player with the project file inside it
+// (script/carried_script.h).
 //
 // Transcript pieces begin with their own line break, as the console appends them.
 
@@ -28,23 +31,49 @@ struct Job {
   // where an untitled project has none, finds a missing file only when it
   // copies it) or by opening its file (the command line).
   bool open_project_first = false;
+  // One program named after the project instead of exe.exe and main.dlg.
+  bool one_file = false;
 };
 
-// Why a build stopped.
-enum class Stop { None, NoProject, ProjectUnreadable, FolderNotMade, PlayerMissing, CopyFailed };
+// Why a build stopped. BadPlayer: run.exe is no program file the one-file build
+// can put a script into; BadProgramName: the project's name makes no file name
+// for a one-file program.
+enum class Stop {
+  None, NoProject, ProjectUnreadable, FolderNotMade, PlayerMissing, BadPlayer, BadProgramName,
+  CopyFailed
+};
 
 // The steps, numbered as the console runs them: 1 "Preparations...", 3 "Started
 // building <name>...", 5 the project check and "Writing a Data-file...", 6 the
 // folder (" OK", or " FAILED" and the warning when it is there already), 7
-// "Compiling an EXE-file...", 9 the copies and " OK", 10 "Building Finished.".
-// Steps 2, 4 and 8 are pauses, and 0 and 11 are the console's own. Runs one step,
-// appending its transcript; a step that fails appends the stop text (StopText)
-// and says why, with the file error in error.
-Stop RunStep(int step, const Job& job, const Output& out, platform::FileError& error);
+// "Compiling an EXE-file...", 9 the copies (or the one-file program) and " OK",
+// 10 "Building Finished.". Steps 2, 4 and 8 are pauses, and 0 and 11 are the
+// console's own. Runs one step, appending its transcript; a step that fails
+// appends the stop text (StopText) and says why, with the file error in error and,
+// for BadPlayer, what the writer refused in `problem`.
+Stop RunStep(int step, const Job& job, const Output& out, platform::FileError& error,
+             std::string* problem = nullptr);
 
 // The text that ends the transcript's last line when a build stops.
 std::string_view StopText(Stop why);
+// The file the build makes that the user starts: exe.exe, or the one-file
+// program's name.
+std::string ProgramName(const Job& job);
 // The line that names the built program, after an empty line.
-std::string ExePath(std::string_view build_path);
+std::string ExePath(const Job& job);
+
+// The one-file program's name for a project file's path or name: the file name
+// without its last ".dlg" (in any case), followed by ".exe": "викторина.dlg" ->
+// "викторина.exe", "v1.2.dlg" -> "v1.2.exe", "a.dlg.dlg" -> "a.dlg.exe", "notes" ->
+// "notes.exe". Empty when that is no name Windows gives a file: nothing before
+// ".dlg", a device name before the first dot ("con.dlg", "LPT1.dlg", "nul.x.dlg"),
+// a character Windows forbids in names or more than 255 UTF-16 characters.
+std::string OneFileName(std::string_view project);
+
+// The bytes of a one-file program: the player with `script` inside it, replacing
+// a script it carried already; its icon, manifest, version and code kept. Empty,
+// with the reason in `problem`, when the player is no program file the writer
+// understands (designer/pe_resources.h).
+std::string OneFileProgram(std::string_view player, std::string_view script, std::string& problem);
 
 }  // namespace designer::build

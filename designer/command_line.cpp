@@ -16,10 +16,14 @@ constexpr std::string_view kUsage =
     "\r\n"
     "  quillet.exe                                  запускает конструктор.\r\n"
     "  quillet.exe /compile <проект.dlg> [<папка>]  собирает программу без окон.\r\n"
+    "  quillet.exe /compile <проект.dlg> [<папка>] /onefile\r\n"
+    "                                               собирает её одним файлом.\r\n"
     "  quillet.exe /?                               показывает эту справку.\r\n"
     "\r\n"
     "/compile кладёт в <папку> exe.exe (копию run.exe, который лежит рядом\r\n"
     "с quillet.exe) и main.dlg (копию проекта); старые файлы заменяются целиком.\r\n"
+    "С /onefile в <папке> появляется один файл <проект>.exe: run.exe с проектом\r\n"
+    "внутри, его можно отправить одним вложением.\r\n"
     "Без <папки> программа собирается в <проект.dlg>_compile рядом с проектом.\r\n"
     "Пути полные или от текущей папки.\r\n"
     "\r\n"
@@ -29,7 +33,8 @@ constexpr std::string_view kUsage =
     "  2  проект не найден или не читается;\r\n"
     "  3  папку не удалось создать;\r\n"
     "  4  рядом с quillet.exe нет run.exe;\r\n"
-    "  5  файл не удалось скопировать (например, exe.exe сейчас запущен).\r\n"
+    "  5  файл не удалось скопировать или записать (например, exe.exe\r\n"
+    "     сейчас запущен) или из имени проекта не получается имя файла.\r\n"
     "\r\n"
     "Пакетный файл ждёт конца сборки; в командной строке пишите\r\n"
     "start /wait quillet.exe /compile ...\r\n";
@@ -37,11 +42,6 @@ constexpr std::string_view kUsage =
 bool is_switch(std::string_view arg, std::string_view name) {
   if (arg.size() != name.size() + 1 || (arg[0] != '/' && arg[0] != '-')) return false;
   return same_file_name(arg.substr(1), name);
-}
-
-std::string name_part(std::string_view path) {
-  const auto slash = path.find_last_of("\\/");
-  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
 // "C:\out\" and "C:\out" name the same folder; the files go in as "\exe.exe".
@@ -62,7 +62,8 @@ int Compile(const CommandLine& command, const Output& out) {
                                  ? project + "_compile"
                                  : without_trailing_separator(platform::full_path(command.folder));
   build::Job job;
-  job.project_name = name_part(project);
+  job.project_name = file_name_part(project);
+  job.one_file = command.one_file;
   job.project_path = project;
   job.folder = [&folder] { return folder; };
   job.open_project_first = true;
@@ -75,11 +76,12 @@ int Compile(const CommandLine& command, const Output& out) {
   };
   for (int step : {1, 3, 5, 6, 7, 9, 10}) {
     FileError error;
+    std::string problem;
     const auto stopped = [&](int code, const std::string& reason) {
       say("\r\n" + reason + ".\r\n");
       return code;
     };
-    switch (build::RunStep(step, job, say, error)) {
+    switch (build::RunStep(step, job, say, error, &problem)) {
       case build::Stop::None:
         break;
       case build::Stop::NoProject:
@@ -91,12 +93,21 @@ int Compile(const CommandLine& command, const Output& out) {
       case build::Stop::PlayerMissing:
         return stopped(kExitPlayerMissing,
                        "Нет проигрывателя " + platform::program_folder() + "\\run.exe");
+      case build::Stop::BadPlayer:
+        return stopped(kExitPlayerMissing, "Проигрыватель " + platform::program_folder() +
+                                               "\\run.exe не годится: " + problem);
+      case build::Stop::BadProgramName:
+        return stopped(kExitCopyFailed, "Из имени проекта " + job.project_name +
+                                            " не получается имя программы");
       case build::Stop::CopyFailed:
         return stopped(kExitCopyFailed,
-                       "Не удалось скопировать файлы в папку " + folder + because(error));
+                       (command.one_file ? "Не удалось записать программу " + folder + "\\" +
+                                               build::ProgramName(job)
+                                         : "Не удалось скопировать файлы в папку " + folder) +
+                           because(error));
     }
   }
-  say(build::ExePath(folder));
+  say(build::ExePath(job));
   say("\r\n");
   return kExitOk;
 }
@@ -109,17 +120,25 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args) {
   if (is_switch(args[0], "?")) {
     c.kind = CommandLine::Kind::Help;
   } else if (is_switch(args[0], "compile")) {
+    // "/onefile" is a switch wherever it stands; the other words keep their order.
+    std::vector<std::string> words;
+    for (const std::string& arg : args) {
+      if (is_switch(arg, "onefile"))
+        c.one_file = true;
+      else
+        words.push_back(arg);
+    }
     c.kind = CommandLine::Kind::BadUsage;
-    if (args.size() < 2)
+    if (words.size() < 2)
       c.problem = "не указан проект";
-    else if (args.size() > 3)
-      c.problem = "лишние слова после папки: " + args[3];
-    else if (args[1].empty() || (args.size() == 3 && args[2].empty()))
+    else if (words.size() > 3)
+      c.problem = "лишние слова после папки: " + words[3];
+    else if (words[1].empty() || (words.size() == 3 && words[2].empty()))
       c.problem = "пустой путь";
     else {
       c.kind = CommandLine::Kind::Compile;
-      c.project = args[1];
-      if (args.size() == 3) c.folder = args[2];
+      c.project = words[1];
+      if (words.size() == 3) c.folder = words[2];
     }
   }
   return c;

@@ -1,7 +1,9 @@
 #pragma once
 // quillet.exe's command line. "/compile <project> [<folder>]" builds a program as
 // the Компиляция... command does, without any window, and ends with an exit code
-// a script can branch on; "/?" tells how. Anything else starts the designer.
+// a script can branch on; "/onefile" after "/compile", anywhere among its words,
+// makes it one program named after the project. "/?" tells how. Anything else
+// starts the designer.
 // Everything but finding the console to write to lives here.
 
 #include <string>
@@ -15,13 +17,14 @@ namespace designer {
 struct CommandLine {
   enum class Kind { Designer, Help, Compile, BadUsage };
   Kind kind = Kind::Designer;
-  std::string project;  // Compile: the project file as given
-  std::string folder;   // Compile: the build folder as given; empty for the default
-  std::string problem;  // BadUsage: what is wrong, in Russian
+  std::string project;    // Compile: the project file as given
+  std::string folder;     // Compile: the build folder as given; empty for the default
+  bool one_file = false;  // Compile: one program named after the project
+  std::string problem;    // BadUsage: what is wrong, in Russian
 };
 
 // The arguments after the program's name, in UTF-8. Only the first one decides:
-// "/compile" or "/?" ("-" works as well as "/", in any case).
+// "/compile" or "/?" ("-" works as well as "/", in any case, "/onefile" too).
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 // The exit codes of quillet.exe for the commands.

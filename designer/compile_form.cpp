@@ -96,7 +96,7 @@ void compile_form::stop(build::Stop why) {
 }
 
 void compile_form::finish() {
-  append(build::ExePath(build_path()) + std::string(kContinue));
+  append(build::ExePath(job()) + std::string(kContinue));
   operations.set_enabled(false);
   done = true;
   if (comp_form* prompt = ui::Single<comp_form>::if_loaded()) prompt->unload();

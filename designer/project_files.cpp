@@ -15,10 +15,6 @@ namespace {
 
 using platform::FileError;
 
-// Failures of reading a script that the file system itself does not report.
-constexpr int kOutOfMemory = 7;
-constexpr int kDeviceIoError = 57;
-
 void error_box(std::string_view what, int number) {
   const std::string text = std::string(what) +
                            "\r\nОперация не выполнена.\r\n\r\nОшибка программы №" +
@@ -38,11 +34,6 @@ class FileSource : public script::ByteSource {
   platform::InputFile& file_;
 };
 
-std::string name_part(const std::string& path) {
-  const auto slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::string project_caption(const std::string& name) { return "Quillet - [" + name + "]"; }
 
 }  // namespace
@@ -59,13 +50,13 @@ void main_form::OpenFile(const std::string& fl) {
   switch (script::read_rows(source, rows)) {
     case script::ReadStatus::Ok: break;
     case script::ReadStatus::TooShort: return error_box(kOpenFailed, 62);
-    case script::ReadStatus::TooLong: return error_box(kOpenFailed, kOutOfMemory);
-    case script::ReadStatus::Failed: return error_box(kOpenFailed, kDeviceIoError);
+    case script::ReadStatus::TooLong: return error_box(kOpenFailed, static_cast<int>(FileError::OutOfMemory));
+    case script::ReadStatus::Failed: return error_box(kOpenFailed, static_cast<int>(FileError::DeviceIo));
   }
   file.reset();
 
   dlg_rows = std::move(rows);
-  file_name = name_part(fl);
+  file_name = std::string(file_name_part(fl));
   set_caption(project_caption(file_name));
   UpdateText();
 }
@@ -76,7 +67,7 @@ void main_form::WriteFile(const std::string& fl) {
   if (file_name.empty()) {
     // Only the save-as window writes an untitled sequence; its name box names it.
     const save_form* s = ui::Single<save_form>::if_loaded();
-    file_name = s ? s->Text1.text() + ".dlg" : name_part(fl);
+    file_name = s ? s->Text1.text() + ".dlg" : std::string(file_name_part(fl));
   }
   set_caption(project_caption(file_name));
   changed = false;

@@ -1,8 +1,5 @@
 #include "designer/save_form.h"
 
-#include <algorithm>
-#include <vector>
-
 #include "designer/app.h"
 #include "designer/buttons.h"
 #include "designer/main_form.h"
@@ -10,73 +7,11 @@
 #include "utf/utf.h"
 
 namespace designer {
-namespace {
-
-// The longest file name Windows makes, in UTF-16 units.
-constexpr std::size_t kLongestFileName = 255;
-
-// "«a»", "«a» и «b»", "«a», «b» и «c»".
-std::string listed(const std::vector<std::string>& items) {
-  std::string out;
-  for (std::size_t i = 0; i < items.size(); ++i)
-    out += (i == 0 ? "" : i + 1 == items.size() ? " и " : ", ") + items[i];
-  return out;
-}
-
-// The characters of a name that no Windows file name may hold, described.
-std::string forbidden_in(std::string_view name, bool& has_path) {
-  std::vector<std::string> shown;  // as «c», each once
-  std::vector<std::string> codes;  // control characters by their codes
-  has_path = false;
-  while (!name.empty()) {
-    char32_t c;
-    name.remove_prefix(utf::decode(name, c));
-    if (c < 32) {
-      const std::string code = std::to_string(static_cast<unsigned>(c));
-      if (std::find(codes.begin(), codes.end(), code) == codes.end()) codes.push_back(code);
-    } else if (c < 128 && std::string_view("\\/:*?\"<>|").find(static_cast<char>(c)) !=
-                              std::string_view::npos) {
-      has_path = has_path || c == '\\' || c == '/';
-      const std::string quoted = "«" + std::string(1, static_cast<char>(c)) + "»";
-      if (std::find(shown.begin(), shown.end(), quoted) == shown.end()) shown.push_back(quoted);
-    }
-  }
-  std::vector<std::string> parts;
-  if (!shown.empty()) parts.push_back((shown.size() == 1 ? "символ " : "символы ") + listed(shown));
-  if (!codes.empty())
-    parts.push_back(codes.size() == 1 ? "управляющий символ с кодом " + codes[0]
-                                      : "управляющие символы с кодами " + listed(codes));
-  return listed(parts);
-}
-
-// The device a name stands for, upper case ("NUL" for "nul.txt" or "Nul ."); empty
-// when it stands for none. Windows reads the part before the first dot, without
-// its trailing spaces, in any case, as a device name.
-std::string device_of(std::string_view name) {
-  std::string base(name.substr(0, name.find('.')));
-  while (!base.empty() && base.back() == ' ') base.pop_back();
-  for (char& c : base)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  static const char* const kPlain[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
-  for (const char* device : kPlain)
-    if (base == device) return base;
-  // COM and LPT with a digit, superscripts ¹ ² ³ included.
-  for (const char* port : {"COM", "LPT"}) {
-    if (!base.starts_with(port)) continue;
-    const std::string_view number = std::string_view(base).substr(3);
-    if ((number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "¹" ||
-        number == "²" || number == "³")
-      return base;
-  }
-  return {};
-}
-
-}  // namespace
 
 std::string project_name_problem(std::string_view name) {
   const std::string quoted = "«" + std::string(name) + "»";
   bool has_path = false;
-  if (const std::string forbidden = forbidden_in(name, has_path); !forbidden.empty())
+  if (const std::string forbidden = forbidden_in_file_name(name, has_path); !forbidden.empty())
     return "Имя " + quoted + " нельзя дать проекту: Windows не допускает в имени файла " +
            forbidden + "." +
            (has_path ? " Проект всегда сохраняется в папке программы, поэтому в имени не может "

@@ -18,8 +18,10 @@ namespace platform {
 
 enum class FileError {
   None = 0,
+  OutOfMemory = 7,
   BadFileName = 52,
   FileNotFound = 53,
+  DeviceIo = 57,
   DiskFull = 61,
   InputPastEnd = 62,
   PermissionDenied = 70,

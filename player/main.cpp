@@ -1,7 +1,9 @@
 // run.exe: shows each line of the main.dlg beside it as a system-modal message box,
-// one after another or where the answers lead, then ends. It never opens a window of
-// its own and never reports a failure: a missing or unreadable script simply ends
-// the run.
+// one after another or where the answers lead, then ends. A one-file program
+// (run.exe with a script inside, script/carried_script.h) shows the script it
+// carries instead and never looks for a main.dlg. It never opens a window of its
+// own and never reports a failure: a missing or unreadable script simply ends the
+// run.
 //
 // Its exit code is the button that closed its last box (IDOK 1, IDCANCEL 2,
 // IDYES 6, IDNO 7), IDTIMEOUT (32000) when that box closed itself, or 0 when it
@@ -10,9 +12,11 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <optional>
 #include <string>
 
 #include "player/play.h"
+#include "script/carried_script.h"
 #include "script/line_reader.h"
 #include "utf/utf.h"
 
@@ -61,6 +65,18 @@ bool normal_file_exists(const std::wstring& path) {
   FindClose(h);
   const DWORD hidden = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
   return (found.dwFileAttributes & hidden) == 0;
+}
+
+// The script this program carries, if it is a one-file program; empty when the
+// resource is there but cannot be loaded.
+std::optional<std::string> carried_script() {
+  const HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(script::kCarriedScriptNumber),
+                                    MAKEINTRESOURCEW(script::kCarriedScriptType));
+  if (!found) return std::nullopt;
+  const HGLOBAL loaded = LoadResource(nullptr, found);
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  if (!bytes) return std::string();
+  return std::string(static_cast<const char*>(bytes), SizeofResource(nullptr, found));
 }
 
 // A box that closes itself. The system's own timed message box is not reliable
@@ -128,17 +144,23 @@ class MessageBoxes : public player::Screen {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  const std::wstring script_path = program_folder() + L"\\main.dlg";
-  if (!normal_file_exists(script_path)) return 0;
+  std::optional<script::MemorySource> carried;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  if (std::optional<std::string> bytes = carried_script()) {
+    carried.emplace(std::move(*bytes));
+  } else {
+    const std::wstring script_path = program_folder() + L"\\main.dlg";
+    if (!normal_file_exists(script_path)) return 0;
+    file = CreateFileW(script_path.c_str(), GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+  }
 
-  const HANDLE file = CreateFileW(script_path.c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 0;
-
-  HandleSource source(file);
+  HandleSource from_file(file);
   MessageBoxes screen;
-  const int answer = player::play(source, screen);
-  CloseHandle(file);
+  const int answer =
+      player::play(carried ? static_cast<script::ByteSource&>(*carried) : from_file, screen);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   return answer;
 }

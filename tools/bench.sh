@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Prints the figures of both programs, in a virtual screen so that no window gets in
 # the way. The player: start-up time to the first box against a bare MessageBoxW
-# program and a VBScript MsgBox under wscript, run.exe's size, and its peak memory
-# on a script of a million lines, also when its last box jumps back to line 0 a few
-# times. The designer: start-up time against a program that only opens a window (and
-# that program with the designer's manifest), its memory before and after fifteen
+# program, a VBScript MsgBox under wscript and a one-file program, run.exe's size
+# and what a one-file program adds to it, and its peak memory on a script of a
+# million lines, also when its last box jumps back to line 0 a few times. The
+# designer: start-up time against a program that only opens a window (and that
+# program with the designer's manifest), its memory before and after fifteen
 # dialogs, and the opening of a 100 MB project against a normal one; then its
 # start-up once more on a screen of 192 dpi (200 %). Expects the windows preset to be
 # built (`make bench`). Usage: tools/bench.sh [RUNS] [LINES]

@@ -20,6 +20,7 @@ have xauth || need+=(xauth)
 have import || need+=(imagemagick)
 have python3 || need+=(python3)  # writes the release zip
 have git || need+=(git)  # the release is dated from the last commit
+have unzip || need+=(unzip)  # the release zip is checked as Linux users unpack it
 
 [ ${#need[@]} -eq 0 ] && exit 0
 

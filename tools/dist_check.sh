@@ -39,6 +39,8 @@ for i in z.infolist():
         problems.append(f"{i.filename}: UTF-8 name flag is {i.flag_bits & 0x800:#x}")
     if i.extra:
         problems.append(f"{i.filename} has extra fields")
+    if i.create_system != 3 or i.external_attr != (0o100644 << 16) | 0x20:
+        problems.append(f"{i.filename}: made on {i.create_system}, attributes {i.external_attr:#x}")
 for bin_dir in bin_dirs:
     for exe in ("quillet.exe", "run.exe"):
         path = os.path.join(bin_dir, exe)
@@ -57,5 +59,20 @@ for p in problems:
     print("FAILED:", p)
 sys.exit(1 if problems else 0)
 PY
+# Unpacked by Info-ZIP unzip, as Linux users do: every name as it was written.
+unpacked=build/repro-one/unzipped
+rm -rf "$unpacked"
+if LC_ALL=C.UTF-8 unzip -q "$one" -d "$unpacked"; then
+  names=$(cd "$unpacked" && LC_ALL=C.UTF-8 ls -1 | LC_ALL=C sort | tr '\n' ' ')
+  if [ "$names" != "quillet.exe run.exe welcome.dlg ПРОЧТИ.txt " ]; then
+    echo "FAILED: unzip unpacked the names $names"
+    status=1
+  fi
+  cmp "$unpacked/run.exe" build/repro-one/build/bin/run.exe || status=1
+else
+  echo "FAILED: unzip could not unpack $one"
+  status=1
+fi
+
 [ $status -eq 0 ] && echo "The release zip is reproducible and complete."
 exit $status

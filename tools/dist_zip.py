@@ -4,8 +4,12 @@
 Usage: dist_zip.py ZIP VERSION NAME=PATH...
 
 Entries go in the order given, each dated SOURCE_DATE_EPOCH (or the time of the
-source's last commit) in UTC, with plain file attributes, deflated; names that
-are not ASCII are flagged as UTF-8, as Windows expects. An entry whose name ends
+source's last commit) in UTC, deflated, marked as made on Unix with the file's
+Windows attributes (archive) in the low byte and its Unix mode (0644) in the high
+half of the external attributes; names that are not ASCII are flagged as UTF-8.
+Windows Explorer and 7-Zip read the flag; Info-ZIP unzip ignores it for entries
+made on MS-DOS (it converts their names from an old code page) but takes the
+names of entries made on Unix as they stand. An entry whose name ends
 in ".txt" is a text for Notepad: "@VERSION@" in it becomes VERSION, its lines
 end with CR LF and a UTF-8 byte-order mark comes first. SHA256SUMS, in the
 format `sha256sum -c` reads, is written beside the zip.
@@ -50,8 +54,8 @@ def main(argv):
             if name.endswith(".txt"):
                 data = notepad_text(data, version)
             info = zipfile.ZipInfo(name, date_time=date)
-            info.create_system = 0  # made on MS-DOS/Windows: attributes below are DOS ones
-            info.external_attr = 0x20  # archive
+            info.create_system = 3  # Unix
+            info.external_attr = (0o100644 << 16) | 0x20  # regular file rw-r--r--; archive
             info.compress_type = zipfile.ZIP_DEFLATED
             z.writestr(info, data, compresslevel=9)
     os.replace(partial, zip_path)

@@ -1,7 +1,8 @@
 // The programs as released: the version resources Explorer shows, and quillet.exe
 // driven from cmd the way a script drives it: /compile builds a program with no
 // window and tells the outcome in its exit code, which becomes ERRORLEVEL, as does
-// the answer the built program was given.
+// the answer the built program was given; /compile ... /onefile builds one program
+// that carries its script, as the system reads and runs it.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,11 @@
 
 #include "probe.h"
 #include "resources/version.h"
+
+// <imagehlp.h> needs the types of <windows.h>, which probe.h includes.
+// clang-format off
+#include <imagehlp.h>
+// clang-format on
 
 namespace {
 
@@ -207,6 +213,111 @@ TEST_F(CommandLine, EachFailureEndsWithItsOwnCode) {
     EXPECT_EQ(batch(L"@" + quillet() + L" /compile story.dlg"), 4);
     EXPECT_NE(report.find("Нет проигрывателя"), std::string::npos) << report;
   }
+}
+
+// The names in a folder.
+std::vector<std::wstring> entries(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found;
+  const HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (std::wstring_view(found.cFileName) != L"." && std::wstring_view(found.cFileName) != L"..")
+      names.push_back(found.cFileName);
+  } while (FindNextFileW(h, &found));
+  FindClose(h);
+  return names;
+}
+
+// Resource number 1 of a type, as the system's resource functions read it.
+std::string resource(const std::wstring& program, const wchar_t* type) {
+  const HMODULE m = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!m) return "(not loaded)";
+  std::string bytes;
+  if (const HRSRC r = FindResourceW(m, MAKEINTRESOURCEW(1), type))
+    if (const HGLOBAL g = LoadResource(m, r))
+      bytes.assign(static_cast<const char*>(LockResource(g)), SizeofResource(m, r));
+  FreeLibrary(m);
+  return bytes;
+}
+
+// Starts a program in a folder and answers its boxes with these buttons; their
+// captions and texts, and the program's exit code last.
+std::vector<std::wstring> play(const std::wstring& program, const std::wstring& folder,
+                               const std::vector<int>& answers) {
+  std::vector<std::wstring> seen_boxes;
+  const probe::Process p = probe::start(program, folder);
+  EXPECT_TRUE(p) << "cannot start " << probe::to_utf8(program);
+  std::vector<HWND> seen;
+  for (const int answer : answers) {
+    HWND box = probe::wait_window(p, {L"#32770", L"", true}, kCommandTimeoutMs, seen);
+    if (!box) break;
+    seen.push_back(box);
+    const probe::MessageBoxView view = probe::read_message_box(box);
+    seen_boxes.push_back(view.caption + L": " + view.text);
+    probe::answer(box, answer);
+  }
+  DWORD code = 99;
+  EXPECT_TRUE(p.wait(kCommandTimeoutMs, &code)) << "the program did not end";
+  seen_boxes.push_back(std::to_wstring(code));
+  return seen_boxes;
+}
+
+TEST_F(CommandLine, BuildsOneProgramThatCarriesItsScript) {
+  const std::string script =
+      cp1251(L"Первый#вопрос; Викторина; Вопрос; Да и Нет\r\nКонец; Викторина; Информация; ОК\r\n");
+  ASSERT_TRUE(probe::write_file(projects_ + L"\\викторина.dlg", script));
+  const auto compile = [&](const std::wstring& arguments) {
+    const probe::Process q = probe::start(program_ + L"\\quillet.exe", projects_, arguments);
+    DWORD code = 99;
+    EXPECT_TRUE(q.wait(kCommandTimeoutMs, &code)) << "quillet.exe did not end";
+    return static_cast<int>(code);
+  };
+  const std::wstring built = projects_ + L"\\викторина.dlg_compile";
+  const std::wstring path = built + L"\\викторина.exe";
+  ASSERT_EQ(compile(L"/compile викторина.dlg /onefile"), 0);
+  EXPECT_EQ(entries(built), std::vector<std::wstring>{L"викторина.exe"});
+  const std::string program = read_file(path);
+  ASSERT_FALSE(program.empty());
+
+  // Built again, later, into another folder: the same bytes.
+  EXPECT_EQ(compile(L"/compile /onefile \"" + projects_ + L"\\викторина.dlg\" again"), 0);
+  EXPECT_EQ(read_file(projects_ + L"\\again\\викторина.exe"), program);
+
+  // The system reads it as a program file: its checksum, the script, and run.exe's
+  // icon, manifest and version as they were.
+  DWORD header_sum = 0, sum = 0;
+  ASSERT_EQ(MapFileAndCheckSumW(path.c_str(), &header_sum, &sum),
+            static_cast<DWORD>(CHECKSUM_SUCCESS));
+  EXPECT_EQ(header_sum, sum);
+  const std::wstring run = program_ + L"\\run.exe";
+  EXPECT_EQ(resource(path, RT_RCDATA), script);
+  EXPECT_EQ(resource(run, RT_RCDATA), "");
+  for (const wchar_t* type : {RT_ICON, RT_GROUP_ICON, RT_MANIFEST, RT_VERSION}) {
+    EXPECT_FALSE(resource(run, type).empty());
+    EXPECT_EQ(resource(path, type), resource(run, type));
+  }
+
+  // Alone in an empty folder, started from elsewhere, it shows its script; beside
+  // a main.dlg it still does.
+  const std::wstring alone = probe::make_temp_folder(L"quillet-alone");
+  ASSERT_TRUE(probe::write_file(alone + L"\\викторина.exe", program));
+  const std::vector<std::wstring> own = {L"Викторина: Первый\rвопрос", L"Викторина: Конец", L"1"};
+  EXPECT_EQ(play(alone + L"\\викторина.exe", projects_, {IDYES, IDOK}), own);
+  ASSERT_TRUE(
+      probe::write_file(alone + L"\\main.dlg", cp1251(L"Не тот; Приманка; Ошибка; ОК\r\n")));
+  EXPECT_EQ(play(alone + L"\\викторина.exe", alone, {IDYES, IDOK}), own);
+  probe::remove_tree(alone);
+
+  // A copy that is running keeps its file: the build stops and leaves it whole.
+  const HANDLE open =
+      CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(open, INVALID_HANDLE_VALUE);
+  ASSERT_TRUE(probe::write_file(projects_ + L"\\викторина.dlg", cp1251(L"Другой; Текст\r\n")));
+  EXPECT_EQ(compile(L"/compile викторина.dlg /onefile"), 5);
+  CloseHandle(open);
+  EXPECT_EQ(read_file(path), program);
+  EXPECT_EQ(entries(built), std::vector<std::wstring>{L"викторина.exe"});
 }
 
 // Any other argument is ignored: the designer starts as it always does.

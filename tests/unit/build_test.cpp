@@ -1,6 +1,9 @@
 // Building: the build-path prompt, the console window and its twelve timed steps,
-// with the files they make, their stops and the blinking cursor; and the same
-// build from quillet.exe's command line, with its exit codes.
+// with the files they make, their stops and the blinking cursor; the same build
+// from quillet.exe's command line, with its exit codes; and the one-file build,
+// down to the program file it writes.
+
+#include "designer/build.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -9,8 +12,10 @@
 #include <stdexcept>
 
 #include "designer/command_line.h"
+#include "designer/pe_resources.h"
 #include "designer/resource_ids.h"
 #include "designer_fixture.h"
+#include "sample_program.h"
 
 using namespace designer;
 using namespace std::string_literals;
@@ -571,6 +576,21 @@ TEST(CommandLine, OnlyTheFirstArgumentNamesACommand) {
   EXPECT_EQ(plain.kind, Kind::Compile);
   EXPECT_EQ(plain.project, "story.dlg");
   EXPECT_EQ(plain.folder, "");
+  EXPECT_FALSE(plain.one_file);
+  // "/onefile" wherever it stands after "/compile"; the other words keep their order.
+  for (const auto& args :
+       std::vector<std::vector<std::string>>{{"/compile", "a.dlg", "out", "/onefile"},
+                                             {"/compile", "/onefile", "a.dlg", "out"},
+                                             {"-compile", "a.dlg", "-OneFile", "out"}}) {
+    const CommandLine c = ParseCommandLine(args);
+    EXPECT_EQ(c.kind, Kind::Compile) << ::testing::PrintToString(args);
+    EXPECT_TRUE(c.one_file);
+    EXPECT_EQ(c.project, "a.dlg");
+    EXPECT_EQ(c.folder, "out");
+  }
+  EXPECT_EQ(kind({"/onefile", "/compile", "a.dlg"}), Kind::Designer);
+  EXPECT_EQ(ParseCommandLine({"/compile", "/onefile"}).problem, "не указан проект");
+  EXPECT_EQ(kind({"/compile", "a", "b", "c", "/onefile"}), Kind::BadUsage);
   const CommandLine both = ParseCommandLine({"-COMPILE", "C:\\Мои проекты\\a b.dlg", "вывод"});
   EXPECT_EQ(both.kind, Kind::Compile);
   EXPECT_EQ(both.project, "C:\\Мои проекты\\a b.dlg");
@@ -645,4 +665,199 @@ TEST_F(CommandLineTest, EachFailureHasItsOwnCodeAndReason) {
     EXPECT_TRUE(std::filesystem::is_empty(folder.native("projects/story.dlg_compile")));
   }
   EXPECT_EQ(folder.entries(), std::vector<std::string>{"projects"});
+}
+
+namespace {
+
+namespace pe = designer::pe;
+using Sample = SampleProgram;
+
+std::uint32_t u32(const std::string& b, std::size_t at) {
+  std::uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(b.at(at + i));
+  return v;
+}
+
+std::vector<pe::Resource> resources_of(const std::string& program) {
+  std::vector<pe::Resource> resources;
+  std::string problem;
+  EXPECT_TRUE(pe::ReadResources(program, resources, problem)) << problem;
+  return resources;
+}
+
+const pe::ResourceId kNumber1{1, {}};
+const pe::Resource kIcon{{3, {}}, kNumber1, Sample::kEnglish, 0, Sample::kIcon};
+const pe::Resource kManifest{{24, {}}, kNumber1, Sample::kEnglish, 0, Sample::kManifest};
+
+pe::Resource carried(std::string script) { return {{10, {}}, kNumber1, 0, 0, std::move(script)}; }
+
+}  // namespace
+
+TEST(OneFile, TheProgramCarriesTheScriptAndKeepsEverythingElse) {
+  const std::string player = Sample::bytes();
+  ASSERT_EQ(resources_of(player), (std::vector<pe::Resource>{kIcon, kManifest}));
+
+  const std::string small = script::to_cp1251("Привет; Заголовок; Информация; ОК\r\n");
+  const std::string big(100000, 'x');
+  for (const std::string& script : {small, big}) {
+    SCOPED_TRACE(script.size());
+    std::string problem;
+    const std::string program = build::OneFileProgram(player, script, problem);
+    ASSERT_FALSE(program.empty()) << problem;
+    EXPECT_EQ(resources_of(program),
+              (std::vector<pe::Resource>{kIcon, carried(script), kManifest}));
+
+    // The headers but the fields that describe the new sizes, the code and the
+    // relocations stay as they were; the relocations move up to the next page.
+    const auto fixed_fields = [](std::string b) {
+      for (const std::size_t field :
+           {Sample::kOptional + 8, Sample::kOptional + 56, Sample::kOptional + 64,
+            Sample::kOptional + 112 + 8 * 2 + 4, Sample::kOptional + 112 + 8 * 5,
+            Sample::kSections + 40 + 8, Sample::kSections + 40 + 16, Sample::kSections + 80 + 12,
+            Sample::kSections + 80 + 20})
+        Sample::set(b, field, 0);
+      return b.substr(0, 0x400);
+    };
+    EXPECT_EQ(fixed_fields(program), fixed_fields(player));
+    const std::uint32_t size = u32(program, Sample::kSections + 40 + 8);
+    const std::uint32_t raw_size = u32(program, Sample::kSections + 40 + 16);
+    const std::uint32_t relocations = u32(program, Sample::kSections + 80 + 12);
+    EXPECT_GE(size, script.size());
+    EXPECT_EQ(raw_size, (size + 0x1FF) / 0x200 * 0x200);
+    EXPECT_EQ(u32(program, Sample::kOptional + 112 + 8 * 2 + 4), size);
+    EXPECT_EQ(relocations, (Sample::kResourcesAt + size + 0xFFF) / 0x1000 * 0x1000);
+    EXPECT_EQ(u32(program, Sample::kOptional + 112 + 8 * 5), relocations);
+    EXPECT_EQ(u32(program, Sample::kSections + 80 + 20), 0x400 + raw_size);
+    EXPECT_EQ(program.substr(0x400 + raw_size), player.substr(0x600));
+    EXPECT_EQ(u32(program, Sample::kOptional + 56), relocations + 0x1000);
+    EXPECT_EQ(u32(program, Sample::kOptional + 8), 0x400 - 0x200 + raw_size);
+    EXPECT_EQ(u32(program, Sample::kOptional + 64), pe::Checksum(program));
+
+    // The same bytes every time; a script carried already is replaced whole.
+    EXPECT_EQ(build::OneFileProgram(player, script, problem), program);
+    EXPECT_EQ(build::OneFileProgram(build::OneFileProgram(player, "old", problem), script, problem),
+              program);
+  }
+
+  // Names sort before numbers, in upper case, at every level, and read back.
+  std::vector<pe::Resource> named = {kIcon,
+                                     carried("s"),
+                                     kManifest,
+                                     {{0, u"TYPE"}, {0, u"b"}, 7, 1251, "named"},
+                                     {{0, u"TYPE"}, {0, u"A"}, 7, 0, "first"}};
+  std::string problem;
+  const std::string program = pe::WithResources(player, named, problem);
+  ASSERT_FALSE(program.empty()) << problem;
+  std::rotate(named.begin(), named.begin() + 3, named.end());
+  std::swap(named[0], named[1]);
+  EXPECT_EQ(resources_of(program), named);
+}
+
+TEST(OneFile, TheWriterRefusesWhatItDoesNotUnderstand) {
+  const std::string player = Sample::bytes();
+  const auto refused = [](const std::string& image) {
+    std::string problem;
+    const bool empty = build::OneFileProgram(image, "a; b\r\n", problem).empty();
+    return empty && !problem.empty();
+  };
+  const auto changed = [&](std::size_t at, std::uint32_t value) {
+    std::string b = player;
+    Sample::set(b, at, value);
+    return b;
+  };
+  EXPECT_TRUE(refused(""));
+  EXPECT_TRUE(refused(kPlayer));
+  EXPECT_TRUE(refused(player + "appended"));
+  EXPECT_TRUE(refused(changed(Sample::kOptional + 112 + 8 * 4, 0x600))) << "signed";
+  EXPECT_TRUE(refused(changed(0x4C, 0x600))) << "a symbol table";
+  EXPECT_TRUE(refused(changed(Sample::kOptional + 112 + 8 * 5, 0x1000))) << "not relocations last";
+  EXPECT_TRUE(refused(changed(0x600, 0x2000))) << "relocations into the resources";
+  EXPECT_TRUE(refused(changed(0x414, 0x80000000u))) << "a directory of itself";
+  for (std::size_t cut = 0; cut < player.size(); cut += 7)
+    EXPECT_TRUE(refused(player.substr(0, cut))) << "cut at " << cut;
+  // Any one byte of the headers or the resources spoilt: refused, or a program
+  // that carries the script.
+  for (std::size_t at = 0; at < 0x600; ++at) {
+    if (at >= 0x200 && at < 0x400) continue;  // the code
+    std::string b = player;
+    b[at] = static_cast<char>(~b[at]);
+    std::string problem;
+    const std::string program = build::OneFileProgram(b, "a; b\r\n", problem);
+    if (program.empty()) continue;
+    std::vector<pe::Resource> resources;
+    EXPECT_TRUE(pe::ReadResources(program, resources, problem)) << "at " << at << ": " << problem;
+    EXPECT_NE(std::find(resources.begin(), resources.end(), carried("a; b\r\n")), resources.end())
+        << "at " << at;
+  }
+}
+
+TEST(OneFile, TheProgramIsNamedAfterTheProject) {
+  for (const auto& [project, name] :
+       std::vector<std::pair<std::string, std::string>>{{"викторина.dlg", "викторина.exe"},
+                                                        {"C:\\Мои проекты\\v1.2.dlg", "v1.2.exe"},
+                                                        {"a.dlg.dlg", "a.dlg.exe"},
+                                                        {"STORY.DLG", "STORY.exe"},
+                                                        {"notes", "notes.exe"},
+                                                        {"a.dlg ", "a.dlg .exe"},
+                                                        {"console.dlg", "console.exe"},
+                                                        {"com10.dlg", "com10.exe"},
+                                                        {"nul_.dlg", "nul_.exe"}})
+    EXPECT_EQ(build::OneFileName(project), name) << project;
+  for (const std::string& project : std::vector<std::string>{
+           ".dlg", "C:\\x\\.DLG", "con.dlg", "NUL.dlg", "Lpt1.dlg", "com9.x.dlg", "aux .dlg",
+           "com\u00B9.dlg", "a?b.dlg", "a:b.dlg", "a*.dlg", "a|b.dlg", "a\"b.dlg", "a<b>.dlg",
+           "tab\t.dlg", std::string(252, 'x') + ".dlg"})
+    EXPECT_EQ(build::OneFileName(project), "") << project;
+  EXPECT_EQ(build::OneFileName(std::string(251, 'x') + ".dlg"), std::string(251, 'x') + ".exe");
+}
+
+TEST_F(CommandLineTest, OneFileBuildsOneProgramNamedAfterTheProject) {
+  folder.put("run.exe", Sample::bytes());
+  const std::string project = script({"Викторина; Вопрос 1; Вопрос; Да и Нет"});
+  folder.put("projects/quiz.dlg", project);
+  EXPECT_EQ(run({"/compile", "quiz.dlg", "/onefile"}), kExitOk) << report;
+  const std::string out = here_ + "\\quiz.dlg_compile";
+  EXPECT_EQ(
+      lines_of(report),
+      (std::vector<std::string>{"Preparations...", "Started building quiz.dlg...",
+                                "Writing a Data-file... OK", "Compiling an EXE-file... OK",
+                                "Building Finished.", "", "EXE-Path: " + out + "\\quiz.exe", ""}));
+  EXPECT_EQ(folder.entries("projects/quiz.dlg_compile"), std::vector<std::string>{"quiz.exe"});
+  const std::string program = folder.get("projects/quiz.dlg_compile/quiz.exe");
+  EXPECT_EQ(resources_of(program), (std::vector<pe::Resource>{kIcon, carried(project), kManifest}));
+
+  // Into another folder, the switch first: the same bytes.
+  EXPECT_EQ(run({"/compile", "/onefile", folder / "projects\\quiz.dlg", "other"}), kExitOk);
+  EXPECT_EQ(folder.get("projects/other/quiz.exe"), program);
+
+  {
+    SCOPED_TRACE("a project name that makes no file name");
+    folder.put("projects/.dlg", project);
+    EXPECT_EQ(run({"/compile", ".dlg", "/onefile"}), kExitCopyFailed);
+    expect_stop("Compiling an EXE-file...", "Из имени проекта .dlg не получается имя программы");
+    EXPECT_TRUE(std::filesystem::is_empty(folder.native("projects/.dlg_compile")));
+  }
+  {
+    SCOPED_TRACE("a folder where the program should be");
+    std::filesystem::create_directories(folder.native("projects/held/quiz.exe"));
+    EXPECT_EQ(run({"/compile", "quiz.dlg", "held", "/onefile"}), kExitCopyFailed);
+    expect_stop("Compiling an EXE-file...",
+                "Не удалось записать программу " + here_ + "\\held\\quiz.exe: ");
+    EXPECT_EQ(folder.entries("projects/held"), std::vector<std::string>{"quiz.exe"});
+  }
+  {
+    SCOPED_TRACE("the player's own file");
+    EXPECT_EQ(run({"/compile", folder / "projects\\quiz.dlg", folder.str(), "/onefile"}), kExitOk);
+    folder.put("projects/run.dlg", project);
+    EXPECT_EQ(run({"/compile", "run.dlg", folder.str(), "/onefile"}), kExitCopyFailed);
+    EXPECT_EQ(folder.get("run.exe"), Sample::bytes());
+  }
+  {
+    SCOPED_TRACE("a player the writer does not understand");
+    folder.put("run.exe", kPlayer);
+    EXPECT_EQ(run({"/compile", "quiz.dlg", "bad", "/onefile"}), kExitPlayerMissing);
+    expect_stop("Compiling an EXE-file...",
+                "Проигрыватель " + folder / "run.exe" + " не годится: это не программа Windows");
+    EXPECT_TRUE(std::filesystem::is_empty(folder.native("projects/bad")));
+  }
 }

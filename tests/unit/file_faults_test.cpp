@@ -9,7 +9,9 @@
 #include <cstring>
 #include <fstream>
 
+#include "designer/command_line.h"
 #include "designer_fixture.h"
+#include "sample_program.h"
 
 using namespace designer;
 
@@ -114,4 +116,18 @@ TEST_F(DesignerTest, AReadOnlyProgramFolderIsReportedNotFatal) {
             std::string::npos)
       << transcript;
   EXPECT_EQ(folder.get("story.dlg"), script({"kept; as it was"}));
+
+  // A one-file build into the read-only folder stops at its program and leaves
+  // nothing there.
+  folder.put("run.exe", SampleProgram::bytes());
+  std::string report;
+  const int code =
+      RunCommandLine(ParseCommandLine({"/compile", ro.str() + "/story.dlg", ro.str(), "/onefile"}),
+                     [&](std::string_view text) { report += text; });
+  EXPECT_EQ(code, kExitCopyFailed) << report;
+  EXPECT_NE(report.find("Compiling an EXE-file... ERROR"), std::string::npos) << report;
+  EXPECT_NE(report.find("Не удалось записать программу " + ro.str() + "\\story.exe"),
+            std::string::npos)
+      << report;
+  EXPECT_EQ(folder.entries(), (std::vector<std::string>{"ro", "run.exe", "story.dlg"}));
 }

@@ -35,10 +35,11 @@ class TestFolder {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
   bool has(const std::string& name) const { return std::filesystem::exists(native(name)); }
-  // Names of everything in the folder, sorted.
-  std::vector<std::string> entries() const {
+  // Names of everything in the folder, or in a folder inside it, sorted.
+  std::vector<std::string> entries(const std::string& inside = {}) const {
     std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(path_))
+    for (const auto& e :
+         std::filesystem::directory_iterator(inside.empty() ? path_ : native(inside)))
       names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
