@@ -11,17 +11,20 @@ comp_form::comp_form() : Form("comp_form") {
   set_border(ui::Border::FixedDialog);
   set_show_in_taskbar(false);
   set_start_position(ui::StartPosition::CenterScreen);
-  set_client_size(4860, 1575);
+  set_client_size(4860, 1935);
 
   Label1.move(120, 240, 3735, 255);
   Label1.set_caption("Введите путь компиляции:");
   cmp.move(120, 480, 4575, 285);
   cmp.set_tab_index(0);
+  one_file.move(120, 870, 2400, 255);
+  one_file.set_caption("Одним файлом");
+  one_file.set_tab_index(1);
   restore_button(comp, name());
-  comp.set_tab_index(1);
+  comp.set_tab_index(2);
   comp.on_click = [this] { comp_Click(); };
   restore_button(cls, name());
-  cls.set_tab_index(2);
+  cls.set_tab_index(3);
   cls.on_click = [this] { unload(); };
   set_default_button(&comp);
   set_cancel_button(&cls);
@@ -29,6 +32,7 @@ comp_form::comp_form() : Form("comp_form") {
 
 void comp_form::Load() {
   cmp.set_text(in_program_folder(ui::Single<main_form>::get().GetFile() + "_compile"));
+  one_file.set_value(false);
 }
 
 void comp_form::comp_Click() {

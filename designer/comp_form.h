@@ -1,7 +1,8 @@
 #pragma once
 // The build-path prompt. It proposes a folder beside the project, and on confirm
-// hides itself and opens the build console; the build reads the path from cmp
-// while the prompt stays loaded, and closes the prompt when it ends.
+// hides itself and opens the build console; the build reads the path from cmp and
+// whether to build one file from one_file while the prompt stays loaded, and
+// closes the prompt when it ends.
 
 #include "controls/sdbutton.h"
 #include "ui/controls.h"
@@ -15,6 +16,7 @@ class comp_form : public ui::Form {
 
   ui::Label Label1{*this, "Label1"};
   ui::TextBox cmp{*this, "cmp"};
+  ui::CheckBox one_file{*this, "one_file"};
   controls::SDButton comp{*this, "comp"};
   controls::SDButton cls{*this, "cls"};
 

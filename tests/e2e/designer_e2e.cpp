@@ -846,7 +846,7 @@ TEST_F(Designer, EveryWindowAtTheScreensScale) {
     SCOPED_TRACE("Build: saving, the prompt and the console");
     close_with(opens(main_, L"sd(3)", L"save_form", 347, 77), L"sd_close");
     HWND prompt = wait_form(process_, L"comp_form");
-    expect_window(prompt, 324, 105);
+    expect_window(prompt, 324, 129);
     shoot(prompt, L"designer_build_prompt" + at_dpi);
     HWND console = opens(prompt, L"comp", L"compile_form", 577, 353);
     HWND cmd = control(console, L"cmd");
@@ -910,8 +910,10 @@ TEST_F(Designer, PreviewsAndBuildsAProject) {
     ASSERT_TRUE(prompt) << "Build showed no prompt";
     EXPECT_TEXT(probe::text(prompt), L"Компиляция");
     EXPECT_EQ(client_size(prompt).cx, 324);
-    EXPECT_EQ(client_size(prompt).cy, 105);
+    EXPECT_EQ(client_size(prompt).cy, 129);
     EXPECT_TEXT(probe::text(control(prompt, L"cmp")), build_folder);
+    EXPECT_TEXT(probe::text(control(prompt, L"one_file")), L"Одним файлом");
+    EXPECT_FALSE(checked(control(prompt, L"one_file")));
     EXPECT_TEXT(probe::text(control(prompt, L"comp")), L"Компиляция");
     EXPECT_TEXT(probe::text(control(prompt, L"cls")), L"Отмена");
     shoot(prompt, L"designer_build_prompt.png");
@@ -1016,6 +1018,96 @@ TEST_F(Designer, PreviewsAndBuildsAProject) {
   }
 }
 
+// "Одним файлом" in the build prompt, by real key presses: the one program named
+// after the project, alone in its folder and named by the transcript's path line,
+// plays its script from elsewhere. The next prompt comes with the box off; while
+// the program runs, the next one-file build stops and leaves it whole with
+// nothing beside it.
+TEST_F(Designer, BuildsOneFileByKeys) {
+  ASSERT_NO_FATAL_FAILURE(add_player());
+  const std::wstring row = L"Один файл; Викторина; Вопрос; Да и Нет";
+  ASSERT_TRUE(probe::write_file(in_program(L"викторина.dlg"), script_file({row})));
+  ASSERT_NO_FATAL_FAILURE(start());
+  {
+    probe::click(control(main_, L"sd(1)"));
+    HWND open = wait_form(process_, L"file_form");
+    ASSERT_TRUE(open);
+    send(control(open, L"filebox"), LB_SETCURSEL, 0);
+    probe::click(control(open, L"sd_open"));
+    ASSERT_TRUE(probe::wait_gone(open, kWindowTimeoutMs));
+    ASSERT_TRUE(wait_text(main_, L"Quillet - [викторина.dlg]")) << visible(probe::text(main_));
+  }
+  const auto press = [](UINT key) { probe::send_key(key); };
+  const std::wstring build_folder = in_program(L"викторина.dlg_compile");
+  const std::wstring program = build_folder + L"\\викторина.exe";
+  // F7, the box ticked by Tab and Space, Tab to Компиляция and Enter; the console
+  // once the build has stopped, and its transcript without the cursor.
+  const auto build_one_file = [&](const wchar_t* screenshot) -> std::vector<std::wstring> {
+    SetForegroundWindow(main_);
+    EXPECT_TRUE(wait_until([&] { return GetForegroundWindow() == main_; }, kWindowTimeoutMs));
+    press(VK_F7);
+    HWND prompt = wait_form(process_, L"comp_form");
+    EXPECT_TRUE(prompt) << "F7 showed no build prompt";
+    if (!prompt) return {};
+    HWND box = control(prompt, L"one_file");
+    EXPECT_TRUE(wait_focus(control(prompt, L"cmp")));
+    EXPECT_FALSE(checked(box)) << "the prompt came with its box ticked";
+    press(VK_TAB);
+    EXPECT_TRUE(wait_focus(box));
+    press(VK_SPACE);
+    EXPECT_TRUE(wait_until([&] { return checked(box); }, kWindowTimeoutMs)) << "Space did not tick";
+    if (screenshot) shoot(prompt, screenshot);
+    press(VK_TAB);
+    EXPECT_TRUE(wait_focus(control(prompt, L"comp")));
+    press(VK_RETURN);
+    HWND console = wait_form(process_, L"compile_form");
+    EXPECT_TRUE(console) << "Enter did not build";
+    if (!console) return {};
+    HWND cmd = control(console, L"cmd");
+    EXPECT_TRUE(
+        wait_until([&] { return probe::text(cmd).find(L"Press Any Key To") != std::wstring::npos; },
+                   kBuildTimeoutMs))
+        << visible(probe::text(cmd));
+    std::wstring transcript = probe::text(cmd);
+    if (!transcript.empty() && transcript.back() == L'_') transcript.pop_back();
+    press(VK_SPACE);
+    EXPECT_TRUE(probe::wait_gone(console, kWindowTimeoutMs)) << "a key did not close the console";
+    const std::vector<std::wstring> lines = split_lines(transcript);
+    return lines.size() > 6 ? std::vector<std::wstring>(lines.begin() + 6, lines.end()) : lines;
+  };
+  {
+    SCOPED_TRACE("the one program");
+    EXPECT_EQ(
+        build_one_file(L"designer_build_prompt_one_file.png"),
+        (std::vector<std::wstring>{L"Writing a Data-file... OK", L"Compiling an EXE-file... OK",
+                                   L"Building Finished.", L"", L"EXE-Path: " + program,
+                                   L"Press Any Key To Continue..."}));
+    EXPECT_EQ(probe::folder_entries(build_folder), std::vector<std::wstring>{L"викторина.exe"});
+  }
+  {
+    SCOPED_TRACE("the program started from elsewhere, running through the next build");
+    const std::string built = read_file(program);
+    probe::Process running = probe::start(program, working_folder_);
+    ASSERT_TRUE(running) << "cannot start the program: " << GetLastError();
+    HWND box = probe::wait_window(running, {kBoxClass, L"", true}, kWindowTimeoutMs);
+    ASSERT_NO_FATAL_FAILURE(
+        expect_box(box, {L"Викторина", L"Один файл", {IDYES, IDNO}, BoxIcon::Question}));
+    EXPECT_EQ(build_one_file(nullptr),
+              (std::vector<std::wstring>{
+                  L"Writing a Data-file... FAILED", L"WARNING: Path is already exits.",
+                  L"Compiling an EXE-file... ERROR", L"", L"Error while building.",
+                  L"Press Any Key To Countinue..."}));
+    EXPECT_TRUE(read_file(program) == built) << "the running program was changed";
+    EXPECT_EQ(probe::folder_entries(build_folder), std::vector<std::wstring>{L"викторина.exe"});
+    probe::answer(box, IDYES);
+    DWORD code = 0;
+    EXPECT_TRUE(running.wait(kWindowTimeoutMs, &code)) << "the program did not end";
+    EXPECT_EQ(code, static_cast<DWORD>(IDYES));
+  }
+  PostMessageW(main_, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(process_.wait(kWindowTimeoutMs)) << "the designer did not end";
+}
+
 // What a screen reader is told of one control (found by its name in the form), or
 // of the item `child` of a list. Role 0: whatever the system's proxy says (Wine's
 // calls a list box "client"). The focus bits are not in `state`: a control
@@ -1032,7 +1124,7 @@ struct Heard {
 
 constexpr long kPush = ROLE_SYSTEM_PUSHBUTTON, kRadio = ROLE_SYSTEM_RADIOBUTTON,
                kText = ROLE_SYSTEM_TEXT, kLink = ROLE_SYSTEM_LINK, kList = ROLE_SYSTEM_LIST,
-               kItem = ROLE_SYSTEM_LISTITEM;
+               kItem = ROLE_SYSTEM_LISTITEM, kCheck = ROLE_SYSTEM_CHECKBUTTON;
 constexpr long kChecked = STATE_SYSTEM_CHECKED, kDefault = STATE_SYSTEM_DEFAULT;
 constexpr long kRow = STATE_SYSTEM_SELECTABLE, kSelectedRow = kRow | STATE_SYSTEM_SELECTED;
 constexpr long kFocusBits = STATE_SYSTEM_FOCUSED | STATE_SYSTEM_FOCUSABLE;
@@ -1224,6 +1316,7 @@ TEST_F(ScreenReader, HearsAndWorksEveryWindow) {
     HWND prompt = act_and_wait(main_, L"sd(3)", L"comp_form");
     ASSERT_TRUE(prompt);
     expect_heard(prompt, {{L"cmp", 0, L"Введите путь компиляции:", kText, 0, L""},
+                          {L"one_file", 0, L"Одним файлом", kCheck, 0, L"Установить"},
                           {L"comp", 0, L"Компиляция", kPush, kDefault, L"Нажать"},
                           {L"cls", 0, L"Отмена", kPush, 0, L"Нажать"}});
     HWND console = act_and_wait(prompt, L"comp", L"compile_form");

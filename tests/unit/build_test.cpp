@@ -50,19 +50,23 @@ class BuildTest : public DesignerTest {
     return m;
   }
 
-  // The prompt's confirmation, after replacing its proposal when a path is given.
-  std::function<void(ui::Form&)> confirm(std::optional<std::string> path = std::nullopt) {
-    return [this, path](ui::Form& f) {
+  // The prompt's confirmation, after replacing its proposal when a path is given
+  // and ticking or clearing "Одним файлом" as asked.
+  std::function<void(ui::Form&)> confirm(std::optional<std::string> path = std::nullopt,
+                                         bool one_file = false) {
+    return [this, path, one_file](ui::Form& f) {
       auto& p = static_cast<comp_form&>(f);
       proposal = p.cmp.text();
+      one_file_shown = p.one_file.value();
       if (path) p.cmp.set_text(*path);
+      if (p.one_file.value() != one_file) ui.click(p.one_file);
       ui.click(p.comp);
     };
   }
 
   // Toolbar Build confirmed in the prompt; the console it opened.
-  compile_form& build(std::optional<std::string> path = std::nullopt) {
-    ui.on_modal("comp_form", confirm(path));
+  compile_form& build(std::optional<std::string> path = std::nullopt, bool one_file = false) {
+    ui.on_modal("comp_form", confirm(path, one_file));
     ui.click(main().sd[3]);
     compile_form* c = console();
     if (!c) throw std::logic_error("no console after the build command");
@@ -100,7 +104,8 @@ class BuildTest : public DesignerTest {
     EXPECT_FALSE(ui::Single<comp_form>::loaded());
   }
 
-  std::string proposal;  // what the prompt proposed when it was last confirmed
+  std::string proposal;         // what the prompt proposed when it was last confirmed
+  bool one_file_shown = false;  // whether its box came up ticked
 };
 
 }  // namespace
@@ -456,8 +461,9 @@ TEST_F(BuildTest, StepsReadTheirInputsAfresh) {
   EXPECT_EQ(folder.get("elsewhere/main.dlg"), script({"other; o"}));
   EXPECT_EQ(folder.get("elsewhere/exe.exe"), kPlayer);
   prompt()->cmp.set_text(folder / "shown");
+  prompt()->one_file.set_value(true);
   ticks(2);
-  EXPECT_EQ(lines(c).at(lines(c).size() - 2), "EXE-Path: " + (folder / "shown") + "\\exe.exe");
+  EXPECT_EQ(lines(c).at(lines(c).size() - 2), "EXE-Path: " + (folder / "shown") + "\\other.exe");
   EXPECT_FALSE(folder.has("shown"));
   ui.press_key(c, U'x');
 
@@ -859,5 +865,97 @@ TEST_F(CommandLineTest, OneFileBuildsOneProgramNamedAfterTheProject) {
     expect_stop("Compiling an EXE-file...",
                 "Проигрыватель " + folder / "run.exe" + " не годится: это не программа Windows");
     EXPECT_TRUE(std::filesystem::is_empty(folder.native("projects/bad")));
+  }
+}
+
+// "Одним файлом" in the prompt: off whenever the prompt loads, kept while it stays
+// loaded; ticked, the console builds one program named after the project, with the
+// same transcript, or stops on the program's line and leaves the target as it was.
+TEST_F(BuildTest, TheBoxBuildsOneProgramNamedAfterTheProject) {
+  folder.put("run.exe", Sample::bytes());
+  main_form& m = saved_story();
+  {
+    SCOPED_TRACE("one program, the box ticked by keys");
+    ui.on_modal("comp_form", [this](ui::Form& f) {
+      auto& p = static_cast<comp_form&>(f);
+      EXPECT_FALSE(p.one_file.value());
+      EXPECT_EQ(p.focused_control(), &p.cmp);
+      ui.key(p, ui::key::Tab);
+      EXPECT_EQ(p.focused_control(), &p.one_file);
+      ui.key(p, ui::key::Space);
+      EXPECT_TRUE(p.one_file.value());
+      ui.key(p, ui::key::Enter);  // the default button, from the box too
+    });
+    ui.click(m.sd[3]);
+    ASSERT_TRUE(console());
+    compile_form& c = *console();
+    ticks(12);
+    const std::string out = folder / "story.dlg_compile";
+    const auto l = lines(c);
+    ASSERT_EQ(l.size(), 12u);
+    EXPECT_EQ(std::vector<std::string>(l.begin() + 3, l.end()),
+              (std::vector<std::string>{
+                  folder.str() + "\\Quillet.exe /compile %1", "Preparations...",
+                  "Started building story.dlg...", "Writing a Data-file... OK",
+                  "Compiling an EXE-file... OK", "Building Finished.", "",
+                  "EXE-Path: " + out + "\\story.exe", "Press Any Key To Continue..."}));
+    EXPECT_EQ(folder.entries("story.dlg_compile"), std::vector<std::string>{"story.exe"});
+    EXPECT_EQ(resources_of(folder.get("story.dlg_compile/story.exe")),
+              (std::vector<pe::Resource>{kIcon, carried(folder.get("story.dlg")), kManifest}));
+    EXPECT_FALSE(ui::Single<comp_form>::loaded());
+    ui.press_key(c, U'x');
+  }
+  {
+    SCOPED_TRACE("the next prompt comes with the box off");
+    compile_form& c = build(folder / "plain");
+    EXPECT_FALSE(one_file_shown);
+    ticks(12);
+    EXPECT_EQ(lines(c).at(10), "EXE-Path: " + (folder / "plain") + "\\exe.exe");
+    EXPECT_EQ(folder.entries("plain"), (std::vector<std::string>{"exe.exe", "main.dlg"}));
+    ui.press_key(c, U'x');
+  }
+  {
+    SCOPED_TRACE("a folder where the program should be");
+    std::filesystem::create_directories(folder.native("held") / "story.exe");
+    compile_form& c = build(folder / "held", true);
+    ticks(12);
+    expect_error_stop(c, 9, "Compiling an EXE-file...");
+    EXPECT_TRUE(std::filesystem::is_directory(folder.native("held") / "story.exe"));
+    EXPECT_EQ(folder.entries("held"), std::vector<std::string>{"story.exe"});
+    ui.press_key(c, U'x');
+  }
+  {
+    SCOPED_TRACE("a project whose program would be the player itself");
+    folder.put("run.dlg", script({"run; r"}));
+    open("run.dlg");
+    const auto before = folder.entries();
+    compile_form& c = build(folder.str(), true);
+    ticks(12);
+    expect_error_stop(c, 9, "Compiling an EXE-file...");
+    EXPECT_EQ(folder.get("run.exe"), Sample::bytes());
+    EXPECT_EQ(folder.entries(), before);
+    ui.press_key(c, U'x');
+  }
+  {
+    SCOPED_TRACE("a prompt kept loaded by the missing-project stop keeps its box");
+    ui.click(m.sd[0]);
+    ui.on_modal("save_form",
+                [this](ui::Form& f) { ui.click(static_cast<save_form&>(f).sd_close); });
+    compile_form& c = build(folder / "none", true);
+    ticks(6);
+    EXPECT_EQ(c.step, 5);
+    ASSERT_NE(prompt(), nullptr);
+    EXPECT_TRUE(prompt()->one_file.value());
+    ui.press_key(c, U'x');
+    ui.on_modal("save_form",
+                [this](ui::Form& f) { ui.click(static_cast<save_form&>(f).sd_close); });
+    ui.on_modal("comp_form", [this](ui::Form& f) {
+      auto& p = static_cast<comp_form&>(f);
+      EXPECT_EQ(p.cmp.text(), folder / "none");
+      EXPECT_TRUE(p.one_file.value());
+      ui.click(p.cls);
+    });
+    ui.click(m.sd[3]);
+    EXPECT_FALSE(folder.has("none"));
   }
 }
