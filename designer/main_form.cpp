@@ -16,6 +16,7 @@
 #include "platform/platform.h"
 #include "script/jumps.h"
 #include "script/row.h"
+#include "ui/backend.h"
 
 namespace designer {
 namespace {
@@ -48,23 +49,26 @@ std::string row_numbers(const std::vector<int>& rows) {
   return out;
 }
 
-// Where the sequence cannot go, in a few words; empty when it can go everywhere
-// and end.
-std::string reachability_notice(const script::Rows& rows) {
+// Where the sequence cannot go: the fullest wording first, shorter ones after;
+// nothing when it can go everywhere and end.
+std::vector<std::string> reachability_notices(const script::Rows& rows) {
   const script::Reachability r = script::reachability(rows);
   std::vector<int> never;
   for (int i = 0; i < script::kRowCount; ++i)
     if (r.never_shown[static_cast<std::size_t>(i)]) never.push_back(i);
   const std::string numbers = row_numbers(never);
   const bool one = never.size() == 1;
-  if (r.never_ends)
-    return "Программа никогда не закончится: все пути ведут по кругу" +
-           (never.empty() ? std::string(".")
-            : one         ? "; диалог " + numbers + " не будет показан."
-                          : "; диалоги " + numbers + " не будут показаны.");
+  if (r.never_ends && !never.empty()) {
+    const std::string shown = one ? "диалог " + numbers + " не будет показан."
+                                  : "диалоги " + numbers + " не будут показаны.";
+    return {"Программа никогда не закончится: все пути ведут по кругу; " + shown,
+            "Программа не закончится (все пути по кругу); " + shown,
+            "Программа не закончится; " + shown};
+  }
+  if (r.never_ends) return {"Программа никогда не закончится: все пути ведут по кругу."};
   if (never.empty()) return {};
-  return one ? "Диалог " + numbers + " никогда не будет показан."
-             : "Диалоги " + numbers + " никогда не будут показаны.";
+  return {one ? "Диалог " + numbers + " никогда не будет показан."
+              : "Диалоги " + numbers + " никогда не будут показаны."};
 }
 
 // The rows an answer of row index may lead to: those of the sequence and the row
@@ -240,12 +244,18 @@ void main_form::UpdateText() {
 }
 
 void main_form::UpdateNotice() {
-  // A reader hears the strip's new name; the mouse finds the whole notice in the
-  // tooltip where the strip is too narrow for it.
-  const std::string notice = reachability_notice(dlg_rows);
-  status.set_caption(notice.empty() ? tip_ : notice);
-  status.set_tooltip(notice);
-  status.set_colors(notice.empty() ? ui::Color::system(ui::SysColor::ButtonText) : kNoticeColor,
+  // The strip shows the fullest wording that fits its one line, and the
+  // tooltip all of it. A reader hears the strip's new name.
+  const std::vector<std::string> notices = reachability_notices(dlg_rows);
+  std::string shown = notices.empty() ? tip_ : notices.back();
+  for (const std::string& notice : notices)
+    if (ui::backend().measure_text(notice, status.font(), &status).width <= status.width()) {
+      shown = notice;
+      break;
+    }
+  status.set_caption(shown);
+  status.set_tooltip(notices.empty() ? std::string() : notices.front());
+  status.set_colors(notices.empty() ? ui::Color::system(ui::SysColor::ButtonText) : kNoticeColor,
                     status.back_color());
 }
 

@@ -59,8 +59,12 @@ class main_form : public ui::Form {
 
   void Load() override;
   bool QueryUnload(ui::UnloadReason why) override;
-  // The captions measure anew, so the toolbar buttons may have other widths.
-  void TextMetricsChanged() override { ToolBar_Layout(); }
+  // The captions measure anew, so the toolbar buttons may have other widths and
+  // another wording of the notice may fit the status strip.
+  void TextMetricsChanged() override {
+    ToolBar_Layout();
+    UpdateNotice();
+  }
 
  private:
   // The toolbar buttons side by side in creation order, About at the right end.
@@ -78,7 +82,7 @@ class main_form : public ui::Form {
   // Opens the editor for dlg_index with row and stores what it gives back.
   void EditRow(const std::string& row, const std::string& caption);
   // The status strip: the notice of rows never shown and of a sequence that
-  // never ends while there is one, the tip otherwise.
+  // never ends while there is one (in dark red), the tip otherwise.
   void UpdateNotice();
   void Run();
 

@@ -260,30 +260,31 @@ make_form::make_form() : Form("make_form") {
   dlg_button[0].set_value(true);
 
   // What comes next, under the button sets: a line per answer, then the timeout.
-  // Lists stand 390 apart; a label stands 60 lower than its list, a text box 15.
-  Label5.move(120, 4740, 5295, 255);
+  // Lines stand 375 apart; a label stands 60 lower than its list, a text box 15.
+  Label5.move(120, 4710, 5295, 255);
   Label5.set_caption("Что дальше:");
   Label5.set_tab_index(18);
+  constexpr int kListsLeft = 1920;
   for (int k = 0; k < script::kMaxAnswers; ++k) {
-    const int top = 5070 + 390 * k;
-    answer[k].move(120, top + 60, 1455, 255);
+    const int top = 5010 + 375 * k;
+    answer[k].move(120, top + 60, 1695, 255);
     answer[k].set_tab_index(19 + 2 * k);
-    dlg_next[k].move(1680, top, 1575, 315);
+    dlg_next[k].move(kListsLeft, top, 1575, 315);
     dlg_next[k].set_labelled_by(&answer[k]);
     dlg_next[k].set_tab_index(20 + 2 * k);
   }
-  constexpr int kWaitTop = 5070 + 390 * script::kMaxAnswers;
-  Label6.move(120, kWaitTop + 60, 1455, 255);
+  constexpr int kWaitTop = 5010 + 375 * script::kMaxAnswers;
+  Label6.move(120, kWaitTop + 60, 1695, 255);
   Label6.set_caption("Закрыть само через");
   Label6.set_tab_index(25);
-  dlg_wait.move(1680, kWaitTop + 15, 615, 285);
+  dlg_wait.move(kListsLeft, kWaitTop + 15, 615, 285);
   dlg_wait.set_labelled_by(&Label6);
   dlg_wait.set_tab_index(26);
   dlg_wait.on_key_press = [this](char32_t& key) { dlg_wait_KeyPress(key); };
-  Label7.move(2400, kWaitTop + 60, 855, 255);
+  Label7.move(2640, kWaitTop + 60, 735, 255);
   Label7.set_caption("с, затем");
   Label7.set_tab_index(27);
-  dlg_wait_next.move(3360, kWaitTop, 1575, 315);
+  dlg_wait_next.move(3480, kWaitTop, 1575, 315);
   dlg_wait_next.set_labelled_by(&Label7);
   dlg_wait_next.set_tab_index(28);
 

@@ -668,7 +668,6 @@ TEST_F(DesignerTest, TheStatusStripTellsWhereTheSequenceCannotGo) {
   const std::string tip = tips()[4];
   const auto notice = [&] {
     EXPECT_EQ(m.status.accessible().name, m.status.caption());
-    EXPECT_EQ(m.status.tooltip(), m.status.caption() == tip ? "" : m.status.caption());
     return m.status.caption();
   };
   add(U"a");
@@ -683,7 +682,9 @@ TEST_F(DesignerTest, TheStatusStripTellsWhereTheSequenceCannotGo) {
     ui.click(e.SDButton1);
   });
   ui.double_click(m.str_str[0]);
-  EXPECT_EQ(notice(),
+  // The fullest wording that fits the strip, and all of it in the tooltip.
+  EXPECT_EQ(notice(), "Программа не закончится (все пути по кругу); диалог 1 не будет показан.");
+  EXPECT_EQ(m.status.tooltip(),
             "Программа никогда не закончится: все пути ведут по кругу; диалог 1 не будет показан.");
   EXPECT_NE(m.status.fore_color(), tip_color) << "a notice stands out from a tip";
   EXPECT_TRUE(ui.boxes().empty());
@@ -698,6 +699,7 @@ TEST_F(DesignerTest, TheStatusStripTellsWhereTheSequenceCannotGo) {
   });
   ui.double_click(m.str_str[0]);
   EXPECT_EQ(notice(), "Диалоги 1–4 никогда не будут показаны.");
+  EXPECT_EQ(m.status.tooltip(), notice());
   m.dlg_rows[0] = "a; Диалог; Без значка; ОК; ОК>2, 5 с>конец";
   m.dlg_rows[3] = "c; Диалог; Без значка; ОК; ОК>0";
   m.UpdateText();
@@ -711,6 +713,15 @@ TEST_F(DesignerTest, TheStatusStripTellsWhereTheSequenceCannotGo) {
   ui.click(m.sd_edit);  // 0 -> 1 -> 2 -> 0, and the timeout ends
   EXPECT_EQ(notice(), tip);
   EXPECT_EQ(m.status.fore_color(), tip_color);
+  EXPECT_EQ(m.status.tooltip(), "");
+
+  // Every second row passed over in a loop: the shortest wording.
+  for (int i = 0; i < 15; ++i)
+    m.dlg_rows[static_cast<std::size_t>(i)] =
+        "d; " + std::to_string(i) +
+        (i % 2 ? "" : "; Информация; ОК; ОК>" + std::to_string(i == 14 ? 0 : i + 2));
+  m.UpdateText();
+  EXPECT_EQ(notice(), "Программа не закончится; диалоги 1, 3, 5, 7, 9, 11, 13 не будут показаны.");
 
   // Opening a project and New follow too.
   folder.put("loop.dlg", script({"a; b; Информация; ОК; ОК>0"}));
