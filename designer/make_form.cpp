@@ -85,6 +85,12 @@ std::string wait_message(std::string_view typed) {
          "».\r\n\r\nИсправьте число или очистите поле, чтобы диалог ждал ответа.";
 }
 
+// A typed character a box does not take: said with a box, then dropped.
+void refuse(char32_t& key) {
+  MsgBox("Недопустиный символ.", ui::mb::Exclamation | ui::mb::Ok);
+  key = 0;
+}
+
 // The chosen option of a group; -1 when none is.
 int chosen(const ui::ControlArray<ui::OptionButton>& group) {
   for (int k = 0; k < group.size(); ++k)
@@ -301,19 +307,13 @@ make_form::make_form() : Form("make_form") {
 }
 
 void make_form::dlg_text_KeyPress(char32_t& key) {
-  if (key == U';' || key == U'#') {
-    MsgBox("Недопустиный символ.", ui::mb::Exclamation | ui::mb::Ok);
-    key = 0;
-    return;
-  }
+  if (key == U';' || key == U'#') return refuse(key);
   if (key == 13) key = U'#';
 }
 
 void make_form::dlg_wait_KeyPress(char32_t& key) {
   // Editing keys (Backspace, Ctrl+V and the like) come as control characters.
-  if (key < 32 || (key >= U'0' && key <= U'9')) return;
-  MsgBox("Недопустиный символ.", ui::mb::Exclamation | ui::mb::Ok);
-  key = 0;
+  if (key >= 32 && (key < U'0' || key > U'9')) refuse(key);
 }
 
 void make_form::SDButton1_Click() {
