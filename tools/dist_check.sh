@@ -64,7 +64,7 @@ unpacked=build/repro-one/unzipped
 rm -rf "$unpacked"
 if LC_ALL=C.UTF-8 unzip -q "$one" -d "$unpacked"; then
   names=$(cd "$unpacked" && LC_ALL=C.UTF-8 ls -1 | LC_ALL=C sort | tr '\n' ' ')
-  if [ "$names" != "quillet.exe run.exe welcome.dlg ПРОЧТИ.txt " ]; then
+  if [ "$names" != "quillet.exe quiz.dlg run.exe welcome.dlg ПРОЧТИ.txt " ]; then
     echo "FAILED: unzip unpacked the names $names"
     status=1
   fi
