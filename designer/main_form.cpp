@@ -14,7 +14,9 @@
 #include "designer/make_form.h"
 #include "designer/save_form.h"
 #include "platform/platform.h"
+#include "script/jumps.h"
 #include "script/row.h"
+#include "ui/backend.h"
 
 namespace designer {
 namespace {
@@ -24,6 +26,58 @@ const ui::Color kPanel = ui::Color::rgb(240, 240, 240);
 
 ui::Font courier(bool bold) {
   return ui::Font{"Courier New", 9.75, bold, false, ui::kCyrillicCharset};
+}
+
+// The colour of a notice in the status strip, which a tip does not have.
+const ui::Color kNoticeColor = ui::Color::rgb(176, 0, 0);
+
+// "3", "3, 5", "3, 5–7": row numbers, three or more in a row as a range.
+std::string row_numbers(const std::vector<int>& rows) {
+  std::string out;
+  for (std::size_t i = 0; i < rows.size();) {
+    std::size_t last = i;
+    while (last + 1 < rows.size() && rows[last + 1] == rows[last] + 1) ++last;
+    if (!out.empty()) out += ", ";
+    out += std::to_string(rows[i]);
+    if (last >= i + 2) {
+      out += "–" + std::to_string(rows[last]);
+      i = last + 1;
+    } else {
+      ++i;
+    }
+  }
+  return out;
+}
+
+// Where the sequence cannot go: the fullest wording first, shorter ones after;
+// nothing when it can go everywhere and end.
+std::vector<std::string> reachability_notices(const script::Rows& rows) {
+  const script::Reachability r = script::reachability(rows);
+  std::vector<int> never;
+  for (int i = 0; i < script::kRowCount; ++i)
+    if (r.never_shown[static_cast<std::size_t>(i)]) never.push_back(i);
+  const std::string numbers = row_numbers(never);
+  const bool one = never.size() == 1;
+  if (r.never_ends && !never.empty()) {
+    const std::string shown = one ? "диалог " + numbers + " не будет показан."
+                                  : "диалоги " + numbers + " не будут показаны.";
+    return {"Программа никогда не закончится: все пути ведут по кругу; " + shown,
+            "Программа не закончится (все пути по кругу); " + shown,
+            "Программа не закончится; " + shown};
+  }
+  if (r.never_ends) return {"Программа никогда не закончится: все пути ведут по кругу."};
+  if (never.empty()) return {};
+  return {one ? "Диалог " + numbers + " никогда не будет показан."
+              : "Диалоги " + numbers + " никогда не будут показаны."};
+}
+
+// The rows an answer of row index may lead to: those of the sequence and the row
+// itself.
+std::vector<int> targets_for(const script::Rows& rows, int index) {
+  std::vector<int> targets;
+  for (int i = 0; i < script::kRowCount; ++i)
+    if (i == index || !rows[static_cast<std::size_t>(i)].empty()) targets.push_back(i);
+  return targets;
 }
 
 double system_random_unit() {
@@ -129,12 +183,11 @@ void main_form::Load() {
   // Left to right in creation order, 1 pixel apart; About at the right end.
   ToolBar_Layout();
   TextBox_Size();
-  UpdateText();
-
   // Tips 1 to 8 come up twice as often as 0 and 9: r x 9, rounded half to even.
   const double r = random_unit ? random_unit() : system_random_unit();
   const int tip = static_cast<int>(std::nearbyint(r * 9));
-  status.set_caption(tips()[static_cast<std::size_t>(std::clamp(tip, 0, 9))]);
+  tip_ = tips()[static_cast<std::size_t>(std::clamp(tip, 0, 9))];
+  UpdateText();
 
   // A preview copy left by Run. Failing to delete it harms nobody: Run replaces it.
   const std::string preview = in_program_folder("main.dlg");
@@ -187,6 +240,23 @@ void main_form::UpdateText() {
     if (i == script::kRowCount - 1) sd_new.set_visible(false);
   }
   mark_focus_row();
+  UpdateNotice();
+}
+
+void main_form::UpdateNotice() {
+  // The strip shows the fullest wording that fits its one line, and the
+  // tooltip all of it. A reader hears the strip's new name.
+  const std::vector<std::string> notices = reachability_notices(dlg_rows);
+  std::string shown = notices.empty() ? tip_ : notices.back();
+  for (const std::string& notice : notices)
+    if (ui::backend().measure_text(notice, status.font(), &status).width <= status.width()) {
+      shown = notice;
+      break;
+    }
+  status.set_caption(shown);
+  status.set_tooltip(notices.empty() ? std::string() : notices.front());
+  status.set_colors(notices.empty() ? ui::Color::system(ui::SysColor::ButtonText) : kNoticeColor,
+                    status.back_color());
 }
 
 bool main_form::SaveChangesPrompt() {
@@ -258,8 +328,7 @@ void main_form::TextBox_KeyDown(int& code, unsigned shift) {
 
 void main_form::str_str_DblClick(int index) {
   // dlg_index is still the double-clicked row when the editor gives the row back.
-  if (auto row = make_form::Edit(*this, str_str[index].caption(), "Изменить диалог"))
-    WriteDialogDown(std::move(*row));
+  EditRow(str_str[index].caption(), "Изменить диалог");
 }
 
 void main_form::sd_new_Click() {
@@ -267,17 +336,19 @@ void main_form::sd_new_Click() {
     if (dlg_rows[static_cast<std::size_t>(i)].empty()) {
       dlg_index = static_cast<std::int16_t>(i);
       mark_focus_row();
-      if (auto row = make_form::Edit(*this, {})) WriteDialogDown(std::move(*row));
+      EditRow({}, {});
       return;
     }
 }
 
+void main_form::EditRow(const std::string& row, const std::string& caption) {
+  if (auto edited = make_form::Edit(*this, row, targets_for(dlg_rows, dlg_index), caption))
+    WriteDialogDown(std::move(*edited));
+}
+
 void main_form::sd_edit_Click() {
-  auto& rows = dlg_rows;
-  rows[static_cast<std::size_t>(dlg_index)].clear();
-  for (int i = dlg_index; i < script::kRowCount - 1; ++i)
-    rows[static_cast<std::size_t>(i)] = rows[static_cast<std::size_t>(i + 1)];
-  rows[script::kRowCount - 1].clear();
+  // The rows below move up, and the jumps of the rows that stay follow them.
+  script::delete_row(dlg_rows, dlg_index);
   UpdateText();
 }
 

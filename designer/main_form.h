@@ -1,7 +1,8 @@
 #pragma once
 // The main window: the toolbar, the numbered list of up to fifteen dialog rows and
-// the status strip with a tip. It owns the dialog sequence and the project's
-// file name, and asks before unsaved changes are thrown away.
+// the status strip with a tip, or with a notice while some rows can never be
+// shown or the sequence can never end. It owns the dialog sequence and the
+// project's file name, and asks before unsaved changes are thrown away.
 
 #include <cstdint>
 #include <functional>
@@ -38,7 +39,8 @@ class main_form : public ui::Form {
 
   // Lays out the row labels and sd_edit for the list's width.
   void TextBox_Size();
-  // Draws the list from dlg_rows, up to the first empty row.
+  // Draws the list from dlg_rows, up to the first empty row, and tells in the
+  // status strip where the sequence cannot go.
   void UpdateText();
   // Stores a row the dialog editor gave back at dlg_index, selects it and marks
   // the sequence changed.
@@ -57,8 +59,12 @@ class main_form : public ui::Form {
 
   void Load() override;
   bool QueryUnload(ui::UnloadReason why) override;
-  // The captions measure anew, so the toolbar buttons may have other widths.
-  void TextMetricsChanged() override { ToolBar_Layout(); }
+  // The captions measure anew, so the toolbar buttons may have other widths and
+  // another wording of the notice may fit the status strip.
+  void TextMetricsChanged() override {
+    ToolBar_Layout();
+    UpdateNotice();
+  }
 
  private:
   // The toolbar buttons side by side in creation order, About at the right end.
@@ -73,7 +79,14 @@ class main_form : public ui::Form {
   void mark_focus_row();
   void sd_new_Click();
   void sd_edit_Click();
+  // Opens the editor for dlg_index with row and stores what it gives back.
+  void EditRow(const std::string& row, const std::string& caption);
+  // The status strip: the notice of rows never shown and of a sequence that
+  // never ends while there is one (in dark red), the tip otherwise.
+  void UpdateNotice();
   void Run();
+
+  std::string tip_;  // the tip chosen at start
 };
 
 // Path of a file in the program folder.

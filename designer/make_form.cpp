@@ -1,5 +1,6 @@
 #include "designer/make_form.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "designer/buttons.h"
 #include "resources/pictures.h"
 #include "script/cp1251.h"
+#include "script/jumps.h"
 #include "script/row.h"
 #include "utf/utf.h"
 
@@ -51,13 +53,59 @@ std::string unstorable_message(const std::vector<std::string>& chars) {
          " и нажмите OK ещё раз.";
 }
 
+// The seconds of the timeout box: 0 when it is empty, nothing when it holds no
+// whole number from 1 to 3600.
+std::optional<int> wait_seconds(std::string_view typed) {
+  if (typed.empty()) return 0;
+  int seconds = 0;
+  for (char c : typed) {
+    if (c < '0' || c > '9') return std::nullopt;
+    seconds = seconds * 10 + (c - '0');
+    if (seconds > script::kMaxWait) return std::nullopt;
+  }
+  if (seconds == 0) return std::nullopt;
+  return seconds;
+}
+
+// The refusal of a timeout that cannot work, with what was typed (its start, when
+// a paste brought a long text).
+std::string wait_message(std::string_view typed) {
+  constexpr int kShown = 20;
+  std::string shown;
+  int count = 0;
+  while (!typed.empty() && count++ < kShown) {
+    char32_t c = 0;
+    const std::size_t length = utf::decode(typed, c);
+    shown.append(typed.substr(0, length));
+    typed.remove_prefix(length);
+  }
+  if (!typed.empty()) shown += "…";
+  return "Диалог может закрыться сам через целое число секунд от 1 до " +
+         std::to_string(script::kMaxWait) + ", а в поле «Закрыть само через» указано «" + shown +
+         "».\r\n\r\nИсправьте число или очистите поле, чтобы диалог ждал ответа.";
+}
+
+// A typed character a box does not take: said with a box, then dropped.
+void refuse(char32_t& key) {
+  MsgBox("Недопустиный символ.", ui::mb::Exclamation | ui::mb::Ok);
+  key = 0;
+}
+
+// The chosen option of a group; -1 when none is.
+int chosen(const ui::ControlArray<ui::OptionButton>& group) {
+  for (int k = 0; k < group.size(); ++k)
+    if (group[k].value()) return k;
+  return -1;
+}
+
 }  // namespace
 
 std::optional<std::string> make_form::Edit(ui::Form& owner, const std::string& row,
+                                           const std::vector<int>& targets,
                                            const std::string& caption) {
   std::optional<std::string> result;
   make_form& editor = ui::Single<make_form>::get();
-  editor.Fill(row);
+  editor.Fill(row, targets);
   if (!caption.empty()) editor.set_caption(caption);
   editor.result_ = &result;
   editor.show_modal(owner);
@@ -66,7 +114,7 @@ std::optional<std::string> make_form::Edit(ui::Form& owner, const std::string& r
   return result;
 }
 
-void make_form::Fill(const std::string& row) {
+void make_form::Fill(const std::string& row, const std::vector<int>& targets) {
   const script::Fields f = script::split_row(row);
   // A row edited by hand may lack fields; what it lacks keeps the editor's default.
   if (f.has(0)) dlg_text.set_text(std::string(f.field[0]));
@@ -75,22 +123,81 @@ void make_form::Fill(const std::string& row) {
     if (auto k = script::match_icon(f.field[2])) dlg_icon[*k].set_value(true);
   if (f.has(3))
     if (auto k = script::match_button_set(f.field[3])) dlg_button[*k].set_value(true);
-  past_fourth_ = std::string(script::fields_past_fourth(row));
+  old_row_ = row;
+
+  // The items: "дальше", the rows in order, "конец". A row the field leads to
+  // besides the given ones is offered too, so that it comes back as it was.
+  const script::Next next = script::next_of(f);
+  std::vector<int> rows;
+  for (int t : targets)
+    if (t >= 0 && t < script::kRowCount) rows.push_back(t);
+  for (int t : next.answer) rows.push_back(t);
+  rows.push_back(next.wait_next);
+  std::erase_if(rows, [](int t) { return t < 0; });
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  item_targets_ = {script::kGoOn};
+  item_targets_.insert(item_targets_.end(), rows.begin(), rows.end());
+  item_targets_.push_back(script::kEnd);
+
+  const auto fill_list = [this](ui::ComboBox& list, int target) {
+    list.clear();
+    for (int t : item_targets_)
+      list.add_item(t == script::kGoOn  ? "дальше"
+                    : t == script::kEnd ? std::string(script::kEndName)
+                                        : "диалог " + std::to_string(t));
+    const auto at = std::find(item_targets_.begin(), item_targets_.end(), target);
+    list.set_list_index(static_cast<int>(at - item_targets_.begin()));
+  };
+  for (int k = 0; k < script::kMaxAnswers; ++k)
+    fill_list(dlg_next[k], next.answer[static_cast<std::size_t>(k)]);
+  fill_list(dlg_wait_next, next.wait_next);
+  dlg_wait.set_text(next.wait > 0 ? std::to_string(next.wait) : "");
+  ShowAnswers();
 }
 
-std::string make_form::Row() const {
-  std::string row = dlg_text.text() + std::string(script::kSeparator) + dlg_title.text();
-  for (int k = 0; k < script::kIconCount; ++k)
-    if (dlg_icon[k].value()) {
-      row.append(script::kSeparator).append(script::kIconNames[static_cast<std::size_t>(k)]);
-      break;
-    }
-  for (int k = 0; k < script::kButtonSetCount; ++k)
-    if (dlg_button[k].value()) {
-      row.append(script::kSeparator).append(script::kButtonSetNames[static_cast<std::size_t>(k)]);
-      break;
-    }
-  return row + past_fourth_;
+std::string make_form::Row(int wait) const {
+  const std::string text = dlg_text.text();
+  const std::string title = dlg_title.text();
+  const int icon = chosen(dlg_icon);
+  const int set = chosen(dlg_button);
+  // Only another program can clear a choice. The row then names what is chosen,
+  // and nothing can follow in its place.
+  if (icon < 0 || set < 0) {
+    std::string row = text + std::string(script::kSeparator) + title;
+    if (icon >= 0)
+      row.append(script::kSeparator).append(script::kIconNames[static_cast<std::size_t>(icon)]);
+    if (set >= 0)
+      row.append(script::kSeparator).append(script::kButtonSetNames[static_cast<std::size_t>(set)]);
+    return row;
+  }
+  const auto target = [this](const ui::ComboBox& list) {
+    const int i = list.list_index();
+    return i < 0 ? script::kGoOn : item_targets_[static_cast<std::size_t>(i)];
+  };
+  script::Next next;
+  for (int k = 0; k < script::kMaxAnswers; ++k)
+    next.answer[static_cast<std::size_t>(k)] = target(dlg_next[k]);
+  next.wait = wait;
+  next.wait_next = target(dlg_wait_next);
+  return script::compose_row(text, title, script::kIconNames[static_cast<std::size_t>(icon)],
+                             script::kButtonSetNames[static_cast<std::size_t>(set)], next,
+                             old_row_);
+}
+
+void make_form::ShowAnswers() {
+  // A line the set lacks keeps its choice while the editor is open; OK drops it.
+  const auto answers = script::answers_of(std::max(chosen(dlg_button), 0));
+  for (int k = 0; k < script::kMaxAnswers; ++k) {
+    const bool shown = k < static_cast<int>(answers.size());
+    if (shown)
+      answer[k].set_caption("Кнопка «" +
+                            std::string(script::kAnswerNames[static_cast<std::size_t>(
+                                answers[static_cast<std::size_t>(k)])]) +
+                            "»:");
+    answer[k].set_visible(shown);
+    dlg_next[k].set_visible(shown);
+  }
 }
 
 make_form::make_form() : Form("make_form") {
@@ -98,7 +205,7 @@ make_form::make_form() : Form("make_form") {
   set_border(ui::Border::FixedDialog);
   set_show_in_taskbar(false);
   set_start_position(ui::StartPosition::CenterScreen);
-  set_client_size(5535, 5355);
+  set_client_size(5535, 7215);
 
   Label1.move(120, 120, 5295, 255);
   Label1.set_caption("Значок диалога:");
@@ -154,8 +261,38 @@ make_form::make_form() : Form("make_form") {
     o.set_graphical(true);
     o.set_back_color(ui::Color::rgb(240, 240, 240));
     o.set_tab_index(14 + i);
+    o.on_click = [this] { ShowAnswers(); };
   }
   dlg_button[0].set_value(true);
+
+  // What comes next, under the button sets: a line per answer, then the timeout.
+  // Lines stand 375 apart; a label stands 60 lower than its list, a text box 15.
+  Label5.move(120, 4710, 5295, 255);
+  Label5.set_caption("Что дальше:");
+  Label5.set_tab_index(18);
+  constexpr int kListsLeft = 1920;
+  for (int k = 0; k < script::kMaxAnswers; ++k) {
+    const int top = 5010 + 375 * k;
+    answer[k].move(120, top + 60, 1695, 255);
+    answer[k].set_tab_index(19 + 2 * k);
+    dlg_next[k].move(kListsLeft, top, 1575, 315);
+    dlg_next[k].set_labelled_by(&answer[k]);
+    dlg_next[k].set_tab_index(20 + 2 * k);
+  }
+  constexpr int kWaitTop = 5010 + 375 * script::kMaxAnswers;
+  Label6.move(120, kWaitTop + 60, 1695, 255);
+  Label6.set_caption("Закрыть само через");
+  Label6.set_tab_index(25);
+  dlg_wait.move(kListsLeft, kWaitTop + 15, 615, 285);
+  dlg_wait.set_labelled_by(&Label6);
+  dlg_wait.set_tab_index(26);
+  dlg_wait.on_key_press = [this](char32_t& key) { dlg_wait_KeyPress(key); };
+  Label7.move(2640, kWaitTop + 60, 735, 255);
+  Label7.set_caption("с, затем");
+  Label7.set_tab_index(27);
+  dlg_wait_next.move(3480, kWaitTop, 1575, 315);
+  dlg_wait_next.set_labelled_by(&Label7);
+  dlg_wait_next.set_tab_index(28);
 
   restore_button(SDButton1, name());
   SDButton1.set_tab_index(1);
@@ -170,12 +307,13 @@ make_form::make_form() : Form("make_form") {
 }
 
 void make_form::dlg_text_KeyPress(char32_t& key) {
-  if (key == U';' || key == U'#') {
-    MsgBox("Недопустиный символ.", ui::mb::Exclamation | ui::mb::Ok);
-    key = 0;
-    return;
-  }
+  if (key == U';' || key == U'#') return refuse(key);
   if (key == 13) key = U'#';
+}
+
+void make_form::dlg_wait_KeyPress(char32_t& key) {
+  // Editing keys (Backspace, Ctrl+V and the like) come as control characters.
+  if (key >= 32 && (key < U'0' || key > U'9')) refuse(key);
 }
 
 void make_form::SDButton1_Click() {
@@ -186,9 +324,16 @@ void make_form::SDButton1_Click() {
     MsgBox(unstorable_message(refused), ui::mb::Exclamation | ui::mb::Ok);
     return;
   }
+  // A timeout that cannot work is refused the same way, with the values as typed.
+  const std::optional<int> wait = wait_seconds(dlg_wait.text());
+  if (!wait) {
+    MsgBox(wait_message(dlg_wait.text()), ui::mb::Exclamation | ui::mb::Ok);
+    dlg_wait.set_focus();
+    return;
+  }
   dlg_text.set_text(text);
   dlg_title.set_text(title);
-  if (result_) *result_ = Row();
+  if (result_) *result_ = Row(*wait);
   unload();
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 // The dialog editor: text, title, one of five icons and one of four button sets
-// for one dialog row. It guards the two characters that carry meaning in a row,
-// ";" and "#", and refuses what a project cannot store. Opened with a row, it
-// gives back the row confirmed with OK.
+// for one dialog row, and what comes next after each answer and after a timeout.
+// It guards the two characters that carry meaning in a row, ";" and "#", and
+// refuses what a project cannot store. Opened with a row, it gives back the row
+// confirmed with OK.
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "controls/sdbutton.h"
 #include "ui/controls.h"
@@ -20,9 +22,12 @@ class make_form : public ui::Form {
   // Shows a fresh editor modally over owner with the fields of row (an empty row:
   // the editor's own defaults) under caption (empty: the editor's own), and
   // returns the row made of the confirmed values; nothing when cancelled. A field
-  // that names no icon or button set leaves the editor's choice; fields past the
-  // fourth come back as they were.
+  // that names no icon or button set leaves the editor's choice. targets are the
+  // rows an answer may lead to, offered as "диалог N" (a target the row names
+  // besides them is offered too). Confirmed unchanged, the row comes back byte
+  // for byte; fields past what comes next come back as they were.
   static std::optional<std::string> Edit(ui::Form& owner, const std::string& row,
+                                         const std::vector<int>& targets,
                                          const std::string& caption = {});
 
   ui::Label Label1{*this, "Label1"};
@@ -34,19 +39,34 @@ class make_form : public ui::Form {
   ui::Label Label4{*this, "Label4"};
   ui::Frame buttons{*this, "buttons"};
   ui::ControlArray<ui::OptionButton> dlg_button{buttons, "dlg_button", 4};
+  // What comes next: one line per button of the chosen set, in the set's order,
+  // then the timeout.
+  ui::Label Label5{*this, "Label5"};
+  ui::ControlArray<ui::Label> answer{*this, "answer", 3};
+  ui::ControlArray<ui::ComboBox> dlg_next{*this, "dlg_next", 3};
+  ui::Label Label6{*this, "Label6"};
+  ui::TextBox dlg_wait{*this, "dlg_wait"};
+  ui::Label Label7{*this, "Label7"};
+  ui::ComboBox dlg_wait_next{*this, "dlg_wait_next"};
   controls::SDButton SDButton1{*this, "SDButton1"};
   controls::SDButton sd_cancel{*this, "sd_cancel"};
 
  private:
-  // Puts a row's fields into the controls.
-  void Fill(const std::string& row);
+  // Puts a row's fields into the controls, with targets as the drop-down lists'
+  // items.
+  void Fill(const std::string& row, const std::vector<int>& targets);
   // The row of the controls' values: text, title, the first chosen icon's and
-  // button set's names, then the fields past the fourth.
-  std::string Row() const;
+  // button set's names, what comes next with wait seconds, then the fields past
+  // the fifth as the edited row had them.
+  std::string Row(int wait) const;
+  // Shows one line per button of the chosen set, labelled with its answer.
+  void ShowAnswers();
   void dlg_text_KeyPress(char32_t& key);
+  void dlg_wait_KeyPress(char32_t& key);
   void SDButton1_Click();
 
-  std::string past_fourth_;                       // the edited row's fields past the fourth
+  std::string old_row_;                           // the row the editor was opened with
+  std::vector<int> item_targets_;                 // the lists' items as targets
   std::optional<std::string>* result_ = nullptr;  // where OK puts the row
 };
 

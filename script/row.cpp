@@ -16,16 +16,6 @@ Fields split_row(std::string_view row) {
   }
 }
 
-std::string_view fields_past_fourth(std::string_view row) {
-  std::size_t at = 0;
-  for (int i = 0; i < 4; ++i) {
-    at = row.find(kSeparator, at);
-    if (at == std::string_view::npos) return {};
-    if (i < 3) at += kSeparator.size();
-  }
-  return row.substr(at);
-}
-
 std::string compose_row(std::string_view text, std::string_view title,
                         std::string_view icon_name, std::string_view button_set_name) {
   std::string row;

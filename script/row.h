@@ -41,10 +41,6 @@ struct Fields {
 
 Fields split_row(std::string_view row);
 
-// What follows the first four fields of a row, from the separator before the
-// fifth on ("; e; f" of "a; b; c; d; e; f"); empty for a row of four fields or less.
-std::string_view fields_past_fourth(std::string_view row);
-
 std::string compose_row(std::string_view text, std::string_view title,
                         std::string_view icon_name, std::string_view button_set_name);
 

@@ -526,7 +526,7 @@ TEST_F(Designer, MakesSavesOpensAndEditsAProject) {
     HWND editor = wait_form(process_, L"make_form");
     ASSERT_TRUE(editor);
     EXPECT_EQ(client_size(editor).cx, 369);
-    EXPECT_EQ(client_size(editor).cy, 357);
+    EXPECT_EQ(client_size(editor).cy, 481);
     HWND dlg_text = control(editor, L"dlg_text");
     // Enter becomes "#"; ";" and "#" typed are refused with a box, and editing goes on.
     probe::type(dlg_text, L"Привет\rмир");
@@ -541,6 +541,18 @@ TEST_F(Designer, MakesSavesOpensAndEditsAProject) {
       ASSERT_TRUE(probe::wait_gone(box, kWindowTimeoutMs));
       EXPECT_TEXT(probe::text(dlg_text), L"Привет#мир");
     }
+    // What comes next has a line per button of the chosen set, relabelled at once.
+    const auto lines = [&] {
+      std::wstring shown;
+      for (int k = 0; k < 3; ++k) {
+        HWND label = control(editor, L"answer(" + std::to_wstring(k) + L")");
+        HWND list = control(editor, L"dlg_next(" + std::to_wstring(k) + L")");
+        EXPECT_EQ(is_visible(label), is_visible(list)) << k;
+        if (is_visible(list)) shown += probe::text(label) + L" " + probe::text(list) + L"; ";
+      }
+      return shown;
+    };
+    EXPECT_TEXT(lines(), L"Кнопка «ОК»: дальше; ");
     // The title has no key filter: its ";" goes at confirm.
     retype(control(editor, L"dlg_title"), L"Привет;ствие");
     EXPECT_TRUE(wait_text(control(editor, L"dlg_title"), L"Привет;ствие"));
@@ -554,6 +566,7 @@ TEST_F(Designer, MakesSavesOpensAndEditsAProject) {
         kWindowTimeoutMs));
     EXPECT_FALSE(checked(control(editor, L"dlg_icon(4)")));
     EXPECT_FALSE(checked(control(editor, L"dlg_button(0)")));
+    EXPECT_TEXT(lines(), L"Кнопка «Да»: дальше; Кнопка «Нет»: дальше; Кнопка «Отмена»: дальше; ");
     shoot(editor, L"designer_editor.png");
     probe::click(control(editor, L"SDButton1"));
     ASSERT_TRUE(probe::wait_gone(editor, kWindowTimeoutMs)) << "OK did not close the editor";
@@ -802,7 +815,7 @@ TEST_F(Designer, EveryWindowAtTheScreensScale) {
   }
   {
     SCOPED_TRACE("the editor");
-    HWND editor = opens(main_, L"sd_new", L"make_form", 369, 357);
+    HWND editor = opens(main_, L"sd_new", L"make_form", 369, 481);
     shoot(editor, L"designer_editor" + at_dpi);
     close_with(editor, L"sd_cancel");
   }
@@ -1124,7 +1137,8 @@ struct Heard {
 
 constexpr long kPush = ROLE_SYSTEM_PUSHBUTTON, kRadio = ROLE_SYSTEM_RADIOBUTTON,
                kText = ROLE_SYSTEM_TEXT, kLink = ROLE_SYSTEM_LINK, kList = ROLE_SYSTEM_LIST,
-               kItem = ROLE_SYSTEM_LISTITEM, kCheck = ROLE_SYSTEM_CHECKBUTTON;
+               kItem = ROLE_SYSTEM_LISTITEM, kCheck = ROLE_SYSTEM_CHECKBUTTON,
+               kCombo = ROLE_SYSTEM_COMBOBOX;
 constexpr long kChecked = STATE_SYSTEM_CHECKED, kDefault = STATE_SYSTEM_DEFAULT;
 constexpr long kRow = STATE_SYSTEM_SELECTABLE, kSelectedRow = kRow | STATE_SYSTEM_SELECTED;
 constexpr long kFocusBits = STATE_SYSTEM_FOCUSED | STATE_SYSTEM_FOCUSABLE;
@@ -1239,6 +1253,9 @@ TEST_F(ScreenReader, HearsAndWorksEveryWindow) {
                              {L"dlg_button(1)", 0, L"ОК и Отмена", kRadio, 0, L"Выбрать"},
                              {L"dlg_button(2)", 0, L"Да и Нет", kRadio, 0, L"Выбрать"},
                              {L"dlg_button(3)", 0, L"Да, Нет и Отмена", kRadio, 0, L"Выбрать"},
+                             {L"dlg_next(0)", 0, L"Кнопка «ОК»:", kCombo, 0, L"Открыть"},
+                             {L"dlg_wait", 0, L"Закрыть само через", kText, 0, L""},
+                             {L"dlg_wait_next", 0, L"с, затем", kCombo, 0, L"Открыть"},
                              {L"SDButton1", 0, L"OK", kPush, kDefault, L"Нажать"},
                              {L"sd_cancel", 0, L"Отмена", kPush, 0, L"Нажать"},
                          });
@@ -1284,7 +1301,28 @@ TEST_F(ScreenReader, HearsAndWorksEveryWindow) {
     expect_heard(editor, {{L"dlg_icon(2)", 0, L"Информация", kRadio, kChecked, L"Выбрать"}});
     EXPECT_TRUE(events.wait_for(EVENT_OBJECT_SELECTION, list, 1, kWindowTimeoutMs))
         << "opening a row selects it";
-    act_and_close(editor, L"sd_cancel");
+    // OK leads back to this dialog: the second one can never be shown, and nothing
+    // ends. The status strip says so, and a reader hears it change.
+    HWND next = control(editor, L"dlg_next(0)");
+    send(next, CB_SETCURSEL, 1);
+    EXPECT_TRUE(events.wait_for(EVENT_OBJECT_VALUECHANGE, next, CHILDID_SELF, kWindowTimeoutMs));
+    EXPECT_TEXT(probe::read_accessible(next).value, L"диалог 0");
+    act_and_close(editor, L"SDButton1");
+    expect_row(0, row0 + L"; ОК>0");
+    HWND status = control(main_, L"status");
+    EXPECT_TRUE(events.wait_for(EVENT_OBJECT_NAMECHANGE, status, CHILDID_SELF, kWindowTimeoutMs))
+        << "the notice came silently";
+    // The fullest wording that fits the strip at this screen's font.
+    const std::wstring notice = probe::text(status);
+    EXPECT_TRUE(notice ==
+                    L"Программа никогда не закончится: все пути ведут по кругу; диалог 1 не будет "
+                    L"показан." ||
+                notice ==
+                    L"Программа не закончится (все пути по кругу); диалог 1 не будет показан.")
+        << visible(notice);
+    EXPECT_TEXT(probe::read_accessible(status).name, notice);
+    EXPECT_TRUE(no_box_now());
+    shoot(main_, L"designer_main_notice.png");
   }
   {
     SCOPED_TRACE("save as");
@@ -1367,7 +1405,8 @@ TEST_F(Designer, TheWholeRoadByKeys) {
     return wait_focus(target);
   };
 
-  const std::wstring row = L"Сборка#готова; Итог; Вопрос; ОК и Отмена";
+  const std::wstring row =
+      L"Сборка#готова; Итог; Вопрос; Да, Нет и Отмена; Да>конец, Нет>0, 15 с>конец";
   {
     SCOPED_TRACE("Insert: a dialog made in the editor by keys");
     press(VK_INSERT);
@@ -1394,11 +1433,44 @@ TEST_F(Designer, TheWholeRoadByKeys) {
     probe::send_text(L"готова");
     EXPECT_TRUE(wait_text(text, L"Сборка#готова")) << visible(probe::text(text));
     ASSERT_TRUE(tab_to(control(editor, L"dlg_button(0)"), 1));
-    press(VK_RIGHT);
-    EXPECT_TRUE(wait_until([&] { return checked(probe::find_by_name(editor, L"dlg_button(1)")); },
+    for (int i = 0; i < 3; ++i) press(VK_RIGHT);
+    EXPECT_TRUE(wait_until([&] { return checked(probe::find_by_name(editor, L"dlg_button(3)")); },
                            kWindowTimeoutMs));
     EXPECT_TRUE(checked(control(editor, L"dlg_icon(3)")));
     shoot(editor, L"keys_editor.png");
+
+    // What comes next: Да ends, Нет asks again, Отмена goes on; after 15 s the box
+    // closes itself and the program ends.
+    HWND yes = control(editor, L"dlg_next(0)");
+    ASSERT_TRUE(tab_to(yes, 1));
+    press(VK_END);
+    EXPECT_TRUE(wait_text(yes, L"конец")) << visible(probe::text(yes));
+    HWND no = control(editor, L"dlg_next(1)");
+    ASSERT_TRUE(tab_to(no, 1));
+    press(VK_DOWN, probe::kAlt);
+    EXPECT_TRUE(wait_until([&] { return send(no, CB_GETDROPPEDSTATE) != 0; }, kWindowTimeoutMs))
+        << "Alt+Down did not open the list";
+    press(VK_DOWN);
+    press(VK_RETURN);  // closes the list on its item; the editor stays
+    EXPECT_TRUE(wait_until([&] { return send(no, CB_GETDROPPEDSTATE) == 0; }, kWindowTimeoutMs));
+    EXPECT_TRUE(wait_text(no, L"диалог 0")) << visible(probe::text(no));
+    EXPECT_TRUE(is_visible(editor)) << "Enter in the open list confirmed the editor";
+    HWND wait = control(editor, L"dlg_wait");
+    ASSERT_TRUE(tab_to(wait, 2));
+    probe::send_text(L"1x");
+    box = wait_box();
+    ASSERT_NO_FATAL_FAILURE(
+        expect_box(box, {L"Quillet", L"Недопустиный символ.", {IDOK}, BoxIcon::Exclamation}));
+    press(VK_RETURN);
+    ASSERT_TRUE(probe::wait_gone(box, kWindowTimeoutMs));
+    EXPECT_TRUE(wait_focus(wait)) << "the focus did not come back after the box";
+    probe::send_text(L"5");
+    EXPECT_TRUE(wait_text(wait, L"15")) << visible(probe::text(wait));
+    HWND then = control(editor, L"dlg_wait_next");
+    ASSERT_TRUE(tab_to(then, 1));
+    press(VK_END);
+    EXPECT_TRUE(wait_text(then, L"конец")) << visible(probe::text(then));
+    shoot(editor, L"designer_editor_next.png");
     press(VK_RETURN, probe::kCtrl);
     ASSERT_TRUE(probe::wait_gone(editor, kWindowTimeoutMs)) << "Ctrl+Enter did not confirm";
     expect_row(0, row);
@@ -1434,6 +1506,12 @@ TEST_F(Designer, TheWholeRoadByKeys) {
     ASSERT_TRUE(editor) << "Enter opened no editor";
     EXPECT_TEXT(probe::text(editor), L"Изменить диалог");
     EXPECT_TEXT(probe::text(control(editor, L"dlg_text")), L"Сборка#готова");
+    for (auto [name, shown] : {std::pair{L"dlg_next(0)", L"конец"},
+                               {L"dlg_next(1)", L"диалог 0"},
+                               {L"dlg_next(2)", L"дальше"},
+                               {L"dlg_wait", L"15"},
+                               {L"dlg_wait_next", L"конец"}})
+      EXPECT_TEXT(probe::text(control(editor, name)), shown) << probe::to_utf8(name);
     press(VK_ESCAPE);
     ASSERT_TRUE(probe::wait_gone(editor, kWindowTimeoutMs)) << "Esc did not close the editor";
     EXPECT_TRUE(wait_focus(list)) << "the focus did not come back to the list";
@@ -1507,12 +1585,13 @@ TEST_F(Designer, TheWholeRoadByKeys) {
     ASSERT_TRUE(built);
     HWND box = probe::wait_window(built, {kBoxClass, L"", true}, kWindowTimeoutMs);
     ASSERT_NO_FATAL_FAILURE(
-        expect_box(box, {L"Итог", L"Сборка\rготова", {IDOK, IDCANCEL}, BoxIcon::Question}));
+        expect_box(box, {L"Итог", L"Сборка\rготова", {IDCANCEL, IDYES, IDNO}, BoxIcon::Question}));
     SetForegroundWindow(box);
     ASSERT_TRUE(wait_until([&] { return probe::focus_of(box) != nullptr; }, kWindowTimeoutMs));
     press(VK_RETURN);
     DWORD code = 0;
     EXPECT_TRUE(built.wait(kWindowTimeoutMs, &code)) << "Enter did not answer the box";
+    EXPECT_EQ(code, static_cast<DWORD>(IDYES)) << "Да leads to the end";
   }
   {
     SCOPED_TRACE("F1: the about window, its links by Tab, Esc closes");

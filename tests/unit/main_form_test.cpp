@@ -512,3 +512,223 @@ TEST_F(DesignerTest, ShortcutsAndTheKeysOfEachWindow) {
   ui.key(m, ui::key::F5);
   EXPECT_EQ(started(), (std::vector<std::string>{folder / "run.exe"}));
 }
+
+// The editor's section "Что дальше:": a row's jumps and timeout shown and given
+// back, byte for byte when nothing changed; lines per button of the chosen set,
+// relabelled at once, a hidden line's choice kept while open and dropped by OK.
+TEST_F(DesignerTest, TheEditorShowsAndGivesBackWhatComesNext) {
+  main_form& m = start();
+  const std::string question = "Вопрос?; Викторина; Вопрос; Да и Нет; Нет>0, Да>2, 5 с>конец";
+  m.dlg_rows = {question, "Неверно; Викторина; Ошибка; ОК; ОК>0",
+                "Верно; Викторина; Информация; ОК; ОК>9"};
+  m.UpdateText();
+  using Items = std::vector<std::string>;
+  const auto shown_lines = [](make_form& e) {
+    Items lines;
+    for (int k = 0; k < 3; ++k) {
+      EXPECT_EQ(e.answer[k].visible(), e.dlg_next[k].visible()) << k;
+      if (e.dlg_next[k].visible())
+        lines.push_back(e.answer[k].caption() + " " + e.dlg_next[k].text());
+    }
+    return lines;
+  };
+  ui.on_modal("make_form", [&](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    EXPECT_EQ(e.dlg_next[0].items(),
+              (Items{"дальше", "диалог 0", "диалог 1", "диалог 2", "конец"}));
+    EXPECT_EQ(e.dlg_wait_next.items(), e.dlg_next[0].items());
+    EXPECT_EQ(shown_lines(e), (Items{"Кнопка «Да»: диалог 2", "Кнопка «Нет»: диалог 0"}));
+    EXPECT_EQ(e.dlg_wait.text(), "5");
+    EXPECT_EQ(e.dlg_wait_next.text(), "конец");
+    EXPECT_EQ(e.dlg_next[0].accessible().name, "Кнопка «Да»:") << "named by its label";
+    EXPECT_EQ(e.dlg_next[0].accessible().value, "диалог 2");
+    ui.click(e.SDButton1);
+  });
+  ui.double_click(m.str_str[0]);
+  EXPECT_EQ(m.dlg_rows[0], question) << "confirmed unchanged: the same bytes";
+
+  // A target past the sequence, from a file edited by hand, is offered and kept.
+  ui.on_modal("make_form", [&](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    EXPECT_EQ(e.dlg_next[0].items(),
+              (Items{"дальше", "диалог 0", "диалог 1", "диалог 2", "диалог 9", "конец"}));
+    EXPECT_EQ(shown_lines(e), (Items{"Кнопка «ОК»: диалог 9"}));
+    EXPECT_EQ(e.dlg_wait.text(), "");
+    ui.click(e.SDButton1);
+  });
+  ui.double_click(m.str_str[2]);
+  EXPECT_EQ(m.dlg_rows[2], "Верно; Викторина; Информация; ОК; ОК>9");
+
+  ui.on_modal("make_form", [&](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    ui.choose(e.dlg_next[1], 4);  // Нет: конец
+    ui.choose(e.dlg_button[1]);
+    EXPECT_EQ(shown_lines(e), (Items{"Кнопка «ОК»: диалог 2", "Кнопка «Отмена»: конец"}));
+    ui.choose(e.dlg_button[0]);
+    EXPECT_EQ(shown_lines(e), (Items{"Кнопка «ОК»: диалог 2"}));
+    ui.choose(e.dlg_button[3]);
+    EXPECT_EQ(shown_lines(e),
+              (Items{"Кнопка «Да»: диалог 2", "Кнопка «Нет»: конец", "Кнопка «Отмена»: дальше"}));
+    ui.choose(e.dlg_next[2], 1);
+    ui.choose(e.dlg_button[0]);  // only ОК is left: the other two go on OK
+    ui.click(e.SDButton1);
+  });
+  ui.double_click(m.str_str[0]);
+  EXPECT_EQ(m.dlg_rows[0], "Вопрос?; Викторина; Вопрос; ОК; ОК>2, 5 с>конец");
+
+  // Every choice back to "дальше" and no timeout: four fields again.
+  ui.on_modal("make_form", [&](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    ui.choose(e.dlg_next[0], 0);
+    e.dlg_wait.set_text("");
+    ui.click(e.SDButton1);
+  });
+  ui.double_click(m.str_str[0]);
+  EXPECT_EQ(m.dlg_rows[0], "Вопрос?; Викторина; Вопрос; ОК");
+
+  // A new row may lead to itself; its lists start at "дальше".
+  ui.on_modal("make_form", [&](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    EXPECT_EQ(e.dlg_next[0].items(),
+              (Items{"дальше", "диалог 0", "диалог 1", "диалог 2", "диалог 3", "конец"}));
+    EXPECT_EQ(shown_lines(e), (Items{"Кнопка «ОК»: дальше"}));
+    EXPECT_EQ(e.dlg_wait_next.text(), "дальше");
+    ui.choose(e.dlg_button[2]);
+    ui.choose(e.dlg_next[1], 4);
+    ui.type(e.dlg_wait, U"30");
+    ui.choose(e.dlg_wait_next, 5);
+    ui.click(e.SDButton1);
+  });
+  ui.click(m.sd_new);
+  EXPECT_EQ(m.dlg_rows[3], "; Диалог; Без значка; Да и Нет; Нет>3, 30 с>конец");
+}
+
+// The timeout box takes digits only, and OK refuses seconds outside 1 to 3600 with
+// the editor left open as it was.
+TEST_F(DesignerTest, TheEditorRefusesATimeoutThatCannotWork) {
+  main_form& m = start();
+  ui.answer(ui::IdOk);  // the typed "a"
+  ui.on_modal("make_form", [this](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    ui.type(e.dlg_wait, U"1a2\b5");
+    EXPECT_EQ(e.dlg_wait.text(), "15");
+    EXPECT_EQ(ui.boxes().back().text, "Недопустиный символ.");
+    EXPECT_EQ(ui.boxes().back().style, ui::mb::Exclamation | ui::mb::Ok);
+    for (const char* refused : {"0", "3601", "99999999999", "5 с", "x"}) {
+      SCOPED_TRACE(refused);
+      e.dlg_wait.set_text(refused);  // as pasted
+      ui.answer(ui::IdOk);
+      ui.click(e.SDButton1);
+      EXPECT_EQ(ui.boxes().back().text,
+                "Диалог может закрыться сам через целое число секунд от 1 до 3600, а в поле "
+                "«Закрыть само через» указано «" +
+                    std::string(refused) +
+                    "».\r\n\r\nИсправьте число или очистите поле, чтобы диалог ждал ответа.");
+      EXPECT_EQ(ui.boxes().back().style, ui::mb::Exclamation | ui::mb::Ok);
+      EXPECT_TRUE(e.visible());
+      EXPECT_EQ(e.dlg_wait.text(), refused);
+      EXPECT_EQ(e.focused_control(), &e.dlg_wait);
+    }
+    // A long paste is named by its start.
+    e.dlg_wait.set_text(std::string(40, '7'));
+    ui.answer(ui::IdOk);
+    ui.click(e.SDButton1);
+    EXPECT_NE(ui.boxes().back().text.find("«" + std::string(20, '7') + "…»"), std::string::npos);
+    EXPECT_TRUE(main().dlg_rows[0].empty());
+    e.dlg_wait.set_text("3600");
+    ui.click(e.SDButton1);
+  });
+  ui.click(m.sd_new);
+  EXPECT_EQ(m.dlg_rows[0], "; Диалог; Без значка; ОК; 3600 с");
+}
+
+// Deleting a row moves the jumps of the rows that stay with them: a target after
+// it goes down by one, a target at it names the row that takes its place. The
+// rest of the delete is as before: changed is kept, the selection stays.
+TEST_F(DesignerTest, DeletingARowRenumbersTheJumps) {
+  main_form& m = start();
+  m.dlg_rows = {"Старт; 0; Вопрос; Да и Нет; Да>2, Нет>3", "Лишний; 1; Информация; ОК",
+                "Два; 2; Информация; ОК; ОК>1, 9 с>конец", "Три; 3; Информация; ОК"};
+  m.UpdateText();
+  ui.click(m.str_str[1]);
+  ui.click(m.sd_edit);
+  EXPECT_EQ(shown_rows(), (std::vector<std::string>{"Старт; 0; Вопрос; Да и Нет; Да>1, Нет>2",
+                                                    "Два; 2; Информация; ОК; ОК>1, 9 с>конец",
+                                                    "Три; 3; Информация; ОК"}));
+  EXPECT_FALSE(m.changed);
+  EXPECT_EQ(m.dlg_index, 1);
+  EXPECT_TRUE(m.str_str[1].border());
+}
+
+// The status strip tells, in place of the tip and without a box, which rows can
+// never be shown and when the sequence can never end; it follows every change and
+// a reader hears it as the strip's name. With nothing to tell, the tip is back.
+TEST_F(DesignerTest, TheStatusStripTellsWhereTheSequenceCannotGo) {
+  main_form& m = start();
+  const std::string tip = tips()[4];
+  const auto notice = [&] {
+    EXPECT_EQ(m.status.accessible().name, m.status.caption());
+    return m.status.caption();
+  };
+  add(U"a");
+  add(U"b");
+  EXPECT_EQ(notice(), tip);
+  const ui::Color tip_color = m.status.fore_color();
+
+  // Row 0 leads to itself on OK: row 1 is never shown and nothing ends.
+  ui.on_modal("make_form", [this](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    ui.choose(e.dlg_next[0], 1);
+    ui.click(e.SDButton1);
+  });
+  ui.double_click(m.str_str[0]);
+  // The fullest wording that fits the strip, and all of it in the tooltip.
+  EXPECT_EQ(notice(), "Программа не закончится (все пути по кругу); диалог 1 не будет показан.");
+  EXPECT_EQ(m.status.tooltip(),
+            "Программа никогда не закончится: все пути ведут по кругу; диалог 1 не будет показан.");
+  EXPECT_NE(m.status.fore_color(), tip_color) << "a notice stands out from a tip";
+  EXPECT_TRUE(ui.boxes().empty());
+
+  // A timeout to "конец" is a way out; rows 1 to 4 stay unreachable.
+  for (int i = 0; i < 3; ++i) add(U"c");
+  ui.on_modal("make_form", [this](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    ui.type(e.dlg_wait, U"5");
+    ui.choose(e.dlg_wait_next, static_cast<int>(e.dlg_wait_next.items().size()) - 1);
+    ui.click(e.SDButton1);
+  });
+  ui.double_click(m.str_str[0]);
+  EXPECT_EQ(notice(), "Диалоги 1–4 никогда не будут показаны.");
+  EXPECT_EQ(m.status.tooltip(), notice());
+  m.dlg_rows[0] = "a; Диалог; Без значка; ОК; ОК>2, 5 с>конец";
+  m.dlg_rows[3] = "c; Диалог; Без значка; ОК; ОК>0";
+  m.UpdateText();
+  EXPECT_EQ(notice(), "Диалоги 1, 4 никогда не будут показаны.");
+
+  // Deleting row 1 leaves one row that no path reaches.
+  ui.click(m.str_str[1]);
+  ui.click(m.sd_edit);
+  EXPECT_EQ(notice(), "Диалог 3 никогда не будет показан.");
+  ui.click(m.str_str[3]);
+  ui.click(m.sd_edit);  // 0 -> 1 -> 2 -> 0, and the timeout ends
+  EXPECT_EQ(notice(), tip);
+  EXPECT_EQ(m.status.fore_color(), tip_color);
+  EXPECT_EQ(m.status.tooltip(), "");
+
+  // Every second row passed over in a loop: the shortest wording.
+  for (int i = 0; i < 15; ++i)
+    m.dlg_rows[static_cast<std::size_t>(i)] =
+        "d; " + std::to_string(i) +
+        (i % 2 ? "" : "; Информация; ОК; ОК>" + std::to_string(i == 14 ? 0 : i + 2));
+  m.UpdateText();
+  EXPECT_EQ(notice(), "Программа не закончится; диалоги 1, 3, 5, 7, 9, 11, 13 не будут показаны.");
+
+  // Opening a project and New follow too.
+  folder.put("loop.dlg", script({"a; b; Информация; ОК; ОК>0"}));
+  ui.answer(ui::IdNo);
+  open("loop.dlg");
+  EXPECT_EQ(notice(), "Программа никогда не закончится: все пути ведут по кругу.");
+  ui.answer(ui::IdNo);  // opening keeps the changed mark
+  ui.click(m.sd[0]);
+  EXPECT_EQ(notice(), tip);
+}

@@ -63,10 +63,12 @@ TEST_F(RunTest, ASavedProjectIsSavedAgainCopiedAndPlayed) {
   ui.click(m.sd[2]);
   folder.put("main.dlg", "an older preview");
   add(U"two");
+  m.dlg_rows[1] += "; ОК>0, 5 с>конец";  // the preview carries the jumps as they are
   ui.click(m.sd[5]);
   EXPECT_TRUE(ui.boxes().empty());
   EXPECT_FALSE(m.changed);
-  const std::string saved = script({"one; Диалог; Без значка; ОК", "two; Диалог; Без значка; ОК"});
+  const std::string saved =
+      script({"one; Диалог; Без значка; ОК", "two; Диалог; Без значка; ОК; ОК>0, 5 с>конец"});
   EXPECT_EQ(folder.get("story.dlg"), saved);
   EXPECT_EQ(folder.get("main.dlg"), saved);
   EXPECT_EQ(started(), (std::vector<std::string>{folder / "run.exe"}));
