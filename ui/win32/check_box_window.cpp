@@ -55,11 +55,6 @@ class CheckBoxWindow : public ControlWindow {
 
   void refresh_scale() override { set_font(backend_.interface_font()); }
 
-  LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override {
-    if (msg == WM_CHAR) return preview_char(w, l);
-    return ControlWindow::on_message(msg, w, l);
-  }
-
   bool reflected(UINT msg, WPARAM w, LPARAM, LRESULT& result) override {
     if (msg != WM_COMMAND) return false;
     result = 0;

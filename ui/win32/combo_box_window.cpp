@@ -123,7 +123,6 @@ class ComboBoxWindow : public ControlWindow {
   }
 
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override {
-    if (msg == WM_CHAR) return preview_char(w, l);
     if (msg == CB_SETCURSEL && !setting_) {
       // Another program's choice counts as a choice made in the box.
       const LRESULT r = ControlWindow::on_message(msg, w, l);

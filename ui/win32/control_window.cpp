@@ -141,6 +141,8 @@ LRESULT ControlWindow::on_message(UINT msg, WPARAM w, LPARAM l) {
         return TRUE;
       }
       break;
+    case WM_CHAR:
+      return preview_char(w, l);
     case WM_SETFOCUS:
     case WM_KILLFOCUS: {
       const LRESULT r = default_proc(msg, w, l);

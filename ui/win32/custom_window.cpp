@@ -115,8 +115,6 @@ class CustomWindow : public ControlWindow {
           ReleaseCapture();
         custom().pointer_release(at, button_of(msg));
         return 0;
-      case WM_CHAR:
-        return preview_char(w, l);
       default:
         break;
     }

@@ -56,11 +56,6 @@ class ListBoxWindow : public ControlWindow {
     refresh(Prop::Selection);
   }
 
-  LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override {
-    if (msg == WM_CHAR) return preview_char(w, l);
-    return ControlWindow::on_message(msg, w, l);
-  }
-
   bool reflected(UINT msg, WPARAM w, LPARAM, LRESULT& result) override {
     if (msg != WM_COMMAND) return false;
     result = 0;

@@ -87,7 +87,6 @@ class OptionWindow : public ControlWindow {
   }
 
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override {
-    if (msg == WM_CHAR) return preview_char(w, l);
     // Answered as a radio button would, for tools that read or set the choice.
     if (msg == BM_GETCHECK && option().graphical())
       return option().value() ? BST_CHECKED : BST_UNCHECKED;

@@ -110,9 +110,9 @@ class ControlWindow : public Window, public Peer {
   void set_font(const Font& f, bool redraw = false);
   // Moves the window to its box on the screen.
   void place();
+  // Every control hands a typed character to the form first when the form has
+  // key preview; a peer with a filter of its own answers WM_CHAR before this.
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override;
-  // With the form's key preview, the form sees a typed character first.
-  LRESULT preview_char(WPARAM w, LPARAM l);
   // Repaints the window together with what lies beneath it (transparent looks).
   void redraw_through();
   // A window that draws itself does it in paint(); painting() answers the
@@ -126,6 +126,8 @@ class ControlWindow : public Window, public Peer {
   CharJoiner chars_;
 
  private:
+  LRESULT preview_char(WPARAM w, LPARAM l);
+
   bool tool_added_ = false;
   std::unique_ptr<ControlAccessibility> accessibility_;
   // While a change is pushed to the window or read back from it, the window is
