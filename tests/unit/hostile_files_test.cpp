@@ -1,6 +1,7 @@
 // Projects that someone else edited, or that are no text at all: each either opens
 // with its first fifteen lines or gives the open error box; none crashes or hangs.
 
+#include <cstdio>
 #include <random>
 
 #include "designer_fixture.h"
@@ -38,13 +39,19 @@ TEST_F(DesignerTest, HostileProjectsOpenOrAreRefused) {
       {"binary.dlg", binary, 0},  // short lines between its random CR bytes
   };
   for (const Hostile& h : cases) folder.put(h.name, h.bytes);
-  // A 2 GB file of zeros that takes no room: its first line never ends.
+  // A 2 GB file of zeros that takes no room: its first line never ends. Some disks
+  // refuse a file that large ("File too large"); the other cases still run there.
+  std::vector<Hostile> all = cases;
+  std::error_code refused;
   std::filesystem::resize_file((folder.put("sparse.dlg", ""), folder.native("sparse.dlg")),
-                               std::uintmax_t{2} << 30);
+                               std::uintmax_t{2} << 30, refused);
+  if (refused) {
+    std::printf("sparse.dlg left out: %s\n", refused.message().c_str());
+  } else {
+    all.push_back({"sparse.dlg", "", 7});
+  }
 
   main_form& m = start();
-  std::vector<Hostile> all = cases;
-  all.push_back({"sparse.dlg", "", 7});
   for (const Hostile& h : all) {
     const std::size_t boxes = ui.boxes().size();
     m.file_name.clear();
