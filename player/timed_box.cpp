@@ -77,8 +77,10 @@ void title_seconds(Box& box, ULONGLONG seconds) {
   // By hand: the standard conversion would bring the whole formatted printing along.
   wchar_t digits[24];
   wchar_t* first = digits + 24;
-  do *--first = static_cast<wchar_t>(L'0' + seconds % 10);
-  while ((seconds /= 10) > 0);
+  do {
+    *--first = static_cast<wchar_t>(L'0' + seconds % 10);
+    seconds /= 10;
+  } while (seconds > 0);
   title.append(L"(").append(first, digits + 24).append(L" с)");
   SetWindowTextW(box.window, title.c_str());
 }

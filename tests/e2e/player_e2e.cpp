@@ -30,9 +30,9 @@ struct Box {
   BoxIcon icon;
   int answer;  // IDTIMEOUT: left alone, the box must close itself after `wait` seconds
   int wait = 0;
-  std::vector<std::wstring> labels;  // the buttons' captions left to right, when not the system's
-  std::vector<std::wstring> titles;  // every title a box that closes itself shows, in order
-  int pause = 0;                     // seconds from the previous box's end to this one
+  std::vector<std::wstring> labels{};  // the buttons' captions left to right, if not the system's
+  std::vector<std::wstring> titles{};  // every title a box that closes itself shows, in order
+  int pause = 0;                       // seconds from the previous box's end to this one
 };
 
 // The probe sees a box a poll (5 ms) after it appeared, at most; the box's time
@@ -40,8 +40,7 @@ struct Box {
 constexpr ULONGLONG kSeenLateMs = 20;
 // How late a box that closes itself may close, or a box after a pause may appear.
 constexpr ULONGLONG kCloseWindowMs = 1500;
-// How early a box after a pause may appear: the probe sees the end of the box before
-// a poll later at most, and the pause is kept to within half a second.
+// A pause is kept to within half a second: how early the box after it may appear.
 constexpr ULONGLONG kPauseSlackMs = 500;
 
 template <class Condition>
@@ -202,7 +201,9 @@ class Player : public testing::Test {
       EXPECT_EQ(describe(got.buttons), describe(want.buttons)) << "visible buttons";
       EXPECT_TRUE(got.topmost) << "a system-modal box stays above all windows";
       EXPECT_STREQ(probe::to_string(got.icon), probe::to_string(want.icon));
-      if (!want.labels.empty()) EXPECT_EQ(joined(read_labels(box)), joined(want.labels));
+      if (!want.labels.empty()) {
+        EXPECT_EQ(joined(read_labels(box)), joined(want.labels));
+      }
       if (screenshot && i == 0) {
         EXPECT_FALSE(probe::screenshot(box, screenshot).empty());
       }
@@ -222,7 +223,9 @@ class Player : public testing::Test {
         const ULONGLONG stayed = gone_at - seen_at;
         EXPECT_GE(stayed + kSeenLateMs, want.wait * 1000ull) << "closed itself too early";
         EXPECT_LE(stayed, limit) << "closed itself too late";
-        if (!want.titles.empty()) EXPECT_EQ(joined(titles), joined(want.titles));
+        if (!want.titles.empty()) {
+          EXPECT_EQ(joined(titles), joined(want.titles));
+        }
         continue;
       }
       if (by_keys_)

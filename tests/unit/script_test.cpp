@@ -476,7 +476,7 @@ TEST(Jumps, CaptionsCountdownAndPauseAreReadAndWrittenInTheirOrder) {
 TEST(Jumps, MalformedCaptionsCountdownsAndPausesAreIgnored) {
   for (std::string field :
        {"Да «»>3",      "Да «x",     "Да «x»y",    "Да«x»>3",      "Да «x;y»>3",   "Да «x#y»>3",
-        "Да «a«b»>3",   "Да «x» >3", "Да «x»>",    "Да «x»>15",    "Да «	x»>3", "Да «日»>3",
+        "Да «a«b»>3",   "Да «x» >3", "Да «x»>",    "Да «x»>15",    "Да «\tx»>3",   "Да «日»>3",
         "Да «x»»>3",    "Да  «x»",   "Да «x» ",    "Отсчёт, 3 с",  "3 с, отсчёт ", "пауза 0 с",
         "пауза 3601 с", "пауза 2с",  "пауза  2 с", "пауза 2 с>3",  "пауза",        "Пауза 2 с",
         "пауза 02 с",   "пауза 2 c", "пауза -1 с", "отсчёт>3, 3 с"}) {
