@@ -1,7 +1,7 @@
-// run.exe: shows each line of the main.dlg beside it as a system-modal message box,
-// one after another or where the answers lead, then ends. A one-file program
-// (run.exe with a script inside, script/carried_script.h) shows the script it
-// carries instead and never looks for a main.dlg. It never opens a window of its
+// run.exe: shows each line of the main.dlg beside it as a system-modal message box
+// (player/timed_box.cpp), one after another or where the answers lead, then ends. A
+// one-file program (run.exe with a script inside, script/carried_script.h) shows the
+// script it carries instead and never looks for a main.dlg. It never opens a window of its
 // own and never reports a failure: a missing or unreadable script simply ends the
 // run.
 //
@@ -11,14 +11,13 @@
 
 #include <windows.h>
 
-#include <cwchar>
 #include <optional>
 #include <string>
 
 #include "player/play.h"
+#include "player/timed_box.h"
 #include "script/carried_script.h"
 #include "script/line_reader.h"
-#include "utf/utf.h"
 
 static_assert(player::kTimedOut == IDTIMEOUT);
 
@@ -79,66 +78,9 @@ std::optional<std::string> carried_script() {
   return std::string(static_cast<const char*>(bytes), SizeofResource(nullptr, found));
 }
 
-// A box that closes itself. The system's own timed message box is not reliable
-// everywhere (Wine ignores its time), so the player keeps a timer of its own, set on
-// the box's window when a thread-local CBT hook sees that window created: the timer
-// ends with the box and can never reach a later one. It ticks every 100 ms and
-// counts from the first tick that finds the box on the screen; when the time is up
-// it ends the box as its own buttons do, with IDTIMEOUT. An answer and the last tick
-// are messages of the one thread: whichever comes first closes the box, and the
-// other finds no box left.
-struct Countdown {
-  ULONGLONG ms = 0;        // how long the box stays
-  HWND box = nullptr;      // the box, once created
-  ULONGLONG shown_at = 0;  // the first tick that found it visible
-  bool shown = false;
-};
-Countdown countdown;
-
-constexpr UINT_PTR kCountdownTimer = 1;
-constexpr UINT kTickMs = 100;
-
-void CALLBACK countdown_tick(HWND box, UINT, UINT_PTR timer, DWORD) {
-  if (box != countdown.box) {
-    KillTimer(box, timer);
-    return;
-  }
-  if (!IsWindowVisible(box)) return;
-  const ULONGLONG now = GetTickCount64();
-  if (!countdown.shown) {
-    countdown.shown = true;
-    countdown.shown_at = now;
-  }
-  if (now - countdown.shown_at < countdown.ms) return;
-  KillTimer(box, timer);
-  EndDialog(box, IDTIMEOUT);
-}
-
-LRESULT CALLBACK watch_for_box(int code, WPARAM wparam, LPARAM lparam) {
-  if (code == HCBT_CREATEWND && !countdown.box) {
-    const auto window = reinterpret_cast<HWND>(wparam);
-    wchar_t name[8];
-    if (GetClassNameW(window, name, 8) == 6 && std::wcscmp(name, L"#32770") == 0 &&
-        SetTimer(window, kCountdownTimer, kTickMs, countdown_tick))
-      countdown.box = window;
-  }
-  return CallNextHookEx(nullptr, code, wparam, lparam);
-}
-
 class MessageBoxes : public player::Screen {
  public:
-  int show(const player::Dialog& dialog) override {
-    const std::wstring text = utf::widen(dialog.text), caption = utf::widen(dialog.caption);
-    if (dialog.next.wait <= 0)
-      return MessageBoxW(nullptr, text.c_str(), caption.c_str(), dialog.style);
-    countdown = {};
-    countdown.ms = static_cast<ULONGLONG>(dialog.next.wait) * 1000;
-    const HHOOK hook = SetWindowsHookExW(WH_CBT, watch_for_box, nullptr, GetCurrentThreadId());
-    const int answer = MessageBoxW(nullptr, text.c_str(), caption.c_str(), dialog.style);
-    if (hook) UnhookWindowsHookEx(hook);
-    countdown = {};
-    return answer;
-  }
+  int show(const player::Dialog& dialog) override { return player::show_box(dialog); }
 };
 
 }  // namespace

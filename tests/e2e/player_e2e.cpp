@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -28,13 +30,18 @@ struct Box {
   BoxIcon icon;
   int answer;  // IDTIMEOUT: left alone, the box must close itself after `wait` seconds
   int wait = 0;
+  std::vector<std::wstring> labels{};  // the buttons' captions left to right, if not the system's
+  std::vector<std::wstring> titles{};  // every title a box that closes itself shows, in order
+  int pause = 0;                       // seconds from the previous box's end to this one
 };
 
 // The probe sees a box a poll (5 ms) after it appeared, at most; the box's time
 // is measured from then.
 constexpr ULONGLONG kSeenLateMs = 20;
-// How late a box that closes itself may close.
+// How late a box that closes itself may close, or a box after a pause may appear.
 constexpr ULONGLONG kCloseWindowMs = 1500;
+// A pause is kept to within half a second: how early the box after it may appear.
+constexpr ULONGLONG kPauseSlackMs = 500;
 
 template <class Condition>
 bool wait_until(Condition done, DWORD timeout_ms = kBoxTimeoutMs) {
@@ -82,6 +89,61 @@ std::string describe(const std::vector<int>& buttons) {
   return out;
 }
 
+// A button's caption as it is drawn: "&&" shows "&", a lone "&" marks the access key.
+std::wstring drawn(std::wstring_view text) {
+  std::wstring out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'&' && ++i == text.size()) break;
+    out += text[i];
+  }
+  return out;
+}
+
+// The visible buttons' captions as drawn, left to right, each checked to show its
+// caption whole in the box's font and to lie inside the box without overlapping.
+std::vector<std::wstring> read_labels(HWND box) {
+  std::vector<std::pair<RECT, HWND>> buttons;
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (probe::class_name(child) != L"Button" || !IsWindowVisible(child)) continue;
+    RECT r;
+    GetWindowRect(child, &r);
+    buttons.emplace_back(r, child);
+  }
+  std::sort(buttons.begin(), buttons.end(),
+            [](const auto& a, const auto& b) { return a.first.left < b.first.left; });
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+  const HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+  const HDC dc = GetDC(nullptr);
+  const HGDIOBJ old = SelectObject(dc, font);
+  RECT client;
+  GetClientRect(box, &client);
+  MapWindowPoints(box, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  std::vector<std::wstring> labels;
+  LONG right = client.left;
+  for (const auto& [rect, button] : buttons) {
+    const std::wstring label = drawn(probe::text(button));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &size);
+    EXPECT_GE(rect.right - rect.left, size.cx + 8) << "\"" << probe::to_utf8(label) << "\" clipped";
+    EXPECT_GE(rect.left, right) << "\"" << probe::to_utf8(label) << "\" overlaps";
+    right = rect.right;
+    labels.push_back(label);
+  }
+  EXPECT_LE(right, client.right) << "a button past the box's edge";
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(font);
+  return labels;
+}
+
+std::string joined(const std::vector<std::wstring>& texts) {
+  std::string out;
+  for (const auto& t : texts) out += (out.empty() ? "\"" : ", \"") + probe::to_utf8(t) + "\"";
+  return out;
+}
+
 class Player : public testing::Test {
  protected:
   void SetUp() override {
@@ -116,6 +178,7 @@ class Player : public testing::Test {
     ASSERT_TRUE(process_) << "CreateProcess failed: " << GetLastError();
     const probe::WindowFilter boxes{L"#32770", L"", true};
     std::vector<HWND> seen;
+    ULONGLONG gone_at = GetTickCount64();  // the end of the previous box
     for (std::size_t i = 0; i < expected.size(); ++i) {
       SCOPED_TRACE("box " + std::to_string(i + 1));
       const Box& want = expected[i];
@@ -124,22 +187,45 @@ class Player : public testing::Test {
       ASSERT_TRUE(box) << "no box for \"" << probe::to_utf8(want.caption) << "\"; the player "
                        << (process_.running() ? "is still running" : "has ended");
       seen.push_back(box);
+      if (want.pause) {
+        // Reported as a figure; only a pause far from its time fails.
+        const ULONGLONG waited = seen_at - gone_at;
+        std::printf("pause of %d s: the box appeared %llu ms after the previous one closed\n",
+                    want.pause, waited);
+        EXPECT_GE(waited + kPauseSlackMs, want.pause * 1000ull) << "shown too early";
+        EXPECT_LE(waited, want.pause * 1000ull + kCloseWindowMs) << "shown too late";
+      }
       const probe::MessageBoxView got = probe::read_message_box(box);
       expect_same("caption", got.caption, want.caption);
       expect_same("text", got.text, want.text);
       EXPECT_EQ(describe(got.buttons), describe(want.buttons)) << "visible buttons";
       EXPECT_TRUE(got.topmost) << "a system-modal box stays above all windows";
       EXPECT_STREQ(probe::to_string(got.icon), probe::to_string(want.icon));
+      if (!want.labels.empty()) {
+        EXPECT_EQ(joined(read_labels(box)), joined(want.labels));
+      }
       if (screenshot && i == 0) {
         EXPECT_FALSE(probe::screenshot(box, screenshot).empty());
       }
       if (want.answer == IDTIMEOUT) {
         const ULONGLONG limit = want.wait * 1000ull + kCloseWindowMs;
-        ASSERT_TRUE(probe::wait_gone(box, static_cast<DWORD>(limit + kBoxTimeoutMs)))
-            << "the box did not close itself";
-        const ULONGLONG stayed = GetTickCount64() - seen_at;
+        std::vector<std::wstring> titles{got.caption};
+        const bool closed = wait_until(
+            [&] {
+              const std::wstring title = probe::text(box, 200);
+              if (IsWindow(box) && !title.empty() && title != titles.back())
+                titles.push_back(title);
+              return !IsWindow(box);
+            },
+            static_cast<DWORD>(limit + kBoxTimeoutMs));
+        gone_at = GetTickCount64();
+        ASSERT_TRUE(closed) << "the box did not close itself";
+        const ULONGLONG stayed = gone_at - seen_at;
         EXPECT_GE(stayed + kSeenLateMs, want.wait * 1000ull) << "closed itself too early";
         EXPECT_LE(stayed, limit) << "closed itself too late";
+        if (!want.titles.empty()) {
+          EXPECT_EQ(joined(titles), joined(want.titles));
+        }
         continue;
       }
       if (by_keys_)
@@ -147,6 +233,7 @@ class Player : public testing::Test {
       else
         probe::answer(box, want.answer);
       ASSERT_TRUE(probe::wait_gone(box, kBoxTimeoutMs)) << "the box did not close";
+      gone_at = GetTickCount64();
     }
     expect_end_without_box(seen, expected.empty() ? 0 : expected.back().answer);
   }
@@ -204,8 +291,9 @@ TEST_F(Player, ShowsTheExampleScriptAndGoesOnWhateverTheAnswer) {
 }
 
 // The example quiz, answered with keys along its paths: the answers choose the next
-// box, a wrong answer asks again, a question runs out of time and jumps on, and
-// the farewell closes itself, which the exit code tells.
+// box, a wrong answer asks again, the quick question comes after a pause and runs
+// out of time, counting down, and jumps on, and the farewell closes itself, which
+// the exit code tells.
 TEST_F(Player, TheExampleQuizByKeys) {
   const std::string quiz = read_file(probe::windows_path(QUILLET_SOURCE_DIR "/examples/quiz.dlg"));
   ASSERT_FALSE(quiz.empty());
@@ -217,13 +305,15 @@ TEST_F(Player, TheExampleQuizByKeys) {
          L"Небольшая викторина: три вопроса.\rНачнём?",
          {IDYES, IDNO},
          BoxIcon::Question,
-         0},
+         0,
+         0,
+         {L"Начнём!", L"В другой раз"}},
         {L"Вопрос 1",
          L"Вопрос 1.\rПравда ли, что у паука восемь лапок?",
          {IDYES, IDNO},
          BoxIcon::Question,
          0},
-        {L"Мимо", L"Не угадали. Посчитайте ещё раз!", {IDOK}, BoxIcon::Hand, 0},
+        {L"Мимо", L"Не угадали. Посчитайте ещё раз!", {IDOK}, BoxIcon::Hand, 0, 0, {L"Ещё раз"}},
         {L"Вопрос 2",
          L"Верно, восемь!\rВопрос 2. Кит - это рыба?",
          {IDYES, IDNO},
@@ -234,8 +324,12 @@ TEST_F(Player, TheExampleQuizByKeys) {
          {IDOK},
          BoxIcon::Exclamation,
          0},
-        {L"Верно", L"Правильно: кит - млекопитающее.", {IDOK}, BoxIcon::Asterisk, 0},
-        {L"Вопрос 3",
+        {L"Верно",
+         L"Правильно: кит - млекопитающее.\rПриготовьтесь: третий вопрос - на скорость!",
+         {IDOK},
+         BoxIcon::Asterisk,
+         0},
+        {L"Вопрос 3 (5 с)",
          L"Вопрос 3, на скорость: у вас пять секунд!\rЛуна больше Земли?",
          {IDYES, IDNO},
          BoxIcon::Question,
@@ -252,7 +346,7 @@ TEST_F(Player, TheExampleQuizByKeys) {
          BoxIcon::Asterisk,
          0},
         {L"Конец", L"Викторина пройдена. Спасибо за игру!", {IDOK}, BoxIcon::Asterisk, 0},
-        {L"Викторина",
+        {L"Викторина (3 с)",
          L"Жаль! Приходите, когда будет настроение.\rЭто окно закроется само.",
          {IDOK},
          BoxIcon::None,
@@ -261,6 +355,7 @@ TEST_F(Player, TheExampleQuizByKeys) {
     Box b = kLines[line];
     b.answer = answer;
     b.wait = wait;
+    if (line == 6) b.pause = 2;
     return b;
   };
   {
@@ -407,6 +502,71 @@ TEST_F(Player, WithoutANormalScriptFileItEndsAtOnce) {
   {
     SCOPED_TRACE("the same file, now normal, is shown");
     play({{L"Показываться", L"Не должно", {IDOK}, BoxIcon::Hand, IDOK}});
+  }
+}
+
+// A box says what its line asks: its buttons' own captions (an "&" shown as it
+// stands), the seconds left in its title, and a pause with no window before it.
+TEST_F(Player, CaptionsCountdownAndPause) {
+  const std::wstring first =
+      L"Начнём?; Подписи; Вопрос; Да и Нет; Да «Конечно, да!»>1, Нет «Ни за что»>2\r\n";
+  write_script(cp1251(first +
+                      L"Сейчас закроется; Часы; Информация; ОК; ОК «Я & ты», 3 с>конец, отсчёт\r\n"
+                      L"После паузы; Пауза; Без значка; ОК; 2 с, пауза 2 с\r\n"));
+  Box start{L"Подписи", L"Начнём?", {IDYES, IDNO}, BoxIcon::Question, IDYES};
+  start.labels = {L"Конечно, да!", L"Ни за что"};
+  Box clock{L"Часы (3 с)", L"Сейчас закроется", {IDOK}, BoxIcon::Asterisk, IDTIMEOUT, 3};
+  clock.labels = {L"Я & ты"};
+  clock.titles = {L"Часы (3 с)", L"Часы (2 с)", L"Часы (1 с)"};
+  {
+    SCOPED_TRACE("«Конечно, да!» leads to line 1, whose box counts down and closes itself");
+    play({start, clock}, L"player_captions.png");
+  }
+  {
+    SCOPED_TRACE("«Ни за что» leads to line 2, shown after its pause, then closing itself");
+    start.answer = IDNO;
+    Box paused{L"Пауза", L"После паузы", {IDOK}, BoxIcon::None, IDTIMEOUT, 2};
+    paused.pause = 2;
+    play({start, paused});
+  }
+  {
+    SCOPED_TRACE("«Конечно, да!» on the last box ends the run with IDYES");
+    write_script(cp1251(first));
+    start.answer = IDYES;
+    play({start});
+  }
+  {
+    SCOPED_TRACE("a screen reader reads the captions");
+    write_script(cp1251(first));
+    process_ = probe::start(run_exe_, working_folder_);
+    HWND box = probe::wait_window(process_, {L"#32770", L"", true}, kBoxTimeoutMs);
+    ASSERT_TRUE(box);
+    EXPECT_EQ(probe::to_utf8(probe::read_accessible(GetDlgItem(box, IDYES)).name), "Конечно, да!");
+    EXPECT_EQ(probe::to_utf8(probe::read_accessible(GetDlgItem(box, IDNO)).name), "Ни за что");
+    probe::answer(box, IDNO);
+    expect_end_without_box({box}, IDNO);
+  }
+}
+
+// When the system refuses the player its watch on a box (the hook that sees the box
+// made, or the timer on the box), a timer of the thread keeps the time all the same.
+TEST_F(Player, ATimedBoxClosesItselfWhenItsWatchIsRefused) {
+  ASSERT_TRUE(probe::copy_file(probe::windows_path(QUILLET_RUN_FAULTS_EXE), run_exe_));
+  write_script(cp1251(L"Часы идут; Часы; Информация; ОК; ОК «Понятно», 2 с, отсчёт\r\n"));
+  for (const wchar_t* fault : {L"timer", L"hook"}) {
+    SCOPED_TRACE(probe::to_utf8(fault) + " refused");
+    SetEnvironmentVariableW(L"QUILLET_PLAYER_FAULT", fault);
+    Box clock{L"Часы (2 с)", L"Часы идут", {IDOK}, BoxIcon::Asterisk, IDTIMEOUT, 2};
+    if (std::wstring_view(fault) == L"timer") {
+      clock.labels = {L"Понятно"};
+      clock.titles = {L"Часы (2 с)", L"Часы (1 с)"};
+    } else {
+      // Nothing dresses the box before it shows: the title follows at the first tick.
+      clock.caption = L"Часы";
+      clock.titles = {L"Часы", L"Часы (2 с)", L"Часы (1 с)"};
+    }
+    play({clock});
+    SetEnvironmentVariableW(L"QUILLET_PLAYER_FAULT", nullptr);
   }
 }
 

@@ -78,10 +78,12 @@ TEST(Dialoged, CarriesTheButtonsAndWhatComesNext) {
   EXPECT_EQ(d->next.wait, 4);
   EXPECT_EQ(d->next.wait_next, 2);
 
-  const auto latin = Dialoged("a; b; Вопрос; OK; ОК>1");  // shown with ОК alone
+  const auto latin = Dialoged("a; b; Вопрос; OK; ОК «Ясно, да»>1, пауза 2 с");  // ОК alone
   ASSERT_TRUE(latin);
   EXPECT_EQ(latin->button_set, 0);
   EXPECT_EQ(latin->next.answer[0], 1);
+  EXPECT_EQ(latin->next.caption[0], "Ясно, да");
+  EXPECT_EQ(latin->next.pause, 2);
 
   const auto old = Dialoged("a; b; Вопрос; Да и Нет");
   ASSERT_TRUE(old);
