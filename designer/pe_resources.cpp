@@ -10,8 +10,9 @@ constexpr std::size_t kResources = 2, kSecurity = 4, kRelocations = 5;
 constexpr std::uint32_t kSubdirectory = 0x80000000u;  // in a directory entry: a table, or a name
 constexpr std::uint32_t kInitializedData = 0x40;      // section characteristics
 // Bounds that keep a hostile resource directory from costing more than a real one:
-// resources, their data, and the directory (tables, entries and names as laid out,
-// and the names each resource holds a copy of).
+// resources, their data (read, never more than the file holds), and the directory
+// (tables, entries and names as laid out, and the names each resource holds a copy
+// of).
 constexpr std::size_t kMaxResources = 4096;
 constexpr std::size_t kMaxResourceBytes = 256u << 20;
 constexpr std::size_t kMaxDirectoryBytes = 16u << 20;
@@ -261,8 +262,8 @@ class TreeReader {
     if (!fits(tree_, at, 16)) return fail(problem, "каталог ресурсов обрывается");
     const auto data = layout_.bytes_at(image_, get32(tree_, at), get32(tree_, at + 4));
     if (!data) return fail(problem, "данные ресурса лежат вне файла");
-    bytes_ += data->size();
-    if (out_.size() == kMaxResources || bytes_ > kMaxResourceBytes ||
+    bytes_ += data->size();  // data shared by many entries counts each time
+    if (out_.size() == kMaxResources || bytes_ > std::min(kMaxResourceBytes, image_.size()) ||
         !spend(16 + 2 * (type.name.size() + name.name.size())))
       return fail(problem, "слишком много ресурсов");
     out_.push_back({type, name, language, get32(tree_, at + 8), std::string(*data)});
@@ -399,8 +400,10 @@ std::string resource_section(const std::vector<Resource>& sorted, std::uint32_t 
 bool ReadResources(std::string_view image, std::vector<Resource>& resources, std::string& problem) {
   resources.clear();
   Layout layout;
-  if (!read_layout(image, layout, problem)) return false;
-  return TreeReader(image, layout, resources).read(problem);
+  if (read_layout(image, layout, problem) && TreeReader(image, layout, resources).read(problem))
+    return true;
+  resources.clear();
+  return false;
 }
 
 std::string WithResources(std::string_view image, std::vector<Resource> resources,

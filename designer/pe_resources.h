@@ -36,8 +36,9 @@ struct Resource {
 };
 
 // The resources of a program file, in the order of its resource directory. False,
-// with the reason in Russian in `problem`, when `image` is no program file laid out
-// as described above or its resource directory does not hold together.
+// with the reason in Russian in `problem` and no resources, when `image` is no
+// program file laid out as described above or its resource directory does not hold
+// together.
 bool ReadResources(std::string_view image, std::vector<Resource>& resources, std::string& problem);
 
 // The program file with its resource section holding exactly `resources` (sorted
