@@ -129,7 +129,7 @@ bool read_layout(std::string_view image, Layout& l, std::string& problem) {
     if (!l.sections.empty() &&
         s.address < std::uint64_t{l.sections.back().address} + l.sections.back().extent())
       return fail(problem, "секции идут не по порядку");
-    file_end = std::max<std::uint64_t>(file_end, s.raw_offset + s.raw_size);
+    file_end = std::max(file_end, std::uint64_t{s.raw_offset} + s.raw_size);
     l.sections.push_back(s);
   }
   if (file_end != image.size())
@@ -156,9 +156,10 @@ bool read_layout(std::string_view image, Layout& l, std::string& problem) {
   l.resources = static_cast<std::size_t>(r - l.sections.begin());
   const Directory relocations = l.directory[kRelocations];
   const std::size_t after = l.sections.size() - l.resources - 1;
-  if (after > 1 || (after == 1 && (relocations.address != l.sections.back().address ||
-                                   relocations.size > l.sections.back().virtual_size ||
-                                   l.sections.back().raw_offset < r->raw_offset + r->raw_size)))
+  if (after > 1 ||
+      (after == 1 && (relocations.address != l.sections.back().address ||
+                      relocations.size > l.sections.back().virtual_size ||
+                      l.sections.back().raw_offset < std::uint64_t{r->raw_offset} + r->raw_size)))
     return fail(problem, "за ресурсами лежат секции, которые нельзя сдвинуть");
   l.relocations = after == 1 ? l.sections.size() - 1 : 0;
 
@@ -176,7 +177,7 @@ bool read_layout(std::string_view image, Layout& l, std::string& problem) {
     return fail(problem, "таблица перемещений лежит в ресурсах");
   if (get32(image, l.optional + 16) >= moving) return fail(problem, "точка входа лежит в ресурсах");
   for (std::size_t i = 0; i < l.resources; ++i)
-    if (l.sections[i].raw_offset + l.sections[i].raw_size > r->raw_offset)
+    if (std::uint64_t{l.sections[i].raw_offset} + l.sections[i].raw_size > r->raw_offset)
       return fail(problem, "секции идут не по порядку");
   if (relocations.address != 0) {
     const auto blocks = l.bytes_at(image, relocations.address, relocations.size);
