@@ -330,10 +330,12 @@ TEST_F(CommandLine, BuildsOneProgramThatCarriesItsScript) {
   if (length > 0 && length < MAX_PATH && program_ != short_name) spellings.push_back(short_name);
   for (const wchar_t* project : {L"run", L"quillet"}) {
     ASSERT_TRUE(probe::write_file(projects_ + L"\\" + project + L".dlg", script));
-    for (const std::wstring& spelling : spellings)
-      EXPECT_EQ(
-          compile(L"/compile " + std::wstring(project) + L".dlg \"" + spelling + L"\" /onefile"), 5)
+    for (const std::wstring& spelling : spellings) {
+      // A "\" before the closing quote is doubled, or it would escape the quote.
+      const std::wstring quoted = L"\"" + spelling + (spelling.back() == L'\\' ? L"\\\"" : L"\"");
+      EXPECT_EQ(compile(L"/compile " + std::wstring(project) + L".dlg " + quoted + L" /onefile"), 5)
           << probe::to_utf8(spelling);
+    }
   }
   EXPECT_EQ(read_file(run), own_run);
   EXPECT_EQ(read_file(program_ + L"\\quillet.exe"), own_quillet);
