@@ -34,6 +34,15 @@ Folder MakeFolder(std::string_view build_path, FileError& error) {
 
 std::string player_path() { return platform::program_folder() + "\\run.exe"; }
 
+// Whether writing `target` would replace the designer's own run.exe or quillet.exe,
+// however the build path spells the program folder (letter case, a short name,
+// "." or a trailing "\"): by the files' identity, and by name for a file not there.
+bool own_file(std::string_view target) {
+  for (const std::string& own : {player_path(), platform::program_folder() + "\\quillet.exe"})
+    if (same_file_name(target, own) || platform::same_file(target, own)) return true;
+  return false;
+}
+
 Stop no_player_or(Stop otherwise) {
   return platform::dir(player_path(), platform::Normal).empty() ? Stop::PlayerMissing : otherwise;
 }
@@ -68,13 +77,13 @@ FileError read_whole(std::string_view path, std::string& bytes) {
 // the project file inside it, through a temporary file in build_path that is then
 // moved over the target, so a target held open (a running copy) or a read-only
 // folder fails with the old file intact and nothing left beside it. A target that
-// is the program folder's run.exe itself counts as a bad name.
+// is the designer's own run.exe or quillet.exe counts as a bad name.
 Stop WriteOneFile(std::string_view project_path, std::string_view build_path, FileError& error,
                   std::string& problem) {
   const std::string name = OneFileName(project_path);
   const std::string target = std::string(build_path) + "\\" + name;
   error = FileError::BadFileName;
-  if (name.empty() || same_file_name(target, player_path())) return Stop::BadProgramName;
+  if (name.empty() || own_file(target)) return Stop::BadProgramName;
   std::string player, script;
   error = read_whole(player_path(), player);
   if (error != FileError::None) return no_player_or(Stop::CopyFailed);

@@ -37,7 +37,8 @@ struct Job {
 
 // Why a build stopped. BadPlayer: run.exe is no program file the one-file build
 // can put a script into; BadProgramName: the project's name makes no file name
-// for a one-file program.
+// for a one-file program, or one that would replace the designer's own run.exe or
+// quillet.exe.
 enum class Stop {
   None, NoProject, ProjectUnreadable, FolderNotMade, PlayerMissing, BadPlayer, BadProgramName,
   CopyFailed

@@ -9,9 +9,15 @@ namespace {
 constexpr std::size_t kResources = 2, kSecurity = 4, kRelocations = 5;
 constexpr std::uint32_t kSubdirectory = 0x80000000u;  // in a directory entry: a table, or a name
 constexpr std::uint32_t kInitializedData = 0x40;      // section characteristics
-// Bounds that keep a hostile resource directory from costing more than a real one.
+// Bounds that keep a hostile resource directory from costing more than a real one:
+// resources, their data (read, never more than the file holds), and the directory
+// (tables, entries and names as laid out, and the names each resource holds a copy
+// of).
 constexpr std::size_t kMaxResources = 4096;
 constexpr std::size_t kMaxResourceBytes = 256u << 20;
+constexpr std::size_t kMaxDirectoryBytes = 16u << 20;
+constexpr std::size_t kMaxNameLength = 0xFFFF;  // a name's length is 16 bits
+constexpr std::uint64_t kAddressSpace = std::uint64_t{1} << 32;
 
 std::uint16_t get16(std::string_view b, std::size_t at) {
   return static_cast<std::uint16_t>(static_cast<unsigned char>(b[at]) |
@@ -80,7 +86,7 @@ bool read_layout(std::string_view image, Layout& l, std::string& problem) {
   if (!fits(image, 0, 0x40) || image.substr(0, 2) != "MZ")
     return fail(problem, "это не программа Windows");
   const std::uint32_t pe = get32(image, 0x3C);
-  if (!fits(image, pe, 24) || image.substr(pe, 4) != std::string_view("PE\0\0", 4))
+  if (pe < 0x40 || !fits(image, pe, 24) || image.substr(pe, 4) != std::string_view("PE\0\0", 4))
     return fail(problem, "это не программа Windows");
   const std::size_t coff = pe + 4;
   const std::size_t section_count = get16(image, coff + 2);
@@ -123,11 +129,23 @@ bool read_layout(std::string_view image, Layout& l, std::string& problem) {
     if (!l.sections.empty() &&
         s.address < std::uint64_t{l.sections.back().address} + l.sections.back().extent())
       return fail(problem, "секции идут не по порядку");
-    file_end = std::max<std::uint64_t>(file_end, s.raw_offset + s.raw_size);
+    file_end = std::max(file_end, std::uint64_t{s.raw_offset} + s.raw_size);
     l.sections.push_back(s);
   }
   if (file_end != image.size())
     return fail(problem, "после последней секции есть данные (подпись или приложенный файл)");
+  // The headers are rewritten in place, in the part of the file that is copied
+  // first: they must lie wholly before the data of every section, and so must the
+  // size the loader maps as headers.
+  const std::uint64_t headers_end = table + 40 * section_count;
+  const std::uint32_t headers_size = get32(image, l.optional + 60);
+  for (const Section& s : l.sections) {
+    if (s.raw_size == 0) continue;
+    if (s.raw_offset < headers_end)
+      return fail(problem, "заголовки программы лежат не перед секциями");
+    if (s.raw_offset < headers_size) return fail(problem, "размер заголовков заходит в секции");
+  }
+  if (headers_size < headers_end) return fail(problem, "размер заголовков меньше самих заголовков");
   if (l.directory[kSecurity].address != 0) return fail(problem, "программа подписана");
 
   const std::uint32_t at = l.directory[kResources].address;
@@ -138,20 +156,28 @@ bool read_layout(std::string_view image, Layout& l, std::string& problem) {
   l.resources = static_cast<std::size_t>(r - l.sections.begin());
   const Directory relocations = l.directory[kRelocations];
   const std::size_t after = l.sections.size() - l.resources - 1;
-  if (after > 1 || (after == 1 && (relocations.address != l.sections.back().address ||
-                                   relocations.size > l.sections.back().virtual_size ||
-                                   l.sections.back().raw_offset < r->raw_offset + r->raw_size)))
+  if (after > 1 ||
+      (after == 1 && (relocations.address != l.sections.back().address ||
+                      relocations.size > l.sections.back().virtual_size ||
+                      l.sections.back().raw_offset < std::uint64_t{r->raw_offset} + r->raw_size)))
     return fail(problem, "за ресурсами лежат секции, которые нельзя сдвинуть");
   l.relocations = after == 1 ? l.sections.size() - 1 : 0;
 
-  // What moves must be addressed by nothing but its directory entries.
+  // What moves must be addressed by nothing but its directory entries: the base
+  // relocations either lie wholly before the resources and stay, or are the last
+  // section's own and move with it.
   const std::uint32_t moving = r->address;
   for (std::size_t d = 0; d < l.directory.size(); ++d)
-    if (d != kResources && d != kRelocations && l.directory[d].address >= moving)
+    if (d != kResources && d != kRelocations && l.directory[d].address != 0 &&
+        (l.directory[d].address >= moving ||
+         std::uint64_t{l.directory[d].address} + l.directory[d].size > moving))
       return fail(problem, "за ресурсами лежат данные, которые нельзя сдвинуть");
+  if (relocations.address != 0 && !l.relocations &&
+      std::uint64_t{relocations.address} + relocations.size > moving)
+    return fail(problem, "таблица перемещений лежит в ресурсах");
   if (get32(image, l.optional + 16) >= moving) return fail(problem, "точка входа лежит в ресурсах");
   for (std::size_t i = 0; i < l.resources; ++i)
-    if (l.sections[i].raw_offset + l.sections[i].raw_size > r->raw_offset)
+    if (std::uint64_t{l.sections[i].raw_offset} + l.sections[i].raw_size > r->raw_offset)
       return fail(problem, "секции идут не по порядку");
   if (relocations.address != 0) {
     const auto blocks = l.bytes_at(image, relocations.address, relocations.size);
@@ -162,7 +188,9 @@ bool read_layout(std::string_view image, Layout& l, std::string& problem) {
         return fail(problem, "таблица перемещений обрывается");
       for (std::size_t e = b + 8; e + 2 <= b + size; e += 2) {
         const std::uint16_t entry = get16(*blocks, e);
-        if (entry >> 12 != 0 && page + (entry & 0xFFFu) >= moving)
+        const unsigned type = entry >> 12;  // 0 pads a block; the others patch 2, 4 or 8 bytes
+        const unsigned width = type == 10 ? 8 : type == 3 ? 4 : 2;
+        if (type != 0 && std::uint64_t{page} + (entry & 0xFFFu) + width > moving)
           return fail(problem, "перемещения указывают в ресурсы");
       }
       b += size;
@@ -190,6 +218,7 @@ class TreeReader {
     if (!fits(tree_, at, 16)) return fail(problem, "каталог ресурсов обрывается");
     const std::size_t count = std::size_t{get16(tree_, at + 12)} + get16(tree_, at + 14);
     if (!fits(tree_, at + 16, 8 * count)) return fail(problem, "каталог ресурсов обрывается");
+    if (!spend(16 + 8 * count)) return fail(problem, "слишком много ресурсов");
     for (std::size_t i = 0; i < count; ++i) {
       const std::uint32_t key = get32(tree_, at + 16 + 8 * i);
       const std::uint32_t target = get32(tree_, at + 16 + 8 * i + 4);
@@ -197,6 +226,7 @@ class TreeReader {
       if (key & kSubdirectory) {
         if (level == 2 || !string(key & ~kSubdirectory, id.name))
           return fail(problem, "неверное имя ресурса");
+        if (!spend(2 + 2 * id.name.size())) return fail(problem, "слишком много ресурсов");
       } else {
         if (key > 0xFFFF) return fail(problem, "неверный номер ресурса");
         id.number = static_cast<std::uint16_t>(key);
@@ -214,9 +244,18 @@ class TreeReader {
     if (!fits(tree_, at, 2)) return false;
     const std::size_t length = get16(tree_, at);
     if (length == 0 || !fits(tree_, at + 2, 2 * length)) return false;
+    name.reserve(length);
     for (std::size_t i = 0; i < length; ++i)
       name += static_cast<char16_t>(get16(tree_, at + 2 + 2 * i));
     return true;
+  }
+
+  // Counts directory bytes read, and the names every resource keeps a copy of, so
+  // that tables, entries or names read again and again cannot cost more than the
+  // directory of a real program.
+  bool spend(std::size_t bytes) {
+    directory_ += bytes;
+    return directory_ <= kMaxDirectoryBytes;
   }
 
   bool leaf(std::uint32_t at, const ResourceId& type, const ResourceId& name,
@@ -224,8 +263,9 @@ class TreeReader {
     if (!fits(tree_, at, 16)) return fail(problem, "каталог ресурсов обрывается");
     const auto data = layout_.bytes_at(image_, get32(tree_, at), get32(tree_, at + 4));
     if (!data) return fail(problem, "данные ресурса лежат вне файла");
-    bytes_ += data->size();
-    if (out_.size() == kMaxResources || bytes_ > kMaxResourceBytes)
+    bytes_ += data->size();  // data shared by many entries counts each time
+    if (out_.size() == kMaxResources || bytes_ > std::min(kMaxResourceBytes, image_.size()) ||
+        !spend(16 + 2 * (type.name.size() + name.name.size())))
       return fail(problem, "слишком много ресурсов");
     out_.push_back({type, name, language, get32(tree_, at + 8), std::string(*data)});
     return true;
@@ -236,6 +276,7 @@ class TreeReader {
   std::vector<Resource>& out_;
   std::string_view tree_;
   std::size_t bytes_ = 0;
+  std::size_t directory_ = 0;
   std::size_t tables_ = 0;
 };
 
@@ -360,8 +401,10 @@ std::string resource_section(const std::vector<Resource>& sorted, std::uint32_t 
 bool ReadResources(std::string_view image, std::vector<Resource>& resources, std::string& problem) {
   resources.clear();
   Layout layout;
-  if (!read_layout(image, layout, problem)) return false;
-  return TreeReader(image, layout, resources).read(problem);
+  if (read_layout(image, layout, problem) && TreeReader(image, layout, resources).read(problem))
+    return true;
+  resources.clear();
+  return false;
 }
 
 std::string WithResources(std::string_view image, std::vector<Resource> resources,
@@ -380,30 +423,54 @@ std::string WithResources(std::string_view image, std::vector<Resource> resource
       return {};
     }
 
-  std::size_t bytes = 0;
-  for (const Resource& resource : resources) bytes += resource.data.size();
-  if (resources.size() > kMaxResources || bytes > kMaxResourceBytes) {
+  // The same bounds as for reading: the data, and the directory with its names.
+  std::size_t bytes = 0, directory = 0;
+  for (const Resource& resource : resources) {
+    bytes += resource.data.size();
+    directory += 16;
+    for (const ResourceId* id : {&resource.type, &resource.name}) {
+      if (id->name.size() > kMaxNameLength) {
+        problem = "неверное имя ресурса";
+        return {};
+      }
+      directory += 2 * id->name.size();
+    }
+  }
+  if (resources.size() > kMaxResources || bytes > kMaxResourceBytes ||
+      directory > kMaxDirectoryBytes) {
     problem = "слишком много ресурсов";
     return {};
   }
   Section& r = l.sections[l.resources];
   const std::string section = resource_section(resources, r.address);
+  // The resources and the relocations behind them must still end below 4 GB, in
+  // the file and in memory.
+  const std::uint64_t raw_size = align_up(section.size(), l.file_alignment);
+  const std::uint64_t moved_to = align_up(std::uint64_t{r.address} + raw_size, l.section_alignment);
+  std::uint64_t image_end = moved_to, file_end = std::uint64_t{r.raw_offset} + raw_size;
+  if (l.relocations) {
+    image_end = align_up(moved_to + l.sections[l.relocations].extent(), l.section_alignment);
+    file_end += l.sections[l.relocations].raw_size;
+  }
+  if (image_end >= kAddressSpace || file_end >= kAddressSpace) {
+    problem = "программа с ресурсами вышла бы больше 4 ГБ";
+    return {};
+  }
+
   std::string out(image.substr(0, r.raw_offset));
   std::uint32_t initialized = get32(image, l.optional + 8);
-  const auto resize = [&](Section& s, std::uint32_t virtual_size, std::uint32_t raw_size) {
-    if (s.flags & kInitializedData) initialized += raw_size - s.raw_size;  // modulo 2^32
+  const auto resize = [&](Section& s, std::uint32_t virtual_size, std::uint32_t new_raw_size) {
+    if (s.flags & kInitializedData) initialized += new_raw_size - s.raw_size;  // modulo 2^32
     s.virtual_size = virtual_size;
-    s.raw_size = raw_size;
+    s.raw_size = new_raw_size;
   };
-  resize(r, static_cast<std::uint32_t>(section.size()),
-         static_cast<std::uint32_t>(align_up(section.size(), l.file_alignment)));
+  resize(r, static_cast<std::uint32_t>(section.size()), static_cast<std::uint32_t>(raw_size));
   out += section;
   out.resize(r.raw_offset + r.raw_size, '\0');
   if (l.relocations) {
     Section& moved = l.sections[l.relocations];
     out += image.substr(moved.raw_offset, moved.raw_size);
-    const std::uint32_t address = static_cast<std::uint32_t>(
-        align_up(std::uint64_t{r.address} + r.extent(), l.section_alignment));
+    const auto address = static_cast<std::uint32_t>(moved_to);
     if (l.directory[kRelocations].address != 0) l.directory[kRelocations].address = address;
     moved.address = address;
     moved.raw_offset = r.raw_offset + r.raw_size;
@@ -421,11 +488,8 @@ std::string WithResources(std::string_view image, std::vector<Resource> resource
     set32(out, l.directories + 8 * d, l.directory[d].address);
     set32(out, l.directories + 8 * d + 4, l.directory[d].size);
   }
-  const Section& last = l.sections.back();
   set32(out, l.optional + 8, initialized);
-  set32(out, l.optional + 56,
-        static_cast<std::uint32_t>(
-            align_up(std::uint64_t{last.address} + last.extent(), l.section_alignment)));
+  set32(out, l.optional + 56, static_cast<std::uint32_t>(image_end));
   set32(out, l.optional + 64, 0);
   set32(out, l.optional + 64, Checksum(out));
   return out;

@@ -6,9 +6,11 @@
 // Rewriting rebuilds the resource section in its place and moves up only what may
 // move: the base relocations, which nothing addresses but their data directory
 // entry. Everything before the resource section keeps its bytes and addresses. A
-// file laid out otherwise (other sections after the resources, a symbol table, a
-// signature or other data after the last section, relocations into the moved
-// part) is refused with a reason rather than written wrong.
+// file laid out otherwise (headers that are not wholly before the sections' data,
+// other sections after the resources, a symbol table, a signature or other data
+// after the last section, a relocation table or relocations in the moved part, a
+// directory larger than a real program's) is refused with a reason rather than
+// written wrong: no input makes the reader or the writer step outside its buffer.
 
 #include <cstdint>
 #include <string>
@@ -34,8 +36,9 @@ struct Resource {
 };
 
 // The resources of a program file, in the order of its resource directory. False,
-// with the reason in Russian in `problem`, when `image` is no program file laid out
-// as described above or its resource directory does not hold together.
+// with the reason in Russian in `problem` and no resources, when `image` is no
+// program file laid out as described above or its resource directory does not hold
+// together.
 bool ReadResources(std::string_view image, std::vector<Resource>& resources, std::string& problem);
 
 // The program file with its resource section holding exactly `resources` (sorted

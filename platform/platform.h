@@ -50,6 +50,12 @@ std::vector<std::string> dir_all(std::string_view pattern, unsigned attributes);
 // The first of them, or "" when there is none.
 std::string dir(std::string_view pattern, unsigned attributes);
 
+// Whether two paths name one existing file however each is spelled (letter case,
+// short names, "." and "..", links), by the file's identity rather than its name:
+// the volume and file index on Windows, the device and inode on POSIX. False when
+// either is missing or cannot be asked.
+bool same_file(std::string_view a, std::string_view b);
+
 FileError delete_file(std::string_view path);
 // Copies a file, replacing the destination whole: the destination is either the
 // old file or the complete copy, never a part.

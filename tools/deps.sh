@@ -21,6 +21,9 @@ have import || need+=(imagemagick)
 have python3 || need+=(python3)  # writes the release zip
 have git || need+=(git)  # the release is dated from the last commit
 have unzip || need+=(unzip)  # the release zip is checked as Linux users unpack it
+have clang++ || need+=(clang)  # the fuzz targets: libFuzzer with its sanitizers
+compgen -G '/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null ||
+  need+=(libclang-rt-dev)
 
 [ ${#need[@]} -eq 0 ] && exit 0
 

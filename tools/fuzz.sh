@@ -1,40 +1,67 @@
 #!/usr/bin/env bash
-# Builds the script fuzz target with clang's libFuzzer, AddressSanitizer and
-# UndefinedBehaviorSanitizer, and runs it for SECONDS (default 60). It starts from the
-# seeds in tests/fuzz/corpus/ and keeps what it finds in build/fuzz/corpus/; a crash or
-# a failed check is written to build/fuzz/ and makes the script exit non-zero.
+# Builds the fuzz targets with clang's libFuzzer, AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs each for SECONDS (default 60):
+#   script_fuzz        everything that reads a script (seeds: tests/fuzz/corpus/);
+#   pe_resources_fuzz  the one-file build's reader and writer of program files
+#                      (seeds: tests/fuzz/pe_corpus/, and the run.exe of the Windows
+#                      build when there is one).
+# Each keeps what it finds in build/fuzz/<target>/corpus/; a crash or a failed check
+# is written to build/fuzz/<target>/ and makes the script exit non-zero.
 # Usage: tools/fuzz.sh [SECONDS]
 set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 out=${QUILLET_FUZZ_BUILD:-build/fuzz}
-target=$out/script_fuzz
-sources=(tests/fuzz/script_fuzz.cpp player/dialoged.cpp player/play.cpp script/*.cpp utf/*.cpp)
 
 command -v clang++ >/dev/null 2>&1 || { echo "fuzz: clang++ is not installed" >&2; exit 1; }
-mkdir -p "$out/corpus"
-
-stale=0
-[ -x "$target" ] || stale=1
-for f in "${sources[@]}" player/*.h script/*.h utf/*.h tools/fuzz.sh; do
-  [ "$f" -nt "$target" ] && stale=1
-done
-if [ $stale -eq 1 ]; then
-  echo "Building $target"
-  clang++ -std=c++20 -g -O1 -I. -Wall -Wextra \
-    -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-    "${sources[@]}" -o "$target.tmp"
-  mv "$target.tmp" "$target"
-fi
-
-echo "Fuzzing the script reader for ${seconds}s"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-if ! "$target" -max_total_time="$seconds" -max_len=20000 -timeout=10 -print_final_stats=1 \
-    -artifact_prefix="$out/" "$out/corpus" tests/fuzz/corpus >"$out/last_run.log" 2>&1; then
-  tail -n 60 "$out/last_run.log"
-  echo "fuzz: FAILED; the input that broke it is in $out/ (see $out/last_run.log)" >&2
-  exit 1
+
+# build NAME SOURCE... : builds $out/NAME/NAME when a source or header is newer.
+build() {
+  local name=$1 target=$out/$1/$1 stale=0 f
+  shift
+  mkdir -p "$out/$name/corpus"
+  [ -x "$target" ] || stale=1
+  for f in "$@" designer/*.h player/*.h script/*.h utf/*.h tools/fuzz.sh; do
+    [ "$f" -nt "$target" ] && stale=1
+  done
+  if [ $stale -eq 1 ]; then
+    echo "Building $target"
+    clang++ -std=c++20 -g -O1 -I. -Wall -Wextra \
+      -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
+      "$@" -o "$target.tmp"
+    mv "$target.tmp" "$target"
+  fi
+}
+
+# run NAME WHAT MAX_LEN SEEDS... : fuzzes for $seconds; prints the figures.
+run() {
+  local name=$1 what=$2 max_len=$3 dir=$out/$1
+  shift 3
+  echo "Fuzzing $what for ${seconds}s"
+  if ! "$dir/$name" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 \
+      -print_final_stats=1 -artifact_prefix="$dir/" "$dir/corpus" "$@" >"$dir/last_run.log" 2>&1; then
+    tail -n 60 "$dir/last_run.log"
+    echo "fuzz: FAILED; the input that broke it is in $dir/ (see $dir/last_run.log)" >&2
+    return 1
+  fi
+  grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb)' "$dir/last_run.log" || true
+}
+
+build script_fuzz tests/fuzz/script_fuzz.cpp player/dialoged.cpp player/play.cpp script/*.cpp \
+  utf/*.cpp
+build pe_resources_fuzz tests/fuzz/pe_resources_fuzz.cpp designer/pe_resources.cpp
+
+# The player as built, behind the control byte the target reads first.
+seeds=$out/pe_resources_fuzz/seeds
+mkdir -p "$seeds"
+if [ -f build/windows/bin/run.exe ]; then
+  { printf '\003'; cat build/windows/bin/run.exe; } >"$seeds/run.exe"
 fi
-grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb)' "$out/last_run.log" || true
-echo "fuzz: no finding"
+
+status=0
+run script_fuzz "the script reader" 20000 tests/fuzz/corpus || status=1
+run pe_resources_fuzz "the program file writer" 65536 tests/fuzz/pe_corpus "$seeds" || status=1
+[ $status -eq 0 ] && echo "fuzz: no finding"
+exit $status

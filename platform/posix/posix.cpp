@@ -145,6 +145,13 @@ std::string full_path(std::string_view path) {
   return std::string(buf) + "\\" + std::string(path);
 }
 
+bool same_file(std::string_view a, std::string_view b) {
+  struct stat first, second;
+  return ::stat(native_path(a).c_str(), &first) == 0 &&
+         ::stat(native_path(b).c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
+}
+
 FileError delete_file(std::string_view path) {
   const std::string p = native_path(path);
   if (is_folder(p)) return FileError::PathFileAccess;

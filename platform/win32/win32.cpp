@@ -43,6 +43,18 @@ bool is_folder(const std::wstring& path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// The identity of an existing file or folder, opened without asking for any access
+// so that a running program or a file open elsewhere answers too.
+bool identity_of(const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
+  const HANDLE h =
+      CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const bool known = GetFileInformationByHandle(h, &info) != 0;
+  CloseHandle(h);
+  return known;
+}
+
 class HandleInput : public InputFile {
  public:
   explicit HandleInput(HANDLE h) : h_(h) {}
@@ -145,6 +157,14 @@ std::string full_path(std::string_view path) {
     }
     full.resize(n);
   }
+}
+
+bool same_file(std::string_view a, std::string_view b) {
+  BY_HANDLE_FILE_INFORMATION first, second;
+  return identity_of(widen(a), first) && identity_of(widen(b), second) &&
+         first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+         first.nFileIndexHigh == second.nFileIndexHigh &&
+         first.nFileIndexLow == second.nFileIndexLow;
 }
 
 FileError delete_file(std::string_view path) {

@@ -318,6 +318,41 @@ TEST_F(CommandLine, BuildsOneProgramThatCarriesItsScript) {
   CloseHandle(open);
   EXPECT_EQ(read_file(path), program);
   EXPECT_EQ(entries(built), std::vector<std::wstring>{L"викторина.exe"});
+
+  // Programs named run or quillet built into the program folder, however it is
+  // spelled, would replace the designer's own files: refused, both kept.
+  const std::string own_run = read_file(run), own_quillet = read_file(program_ + L"\\quillet.exe");
+  std::wstring upper = program_;
+  CharUpperW(upper.data());
+  std::vector<std::wstring> spellings = {upper, program_ + L"\\.", program_ + L"\\"};
+  wchar_t short_name[MAX_PATH];
+  const DWORD length = GetShortPathNameW(program_.c_str(), short_name, MAX_PATH);
+  if (length > 0 && length < MAX_PATH && program_ != short_name) spellings.push_back(short_name);
+  for (const wchar_t* project : {L"run", L"quillet"}) {
+    ASSERT_TRUE(probe::write_file(projects_ + L"\\" + project + L".dlg", script));
+    for (const std::wstring& spelling : spellings) {
+      // A "\" before the closing quote is doubled, or it would escape the quote.
+      const std::wstring quoted = L"\"" + spelling + (spelling.back() == L'\\' ? L"\\\"" : L"\"");
+      EXPECT_EQ(compile(L"/compile " + std::wstring(project) + L".dlg " + quoted + L" /onefile"), 5)
+          << probe::to_utf8(spelling);
+    }
+  }
+  EXPECT_EQ(read_file(run), own_run);
+  EXPECT_EQ(read_file(program_ + L"\\quillet.exe"), own_quillet);
+  EXPECT_EQ(entries(program_).size(), 2u);
+
+  // A player whose headers lie behind its resources would be written past its end:
+  // refused with exit code 4, and nothing is written.
+  std::string moved = own_run;
+  const std::uint32_t pe = *reinterpret_cast<const std::uint32_t*>(moved.data() + 0x3C);
+  const std::uint16_t sections = *reinterpret_cast<const std::uint16_t*>(moved.data() + pe + 6);
+  const std::uint16_t optional = *reinterpret_cast<const std::uint16_t*>(moved.data() + pe + 20);
+  const std::string headers = moved.substr(pe, 24 + optional + 40 * sections);
+  const auto behind = static_cast<std::uint32_t>(moved.size());
+  moved.replace(0x3C, 4, reinterpret_cast<const char*>(&behind), 4);
+  ASSERT_TRUE(probe::write_file(run, moved + headers));
+  EXPECT_EQ(compile(L"/compile викторина.dlg moved /onefile"), 4);
+  EXPECT_EQ(entries(projects_ + L"\\moved"), std::vector<std::wstring>{});
 }
 
 // Any other argument is ignored: the designer starts as it always does.

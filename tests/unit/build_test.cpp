@@ -6,6 +6,7 @@
 #include "designer/build.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -16,6 +17,11 @@
 #include "designer/resource_ids.h"
 #include "designer_fixture.h"
 #include "sample_program.h"
+#include "utf/utf.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 using namespace designer;
 using namespace std::string_literals;
@@ -697,6 +703,41 @@ const pe::Resource kManifest{{24, {}}, kNumber1, Sample::kEnglish, 0, Sample::kM
 
 pe::Resource carried(std::string script) { return {{10, {}}, kNumber1, 0, 0, std::move(script)}; }
 
+// The sample with its headers copied behind the last section, where 0x3C points.
+std::string headers_moved_behind() {
+  std::string b = Sample::bytes();
+  const std::string headers = b.substr(0x40, Sample::kSections + 3 * 40 - 0x40);
+  Sample::set(b, 0x3C, static_cast<std::uint32_t>(b.size()));
+  return b + headers;
+}
+
+// The sample without its last section, the base relocations at this address: in
+// the code before the resources, or in the resources themselves.
+std::string relocations_at(std::uint32_t address) {
+  std::string b = Sample::bytes().substr(0, 0x600);
+  Sample::set(b, 0x46, 2, 2);
+  const std::uint32_t raw = address < Sample::kResourcesAt ? address - 0x1000 + 0x200
+                                                           : address - Sample::kResourcesAt + 0x400;
+  b.replace(raw, Sample::kRelocations.size(), Sample::kRelocations);
+  Sample::set(b, Sample::kOptional + 112 + 8 * 5, address);
+  return b;
+}
+
+// The sample with this resource section, the relocations moved up behind it.
+std::string with_resource_section(const std::string& section) {
+  const std::string sample = Sample::bytes();
+  const auto raw_size = static_cast<std::uint32_t>((section.size() + 0x1FF) / 0x200 * 0x200);
+  const std::uint32_t relocations = (Sample::kResourcesAt + raw_size + 0xFFF) / 0x1000 * 0x1000;
+  std::string b = sample.substr(0, 0x400) + section + std::string(raw_size - section.size(), '\0') +
+                  sample.substr(0x600);
+  Sample::set(b, Sample::kSections + 40 + 8, static_cast<std::uint32_t>(section.size()));
+  Sample::set(b, Sample::kSections + 40 + 16, raw_size);
+  Sample::set(b, Sample::kSections + 80 + 12, relocations);
+  Sample::set(b, Sample::kSections + 80 + 20, 0x400 + raw_size);
+  Sample::set(b, Sample::kOptional + 112 + 8 * 5, relocations);
+  return b;
+}
+
 }  // namespace
 
 TEST(OneFile, TheProgramCarriesTheScriptAndKeepsEverythingElse) {
@@ -781,6 +822,49 @@ TEST(OneFile, TheWriterRefusesWhatItDoesNotUnderstand) {
   EXPECT_TRUE(refused(changed(0x414, 0x80000000u))) << "a directory of itself";
   for (std::size_t cut = 0; cut < player.size(); cut += 7)
     EXPECT_TRUE(refused(player.substr(0, cut))) << "cut at " << cut;
+
+  // The headers are rewritten in the part copied first: they, and the size the
+  // loader maps as headers, end before the data of every section.
+  EXPECT_TRUE(refused(headers_moved_behind())) << "headers behind the resources";
+  EXPECT_TRUE(refused(changed(Sample::kSections + 20, 0x100))) << "code inside the headers";
+  EXPECT_TRUE(refused(changed(Sample::kOptional + 60, 0x600))) << "headers size past the code";
+  EXPECT_TRUE(refused(changed(Sample::kOptional + 60, 0x100))) << "headers size too small";
+
+  // Relocations stay where they are before the resources; inside them, they would
+  // point into the rebuilt directory.
+  EXPECT_TRUE(refused(relocations_at(Sample::kResourcesAt + 0x100))) << "relocations inside";
+  std::string problem;
+  const std::string kept = build::OneFileProgram(relocations_at(0x1100), "a; b\r\n", problem);
+  ASSERT_FALSE(kept.empty()) << problem;
+  EXPECT_EQ(u32(kept, Sample::kOptional + 112 + 8 * 5), 0x1100u);
+  EXPECT_EQ(kept.substr(0x200, 0x200), relocations_at(0x1100).substr(0x200, 0x200));
+
+  // A long type name over many resources: each keeps a copy of it, so the names
+  // count towards the bounds as the data does. One table of 4096 names, all the
+  // same level-2 table, all the same datum.
+  std::string tree(0x8060 + 2 + 2 * 0xFFFF, '\0');
+  Sample::set(tree, 12, 1, 2);
+  Sample::set(tree, 16, 0x8060 | 0x80000000u);
+  Sample::set(tree, 20, 24 | 0x80000000u);
+  Sample::set(tree, 24 + 14, 4096, 2);
+  for (std::uint32_t i = 0; i < 4096; ++i) {
+    Sample::set(tree, 40 + 8 * i, i + 1);
+    Sample::set(tree, 44 + 8 * i, 0x8028 | 0x80000000u);
+  }
+  Sample::set(tree, 0x8028 + 14, 1, 2);
+  Sample::set(tree, 0x8028 + 20, 0x8040);
+  Sample::set(tree, 0x8040, Sample::kResourcesAt + 0x8050);
+  Sample::set(tree, 0x8040 + 4, 1);
+  Sample::set(tree, 0x8060, 0xFFFF, 2);
+  std::fill(tree.begin() + 0x8062, tree.end(), 'A');
+  std::vector<pe::Resource> resources;
+  EXPECT_FALSE(pe::ReadResources(with_resource_section(tree), resources, problem));
+  EXPECT_EQ(problem, "слишком много ресурсов");
+  // The writer stores a name's length in 16 bits: a longer one is refused.
+  EXPECT_EQ(pe::WithResources(player, {{{0, std::u16string(0x10000, u'A')}, kNumber1, 0, 0, "x"}},
+                              problem),
+            "");
+  EXPECT_EQ(problem, "неверное имя ресурса");
   // Any one byte of the headers or the resources spoilt: refused, or a program
   // that carries the script.
   for (std::size_t at = 0; at < 0x600; ++at) {
@@ -858,14 +942,73 @@ TEST_F(CommandLineTest, OneFileBuildsOneProgramNamedAfterTheProject) {
     EXPECT_EQ(run({"/compile", "run.dlg", folder.str(), "/onefile"}), kExitCopyFailed);
     EXPECT_EQ(folder.get("run.exe"), Sample::bytes());
   }
-  {
-    SCOPED_TRACE("a player the writer does not understand");
-    folder.put("run.exe", kPlayer);
+  for (const auto& [player, why] : std::vector<std::pair<std::string, std::string>>{
+           {kPlayer, "это не программа Windows"},
+           {headers_moved_behind(), "заголовки программы лежат не перед секциями"},
+           {relocations_at(Sample::kResourcesAt + 0x100),
+            "таблица перемещений лежит в ресурсах"}}) {
+    SCOPED_TRACE("a player the writer does not understand: " + why);
+    folder.put("run.exe", player);
     EXPECT_EQ(run({"/compile", "quiz.dlg", "bad", "/onefile"}), kExitPlayerMissing);
     expect_stop("Compiling an EXE-file...",
-                "Проигрыватель " + folder / "run.exe" + " не годится: это не программа Windows");
+                "Проигрыватель " + folder / "run.exe" + " не годится: " + why);
     EXPECT_TRUE(std::filesystem::is_empty(folder.native("projects/bad")));
+    EXPECT_EQ(folder.get("run.exe"), player);
   }
+}
+
+// The program folder "Квиллет" spelled any other way is still the designer's: a
+// one-file program named run.exe or quillet.exe would replace its own files.
+TEST_F(CommandLineTest, OneFileNeverReplacesTheDesignersOwnFiles) {
+  const std::string program = folder / "Квиллет";
+  ASSERT_EQ(platform::create_folder(program), platform::FileError::None);
+  platform::set_program_folder(program);
+  const std::vector<std::pair<std::string, std::string>> own = {{"quillet.exe", "the designer"},
+                                                                {"run.exe", Sample::bytes()}};
+  for (const auto& [name, bytes] : own)
+    ASSERT_EQ(platform::write_file(program + "\\" + name, bytes), platform::FileError::None);
+  const auto read = [](const std::string& path) {
+    platform::FileError error;
+    const auto in = platform::open_for_reading(path, error);
+    std::string bytes;
+    char buf[4096];
+    for (std::int64_t got; in && (got = in->read(buf, sizeof buf)) > 0;)
+      bytes.append(buf, static_cast<std::size_t>(got));
+    return bytes;
+  };
+
+  std::vector<std::string> spellings = {program, program + "\\", folder / "projects\\..\\Квиллет"};
+#ifdef _WIN32
+  spellings.push_back(program + "\\.");  // Windows tidies "." parts away, POSIX keeps them
+  spellings.push_back(folder / "квиллет");
+  spellings.push_back(folder / "КВИЛЛЕТ");
+  const std::wstring wide = utf::widen(program);
+  std::wstring short_name(MAX_PATH, L'\0');
+  short_name.resize(GetShortPathNameW(wide.c_str(), short_name.data(), MAX_PATH));
+  if (!short_name.empty() && short_name != wide)
+    spellings.push_back(utf::narrow(short_name));
+  else
+    std::printf("The program folder has no short name here; that spelling is left out.\n");
+#else
+  std::filesystem::create_directory_symlink(folder.native("Квиллет"), folder.native("ярлык"));
+  spellings.push_back(folder / "ярлык");
+#endif
+  for (const std::string project : {"run.dlg", "quillet.dlg"}) {
+    folder.put("projects/" + project, script({"Свой; Файл"}));
+    for (const std::string& spelling : spellings) {
+      SCOPED_TRACE(project + " into " + spelling);
+      EXPECT_EQ(run({"/compile", project, spelling, "/onefile"}), kExitCopyFailed);
+      expect_stop("Compiling an EXE-file...",
+                  "Из имени проекта " + project + " не получается имя программы");
+    }
+  }
+  for (const auto& [name, bytes] : own) EXPECT_EQ(read(program + "\\" + name), bytes) << name;
+  // Each spelling does reach the folder: another program is built into it.
+  for (const std::string& spelling : spellings)
+    EXPECT_EQ(run({"/compile", "story.dlg", spelling, "/onefile"}), kExitOk) << spelling;
+  auto names = platform::dir_all(program + "\\*", platform::Normal);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"quillet.exe", "run.exe", "story.exe"}));
 }
 
 // "Одним файлом" in the prompt: off whenever the prompt loads, kept while it stays
