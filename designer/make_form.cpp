@@ -140,18 +140,22 @@ void make_form::Fill(const std::string& row, const std::vector<int>& targets) {
   item_targets_.insert(item_targets_.end(), rows.begin(), rows.end());
   item_targets_.push_back(script::kEnd);
 
-  const auto fill_list = [this](ui::ComboBox& list, int target) {
+  const auto fill_list = [this](ui::ComboBox& list) {
     list.clear();
     for (int t : item_targets_)
       list.add_item(t == script::kGoOn  ? "дальше"
                     : t == script::kEnd ? std::string(script::kEndName)
                                         : "диалог " + std::to_string(t));
-    const auto at = std::find(item_targets_.begin(), item_targets_.end(), target);
-    list.set_list_index(static_cast<int>(at - item_targets_.begin()));
   };
-  for (int k = 0; k < script::kMaxAnswers; ++k)
-    fill_list(dlg_next[k], next.answer[static_cast<std::size_t>(k)]);
-  fill_list(dlg_wait_next, next.wait_next);
+  for (int k = 0; k < script::kMaxAnswers; ++k) fill_list(dlg_next[k]);
+  fill_list(dlg_wait_next);
+  SetTarget(dlg_wait_next, next.wait_next);
+  // The row's choices belong to the answers of its own set; the others go on.
+  answer_target_.fill(script::kGoOn);
+  const auto answers = script::answers_of(script::button_set_of(f));
+  for (std::size_t k = 0; k < answers.size(); ++k)
+    answer_target_[static_cast<std::size_t>(answers[k])] = next.answer[k];
+  shown_set_ = -1;
   dlg_wait.set_text(next.wait > 0 ? std::to_string(next.wait) : "");
   ShowAnswers();
 }
@@ -171,32 +175,44 @@ std::string make_form::Row(int wait) const {
       row.append(script::kSeparator).append(script::kButtonSetNames[static_cast<std::size_t>(set)]);
     return row;
   }
-  const auto target = [this](const ui::ComboBox& list) {
-    const int i = list.list_index();
-    return i < 0 ? script::kGoOn : item_targets_[static_cast<std::size_t>(i)];
-  };
   script::Next next;
-  for (int k = 0; k < script::kMaxAnswers; ++k)
-    next.answer[static_cast<std::size_t>(k)] = target(dlg_next[k]);
+  const auto answers = script::answers_of(set);
+  for (std::size_t k = 0; k < answers.size(); ++k)
+    next.answer[k] = answer_target_[static_cast<std::size_t>(answers[k])];
   next.wait = wait;
-  next.wait_next = target(dlg_wait_next);
+  next.wait_next = Target(dlg_wait_next);
   return script::compose_row(text, title, script::kIconNames[static_cast<std::size_t>(icon)],
                              script::kButtonSetNames[static_cast<std::size_t>(set)], next,
                              old_row_);
 }
 
+int make_form::Target(const ui::ComboBox& list) const {
+  const int i = list.list_index();
+  return i < 0 ? script::kGoOn : item_targets_[static_cast<std::size_t>(i)];
+}
+
+void make_form::SetTarget(ui::ComboBox& list, int target) {
+  const auto at = std::find(item_targets_.begin(), item_targets_.end(), target);
+  list.set_list_index(static_cast<int>(at - item_targets_.begin()));
+}
+
 void make_form::ShowAnswers() {
-  // A line the set lacks keeps its choice while the editor is open; OK drops it.
-  const auto answers = script::answers_of(std::max(chosen(dlg_button), 0));
+  const auto shown = script::answers_of(shown_set_);
+  for (std::size_t k = 0; k < shown.size(); ++k)
+    answer_target_[static_cast<std::size_t>(shown[k])] = Target(dlg_next[static_cast<int>(k)]);
+  // An answer the new set lacks keeps its choice while the editor is open, for a
+  // set that has it again; OK drops it.
+  shown_set_ = std::max(chosen(dlg_button), 0);
+  const auto answers = script::answers_of(shown_set_);
   for (int k = 0; k < script::kMaxAnswers; ++k) {
-    const bool shown = k < static_cast<int>(answers.size());
-    if (shown)
-      answer[k].set_caption("Кнопка «" +
-                            std::string(script::kAnswerNames[static_cast<std::size_t>(
-                                answers[static_cast<std::size_t>(k)])]) +
-                            "»:");
-    answer[k].set_visible(shown);
-    dlg_next[k].set_visible(shown);
+    const bool in_set = k < static_cast<int>(answers.size());
+    if (in_set) {
+      const auto a = static_cast<std::size_t>(answers[static_cast<std::size_t>(k)]);
+      answer[k].set_caption("Кнопка «" + std::string(script::kAnswerNames[a]) + "»:");
+      SetTarget(dlg_next[k], answer_target_[a]);
+    }
+    answer[k].set_visible(in_set);
+    dlg_next[k].set_visible(in_set);
   }
 }
 
@@ -333,6 +349,9 @@ void make_form::SDButton1_Click() {
   }
   dlg_text.set_text(text);
   dlg_title.set_text(title);
+  // The lines hand their choices to their answers (and follow a set chosen by
+  // another program, which clicks nothing).
+  ShowAnswers();
   if (result_) *result_ = Row(*wait);
   unload();
 }

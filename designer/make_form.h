@@ -5,11 +5,13 @@
 // refuses what a project cannot store. Opened with a row, it gives back the row
 // confirmed with OK.
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "controls/sdbutton.h"
+#include "script/jumps.h"
 #include "ui/controls.h"
 #include "ui/form.h"
 
@@ -59,14 +61,23 @@ class make_form : public ui::Form {
   // button set's names, what comes next with wait seconds, then the fields past
   // the fifth as the edited row had them.
   std::string Row(int wait) const;
-  // Shows one line per button of the chosen set, labelled with its answer.
+  // Shows one line per button of the chosen set, labelled with its answer and
+  // showing that answer's choice; the lines shown before hand theirs to their
+  // answers first, so that a choice follows its answer from set to set.
   void ShowAnswers();
+  // The target a drop-down list shows, and shows a target in one.
+  int Target(const ui::ComboBox& list) const;
+  void SetTarget(ui::ComboBox& list, int target);
   void dlg_text_KeyPress(char32_t& key);
   void dlg_wait_KeyPress(char32_t& key);
   void SDButton1_Click();
 
-  std::string old_row_;                           // the row the editor was opened with
-  std::vector<int> item_targets_;                 // the lists' items as targets
+  std::string old_row_;            // the row the editor was opened with
+  std::vector<int> item_targets_;  // the lists' items as targets
+  // Each answer's target (ОК, Отмена, Да, Нет), whether its set is chosen or not,
+  // as the lines of the set in shown_set_ last handed them over.
+  std::array<int, script::kAnswerCount> answer_target_{};
+  int shown_set_ = -1;                            // the button set whose answers the lines show
   std::optional<std::string>* result_ = nullptr;  // where OK puts the row
 };
 

@@ -515,7 +515,8 @@ TEST_F(DesignerTest, ShortcutsAndTheKeysOfEachWindow) {
 
 // The editor's section "Что дальше:": a row's jumps and timeout shown and given
 // back, byte for byte when nothing changed; lines per button of the chosen set,
-// relabelled at once, a hidden line's choice kept while open and dropped by OK.
+// relabelled at once; a choice follows its answer from set to set, kept while
+// the editor is open and dropped by OK when the set has no such answer.
 TEST_F(DesignerTest, TheEditorShowsAndGivesBackWhatComesNext) {
   main_form& m = start();
   const std::string question = "Вопрос?; Викторина; Вопрос; Да и Нет; Нет>0, Да>2, 5 с>конец";
@@ -563,18 +564,27 @@ TEST_F(DesignerTest, TheEditorShowsAndGivesBackWhatComesNext) {
     auto& e = static_cast<make_form&>(f);
     ui.choose(e.dlg_next[1], 4);  // Нет: конец
     ui.choose(e.dlg_button[1]);
-    EXPECT_EQ(shown_lines(e), (Items{"Кнопка «ОК»: диалог 2", "Кнопка «Отмена»: конец"}));
-    ui.choose(e.dlg_button[0]);
-    EXPECT_EQ(shown_lines(e), (Items{"Кнопка «ОК»: диалог 2"}));
+    EXPECT_EQ(shown_lines(e), (Items{"Кнопка «ОК»: дальше", "Кнопка «Отмена»: дальше"}))
+        << "a choice follows its answer, not its line";
+    ui.choose(e.dlg_next[1], 2);
     ui.choose(e.dlg_button[3]);
     EXPECT_EQ(shown_lines(e),
-              (Items{"Кнопка «Да»: диалог 2", "Кнопка «Нет»: конец", "Кнопка «Отмена»: дальше"}));
-    ui.choose(e.dlg_next[2], 1);
-    ui.choose(e.dlg_button[0]);  // only ОК is left: the other two go on OK
-    ui.click(e.SDButton1);
+              (Items{"Кнопка «Да»: диалог 2", "Кнопка «Нет»: конец", "Кнопка «Отмена»: диалог 1"}));
+    ui.choose(e.dlg_button[0]);
+    ui.choose(e.dlg_next[0], 3);
+    ui.click(e.SDButton1);  // only ОК is left: the others go
   });
   ui.double_click(m.str_str[0]);
   EXPECT_EQ(m.dlg_rows[0], "Вопрос?; Викторина; Вопрос; ОК; ОК>2, 5 с>конец");
+  m.dlg_rows[1] = "Снова?; Викторина; Вопрос; Да, Нет и Отмена; Нет>3, Отмена>4";
+  m.UpdateText();
+  ui.on_modal("make_form", [&](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    ui.choose(e.dlg_button[1]);
+    ui.click(e.SDButton1);
+  });
+  ui.double_click(m.str_str[1]);
+  EXPECT_EQ(m.dlg_rows[1], "Снова?; Викторина; Вопрос; ОК и Отмена; Отмена>4");
 
   // Every choice back to "дальше" and no timeout: four fields again.
   ui.on_modal("make_form", [&](ui::Form& f) {
