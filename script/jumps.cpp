@@ -2,15 +2,12 @@
 
 #include "script/jumps.h"
 
+#include "script/cp1251.h"
 #include "script/jump_items.h"
+#include "utf/utf.h"
 
 namespace script {
 namespace {
-
-constexpr Answer kOk[] = {Answer::Ok};
-constexpr Answer kOkCancel[] = {Answer::Ok, Answer::Cancel};
-constexpr Answer kYesNo[] = {Answer::Yes, Answer::No};
-constexpr Answer kYesNoCancel[] = {Answer::Yes, Answer::No, Answer::Cancel};
 
 // A decimal number without sign or leading zero, at most max; nothing otherwise.
 std::optional<int> parse_number(std::string_view s, int max) {
@@ -29,67 +26,140 @@ std::optional<int> parse_target(std::string_view s) {
   return parse_number(s, kRowCount - 1);
 }
 
+// "<seconds> с" with 1 to max seconds.
+std::optional<int> parse_seconds(std::string_view s, int max) {
+  if (!s.ends_with(items::kSecondsMark)) return std::nullopt;
+  const auto seconds = parse_number(s.substr(0, s.size() - items::kSecondsMark.size()), max);
+  if (!seconds || *seconds == 0) return std::nullopt;
+  return seconds;
+}
+
+// An answer item: the answer's name, then a caption, a target or both.
+std::optional<items::Item> parse_answer(std::string_view text, Answer answer) {
+  items::Item item;
+  item.answer = answer;
+  std::string_view rest = text.substr(answer_info(answer).name.size());
+  if (rest.starts_with(items::kCaptionStart)) {
+    rest.remove_prefix(items::kCaptionStart.size());
+    const std::size_t close = rest.find(items::kCloseQuote);
+    if (close == std::string_view::npos) return std::nullopt;
+    item.caption = rest.substr(0, close);
+    if (!items::is_caption(item.caption)) return std::nullopt;
+    rest.remove_prefix(close + items::kCloseQuote.size());
+  }
+  item.head = text.substr(0, text.size() - rest.size());
+  if (rest.empty()) {
+    if (item.caption.empty()) return std::nullopt;  // says nothing
+    return item;
+  }
+  if (rest[0] != items::kLeadsTo) return std::nullopt;
+  const auto target = parse_target(rest.substr(1));
+  if (!target) return std::nullopt;
+  item.target = *target;
+  return item;
+}
+
 }  // namespace
 
+bool items::caption_char(char32_t c) {
+  if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) return false;
+  if (c == U'«' || c == U'»' || c == U';' || c == U'#') return false;
+  return cp1251_byte(c) >= 0;
+}
+
+bool items::is_caption(std::string_view text) {
+  std::size_t chars = 0;
+  while (!text.empty()) {
+    char32_t c;
+    text.remove_prefix(utf::decode(text, c));
+    if (!caption_char(c) || ++chars > kMaxCaptionChars) return false;
+  }
+  return chars > 0;
+}
+
+std::size_t items::item_end(std::string_view field) {
+  bool quotes = true;  // false once a "«" has no "»" after it: none later has either
+  std::size_t i = 0;
+  while (i < field.size()) {
+    if (quotes && field.substr(i).starts_with(kOpenQuote)) {
+      const std::size_t close = field.find(kCloseQuote, i + kOpenQuote.size());
+      if (close != std::string_view::npos) {
+        i = close + kCloseQuote.size();
+        continue;
+      }
+      quotes = false;
+    }
+    if (field.substr(i).starts_with(kSeparator)) return i;
+    ++i;
+  }
+  return field.size();
+}
+
 std::optional<items::Item> items::parse(std::string_view text) {
+  for (const Answer answer : {Answer::Ok, Answer::Cancel, Answer::Yes, Answer::No})
+    if (text.starts_with(answer_info(answer).name)) return parse_answer(text, answer);
   Item item;
+  if (text == kCountdownName) {
+    item.kind = Item::Kind::Countdown;
+    item.head = text;
+    return item;
+  }
+  if (text.starts_with(kPauseName) && text.substr(kPauseName.size()).starts_with(' ')) {
+    const auto seconds = parse_seconds(text.substr(kPauseName.size() + 1), kMaxPause);
+    if (!seconds) return std::nullopt;
+    item.kind = Item::Kind::Pause;
+    item.seconds = *seconds;
+    item.head = text;
+    return item;
+  }
   const std::size_t arrow = text.find(kLeadsTo);
+  item.kind = Item::Kind::Wait;
   item.head = text.substr(0, arrow);
   if (arrow != std::string_view::npos) {
     const auto target = parse_target(text.substr(arrow + 1));
     if (!target) return std::nullopt;
     item.target = *target;
   }
-  for (int a = 0; a < kAnswerCount; ++a)
-    if (item.head == kAnswerNames[static_cast<std::size_t>(a)]) {
-      if (arrow == std::string_view::npos) return std::nullopt;
-      item.answer = static_cast<Answer>(a);
-      return item;
-    }
-  if (!item.head.ends_with(kSecondsMark)) return std::nullopt;
-  const auto seconds =
-      parse_number(item.head.substr(0, item.head.size() - kSecondsMark.size()), kMaxWait);
-  if (!seconds || *seconds == 0) return std::nullopt;
+  const auto seconds = parse_seconds(item.head, kMaxWait);
+  if (!seconds) return std::nullopt;
   item.seconds = *seconds;
   return item;
-}
-
-std::span<const Answer> answers_of(int button_set) {
-  switch (button_set) {
-    case 0:
-      return kOk;
-    case 1:
-      return kOkCancel;
-    case 2:
-      return kYesNo;
-    case 3:
-      return kYesNoCancel;
-    default:
-      return {};
-  }
 }
 
 Next parse_next(std::string_view field, int button_set) {
   const std::span<const Answer> answers = answers_of(button_set);
   Next next;
   std::array<bool, kMaxAnswers> taken{};
-  bool wait_taken = false;
+  bool wait_taken = false, pause_taken = false, countdown = false;
   items::for_each(field, [&](std::string_view text) {
     const auto item = items::parse(text);
     if (!item) return;
-    if (!item->answer) {
-      if (wait_taken) return;
-      wait_taken = true;
-      next.wait = item->seconds;
-      next.wait_next = item->target;
-      return;
+    switch (item->kind) {
+      case items::Item::Kind::Answer:
+        for (std::size_t k = 0; k < answers.size(); ++k)
+          if (answers[k] == item->answer && !taken[k]) {
+            taken[k] = true;
+            next.answer[k] = item->target;
+            next.caption[k].assign(item->caption);
+          }
+        return;
+      case items::Item::Kind::Wait:
+        if (wait_taken) return;
+        wait_taken = true;
+        next.wait = item->seconds;
+        next.wait_next = item->target;
+        return;
+      case items::Item::Kind::Countdown:
+        countdown = true;
+        return;
+      case items::Item::Kind::Pause:
+        if (pause_taken) return;
+        pause_taken = true;
+        next.pause = item->seconds;
+        return;
     }
-    for (std::size_t k = 0; k < answers.size(); ++k)
-      if (answers[k] == *item->answer && !taken[k]) {
-        taken[k] = true;
-        next.answer[k] = item->target;
-      }
   });
+  next.countdown = countdown && next.wait > 0;
   return next;
 }
 

@@ -1,75 +1,94 @@
 #pragma once
-// "What comes next": field 4 of a row, where the answers of its box lead and whether
-// the box closes itself. Both programs read it with this code; the designer also
-// writes it, renumbers it when a row is deleted and checks where the sequence can go.
+// "What comes next": field 4 of a row, where the answers of its box lead, what its
+// buttons say, whether the box closes itself and whether it waits before it shows.
+// Both programs read it with this code; the designer also writes it, renumbers it
+// when a row is deleted and checks where the sequence can go.
 //
-// The field is absent or empty when every answer goes on to the next line. Otherwise
-// it is a list of items joined by ", ", each one of
+// The field is absent or empty when every answer goes on to the next line and the
+// box is shown at once as the system makes it. Otherwise it is a list of items
+// joined by ", " (a ", " inside «...» belongs to its item), each one of
 //   <answer>><target>        an answer ("ОК", "Отмена", "Да", "Нет") leads to target;
+//   <answer> «<caption>»     the answer's button says caption instead of its own name;
+//   <answer> «<caption>»><target>   both;
 //   <seconds> с              the box closes itself after that many whole seconds
 //                            (1 to 3600) and the next line follows;
-//   <seconds> с><target>     the same, and the sequence goes on at target.
+//   <seconds> с><target>     the same, and the sequence goes on at target;
+//   отсчёт                   the box's title tells the seconds left (with a timeout);
+//   пауза <seconds> с        the box is shown that many seconds (1 to 3600) after
+//                            the previous one closed, with no window meanwhile.
 // A target is a line number as the designer's list shows it, "0" to "14" without a
-// leading zero, or "конец". "с" is the Cyrillic letter. Nothing is trimmed.
+// leading zero, or "конец". "с" is the Cyrillic letter. A caption is 1 to 30
+// characters that a script can hold, none of them "«", "»", ";", "#" or a control
+// character. Nothing is trimmed.
 //
 // Reading never fails. An item that does not parse, an answer the row's buttons cannot
-// give, and every answer item after the first valid one for the same answer are
-// ignored; so is every timeout item after the first valid one, which keeps one rule
-// for repeats. Example: "Да>3, Нет>конец, 5 с>0".
+// give, and every item after the first valid one of its kind (the same answer, a
+// timeout, a countdown, a pause) are ignored, and so is a countdown without a
+// timeout. Example: "Да «Конечно»>3, Нет>конец, 5 с>0, отсчёт, пауза 2 с".
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "script/button_sets.h"
 #include "script/row.h"
 #include "script/script_file.h"
 
 namespace script {
-
-// The answers a box can give, with their names in the field and their message-box
-// results (IDOK, IDCANCEL, IDYES, IDNO).
-enum class Answer { Ok, Cancel, Yes, No };
-inline constexpr int kAnswerCount = 4;
-inline constexpr std::array<std::string_view, kAnswerCount> kAnswerNames = {"ОК", "Отмена", "Да",
-                                                                            "Нет"};
-inline constexpr std::array<int, kAnswerCount> kAnswerIds = {1, 2, 6, 7};
-
-// The most buttons a set has.
-inline constexpr int kMaxAnswers = 3;
-
-// The answers of a button set (its position in kButtonSetNames), in the order of its
-// buttons: ОК; ОК, Отмена; Да, Нет; Да, Нет, Отмена. A position out of range has
-// none.
-std::span<const Answer> answers_of(int button_set);
 
 // Targets: a line 0 to 14, or one of these.
 inline constexpr int kGoOn = -1;  // no item: the next line
 inline constexpr int kEnd = -2;   // "конец": the run ends
 inline constexpr std::string_view kEndName = "конец";
 
-inline constexpr int kMaxWait = 3600;  // seconds
+inline constexpr int kMaxWait = 3600;   // seconds
+inline constexpr int kMaxPause = 3600;  // seconds
+inline constexpr std::string_view kCountdownName = "отсчёт";
+inline constexpr std::string_view kPauseName = "пауза";
+inline constexpr std::size_t kMaxCaptionChars = 30;
 
-// What comes next after one box.
+// What comes next after one box, and how the box looks before that.
 struct Next {
   // Per button of the row's set, in the set's order (dlg_next(0) to dlg_next(2)).
   std::array<int, kMaxAnswers> answer{kGoOn, kGoOn, kGoOn};
-  int wait = 0;           // seconds before the box closes itself; 0: never
-  int wait_next = kGoOn;  // where the sequence goes on then; kGoOn when wait is 0
+  std::array<std::string, kMaxAnswers> caption{};  // per button of the set; "": its own name
+  int wait = 0;                                    // seconds before the box closes itself; 0: never
+  int wait_next = kGoOn;   // where the sequence goes on then; kGoOn when wait is 0
+  bool countdown = false;  // the box shows the time it has left; only with wait
+  int pause = 0;           // seconds before the box is shown; 0: none
 
   friend bool operator==(const Next&, const Next&) = default;
 };
 
 // Field 4 of a row whose buttons are button_set, as the player follows it. Always
-// within range: answers past the set's buttons stay kGoOn, wait is 0 or 1 to 3600.
+// within range: answers and captions past the set's buttons stay kGoOn and "",
+// every caption is one that caption_problem accepts, wait and pause are 0 or 1 to
+// 3600, countdown is false when wait is 0.
 Next parse_next(std::string_view field, int button_set);
 
-// Field 4 as the designer writes it: only the choices that differ from going on,
-// answers in the order of the set's buttons, the timeout last; "" when there is none.
-// Choices past the set's buttons, targets out of range and a wait outside 1 to 3600
-// are left out.
+// Field 4 as the designer writes it: only what differs from the default, answers in
+// the order of the set's buttons (each with its caption, its target, or both), then
+// the timeout, "отсчёт" and the pause; "" when there is nothing. Choices past the
+// set's buttons, targets out of range, captions that caption_problem refuses, a wait
+// or pause outside 1 to 3600 and a countdown without a wait are left out.
 std::string compose_next(const Next& next, int button_set);
+
+// Why a typed text cannot be a button's caption, or nothing when it can.
+struct CaptionProblem {
+  enum class Kind {
+    Empty,    // no character
+    Refused,  // chars: "«", "»", ";", "#", control characters and the characters a
+              // script cannot hold (script::unstorable_chars), each once, in order
+    TooLong,  // more than kMaxCaptionChars characters
+  };
+  Kind kind;
+  std::vector<std::string> chars;
+};
+std::optional<CaptionProblem> caption_problem(std::string_view caption);
 
 // The button set a row's box shows: field 3's, or ОК when it names none or is absent.
 int button_set_of(const Fields& fields);
@@ -90,7 +109,7 @@ std::string compose_row(std::string_view text, std::string_view title, std::stri
 // The row after row `deleted` was taken out of the sequence and the rows below it
 // moved up by one: in field 4 a target after the deleted row goes down by one; a
 // target at it stays, and so points at the row that takes its place. Every other
-// byte, items that do not parse included, stays as it is.
+// byte, captions and items that do not parse included, stays as it is.
 std::string renumber_after_delete(std::string_view row, int deleted);
 
 // Deletes row index from the sequence as the main window does (the rows below move up,

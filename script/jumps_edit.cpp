@@ -2,8 +2,11 @@
 // deleted, and finds where the sequence can go. Apart from the reading, so that the
 // player does not carry it.
 
+#include <algorithm>
+
 #include "script/jump_items.h"
 #include "script/jumps.h"
+#include "utf/utf.h"
 
 namespace script {
 namespace {
@@ -27,17 +30,52 @@ std::string compose_next(const Next& next, int button_set) {
   };
   const std::span<const Answer> answers = answers_of(button_set);
   for (std::size_t k = 0; k < answers.size(); ++k) {
-    if (!is_target(next.answer[k])) continue;
+    const bool leads = is_target(next.answer[k]);
+    const bool says = items::is_caption(next.caption[k]);
+    if (!leads && !says) continue;
     item_start();
-    out.append(kAnswerNames[static_cast<std::size_t>(answers[k])]);
-    append_target(out, next.answer[k]);
+    out.append(answer_info(answers[k]).name);
+    if (says) {
+      out.append(items::kCaptionStart).append(next.caption[k]).append(items::kCloseQuote);
+    }
+    if (leads) append_target(out, next.answer[k]);
   }
-  if (next.wait >= 1 && next.wait <= kMaxWait) {
+  const bool waits = next.wait >= 1 && next.wait <= kMaxWait;
+  if (waits) {
     item_start();
     out.append(std::to_string(next.wait)).append(items::kSecondsMark);
     if (is_target(next.wait_next)) append_target(out, next.wait_next);
   }
+  if (waits && next.countdown) {
+    item_start();
+    out.append(kCountdownName);
+  }
+  if (next.pause >= 1 && next.pause <= kMaxPause) {
+    item_start();
+    out.append(kPauseName).append(" ").append(std::to_string(next.pause));
+    out.append(items::kSecondsMark);
+  }
   return out;
+}
+
+std::optional<CaptionProblem> caption_problem(std::string_view caption) {
+  if (caption.empty()) return CaptionProblem{CaptionProblem::Kind::Empty, {}};
+  std::vector<std::string> refused;
+  std::size_t chars = 0;
+  for (std::string_view rest = caption; !rest.empty(); ++chars) {
+    char32_t c;
+    const std::size_t n = utf::decode(rest, c);
+    if (!items::caption_char(c)) {
+      std::string one;
+      utf::append(one, c);
+      if (std::find(refused.begin(), refused.end(), one) == refused.end())
+        refused.push_back(std::move(one));
+    }
+    rest.remove_prefix(n);
+  }
+  if (!refused.empty()) return CaptionProblem{CaptionProblem::Kind::Refused, std::move(refused)};
+  if (chars > kMaxCaptionChars) return CaptionProblem{CaptionProblem::Kind::TooLong, {}};
+  return std::nullopt;
 }
 
 std::string compose_row(std::string_view text, std::string_view title, std::string_view icon_name,

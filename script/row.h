@@ -7,22 +7,19 @@
 #include <string>
 #include <string_view>
 
+#include "script/button_sets.h"
+
 namespace script {
 
 inline constexpr std::string_view kSeparator = "; ";
 
 inline constexpr int kIconCount = 5;
-inline constexpr int kButtonSetCount = 4;
 
-// The fixed vocabularies, in the order of the dialog editor's choices.
+// The icon names, in the order of the dialog editor's choices, and their message-box
+// values position for position. The button sets are in button_sets.h.
 inline constexpr std::array<std::string_view, kIconCount> kIconNames = {
     "Ошибка", "Восклицание", "Информация", "Вопрос", "Без значка"};
-inline constexpr std::array<std::string_view, kButtonSetCount> kButtonSetNames = {
-    "ОК", "ОК и Отмена", "Да и Нет", "Да, Нет и Отмена"};
-
-// Message-box values of the names, position for position.
 inline constexpr std::array<unsigned, kIconCount> kIconValues = {16, 48, 64, 32, 0};
-inline constexpr std::array<unsigned, kButtonSetCount> kButtonSetValues = {0, 1, 4, 3};
 
 // Keeps every box above all other windows until it is answered.
 inline constexpr unsigned kSystemModal = 4096;

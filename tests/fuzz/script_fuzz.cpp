@@ -86,17 +86,6 @@ std::vector<std::string_view> reference_fields(std::string_view row) {
   }
 }
 
-std::vector<std::string_view> reference_split(std::string_view s, std::string_view sep) {
-  std::vector<std::string_view> pieces;
-  std::size_t from = 0;
-  for (;;) {
-    const std::size_t at = s.find(sep, from);
-    pieces.push_back(s.substr(from, at == std::string_view::npos ? s.npos : at - from));
-    if (at == std::string_view::npos) return pieces;
-    from = at + sep.size();
-  }
-}
-
 // Digits without a leading zero, in 0 to max; -1 otherwise.
 int reference_number(std::string_view s, int max) {
   if (s.empty() || s.size() > 5 || (s.size() > 1 && s[0] == '0')) return -1;
@@ -125,45 +114,121 @@ std::vector<int> reference_buttons(const std::vector<std::string_view>& fields) 
   return {1};
 }
 
-// Field 4 read by the rules: targets by button id (absent: go on), the wait and its
-// target; the first valid item of each kind counts.
+// Field 4's items: split at each ", " that no «...» encloses, pairing every "«" with
+// the first "»" after it.
+std::vector<std::string_view> reference_items(std::string_view field) {
+  std::vector<std::pair<std::size_t, std::size_t>> quoted;
+  for (std::size_t open = field.find("«"); open != std::string_view::npos;) {
+    const std::size_t close = field.find("»", open + 2);
+    if (close == std::string_view::npos) break;
+    quoted.emplace_back(open, close + 2);
+    open = field.find("«", close + 2);
+  }
+  std::vector<std::string_view> items;
+  std::size_t from = 0;
+  for (std::size_t at = field.find(", "); at != std::string_view::npos;
+       at = field.find(", ", at + 1)) {
+    if (std::any_of(quoted.begin(), quoted.end(),
+                    [&](const auto& q) { return at > q.first && at < q.second; }))
+      continue;
+    if (at < from) continue;
+    items.push_back(field.substr(from, at - from));
+    from = at + 2;
+  }
+  items.push_back(field.substr(from));
+  return items;
+}
+
+bool reference_caption(std::string_view s) {
+  std::size_t chars = 0;
+  while (!s.empty()) {
+    char32_t c;
+    s.remove_prefix(utf::decode(s, c));
+    ++chars;
+    if (c < 0x20 || (c >= 0x7F && c < 0xA0) || c == U'«' || c == U'»' || c == U';' || c == U'#' ||
+        script::cp1251_byte(c) < 0)
+      return false;
+  }
+  return chars >= 1 && chars <= 30;
+}
+
+// Field 4 read by the rules: targets and captions by button id (absent: go on, the
+// button's own name), the wait and its target, the countdown, the pause; the first
+// valid item of each kind counts.
 struct ReferenceNext {
-  std::vector<std::pair<int, int>> by_id;
+  struct Choice {
+    int id;
+    int target;
+    std::string_view caption;
+  };
+  std::vector<Choice> by_id;
   int wait = 0;
   int wait_next = script::kGoOn;
+  bool countdown = false;
+  int pause = 0;
 
-  int target_of(int id) const {
-    for (const auto& [i, t] : by_id)
-      if (i == id) return t;
-    return script::kGoOn;
+  const Choice* of(int id) const {
+    for (const Choice& c : by_id)
+      if (c.id == id) return &c;
+    return nullptr;
   }
+  int target_of(int id) const { return of(id) ? of(id)->target : script::kGoOn; }
 };
 
 ReferenceNext reference_next(const std::vector<std::string_view>& fields) {
   ReferenceNext next;
   if (fields.size() < 5 || fields[4].empty()) return next;
   const std::vector<int> buttons = reference_buttons(fields);
-  bool waited = false;
-  for (std::string_view item : reference_split(fields[4], ", ")) {
+  bool waited = false, paused = false, counts = false;
+  for (std::string_view item : reference_items(fields[4])) {
+    if (item == "отсчёт") {
+      counts = true;
+      continue;
+    }
+    if (item.starts_with("пауза ")) {
+      const std::string_view rest = item.substr(std::string_view("пауза ").size());
+      if (paused || rest.size() < 3 || rest.substr(rest.size() - 3) != " с") continue;
+      const int seconds = reference_number(rest.substr(0, rest.size() - 3), 3600);
+      if (seconds < 1) continue;
+      paused = true;
+      next.pause = seconds;
+      continue;
+    }
+    const std::string_view names[] = {"ОК", "Отмена", "Да", "Нет"};
+    const int ids[] = {1, 2, 6, 7};
+    int id = 0;
+    std::string_view rest;
+    for (int a = 0; a < 4; ++a)
+      if (item.starts_with(names[a])) {
+        id = ids[a];
+        rest = item.substr(names[a].size());
+      }
+    if (id) {
+      std::string_view caption;
+      if (rest.starts_with(" «")) {
+        const std::size_t close = rest.find("»");
+        if (close == std::string_view::npos) continue;
+        caption = rest.substr(3, close - 3);
+        if (!reference_caption(caption)) continue;
+        rest = rest.substr(close + 2);
+      }
+      int target = script::kGoOn;
+      if (rest.empty() && caption.empty()) continue;
+      if (!rest.empty()) {
+        if (rest[0] != '>') continue;
+        target = reference_target(rest.substr(1));
+        if (target == kNoTarget) continue;
+      }
+      if (std::find(buttons.begin(), buttons.end(), id) != buttons.end() && !next.of(id))
+        next.by_id.push_back({id, target, caption});
+      continue;
+    }
     const std::size_t arrow = item.find('>');
     const std::string_view head = item.substr(0, arrow);
     int target = script::kGoOn;
     if (arrow != std::string_view::npos) {
       target = reference_target(item.substr(arrow + 1));
       if (target == kNoTarget) continue;
-    }
-    const std::string_view names[] = {"ОК", "Отмена", "Да", "Нет"};
-    const int ids[] = {1, 2, 6, 7};
-    int id = 0;
-    for (int a = 0; a < 4; ++a)
-      if (head == names[a]) id = ids[a];
-    if (id) {
-      const bool shown = std::find(buttons.begin(), buttons.end(), id) != buttons.end();
-      if (arrow != std::string_view::npos && shown &&
-          std::none_of(next.by_id.begin(), next.by_id.end(),
-                       [&](const auto& p) { return p.first == id; }))
-        next.by_id.emplace_back(id, target);
-      continue;
     }
     if (waited || head.size() < 3 || head.substr(head.size() - 3) != " с") continue;
     const int seconds = reference_number(head.substr(0, head.size() - 3), 3600);
@@ -172,6 +237,7 @@ ReferenceNext reference_next(const std::vector<std::string_view>& fields) {
     next.wait = seconds;
     next.wait_next = target;
   }
+  next.countdown = counts && waited;
   return next;
 }
 
@@ -189,8 +255,13 @@ void check_next(std::string_view row, const std::vector<std::string_view>& want)
     }
     check(script::kAnswerIds[static_cast<std::size_t>(answers[k])] == buttons[k], "button order");
     check(next.answer[k] == ref.target_of(buttons[k]), "an answer's target");
+    const auto* choice = ref.of(buttons[k]);
+    check(next.caption[k] == (choice ? choice->caption : ""), "an answer's caption");
+    check(next.caption[k].empty() || !script::caption_problem(next.caption[k]),
+          "a caption read is one the editor accepts");
   }
   check(next.wait == ref.wait && next.wait_next == ref.wait_next, "the wait and its target");
+  check(next.countdown == ref.countdown && next.pause == ref.pause, "the countdown and the pause");
 
   // Written and read again, the meaning stays; a row confirmed as it was opened
   // keeps its bytes; renumbering touches only numbers in field 4.
@@ -208,8 +279,12 @@ void check_next(std::string_view row, const std::vector<std::string_view>& want)
     if (f.count > 5) check(r.rest == f.rest, "renumbering keeps the fields past 4");
     const script::Next after = script::next_of(r);
     const auto moved = [&](int t) { return t > deleted ? t - 1 : t; };
-    for (std::size_t k = 0; k < script::kMaxAnswers; ++k)
+    for (std::size_t k = 0; k < script::kMaxAnswers; ++k) {
       check(after.answer[k] == moved(next.answer[k]), "an answer's target renumbered");
+      check(after.caption[k] == next.caption[k], "renumbering keeps the captions");
+    }
+    check(after.countdown == next.countdown && after.pause == next.pause,
+          "renumbering keeps the countdown and the pause");
     check(after.wait == next.wait && after.wait_next == moved(next.wait_next),
           "the wait's target renumbered");
   }

@@ -332,6 +332,14 @@ TEST(ScriptFile, AnEmptyFirstRowDoesNotLoseTheRest) {
 
 // "What comes next" (field 4).
 
+namespace script {
+void PrintTo(const Next& n, std::ostream* os) {
+  *os << "{answer " << n.answer[0] << " " << n.answer[1] << " " << n.answer[2] << ", caption \""
+      << n.caption[0] << "\" \"" << n.caption[1] << "\" \"" << n.caption[2] << "\", wait " << n.wait
+      << ">" << n.wait_next << (n.countdown ? ", countdown" : "") << ", pause " << n.pause << "}";
+}
+}  // namespace script
+
 namespace {
 constexpr int kOkSet = 0, kOkCancelSet = 1, kYesNoSet = 2, kYesNoCancelSet = 3;
 
@@ -405,7 +413,8 @@ TEST(Jumps, RowsWithoutJumpsStayFourFieldsAndOldRowsComeBackByteForByte) {
         "Текст; Заголовок; Вопрос; Да и Нет; мусор",
         "Текст; Заголовок; Вопрос; Да и Нет; Да>1, ОК>4, Да>2, 3 с, 4 с>1",
         "Текст; Заголовок; Вопрос; Да и Нет; ; поле 5; поле 6",
-        "Текст; Заголовок; Вопрос; Да и Нет; Да>3; ещё; "}) {
+        "Текст; Заголовок; Вопрос; Да и Нет; Да>3; ещё; ",
+        "Текст; Заголовок; Вопрос; Да и Нет; пауза 1 с, Нет «Ни, за что», 2 с, отсчёт"}) {
     EXPECT_EQ(row(next_of(old), old), old) << old;
   }
   // A change writes the field anew; fields past 4 stay.
@@ -418,6 +427,91 @@ TEST(Jumps, RowsWithoutJumpsStayFourFieldsAndOldRowsComeBackByteForByte) {
             "Текст; Заголовок; Вопрос; ОК; ОК>3");
 }
 
+TEST(Jumps, CaptionsCountdownAndPauseAreReadAndWrittenInTheirOrder) {
+  Next next = next_with({1, kGoOn, kGoOn});
+  next.caption = {"Конечно, да!", "Ни за что", ""};
+  EXPECT_EQ(parse_next("Да «Конечно, да!»>1, Нет «Ни за что»", kYesNoSet), next);
+  EXPECT_EQ(compose_next(next, kYesNoSet), "Да «Конечно, да!»>1, Нет «Ни за что»");
+  next.wait = 3;
+  next.wait_next = kEnd;
+  next.countdown = true;
+  next.pause = 2;
+  const std::string all = "Да «Конечно, да!»>1, Нет «Ни за что», 3 с>конец, отсчёт, пауза 2 с";
+  EXPECT_EQ(compose_next(next, kYesNoSet), all);
+  EXPECT_EQ(parse_next(all, kYesNoSet), next);
+  EXPECT_EQ(
+      parse_next("пауза 2 с, отсчёт, 3 с>конец, Нет «Ни за что», Да «Конечно, да!»>1", kYesNoSet),
+      next);
+
+  Next ok;
+  ok.caption[0] = "Я & ты";
+  EXPECT_EQ(parse_next("ОК «Я & ты»", kOkSet), ok);
+  ok.caption[0] = "a>b, c";
+  ok.answer[0] = 3;
+  EXPECT_EQ(parse_next("ОК «a>b, c»>3, мусор «", kOkSet), ok);
+  EXPECT_EQ(compose_next(ok, kOkSet), "ОК «a>b, c»>3");
+  // A "«" without a "»" after it quotes nothing; with one, all between is one item.
+  EXPECT_EQ(parse_next("мусор «, ОК>3", kOkSet), next_with({3, kGoOn, kGoOn}));
+  EXPECT_EQ(parse_next("мусор «, ОК>3, x»", kOkSet), Next{});
+  const std::string thirty(30, 'x');
+  ok = Next{};
+  ok.caption[0] = thirty;
+  EXPECT_EQ(parse_next("ОК «" + thirty + "»", kOkSet), ok);
+
+  // A countdown needs a timeout; the first of each kind counts.
+  EXPECT_EQ(parse_next("отсчёт, пауза 5 с", kOkSet).countdown, false);
+  Next first;
+  first.caption[0] = "A";
+  first.pause = 2;
+  EXPECT_EQ(parse_next("Да «A», Да «B»>3, пауза 2 с, пауза 3 с, отсчёт, отсчёт", kYesNoSet), first);
+  // Left out when written: what cannot be read back.
+  Next bad;
+  bad.caption = {"", "a;b", "ok"};
+  bad.countdown = true;
+  bad.pause = 3601;
+  EXPECT_EQ(compose_next(bad, kYesNoSet), "");
+  EXPECT_EQ(compose_next(bad, kYesNoCancelSet), "Отмена «ok»");
+}
+
+TEST(Jumps, MalformedCaptionsCountdownsAndPausesAreIgnored) {
+  for (std::string field :
+       {"Да «»>3",      "Да «x",     "Да «x»y",    "Да«x»>3",      "Да «x;y»>3",   "Да «x#y»>3",
+        "Да «a«b»>3",   "Да «x» >3", "Да «x»>",    "Да «x»>15",    "Да «	x»>3", "Да «日»>3",
+        "Да «x»»>3",    "Да  «x»",   "Да «x» ",    "Отсчёт, 3 с",  "3 с, отсчёт ", "пауза 0 с",
+        "пауза 3601 с", "пауза 2с",  "пауза  2 с", "пауза 2 с>3",  "пауза",        "Пауза 2 с",
+        "пауза 02 с",   "пауза 2 c", "пауза -1 с", "отсчёт>3, 3 с"}) {
+    if (field.starts_with("3 с") || field.ends_with(", 3 с")) {
+      EXPECT_EQ(parse_next(field, kYesNoSet), next_with({kGoOn, kGoOn, kGoOn}, 3)) << field;
+      continue;
+    }
+    EXPECT_EQ(parse_next(field, kYesNoSet), Next{}) << field;
+  }
+  EXPECT_EQ(parse_next("Да «" + std::string(31, 'x') + "»", kYesNoSet), Next{});
+}
+
+TEST(Jumps, ACaptionIsOneToThirtyCharactersAScriptCanHoldAndNoneReserved) {
+  EXPECT_FALSE(caption_problem("Я & ты, да! <>"));
+  EXPECT_FALSE(caption_problem("ЁжЖ№€" + std::string(25, ' ')));
+  const auto empty = caption_problem("");
+  ASSERT_TRUE(empty);
+  EXPECT_EQ(empty->kind, CaptionProblem::Kind::Empty);
+  const auto too_long = caption_problem(std::string(20, 'x') + "ЮЮЮЮЮЮЮЮЮЮЮ");
+  ASSERT_TRUE(too_long);
+  EXPECT_EQ(too_long->kind, CaptionProblem::Kind::TooLong);
+  const auto refused = caption_problem("a«b»;#\tc日;\u0098" + std::string(40, 'x'));
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->kind, CaptionProblem::Kind::Refused);
+  EXPECT_EQ(refused->chars, (std::vector<std::string>{"«", "»", ";", "#", "\t", "日", "\u0098"}));
+  // What the check accepts is what the field reads.
+  for (const std::string& caption :
+       std::vector<std::string>{"Да", "a, b", "Я & ты", "x#", std::string(31, 'y')}) {
+    Next next;
+    next.caption[0] = caption;
+    EXPECT_EQ(parse_next(compose_next(next, kOkSet), kOkSet) == next, !caption_problem(caption))
+        << caption;
+  }
+}
+
 TEST(Jumps, DeletingARowRenumbersTheTargetsOfTheRowsThatStay) {
   EXPECT_EQ(renumber_after_delete("a; b; c; Да и Нет; Да>3, Нет>1, 5 с>2", 2),
             "a; b; c; Да и Нет; Да>2, Нет>1, 5 с>2");
@@ -427,6 +521,9 @@ TEST(Jumps, DeletingARowRenumbersTheTargetsOfTheRowsThatStay) {
   // repeats, fields past 4.
   EXPECT_EQ(renumber_after_delete("a; b; c; ОК; мусор>9, Да>9, ОК>9, ОК>10,  5 с>9; x>9", 5),
             "a; b; c; ОК; мусор>9, Да>8, ОК>8, ОК>9,  5 с>9; x>9");
+  // A ", " or ">" inside a caption is part of it.
+  EXPECT_EQ(renumber_after_delete("a; b; c; Да и Нет; Да «Вперёд, на 9»>9, Нет «>9», пауза 9 с", 2),
+            "a; b; c; Да и Нет; Да «Вперёд, на 9»>8, Нет «>9», пауза 9 с");
   // Only field 4 is read for targets.
   EXPECT_EQ(renumber_after_delete("3>4; 4; 5; ОК; ОК>2", 0), "3>4; 4; 5; ОК; ОК>1");
   for (const char* row : {"", "a; b; c; ОК", "a; b; c; ОК; ", "a; b; c>9; d>9"})
