@@ -46,6 +46,8 @@ class TextBoxWindow : public ControlWindow {
       // shown while the box has the focus too.
       const std::wstring hint = widen(box().cue_banner());
       SendMessageW(hwnd(), EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(hint.c_str()));
+      // Not every version redraws a shown hint by itself.
+      InvalidateRect(hwnd(), nullptr, TRUE);
     } else if (what == Prop::MaxLength) {
       // Characters a project can hold are one UTF-16 unit each.
       SendMessageW(hwnd(), EM_SETLIMITTEXT, static_cast<WPARAM>(box().max_length()), 0);
