@@ -613,25 +613,24 @@ TEST_F(DesignerTest, TheEditorShowsAndGivesBackWhatComesNext) {
     EXPECT_EQ(shown_lines(e), (Items{"Кнопка «ОК»: дальше"}));
     EXPECT_EQ(e.dlg_wait_next.text(), "дальше");
     ui.choose(e.dlg_button[2]);
-    ui.choose(e.dlg_next[1], 4);
-    ui.type(e.dlg_caption[1], U"Ни за что на свете, ни за что!!!");
-    EXPECT_EQ(e.dlg_caption[1].text(), "Ни за что на свете, ни за что!") << "30 characters";
-    ui.type(e.dlg_wait, U"30");
-    ui.choose(e.dlg_wait_next, 5);
+    ui.choose(e.dlg_next[0], 5);
+    ui.type(e.dlg_caption[0], U"Конечно");
+    ui.type(e.dlg_caption[1], U"Нет уж");
+    ui.type(e.dlg_wait, U"5");
     ui.click(e.dlg_countdown);
     ui.type(e.dlg_pause, U"2");
     ui.click(e.SDButton1);
   });
   ui.click(m.sd_new);
   const std::string made =
-      "; Диалог; Без значка; Да и Нет; Нет «Ни за что на свете, ни за что!»>3, "
-      "30 с>конец, отсчёт, пауза 2 с";
+      "; Диалог; Без значка; Да и Нет; Да «Конечно»>конец, Нет «Нет уж», 5 с, отсчёт, пауза 2 с";
   EXPECT_EQ(m.dlg_rows[3], made);
   // Read back into the same controls, and confirmed unchanged: the same bytes.
   ui.on_modal("make_form", [&](ui::Form& f) {
     auto& e = static_cast<make_form&>(f);
-    EXPECT_EQ(shown_lines(e), (Items{"Кнопка «Да»: дальше",
-                                     "Кнопка «Нет»: диалог 3 «Ни за что на свете, ни за что!»"}));
+    EXPECT_EQ(shown_lines(e),
+              (Items{"Кнопка «Да»: конец «Конечно»", "Кнопка «Нет»: дальше «Нет уж»"}));
+    EXPECT_EQ(e.dlg_wait.text(), "5");
     EXPECT_TRUE(e.dlg_countdown.value());
     EXPECT_EQ(e.dlg_pause.text(), "2");
     ui.click(e.SDButton1);
@@ -687,6 +686,9 @@ TEST_F(DesignerTest, TheEditorRefusesCaptionsAndPausesThatCannotWork) {
   ui.on_modal("make_form", [this](ui::Form& f) {
     auto& e = static_cast<make_form&>(f);
     for (int i = 0; i < 5; ++i) ui.answer(ui::IdOk);
+    ui.type(e.dlg_caption[0], U"Ни за что на свете, ни за что!!!");
+    EXPECT_EQ(e.dlg_caption[0].text(), "Ни за что на свете, ни за что!") << "30 characters";
+    e.dlg_caption[0].set_text("");
     ui.type(e.dlg_caption[0], U"«Я»;#");
     ui.type(e.dlg_pause, U"1x");
     EXPECT_EQ(e.dlg_caption[0].text(), "Я");
