@@ -19,8 +19,9 @@ class TextBoxWindow : public ControlWindow {
                                                     : ES_AUTOHSCROLL);
     make(WC_EDITW, style, WS_EX_CLIENTEDGE, widen(t.text()));
     set_font(t.font());
-    refresh(Prop::CueBanner);
-    refresh(Prop::MaxLength);
+    // Without either the box stays as the system makes it (32767 characters).
+    if (!t.cue_banner().empty()) refresh(Prop::CueBanner);
+    if (t.max_length() > 0) refresh(Prop::MaxLength);
   }
 
   // Named by the window or a label (which the system's proxy does not know of),
