@@ -53,23 +53,23 @@ std::string unstorable_message(const std::vector<std::string>& chars) {
          " и нажмите OK ещё раз.";
 }
 
-// The seconds of the timeout box: 0 when it is empty, nothing when it holds no
-// whole number from 1 to 3600.
-std::optional<int> wait_seconds(std::string_view typed) {
+// The seconds of the timeout or the pause box: 0 when it is empty, nothing when it
+// holds no whole number from 1 to max.
+std::optional<int> seconds_in(std::string_view typed, int max) {
   if (typed.empty()) return 0;
   int seconds = 0;
   for (char c : typed) {
     if (c < '0' || c > '9') return std::nullopt;
     seconds = seconds * 10 + (c - '0');
-    if (seconds > script::kMaxWait) return std::nullopt;
+    if (seconds > max) return std::nullopt;
   }
   if (seconds == 0) return std::nullopt;
   return seconds;
 }
 
-// The refusal of a timeout that cannot work, with what was typed (its start, when
-// a paste brought a long text).
-std::string wait_message(std::string_view typed) {
+// What was typed, as a refusal quotes it: its start, when a paste brought a long
+// text.
+std::string quoted(std::string_view typed) {
   constexpr int kShown = 20;
   std::string shown;
   int count = 0;
@@ -80,9 +80,37 @@ std::string wait_message(std::string_view typed) {
     typed.remove_prefix(length);
   }
   if (!typed.empty()) shown += "…";
+  return "«" + shown + "»";
+}
+
+// The refusals of seconds that cannot work, with what was typed.
+std::string wait_message(std::string_view typed) {
   return "Диалог может закрыться сам через целое число секунд от 1 до " +
-         std::to_string(script::kMaxWait) + ", а в поле «Закрыть само через» указано «" + shown +
-         "».\r\n\r\nИсправьте число или очистите поле, чтобы диалог ждал ответа.";
+         std::to_string(script::kMaxWait) + ", а в поле «Закрыть само через» указано " +
+         quoted(typed) + ".\r\n\r\nИсправьте число или очистите поле, чтобы диалог ждал ответа.";
+}
+
+std::string pause_message(std::string_view typed) {
+  return "Диалог может появиться с задержкой в целое число секунд от 1 до " +
+         std::to_string(script::kMaxPause) + ", а в поле «Показать через» указано " +
+         quoted(typed) +
+         ".\r\n\r\nИсправьте число или очистите поле, чтобы диалог появлялся сразу.";
+}
+
+// The refusal of a button's caption that a row cannot hold.
+std::string caption_message(std::string_view answer, const script::CaptionProblem& problem) {
+  const std::string where = "Надпись на кнопке «" + std::string(answer) + "»";
+  if (problem.kind == script::CaptionProblem::Kind::TooLong)
+    return where + " длиннее " + std::to_string(script::kMaxCaptionChars) +
+           " символов.\r\n\r\nСократите её и нажмите OK ещё раз.";
+  std::string list;
+  for (std::size_t i = 0; i < problem.chars.size(); ++i)
+    list += (i ? ", " : "") + named(problem.chars[i]);
+  const bool one = problem.chars.size() == 1;
+  return where + (one ? " содержит символ " : " содержит символы ") + list +
+         ".\r\n\r\nВ строке проекта кавычки «» обрамляют надпись, «;» разделяет поля, «#» "
+         "переносит строку, а управляющих символов на кнопке не бывает. " +
+         (one ? "Удалите его" : "Удалите их") + " и нажмите OK ещё раз.";
 }
 
 // A typed character a box does not take: said with a box, then dropped.
@@ -140,23 +168,33 @@ void make_form::Fill(const std::string& row, const std::vector<int>& targets) {
   item_targets_.insert(item_targets_.end(), rows.begin(), rows.end());
   item_targets_.push_back(script::kEnd);
 
-  const auto fill_list = [this](ui::ComboBox& list, int target) {
+  const auto fill_list = [this](ui::ComboBox& list) {
     list.clear();
     for (int t : item_targets_)
       list.add_item(t == script::kGoOn  ? "дальше"
                     : t == script::kEnd ? std::string(script::kEndName)
                                         : "диалог " + std::to_string(t));
-    const auto at = std::find(item_targets_.begin(), item_targets_.end(), target);
-    list.set_list_index(static_cast<int>(at - item_targets_.begin()));
   };
-  for (int k = 0; k < script::kMaxAnswers; ++k)
-    fill_list(dlg_next[k], next.answer[static_cast<std::size_t>(k)]);
-  fill_list(dlg_wait_next, next.wait_next);
+  for (int k = 0; k < script::kMaxAnswers; ++k) fill_list(dlg_next[k]);
+  fill_list(dlg_wait_next);
+  SetTarget(dlg_wait_next, next.wait_next);
+  // The row's choices belong to the answers of its own set; the others go on
+  // and show their own names.
+  answer_target_.fill(script::kGoOn);
+  answer_caption_.fill({});
+  const auto answers = script::answers_of(script::button_set_of(f));
+  for (std::size_t k = 0; k < answers.size(); ++k) {
+    answer_target_[static_cast<std::size_t>(answers[k])] = next.answer[k];
+    answer_caption_[static_cast<std::size_t>(answers[k])] = next.caption[k];
+  }
+  shown_set_ = -1;
   dlg_wait.set_text(next.wait > 0 ? std::to_string(next.wait) : "");
+  dlg_countdown.set_value(next.countdown);
+  dlg_pause.set_text(next.pause > 0 ? std::to_string(next.pause) : "");
   ShowAnswers();
 }
 
-std::string make_form::Row(int wait) const {
+std::string make_form::Row(int wait, int pause) const {
   const std::string text = dlg_text.text();
   const std::string title = dlg_title.text();
   const int icon = chosen(dlg_icon);
@@ -171,32 +209,64 @@ std::string make_form::Row(int wait) const {
       row.append(script::kSeparator).append(script::kButtonSetNames[static_cast<std::size_t>(set)]);
     return row;
   }
-  const auto target = [this](const ui::ComboBox& list) {
-    const int i = list.list_index();
-    return i < 0 ? script::kGoOn : item_targets_[static_cast<std::size_t>(i)];
-  };
   script::Next next;
-  for (int k = 0; k < script::kMaxAnswers; ++k)
-    next.answer[static_cast<std::size_t>(k)] = target(dlg_next[k]);
+  const auto answers = script::answers_of(set);
+  for (std::size_t k = 0; k < answers.size(); ++k) {
+    next.answer[k] = answer_target_[static_cast<std::size_t>(answers[k])];
+    next.caption[k] = answer_caption_[static_cast<std::size_t>(answers[k])];
+  }
   next.wait = wait;
-  next.wait_next = target(dlg_wait_next);
+  next.wait_next = Target(dlg_wait_next);
+  next.countdown = dlg_countdown.value();
+  next.pause = pause;
   return script::compose_row(text, title, script::kIconNames[static_cast<std::size_t>(icon)],
                              script::kButtonSetNames[static_cast<std::size_t>(set)], next,
                              old_row_);
 }
 
+std::string_view make_form::AnswerName(int line) const {
+  const auto answers = script::answers_of(shown_set_);
+  return line < static_cast<int>(answers.size())
+             ? script::answer_info(answers[static_cast<std::size_t>(line)]).name
+             : std::string_view();
+}
+
+int make_form::Target(const ui::ComboBox& list) const {
+  const int i = list.list_index();
+  return i < 0 ? script::kGoOn : item_targets_[static_cast<std::size_t>(i)];
+}
+
+void make_form::SetTarget(ui::ComboBox& list, int target) {
+  const auto at = std::find(item_targets_.begin(), item_targets_.end(), target);
+  list.set_list_index(static_cast<int>(at - item_targets_.begin()));
+}
+
 void make_form::ShowAnswers() {
-  // A line the set lacks keeps its choice while the editor is open; OK drops it.
-  const auto answers = script::answers_of(std::max(chosen(dlg_button), 0));
+  const auto shown = script::answers_of(shown_set_);
+  for (std::size_t k = 0; k < shown.size(); ++k) {
+    const auto a = static_cast<std::size_t>(shown[k]);
+    answer_target_[a] = Target(dlg_next[static_cast<int>(k)]);
+    answer_caption_[a] = dlg_caption[static_cast<int>(k)].text();
+  }
+  // An answer the new set lacks keeps its choices while the editor is open, for a
+  // set that has it again; OK drops them.
+  shown_set_ = std::max(chosen(dlg_button), 0);
+  const auto answers = script::answers_of(shown_set_);
   for (int k = 0; k < script::kMaxAnswers; ++k) {
-    const bool shown = k < static_cast<int>(answers.size());
-    if (shown)
-      answer[k].set_caption("Кнопка «" +
-                            std::string(script::kAnswerNames[static_cast<std::size_t>(
-                                answers[static_cast<std::size_t>(k)])]) +
-                            "»:");
-    answer[k].set_visible(shown);
-    dlg_next[k].set_visible(shown);
+    const bool in_set = k < static_cast<int>(answers.size());
+    if (in_set) {
+      const auto a = static_cast<std::size_t>(answers[static_cast<std::size_t>(k)]);
+      const std::string name(script::kAnswerNames[a]);
+      answer[k].set_caption("Кнопка «" + name + "»:");
+      SetTarget(dlg_next[k], answer_target_[a]);
+      dlg_caption[k].set_text(answer_caption_[a]);
+      // Empty, the box shows in grey the name the button keeps.
+      dlg_caption[k].set_cue_banner(name);
+      dlg_caption[k].set_accessible_name("Надпись на кнопке «" + name + "»");
+    }
+    answer[k].set_visible(in_set);
+    dlg_next[k].set_visible(in_set);
+    dlg_caption[k].set_visible(in_set);
   }
 }
 
@@ -205,7 +275,7 @@ make_form::make_form() : Form("make_form") {
   set_border(ui::Border::FixedDialog);
   set_show_in_taskbar(false);
   set_start_position(ui::StartPosition::CenterScreen);
-  set_client_size(5535, 7215);
+  set_client_size(12840, 4395);
 
   Label1.move(120, 120, 5295, 255);
   Label1.set_caption("Значок диалога:");
@@ -240,11 +310,13 @@ make_form::make_form() : Form("make_form") {
   dlg_text.set_multiline(true);
   dlg_text.set_tab_index(11);
   dlg_text.on_key_press = [this](char32_t& key) { dlg_text_KeyPress(key); };
-  Label4.move(120, 3840, 5295, 255);
+  // The right column: the button sets, and under them what comes next.
+  constexpr int kRight = 5640;
+  Label4.move(kRight, 120, 5295, 255);
   Label4.set_caption("Кнопки диалога:");
   Label4.set_tab_index(12);
 
-  buttons.move(120, 4080, 5295, 615);
+  buttons.move(kRight, 360, 5295, 615);
   buttons.set_tab_index(13);
   struct Choice {
     const char* caption;
@@ -265,34 +337,58 @@ make_form::make_form() : Form("make_form") {
   }
   dlg_button[0].set_value(true);
 
-  // What comes next, under the button sets: a line per answer, then the timeout.
-  // Lines stand 375 apart; a label stands 60 lower than its list, a text box 15.
-  Label5.move(120, 4710, 5295, 255);
+  // A line per answer, then the timeout and the pause. Lines stand 375 apart; a
+  // label stands 60 lower than its list, a text box 15. Columns: the labels, the
+  // lists (and the seconds), the captions (and the timeout's target).
+  constexpr int kLists = kRight + 1800;
+  constexpr int kCaptions = kRight + 3480;
+  constexpr int kLinesTop = 1380;
+  Label5.move(kRight, kLinesTop - 300, 1695, 255);
   Label5.set_caption("Что дальше:");
   Label5.set_tab_index(18);
-  constexpr int kListsLeft = 1920;
+  Label8.move(kCaptions, kLinesTop - 300, 3600, 255);
+  Label8.set_caption("Надпись на кнопке:");
+  Label8.set_tab_index(19);
   for (int k = 0; k < script::kMaxAnswers; ++k) {
-    const int top = 5010 + 375 * k;
-    answer[k].move(120, top + 60, 1695, 255);
-    answer[k].set_tab_index(19 + 2 * k);
-    dlg_next[k].move(kListsLeft, top, 1575, 315);
+    const int top = kLinesTop + 375 * k;
+    answer[k].move(kRight, top + 60, 1695, 255);
+    answer[k].set_tab_index(20 + 3 * k);
+    dlg_next[k].move(kLists, top, 1575, 315);
     dlg_next[k].set_labelled_by(&answer[k]);
-    dlg_next[k].set_tab_index(20 + 2 * k);
+    dlg_next[k].set_tab_index(21 + 3 * k);
+    dlg_caption[k].move(kCaptions, top + 15, 3600, 285);
+    dlg_caption[k].set_max_length(static_cast<int>(script::kMaxCaptionChars));
+    dlg_caption[k].set_tab_index(22 + 3 * k);
+    dlg_caption[k].on_key_press = [](char32_t& key) { caption_KeyPress(key); };
   }
-  constexpr int kWaitTop = 5010 + 375 * script::kMaxAnswers;
-  Label6.move(120, kWaitTop + 60, 1695, 255);
+  constexpr int kWaitTop = kLinesTop + 375 * script::kMaxAnswers;
+  Label6.move(kRight, kWaitTop + 60, 1695, 255);
   Label6.set_caption("Закрыть само через");
-  Label6.set_tab_index(25);
-  dlg_wait.move(kListsLeft, kWaitTop + 15, 615, 285);
+  Label6.set_tab_index(29);
+  dlg_wait.move(kLists, kWaitTop + 15, 615, 285);
   dlg_wait.set_labelled_by(&Label6);
-  dlg_wait.set_tab_index(26);
-  dlg_wait.on_key_press = [this](char32_t& key) { dlg_wait_KeyPress(key); };
-  Label7.move(2640, kWaitTop + 60, 735, 255);
+  dlg_wait.set_tab_index(30);
+  dlg_wait.on_key_press = [](char32_t& key) { seconds_KeyPress(key); };
+  Label7.move(kLists + 720, kWaitTop + 60, 855, 255);
   Label7.set_caption("с, затем");
-  Label7.set_tab_index(27);
-  dlg_wait_next.move(3480, kWaitTop, 1575, 315);
+  Label7.set_tab_index(31);
+  dlg_wait_next.move(kCaptions, kWaitTop, 1575, 315);
   dlg_wait_next.set_labelled_by(&Label7);
-  dlg_wait_next.set_tab_index(28);
+  dlg_wait_next.set_tab_index(32);
+  dlg_countdown.move(kCaptions + 1680, kWaitTop + 15, 1920, 285);
+  dlg_countdown.set_caption("показывать отсчёт");
+  dlg_countdown.set_tab_index(33);
+  constexpr int kPauseTop = kWaitTop + 375;
+  Label9.move(kRight, kPauseTop + 60, 1695, 255);
+  Label9.set_caption("Показать через");
+  Label9.set_tab_index(34);
+  dlg_pause.move(kLists, kPauseTop + 15, 615, 285);
+  dlg_pause.set_labelled_by(&Label9);
+  dlg_pause.set_tab_index(35);
+  dlg_pause.on_key_press = [](char32_t& key) { seconds_KeyPress(key); };
+  Label10.move(kLists + 720, kPauseTop + 60, 255, 255);
+  Label10.set_caption("с");
+  Label10.set_tab_index(36);
 
   restore_button(SDButton1, name());
   SDButton1.set_tab_index(1);
@@ -311,29 +407,56 @@ void make_form::dlg_text_KeyPress(char32_t& key) {
   if (key == 13) key = U'#';
 }
 
-void make_form::dlg_wait_KeyPress(char32_t& key) {
+void make_form::seconds_KeyPress(char32_t& key) {
   // Editing keys (Backspace, Ctrl+V and the like) come as control characters.
   if (key >= 32 && (key < U'0' || key > U'9')) refuse(key);
 }
 
+void make_form::caption_KeyPress(char32_t& key) {
+  // The quotes enclose a caption in the row, ";" ends the field, "#" breaks a
+  // message's line.
+  if (key == U'«' || key == U'»' || key == U';' || key == U'#') refuse(key);
+}
+
 void make_form::SDButton1_Click() {
+  // The lines hand their choices to their answers (and follow a set chosen by
+  // another program, which clicks nothing).
+  ShowAnswers();
   const std::string text = clean(dlg_text.text());
   const std::string title = clean(dlg_title.text());
+  std::string captions;
+  for (int k = 0; k < script::kMaxAnswers; ++k)
+    if (dlg_caption[k].visible()) captions += dlg_caption[k].text();
   // Nothing is stored while a character cannot be; the text stays as typed.
-  if (const auto refused = script::unstorable_chars(text + title); !refused.empty()) {
+  if (const auto refused = script::unstorable_chars(text + title + captions); !refused.empty()) {
     MsgBox(unstorable_message(refused), ui::mb::Exclamation | ui::mb::Ok);
     return;
   }
-  // A timeout that cannot work is refused the same way, with the values as typed.
-  const std::optional<int> wait = wait_seconds(dlg_wait.text());
-  if (!wait) {
-    MsgBox(wait_message(dlg_wait.text()), ui::mb::Exclamation | ui::mb::Ok);
-    dlg_wait.set_focus();
-    return;
+  // Values that cannot work are refused the same way, as typed, and the focus
+  // goes where to mend them.
+  const auto refuse_at = [](ui::Control& c, const std::string& why) {
+    MsgBox(why, ui::mb::Exclamation | ui::mb::Ok);
+    c.set_focus();
+  };
+  for (int k = 0; k < script::kMaxAnswers; ++k) {
+    if (!dlg_caption[k].visible()) continue;
+    const std::string& caption = dlg_caption[k].text();
+    if (caption.empty()) continue;  // the button's own name
+    if (const auto problem = script::caption_problem(caption))
+      return refuse_at(dlg_caption[k], caption_message(AnswerName(k), *problem));
   }
+  const std::optional<int> wait = seconds_in(dlg_wait.text(), script::kMaxWait);
+  if (!wait) return refuse_at(dlg_wait, wait_message(dlg_wait.text()));
+  if (dlg_countdown.value() && *wait == 0)
+    return refuse_at(dlg_wait,
+                     "Отсчёт показывает диалог, который закрывается сам, а поле «Закрыть само "
+                     "через» пусто.\r\n\r\nУкажите, через сколько секунд закрыть диалог, или "
+                     "снимите флажок «показывать отсчёт».");
+  const std::optional<int> pause = seconds_in(dlg_pause.text(), script::kMaxPause);
+  if (!pause) return refuse_at(dlg_pause, pause_message(dlg_pause.text()));
   dlg_text.set_text(text);
   dlg_title.set_text(title);
-  if (result_) *result_ = Row(*wait);
+  if (result_) *result_ = Row(*wait, *pause);
   unload();
 }
 

@@ -5,11 +5,13 @@
 // refuses what a project cannot store. Opened with a row, it gives back the row
 // confirmed with OK.
 
+#include <array>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "controls/sdbutton.h"
+#include "script/jumps.h"
 #include "ui/controls.h"
 #include "ui/form.h"
 
@@ -39,15 +41,22 @@ class make_form : public ui::Form {
   ui::Label Label4{*this, "Label4"};
   ui::Frame buttons{*this, "buttons"};
   ui::ControlArray<ui::OptionButton> dlg_button{buttons, "dlg_button", 4};
-  // What comes next: one line per button of the chosen set, in the set's order,
-  // then the timeout.
+  // What comes next, in a column of its own beside the fields above: one line per
+  // button of the chosen set, in the set's order, with where it leads and its
+  // caption; then the timeout and the pause before the box.
   ui::Label Label5{*this, "Label5"};
+  ui::Label Label8{*this, "Label8"};
   ui::ControlArray<ui::Label> answer{*this, "answer", 3};
   ui::ControlArray<ui::ComboBox> dlg_next{*this, "dlg_next", 3};
+  ui::ControlArray<ui::TextBox> dlg_caption{*this, "dlg_caption", 3};
   ui::Label Label6{*this, "Label6"};
   ui::TextBox dlg_wait{*this, "dlg_wait"};
   ui::Label Label7{*this, "Label7"};
   ui::ComboBox dlg_wait_next{*this, "dlg_wait_next"};
+  ui::CheckBox dlg_countdown{*this, "dlg_countdown"};
+  ui::Label Label9{*this, "Label9"};
+  ui::TextBox dlg_pause{*this, "dlg_pause"};
+  ui::Label Label10{*this, "Label10"};
   controls::SDButton SDButton1{*this, "SDButton1"};
   controls::SDButton sd_cancel{*this, "sd_cancel"};
 
@@ -58,15 +67,29 @@ class make_form : public ui::Form {
   // The row of the controls' values: text, title, the first chosen icon's and
   // button set's names, what comes next with wait seconds, then the fields past
   // the fifth as the edited row had them.
-  std::string Row(int wait) const;
-  // Shows one line per button of the chosen set, labelled with its answer.
+  std::string Row(int wait, int pause) const;
+  // Shows one line per button of the chosen set, labelled with its answer and
+  // showing that answer's choice; the lines shown before hand theirs to their
+  // answers first, so that a choice follows its answer from set to set.
   void ShowAnswers();
+  // The answer of a line as the lines show it now.
+  std::string_view AnswerName(int line) const;
+  // The target a drop-down list shows, and shows a target in one.
+  int Target(const ui::ComboBox& list) const;
+  void SetTarget(ui::ComboBox& list, int target);
   void dlg_text_KeyPress(char32_t& key);
-  void dlg_wait_KeyPress(char32_t& key);
+  // Seconds (dlg_wait, dlg_pause): digits only.
+  static void seconds_KeyPress(char32_t& key);
+  static void caption_KeyPress(char32_t& key);
   void SDButton1_Click();
 
-  std::string old_row_;                           // the row the editor was opened with
-  std::vector<int> item_targets_;                 // the lists' items as targets
+  std::string old_row_;            // the row the editor was opened with
+  std::vector<int> item_targets_;  // the lists' items as targets
+  // Each answer's target and caption (ОК, Отмена, Да, Нет), whether its set is chosen or not,
+  // as the lines of the set in shown_set_ last handed them over.
+  std::array<int, script::kAnswerCount> answer_target_{};
+  std::array<std::string, script::kAnswerCount> answer_caption_{};  // "": the button's own
+  int shown_set_ = -1;                            // the button set whose answers the lines show
   std::optional<std::string>* result_ = nullptr;  // where OK puts the row
 };
 

@@ -29,7 +29,9 @@ enum class Prop {
   Dropped,
   // The keys: the control takes the focus, its focus mark comes, goes or moves,
   // the window shows or hides its keyboard cues.
-  Focus, FocusMark, Cues
+  Focus, FocusMark, Cues,
+  // A text box's grey hint while it is empty, and the most it takes.
+  CueBanner, MaxLength
 };
 
 // What a screen reader is told a control is. None: nothing to tell on its own

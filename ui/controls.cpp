@@ -97,6 +97,17 @@ void TextBox::set_font(Font f) {
   changed(Prop::Font);
 }
 
+void TextBox::set_cue_banner(std::string hint) {
+  if (hint == cue_banner_) return;
+  cue_banner_ = std::move(hint);
+  changed(Prop::CueBanner);
+}
+
+void TextBox::set_max_length(int characters) {
+  max_length_ = std::max(characters, 0);
+  changed(Prop::MaxLength);
+}
+
 char32_t TextBox::filter_key(char32_t key) {
   Form& f = form();
   if (f.key_preview()) f.KeyPress(key);

@@ -77,6 +77,14 @@ class TextBox : public Control {
   void set_multiline(bool m) { multiline_ = m; }
   const Font& font() const { return font_; }
   void set_font(Font f);
+  // The grey hint an empty box shows in its place (a cue banner), also while it
+  // has the focus; read by nobody as its text.
+  const std::string& cue_banner() const { return cue_banner_; }
+  void set_cue_banner(std::string hint);
+  // The most characters typing or pasting puts into the box; 0: no limit. A text
+  // set by the window (or another program) is not cut.
+  int max_length() const { return max_length_; }
+  void set_max_length(int characters);
 
   // A typed character, before the box takes it: set key to 0 to drop it, or to
   // another character to insert that instead. Enter is 13.
@@ -101,6 +109,8 @@ class TextBox : public Control {
   bool all_selected_ = false;
   bool multiline_ = false;
   Font font_;
+  std::string cue_banner_;
+  int max_length_ = 0;
 };
 
 // A list of texts of which one may be chosen: what list boxes and drop-down

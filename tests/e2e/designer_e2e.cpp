@@ -517,7 +517,8 @@ TEST_F(Designer, MakesSavesOpensAndEditsAProject) {
     shoot(main_, L"designer_main_empty.png");
   }
 
-  const std::wstring row0 = L"Привет#мир; Приветствие; Информация; Да, Нет и Отмена";
+  const std::wstring row0 =
+      L"Привет#мир; Приветствие; Информация; Да, Нет и Отмена; Отмена «Позже», 5 с, отсчёт";
   const std::wstring row1 = L"Второй; Проверка; Восклицание; ОК и Отмена";
   {
     SCOPED_TRACE("first dialog, with the key filter of the message text");
@@ -525,8 +526,8 @@ TEST_F(Designer, MakesSavesOpensAndEditsAProject) {
     probe::click(sd_new);
     HWND editor = wait_form(process_, L"make_form");
     ASSERT_TRUE(editor);
-    EXPECT_EQ(client_size(editor).cx, 369);
-    EXPECT_EQ(client_size(editor).cy, 481);
+    EXPECT_EQ(client_size(editor).cx, 856);
+    EXPECT_EQ(client_size(editor).cy, 293);
     HWND dlg_text = control(editor, L"dlg_text");
     // Enter becomes "#"; ";" and "#" typed are refused with a box, and editing goes on.
     probe::type(dlg_text, L"Привет\rмир");
@@ -567,6 +568,17 @@ TEST_F(Designer, MakesSavesOpensAndEditsAProject) {
     EXPECT_FALSE(checked(control(editor, L"dlg_icon(4)")));
     EXPECT_FALSE(checked(control(editor, L"dlg_button(0)")));
     EXPECT_TEXT(lines(), L"Кнопка «Да»: дальше; Кнопка «Нет»: дальше; Кнопка «Отмена»: дальше; ");
+    // Отмена's caption, and a box that closes itself with a countdown, by the pointer.
+    HWND caption = control(editor, L"dlg_caption(2)");
+    probe::click(caption);
+    probe::type(caption, L"Позже");
+    EXPECT_TRUE(wait_text(caption, L"Позже")) << visible(probe::text(caption));
+    probe::click(control(editor, L"dlg_countdown"));
+    EXPECT_TRUE(wait_until([&] { return checked(probe::find_by_name(editor, L"dlg_countdown")); },
+                           kWindowTimeoutMs));
+    probe::click(control(editor, L"dlg_wait"));
+    probe::type(control(editor, L"dlg_wait"), L"5");
+    EXPECT_TRUE(wait_text(control(editor, L"dlg_wait"), L"5"));
     shoot(editor, L"designer_editor.png");
     probe::click(control(editor, L"SDButton1"));
     ASSERT_TRUE(probe::wait_gone(editor, kWindowTimeoutMs)) << "OK did not close the editor";
@@ -815,7 +827,13 @@ TEST_F(Designer, EveryWindowAtTheScreensScale) {
   }
   {
     SCOPED_TRACE("the editor");
-    HWND editor = opens(main_, L"sd_new", L"make_form", 369, 481);
+    HWND editor = opens(main_, L"sd_new", L"make_form", 856, 293);
+    // Whole on the work area of a 1920 x 1080 screen at 200 % (and so of a 1366 x 768
+    // one at 125 %): 960 x 492 at 96 dpi, below a taskbar of 48.
+    RECT outer{};
+    GetWindowRect(editor, &outer);
+    EXPECT_LE(outer.right - outer.left, scaled(960, dpi));
+    EXPECT_LE(outer.bottom - outer.top, scaled(492, dpi));
     shoot(editor, L"designer_editor" + at_dpi);
     close_with(editor, L"sd_cancel");
   }
@@ -1254,8 +1272,11 @@ TEST_F(ScreenReader, HearsAndWorksEveryWindow) {
                              {L"dlg_button(2)", 0, L"Да и Нет", kRadio, 0, L"Выбрать"},
                              {L"dlg_button(3)", 0, L"Да, Нет и Отмена", kRadio, 0, L"Выбрать"},
                              {L"dlg_next(0)", 0, L"Кнопка «ОК»:", kCombo, 0, L"Открыть"},
+                             {L"dlg_caption(0)", 0, L"Надпись на кнопке «ОК»", kText, 0, L""},
                              {L"dlg_wait", 0, L"Закрыть само через", kText, 0, L""},
                              {L"dlg_wait_next", 0, L"с, затем", kCombo, 0, L"Открыть"},
+                             {L"dlg_countdown", 0, L"показывать отсчёт", kCheck, 0, L"Установить"},
+                             {L"dlg_pause", 0, L"Показать через", kText, 0, L""},
                              {L"SDButton1", 0, L"OK", kPush, kDefault, L"Нажать"},
                              {L"sd_cancel", 0, L"Отмена", kPush, 0, L"Нажать"},
                          });
@@ -1406,7 +1427,8 @@ TEST_F(Designer, TheWholeRoadByKeys) {
   };
 
   const std::wstring row =
-      L"Сборка#готова; Итог; Вопрос; Да, Нет и Отмена; Да>конец, Нет>0, 15 с>конец";
+      L"Сборка#готова; Итог; Вопрос; Да, Нет и Отмена; Да «Конечно»>конец, Нет «Нет уж»>0, "
+      L"15 с>конец, отсчёт, пауза 2 с";
   {
     SCOPED_TRACE("Insert: a dialog made in the editor by keys");
     press(VK_INSERT);
@@ -1439,12 +1461,24 @@ TEST_F(Designer, TheWholeRoadByKeys) {
     EXPECT_TRUE(checked(control(editor, L"dlg_icon(3)")));
     shoot(editor, L"keys_editor.png");
 
-    // What comes next: Да ends, Нет asks again, Отмена goes on; after 15 s the box
-    // closes itself and the program ends.
+    // What comes next: Да, captioned "Конечно", ends, "Нет уж" asks again, Отмена
+    // goes on; after 15 s, counted down in the title, the box closes itself and the
+    // program ends. The box shows 2 s after the program starts.
     HWND yes = control(editor, L"dlg_next(0)");
     ASSERT_TRUE(tab_to(yes, 1));
     press(VK_END);
     EXPECT_TRUE(wait_text(yes, L"конец")) << visible(probe::text(yes));
+    HWND yes_caption = control(editor, L"dlg_caption(0)");
+    ASSERT_TRUE(tab_to(yes_caption, 1));
+    probe::send_text(L"Кон«");
+    box = wait_box();
+    ASSERT_NO_FATAL_FAILURE(
+        expect_box(box, {L"Quillet", L"Недопустиный символ.", {IDOK}, BoxIcon::Exclamation}));
+    press(VK_RETURN);
+    ASSERT_TRUE(probe::wait_gone(box, kWindowTimeoutMs));
+    EXPECT_TRUE(wait_focus(yes_caption)) << "the focus did not come back after the box";
+    probe::send_text(L"ечно");
+    EXPECT_TRUE(wait_text(yes_caption, L"Конечно")) << visible(probe::text(yes_caption));
     HWND no = control(editor, L"dlg_next(1)");
     ASSERT_TRUE(tab_to(no, 1));
     press(VK_DOWN, probe::kAlt);
@@ -1455,8 +1489,12 @@ TEST_F(Designer, TheWholeRoadByKeys) {
     EXPECT_TRUE(wait_until([&] { return send(no, CB_GETDROPPEDSTATE) == 0; }, kWindowTimeoutMs));
     EXPECT_TRUE(wait_text(no, L"диалог 0")) << visible(probe::text(no));
     EXPECT_TRUE(is_visible(editor)) << "Enter in the open list confirmed the editor";
+    HWND no_caption = control(editor, L"dlg_caption(1)");
+    ASSERT_TRUE(tab_to(no_caption, 1));
+    probe::send_text(L"Нет уж");
+    EXPECT_TRUE(wait_text(no_caption, L"Нет уж")) << visible(probe::text(no_caption));
     HWND wait = control(editor, L"dlg_wait");
-    ASSERT_TRUE(tab_to(wait, 2));
+    ASSERT_TRUE(tab_to(wait, 3));
     probe::send_text(L"1x");
     box = wait_box();
     ASSERT_NO_FATAL_FAILURE(
@@ -1470,6 +1508,14 @@ TEST_F(Designer, TheWholeRoadByKeys) {
     ASSERT_TRUE(tab_to(then, 1));
     press(VK_END);
     EXPECT_TRUE(wait_text(then, L"конец")) << visible(probe::text(then));
+    HWND countdown = control(editor, L"dlg_countdown");
+    ASSERT_TRUE(tab_to(countdown, 1));
+    press(VK_SPACE);
+    EXPECT_TRUE(wait_until([&] { return checked(countdown); }, kWindowTimeoutMs));
+    HWND pause = control(editor, L"dlg_pause");
+    ASSERT_TRUE(tab_to(pause, 1));
+    probe::send_text(L"2");
+    EXPECT_TRUE(wait_text(pause, L"2")) << visible(probe::text(pause));
     shoot(editor, L"designer_editor_next.png");
     press(VK_RETURN, probe::kCtrl);
     ASSERT_TRUE(probe::wait_gone(editor, kWindowTimeoutMs)) << "Ctrl+Enter did not confirm";
@@ -1507,11 +1553,16 @@ TEST_F(Designer, TheWholeRoadByKeys) {
     EXPECT_TEXT(probe::text(editor), L"Изменить диалог");
     EXPECT_TEXT(probe::text(control(editor, L"dlg_text")), L"Сборка#готова");
     for (auto [name, shown] : {std::pair{L"dlg_next(0)", L"конец"},
+                               {L"dlg_caption(0)", L"Конечно"},
                                {L"dlg_next(1)", L"диалог 0"},
+                               {L"dlg_caption(1)", L"Нет уж"},
                                {L"dlg_next(2)", L"дальше"},
+                               {L"dlg_caption(2)", L""},
                                {L"dlg_wait", L"15"},
-                               {L"dlg_wait_next", L"конец"}})
+                               {L"dlg_wait_next", L"конец"},
+                               {L"dlg_pause", L"2"}})
       EXPECT_TEXT(probe::text(control(editor, name)), shown) << probe::to_utf8(name);
+    EXPECT_TRUE(checked(control(editor, L"dlg_countdown")));
     press(VK_ESCAPE);
     ASSERT_TRUE(probe::wait_gone(editor, kWindowTimeoutMs)) << "Esc did not close the editor";
     EXPECT_TRUE(wait_focus(list)) << "the focus did not come back to the list";
@@ -1584,8 +1635,13 @@ TEST_F(Designer, TheWholeRoadByKeys) {
     probe::Process built = probe::start(build_folder + L"\\exe.exe", working_folder_);
     ASSERT_TRUE(built);
     HWND box = probe::wait_window(built, {kBoxClass, L"", true}, kWindowTimeoutMs);
-    ASSERT_NO_FATAL_FAILURE(
-        expect_box(box, {L"Итог", L"Сборка\rготова", {IDCANCEL, IDYES, IDNO}, BoxIcon::Question}));
+    ASSERT_TRUE(box);
+    // The title tells the seconds left after the row's own title.
+    const probe::MessageBoxView shown = probe::read_message_box(box);
+    EXPECT_EQ(shown.caption.rfind(L"Итог", 0), 0u) << visible(shown.caption);
+    EXPECT_TEXT(shown.text, L"Сборка\rготова");
+    EXPECT_EQ(describe(shown.buttons), describe(std::vector<int>{IDCANCEL, IDYES, IDNO}));
+    EXPECT_STREQ(probe::to_string(shown.icon), probe::to_string(BoxIcon::Question));
     SetForegroundWindow(box);
     ASSERT_TRUE(wait_until([&] { return probe::focus_of(box) != nullptr; }, kWindowTimeoutMs));
     press(VK_RETURN);

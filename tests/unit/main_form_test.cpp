@@ -518,7 +518,8 @@ TEST_F(DesignerTest, ShortcutsAndTheKeysOfEachWindow) {
 
 // The editor's section "Что дальше:": a row's jumps and timeout shown and given
 // back, byte for byte when nothing changed; lines per button of the chosen set,
-// relabelled at once, a hidden line's choice kept while open and dropped by OK.
+// relabelled at once; a choice follows its answer from set to set, kept while
+// the editor is open and dropped by OK when the set has no such answer.
 TEST_F(DesignerTest, TheEditorShowsAndGivesBackWhatComesNext) {
   main_form& m = start();
   const std::string question = "Вопрос?; Викторина; Вопрос; Да и Нет; Нет>0, Да>2, 5 с>конец";
@@ -530,8 +531,11 @@ TEST_F(DesignerTest, TheEditorShowsAndGivesBackWhatComesNext) {
     Items lines;
     for (int k = 0; k < 3; ++k) {
       EXPECT_EQ(e.answer[k].visible(), e.dlg_next[k].visible()) << k;
+      EXPECT_EQ(e.dlg_caption[k].visible(), e.dlg_next[k].visible()) << k;
+      const std::string caption = e.dlg_caption[k].text();
       if (e.dlg_next[k].visible())
-        lines.push_back(e.answer[k].caption() + " " + e.dlg_next[k].text());
+        lines.push_back(e.answer[k].caption() + " " + e.dlg_next[k].text() +
+                        (caption.empty() ? "" : " «" + caption + "»"));
     }
     return lines;
   };
@@ -565,19 +569,34 @@ TEST_F(DesignerTest, TheEditorShowsAndGivesBackWhatComesNext) {
   ui.on_modal("make_form", [&](ui::Form& f) {
     auto& e = static_cast<make_form&>(f);
     ui.choose(e.dlg_next[1], 4);  // Нет: конец
+    ui.type(e.dlg_caption[1], U"Нет уж");
     ui.choose(e.dlg_button[1]);
-    EXPECT_EQ(shown_lines(e), (Items{"Кнопка «ОК»: диалог 2", "Кнопка «Отмена»: конец"}));
-    ui.choose(e.dlg_button[0]);
-    EXPECT_EQ(shown_lines(e), (Items{"Кнопка «ОК»: диалог 2"}));
+    EXPECT_EQ(shown_lines(e), (Items{"Кнопка «ОК»: дальше", "Кнопка «Отмена»: дальше"}))
+        << "a choice follows its answer, not its line";
+    // An empty caption shows the button's own name in grey, and a reader hears
+    // whose caption the box holds.
+    EXPECT_EQ(e.dlg_caption[1].cue_banner(), "Отмена");
+    EXPECT_EQ(e.dlg_caption[1].accessible().name, "Надпись на кнопке «Отмена»");
+    ui.choose(e.dlg_next[1], 2);
+    ui.type(e.dlg_caption[1], U"Не надо");
     ui.choose(e.dlg_button[3]);
-    EXPECT_EQ(shown_lines(e),
-              (Items{"Кнопка «Да»: диалог 2", "Кнопка «Нет»: конец", "Кнопка «Отмена»: дальше"}));
-    ui.choose(e.dlg_next[2], 1);
-    ui.choose(e.dlg_button[0]);  // only ОК is left: the other two go on OK
-    ui.click(e.SDButton1);
+    EXPECT_EQ(shown_lines(e), (Items{"Кнопка «Да»: диалог 2", "Кнопка «Нет»: конец «Нет уж»",
+                                     "Кнопка «Отмена»: диалог 1 «Не надо»"}));
+    ui.choose(e.dlg_button[0]);
+    ui.choose(e.dlg_next[0], 3);
+    ui.click(e.SDButton1);  // only ОК is left: the others go
   });
   ui.double_click(m.str_str[0]);
   EXPECT_EQ(m.dlg_rows[0], "Вопрос?; Викторина; Вопрос; ОК; ОК>2, 5 с>конец");
+  m.dlg_rows[1] = "Снова?; Викторина; Вопрос; Да, Нет и Отмена; Нет>3, Отмена>4";
+  m.UpdateText();
+  ui.on_modal("make_form", [&](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    ui.choose(e.dlg_button[1]);
+    ui.click(e.SDButton1);
+  });
+  ui.double_click(m.str_str[1]);
+  EXPECT_EQ(m.dlg_rows[1], "Снова?; Викторина; Вопрос; ОК и Отмена; Отмена>4");
 
   // Every choice back to "дальше" and no timeout: four fields again.
   ui.on_modal("make_form", [&](ui::Form& f) {
@@ -597,13 +616,30 @@ TEST_F(DesignerTest, TheEditorShowsAndGivesBackWhatComesNext) {
     EXPECT_EQ(shown_lines(e), (Items{"Кнопка «ОК»: дальше"}));
     EXPECT_EQ(e.dlg_wait_next.text(), "дальше");
     ui.choose(e.dlg_button[2]);
-    ui.choose(e.dlg_next[1], 4);
-    ui.type(e.dlg_wait, U"30");
-    ui.choose(e.dlg_wait_next, 5);
+    ui.choose(e.dlg_next[0], 5);
+    ui.type(e.dlg_caption[0], U"Конечно");
+    ui.type(e.dlg_caption[1], U"Нет уж");
+    ui.type(e.dlg_wait, U"5");
+    ui.click(e.dlg_countdown);
+    ui.type(e.dlg_pause, U"2");
     ui.click(e.SDButton1);
   });
   ui.click(m.sd_new);
-  EXPECT_EQ(m.dlg_rows[3], "; Диалог; Без значка; Да и Нет; Нет>3, 30 с>конец");
+  const std::string made =
+      "; Диалог; Без значка; Да и Нет; Да «Конечно»>конец, Нет «Нет уж», 5 с, отсчёт, пауза 2 с";
+  EXPECT_EQ(m.dlg_rows[3], made);
+  // Read back into the same controls, and confirmed unchanged: the same bytes.
+  ui.on_modal("make_form", [&](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    EXPECT_EQ(shown_lines(e),
+              (Items{"Кнопка «Да»: конец «Конечно»", "Кнопка «Нет»: дальше «Нет уж»"}));
+    EXPECT_EQ(e.dlg_wait.text(), "5");
+    EXPECT_TRUE(e.dlg_countdown.value());
+    EXPECT_EQ(e.dlg_pause.text(), "2");
+    ui.click(e.SDButton1);
+  });
+  ui.double_click(m.str_str[3]);
+  EXPECT_EQ(m.dlg_rows[3], made);
 }
 
 // The timeout box takes digits only, and OK refuses seconds outside 1 to 3600 with
@@ -643,6 +679,68 @@ TEST_F(DesignerTest, TheEditorRefusesATimeoutThatCannotWork) {
   });
   ui.click(m.sd_new);
   EXPECT_EQ(m.dlg_rows[0], "; Диалог; Без значка; ОК; 3600 с");
+}
+
+// A caption refuses the characters a row uses as marks, typed at once and pasted on
+// OK, and what a project cannot hold; the pause is checked as the timeout is, and a
+// countdown needs a timeout. The editor stays open, the focus where to mend it.
+TEST_F(DesignerTest, TheEditorRefusesCaptionsAndPausesThatCannotWork) {
+  main_form& m = start();
+  ui.on_modal("make_form", [this](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    for (int i = 0; i < 5; ++i) ui.answer(ui::IdOk);
+    ui.type(e.dlg_caption[0], U"Ни за что на свете, ни за что!!!");
+    EXPECT_EQ(e.dlg_caption[0].text(), "Ни за что на свете, ни за что!") << "30 characters";
+    e.dlg_caption[0].set_text("");
+    ui.type(e.dlg_caption[0], U"«Я»;#");
+    ui.type(e.dlg_pause, U"1x");
+    EXPECT_EQ(e.dlg_caption[0].text(), "Я");
+    EXPECT_EQ(e.dlg_pause.text(), "1");
+    ASSERT_EQ(ui.boxes().size(), 5u);
+    for (const auto& box : ui.boxes()) EXPECT_EQ(box.text, "Недопустиный символ.");
+    const auto refused = [&](const ui::Control& at) {
+      ui.answer(ui::IdOk);
+      ui.click(e.SDButton1);
+      EXPECT_TRUE(e.visible());
+      EXPECT_EQ(e.focused_control(), &at);
+      return ui.boxes().back().text;
+    };
+    ui.paste(e.dlg_caption[0], ";#");
+    EXPECT_EQ(
+        refused(e.dlg_caption[0]),
+        "Надпись на кнопке «ОК» содержит символы «;» (U+003B), «#» (U+0023).\r\n\r\n"
+        "В строке проекта кавычки «» обрамляют надпись, «;» разделяет поля, «#» переносит "
+        "строку, а управляющих символов на кнопке не бывает. Удалите их и нажмите OK ещё раз.");
+    e.dlg_caption[0].set_text(std::string(31, 'x'));  // as another program puts it in
+    EXPECT_EQ(refused(e.dlg_caption[0]),
+              "Надпись на кнопке «ОК» длиннее 30 символов.\r\n\r\nСократите её и нажмите OK ещё "
+              "раз.");
+    e.dlg_caption[0].set_text("Café");
+    ui.answer(ui::IdOk);
+    ui.click(e.SDButton1);
+    EXPECT_NE(ui.boxes().back().text.find("«é» (U+00E9)"), std::string::npos);
+    e.dlg_caption[0].set_text("Понятно");
+
+    ui.click(e.dlg_countdown);
+    EXPECT_EQ(refused(e.dlg_wait),
+              "Отсчёт показывает диалог, который закрывается сам, а поле «Закрыть само через» "
+              "пусто.\r\n\r\nУкажите, через сколько секунд закрыть диалог, или снимите флажок "
+              "«показывать отсчёт».");
+    ui.click(e.dlg_countdown);
+    for (const char* typed : {"0", "3601", "5 с"}) {
+      e.dlg_pause.set_text(typed);
+      EXPECT_EQ(refused(e.dlg_pause),
+                "Диалог может появиться с задержкой в целое число секунд от 1 до 3600, а в поле "
+                "«Показать через» указано «" +
+                    std::string(typed) +
+                    "».\r\n\r\nИсправьте число или очистите поле, чтобы диалог появлялся сразу.");
+    }
+    EXPECT_TRUE(main().dlg_rows[0].empty());
+    e.dlg_pause.set_text("3600");
+    ui.click(e.SDButton1);
+  });
+  ui.click(m.sd_new);
+  EXPECT_EQ(m.dlg_rows[0], "; Диалог; Без значка; ОК; ОК «Понятно», пауза 3600 с");
 }
 
 // Deleting a row moves the jumps of the rows that stay with them: a target after

@@ -139,7 +139,7 @@ TEST_F(SDButtonTest, StoredInstancesRestoreIntoTheirContainers) {
   const auto* ok = controls::find_stored_button("make_form", "SDButton1");
   ASSERT_NE(ok, nullptr);
   controls::restore(b, *ok, nullptr);
-  EXPECT_EQ(b.rect(), (Rect{1200, 6660, 1575, 375}));
+  EXPECT_EQ(b.rect(), (Rect{9225, 3840, 1575, 375}));
   EXPECT_TRUE(b.Caption() == "OK" && b.Mode() == 4 && b.Align() == 1);
 
   // The toolbar is a picture box, which counts in pixels.

@@ -235,6 +235,9 @@ void Headless::type(TextBox& t, std::u32string_view keys) {
       if (!t.multiline()) continue;
       text += "\r\n";
     } else {
+      // A full box takes no more, as the native control does.
+      if (t.max_length() > 0 && utf::length(text) >= static_cast<std::size_t>(t.max_length()))
+        continue;
       utf::append(text, k);
     }
     t.text_edited(std::move(text));
@@ -243,7 +246,16 @@ void Headless::type(TextBox& t, std::u32string_view keys) {
 
 void Headless::paste(TextBox& t, std::string_view utf8) {
   Dispatch handler;
-  t.text_edited(t.text() + std::string(utf8));
+  std::string text = t.text();
+  // What a full box has no room for is left out.
+  while (!utf8.empty() &&
+         (t.max_length() == 0 || utf::length(text) < static_cast<std::size_t>(t.max_length()))) {
+    char32_t c = 0;
+    const std::size_t n = utf::decode(utf8, c);
+    text.append(utf8.substr(0, n));
+    utf8.remove_prefix(n);
+  }
+  t.text_edited(std::move(text));
 }
 
 void Headless::press_key(Form& f, char32_t key) {

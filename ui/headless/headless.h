@@ -63,9 +63,11 @@ class Headless : public Backend {
   // Opens the drop-down list with the pointer and clicks its item at index.
   void choose(ComboBox& c, int index);
   void click(CheckBox& c);
-  // Types characters through the window's key preview and the box's filter.
+  // Types characters through the window's key preview and the box's filter; a
+  // full box (max_length) takes no more.
   void type(TextBox& t, std::u32string_view keys);
-  // Pastes text at the end: no key filter.
+  // Pastes text at the end: no key filter; what a full box has no room for is
+  // left out.
   void paste(TextBox& t, std::string_view utf8);
   void press_key(Form& f, char32_t key);
   // A key pressed and let go in a window, by virtual-key code: the window takes

@@ -19,7 +19,14 @@ class TextBoxWindow : public ControlWindow {
                                                     : ES_AUTOHSCROLL);
     make(WC_EDITW, style, WS_EX_CLIENTEDGE, widen(t.text()));
     set_font(t.font());
+    // Without either the box stays as the system makes it (32767 characters).
+    if (!t.cue_banner().empty()) refresh(Prop::CueBanner);
+    if (t.max_length() > 0) refresh(Prop::MaxLength);
   }
+
+  // Named by the window or a label (which the system's proxy does not know of),
+  // the box answers with the model's name.
+  bool own_accessible() const override { return !control_.accessible().name.empty(); }
 
  protected:
   TextBox& box() const { return static_cast<TextBox&>(control_); }
@@ -35,6 +42,16 @@ class TextBoxWindow : public ControlWindow {
       set_font(box().font(), true);
     } else if (what == Prop::Selection && box().all_selected()) {
       SendMessageW(hwnd(), EM_SETSEL, 0, -1);
+    } else if (what == Prop::CueBanner) {
+      // Drawn by version 6 of the common controls, which the manifest asks for;
+      // shown while the box has the focus too.
+      const std::wstring hint = widen(box().cue_banner());
+      SendMessageW(hwnd(), EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(hint.c_str()));
+      // Not every version redraws a shown hint by itself.
+      InvalidateRect(hwnd(), nullptr, TRUE);
+    } else if (what == Prop::MaxLength) {
+      // Characters a project can hold are one UTF-16 unit each.
+      SendMessageW(hwnd(), EM_SETLIMITTEXT, static_cast<WPARAM>(box().max_length()), 0);
     }
   }
 
