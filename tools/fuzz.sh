@@ -21,6 +21,8 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 build() {
   local name=$1 target=$out/$1/$1 stale=0 f
   shift
+  # An older layout kept the target itself at $out/NAME.
+  [ -d "$out/$name" ] || rm -f "$out/$name"
   mkdir -p "$out/$name/corpus"
   [ -x "$target" ] || stale=1
   for f in "$@" designer/*.h player/*.h script/*.h utf/*.h tools/fuzz.sh; do
