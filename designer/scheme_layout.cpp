@@ -18,7 +18,7 @@ using script::kRowCount;
 
 // Spacing, in device-independent pixels.
 constexpr int kMargin = 10;             // round the picture
-constexpr int kPad = 5;                 // inside a card
+constexpr int kPad = 4;                 // inside a card
 constexpr int kColumnGap = 6;           // between the number column and the texts
 constexpr int kLineWidth = 150;         // the texts on a card, unless its labels need more
 constexpr int kCardGap = 28;            // between two cards of a layer
@@ -27,14 +27,15 @@ constexpr int kLabelGap = 4;            // from an arrow's first segment to its 
 constexpr int kPortGap = 8;             // from a label to the next arrow of its card
 constexpr int kLabelTop = 2;            // from a card's bottom edge to its labels
 constexpr int kTrack = 6;               // between the horizontal runs of loops in one channel
-constexpr int kSlant = 18;              // the height in which arrows change columns
-constexpr int kHead = 7;                // the straight run into a card that carries the head
-constexpr int kEndRun = 12;             // from the labels and loops to an end mark's centre
+constexpr int kSlant = 16;              // the height in which arrows change columns
+constexpr int kHead = 6;                // the straight run into a card that carries the head
+constexpr int kEndRun = 10;             // from the labels and loops to an end mark's centre
 constexpr int kLoopSpace = 14;          // right of a card that leads to itself
 constexpr int kLaneGap = 8;             // between the lanes of loops, and from the cards
 constexpr int kGroupGap = 24;           // above the cards never shown
-constexpr int kMarkPad = 8;             // round "Старт" in its mark
-constexpr int kMarkGap = 8;             // from the mark to the arrows above the start card
+constexpr int kMarkPadX = 8;            // left and right of "Старт" in its mark
+constexpr int kMarkPadY = 3;            // above and below it
+constexpr int kMarkGap = 6;             // from the mark to the arrows above the start card
 constexpr std::size_t kExhaustive = 6;  // the largest layer ordered by trying every order
 constexpr int kOrderRounds = 4;
 constexpr int kPlaceRounds = 4;
@@ -491,7 +492,6 @@ void position(Plan& g) {
 
 // ---- Ports, lanes and tracks ---------------------------------------------------------
 
-// The starts of a card's arrows on its bottom edge, each label right of its arrow.
 int ports_width(const std::vector<int>& widths) {
   int need = 0;
   for (std::size_t j = 0; j < widths.size(); ++j)
@@ -499,22 +499,51 @@ int ports_width(const std::vector<int>& widths) {
   return need;
 }
 
-std::vector<int> ports(const std::vector<int>& widths, int card_width) {
-  std::vector<int> at;
-  if (widths.empty()) return at;
-  const int room = card_width - 2 * kPad;
-  if (widths.size() == 1) {
-    at.push_back(std::min(card_width / 2, kPad + room - widths[0] - kLabelGap));
-    return at;
+// The starts of a card's arrows on its bottom edge, in the order of `out`, each with
+// its label at its right: one arrow in the middle, more spread over the card.
+void set_ports(Plan& g, const std::vector<int>& out) {
+  if (out.empty()) return;
+  std::vector<int> widths;
+  for (int e : out) widths.push_back(g.edges[static_cast<std::size_t>(e)].label_size.width);
+  const int room = g.card_width - 2 * kPad;
+  if (out.size() == 1) {
+    g.edges[static_cast<std::size_t>(out[0])].port =
+        std::min(g.card_width / 2, kPad + room - widths[0] - kLabelGap);
+    return;
   }
-  const int k = static_cast<int>(widths.size());
-  const int slack = (room - ports_width(widths)) / k;
+  const int slack = (room - ports_width(widths)) / static_cast<int>(out.size());
   int x = kPad + slack / 2;
-  for (int w : widths) {
-    at.push_back(x);
-    x += w + kLabelGap + kPortGap + slack;
+  for (std::size_t j = 0; j < out.size(); ++j) {
+    g.edges[static_cast<std::size_t>(out[j])].port = x;
+    x += widths[j] + kLabelGap + kPortGap + slack;
   }
-  return at;
+}
+
+// The order of a card's arrows that keeps them from crossing each other: those going
+// down by where they go (an end mark straight below the card's middle), then the
+// loops, whose runs go right: the outermost lane first, the card's own loop last.
+void sort_ports(const Plan& g, std::vector<int>& out) {
+  const auto place = [&](int id) -> std::pair<int, double> {
+    const Edge& e = g.edges[static_cast<std::size_t>(id)];
+    const Node& from =
+        g.nodes[static_cast<std::size_t>(g.cards[static_cast<std::size_t>(e.from)].node)];
+    switch (e.kind) {
+      case Kind::End:
+        return {0, from.x + g.card_width / 2.0};
+      case Kind::Forward: {
+        if (!e.passes.empty()) return {0, g.nodes[static_cast<std::size_t>(e.passes.front())].x};
+        const Node& to =
+            g.nodes[static_cast<std::size_t>(g.cards[static_cast<std::size_t>(e.to)].node)];
+        return {0, to.x + g.card_width / 2.0};
+      }
+      case Kind::Lane:
+        return {1, -e.lane};
+      case Kind::Loop:
+        break;
+    }
+    return {2, 0};
+  };
+  std::stable_sort(out.begin(), out.end(), [&](int a, int b) { return place(a) < place(b); });
 }
 
 struct Span {
@@ -659,29 +688,35 @@ Layout lay_out(const script::Rows& rows, const script::Graph& graph, const Measu
   const int title_height = std::max(1, measure(kStartText, true).height);
   const int line_height = std::max(1, measure(kStartText, false).height);
   int label_height = line_height;
-  std::vector<std::vector<int>> label_widths(g.cards.size());
-  for (Edge& e : g.edges) {
+  std::vector<std::vector<int>> out_of(g.cards.size());
+  for (std::size_t i = 0; i < g.edges.size(); ++i) {
+    Edge& e = g.edges[i];
     e.label_size = measure(e.label, false);
     label_height = std::max(label_height, e.label_size.height);
-    label_widths[static_cast<std::size_t>(e.from)].push_back(e.label_size.width);
+    out_of[static_cast<std::size_t>(e.from)].push_back(static_cast<int>(i));
   }
   g.card_width = kPad + column + kColumnGap + kLineWidth + kPad;
-  for (const auto& widths : label_widths)
+  for (const auto& out : out_of) {
+    std::vector<int> widths;
+    for (int e : out) widths.push_back(g.edges[static_cast<std::size_t>(e)].label_size.width);
     g.card_width = std::max(g.card_width, ports_width(widths) + 2 * kPad);
+  }
   const int card_height =
       kPad + std::max(number_size.height + 2 + kIconSize, title_height + 2 + line_height) + kPad;
-  for (std::size_t c = 0; c < g.cards.size(); ++c) {
-    const std::vector<int> at = ports(label_widths[c], g.card_width);
-    std::size_t j = 0;
-    for (Edge& e : g.edges)
-      if (e.from == static_cast<int>(c)) e.port = at[j++];
-  }
 
   rank(g);
   add_nodes(g);
   order(g);
-  position(g);
   const int lanes = assign_lanes(g);
+  // Placed once with the arrows in the set's order, then again with each card's arrows
+  // in the order of where they go.
+  for (const auto& out : out_of) set_ports(g, out);
+  position(g);
+  for (auto& out : out_of) {
+    sort_ports(g, out);
+    set_ports(g, out);
+  }
+  position(g);
   int start_card = -1;
   for (std::size_t c = 0; c < g.cards.size(); ++c)
     if (g.cards[c].row == graph.start && !g.cards[c].apart) start_card = static_cast<int>(c);
@@ -697,12 +732,12 @@ Layout lay_out(const script::Rows& rows, const script::Graph& graph, const Measu
   for (const Edge& e : g.edges)
     if (e.kind == Kind::End)
       ends[static_cast<std::size_t>(g.cards[static_cast<std::size_t>(e.from)].layer)] = true;
-  const int label_band = kLabelTop + label_height + 2;
+  const int label_band = kLabelTop + label_height + 1;
   std::vector<int> top(layer_count), out_y(layer_count), in_y(layer_count);
   int y = kMargin;
   const Box mark_text = measure(kStartText, false);
   if (start_card >= 0) {
-    out.start_mark = {0, y, mark_text.width + 2 * kMarkPad, mark_text.height + kMarkPad};
+    out.start_mark = {0, y, mark_text.width + 2 * kMarkPadX, mark_text.height + 2 * kMarkPadY};
     y += out.start_mark.height + kMarkGap;
   }
   for (std::size_t l = 0; l < layer_count; ++l) {
