@@ -66,24 +66,26 @@ bool ends_sentence(std::string_view text) {
 }
 
 // The longest start of text that fits width with "…" after it (spaces before the
-// "…" dropped), or the whole text when it fits.
+// "…" dropped), or the whole text when it fits. No character is narrower than a pixel,
+// so only the first width + 1 characters are ever measured, however long the text.
 std::string cut(std::string_view text, bool bold, int width, const Measure& measure) {
-  if (measure(text, bold).width <= width) return std::string(text);
-  std::vector<std::size_t> ends;  // the starts that end on a character boundary
-  for (std::size_t i = 1; i < text.size(); ++i)
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ends.push_back(i);
-  const auto with_dots = [&](std::size_t n) {
-    std::string s(text.substr(0, n));
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s + "…";
-  };
-  std::string best = "…";
-  std::size_t lo = 0, hi = ends.size();
+  const std::size_t limit = static_cast<std::size_t>(std::max(width, 0)) + 2;
+  std::vector<std::size_t> starts;  // of the first characters
+  starts.reserve(limit);
+  for (std::size_t i = 0; i < text.size() && starts.size() < limit; ++i)
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) starts.push_back(i);
+  if (starts.size() < limit && measure(text, bold).width <= width) return std::string(text);
+
+  std::string best = "…", candidate;
+  // best keeps lo - 1 characters (or none); keeping hi or more does not fit.
+  std::size_t lo = 1, hi = starts.size();
   while (lo < hi) {
-    const std::size_t mid = (lo + hi) / 2;
-    std::string candidate = with_dots(ends[mid]);
+    const std::size_t mid = lo + (hi - lo) / 2;
+    std::string_view start = text.substr(0, starts[mid]);
+    while (start.ends_with(' ')) start.remove_suffix(1);
+    candidate.assign(start).append("…");
     if (measure(candidate, bold).width <= width) {
-      best = std::move(candidate);
+      best = candidate;
       lo = mid + 1;
     } else {
       hi = mid;
@@ -92,8 +94,8 @@ std::string cut(std::string_view text, bool bold, int width, const Measure& meas
   return best;
 }
 
-std::string first_line(std::string_view text) {
-  return std::string(text.substr(0, text.find_first_of("#\r\n")));
+std::string_view first_line(std::string_view text) {
+  return text.substr(0, text.find_first_of("#\r\n"));
 }
 
 std::string with_breaks(std::string_view text) {
@@ -418,21 +420,30 @@ int gap_between(const Node& a, const Node& b) {
 
 // Places a layer's nodes, in their order and apart by their widths and gaps, as near
 // their wishes as can be in the least-squares sense (pooling adjacent violators).
-void place(const std::vector<int>& layer, std::vector<Node>& nodes,
-           const std::vector<double>& wish) {
+struct Block {
+  double sum = 0;
+  int count = 0;
+  double mean() const { return sum / count; }
+};
+
+// Buffers kept from layer to layer.
+struct PlaceScratch {
+  std::vector<double> wish, offset;
+  std::vector<Block> blocks;
+};
+
+void place(const std::vector<int>& layer, std::vector<Node>& nodes, PlaceScratch& scratch) {
   const std::size_t size = layer.size();
-  std::vector<double> offset(size, 0);
+  const std::vector<double>& wish = scratch.wish;
+  std::vector<double>& offset = scratch.offset;
+  offset.assign(size, 0);
   for (std::size_t i = 1; i < size; ++i) {
     const Node& a = nodes[static_cast<std::size_t>(layer[i - 1])];
     const Node& b = nodes[static_cast<std::size_t>(layer[i])];
     offset[i] = offset[i - 1] + a.width + gap_between(a, b);
   }
-  struct Block {
-    double sum = 0;
-    int count = 0;
-    double mean() const { return sum / count; }
-  };
-  std::vector<Block> blocks;
+  std::vector<Block>& blocks = scratch.blocks;
+  blocks.clear();
   for (std::size_t i = 0; i < size; ++i) {
     blocks.push_back({wish[i] - offset[i], 1});
     while (blocks.size() > 1 && blocks[blocks.size() - 2].mean() > blocks.back().mean()) {
@@ -456,18 +467,20 @@ int attach(const Plan& g, int node, const Segment& s) {
   return g.card_width / 2;
 }
 
-void position(Plan& g) {
+void position(Plan& g, int rounds) {
   std::vector<std::vector<const Segment*>> up(g.nodes.size()), down(g.nodes.size());
   for (const Segment& s : g.segments) {
     down[static_cast<std::size_t>(s.upper)].push_back(&s);
     up[static_cast<std::size_t>(s.lower)].push_back(&s);
   }
+  PlaceScratch scratch;
+  std::vector<double>& wish = scratch.wish;
   for (const auto& layer : g.layers) {
-    std::vector<double> wish(layer.size(), 0);
-    place(layer, g.nodes, wish);
+    wish.assign(layer.size(), 0);
+    place(layer, g.nodes, scratch);
   }
   const auto sweep = [&](const std::vector<int>& layer, bool from_above) {
-    std::vector<double> wish(layer.size());
+    wish.resize(layer.size());
     for (std::size_t i = 0; i < layer.size(); ++i) {
       const int node = layer[i];
       const auto& segments = (from_above ? up : down)[static_cast<std::size_t>(node)];
@@ -483,9 +496,9 @@ void position(Plan& g) {
       }
       wish[i] = sum / static_cast<double>(segments.size());
     }
-    place(layer, g.nodes, wish);
+    place(layer, g.nodes, scratch);
   };
-  for (int round = 0; round < kPlaceRounds; ++round) {
+  for (int round = 0; round < rounds; ++round) {
     for (std::size_t l = 1; l < g.layers.size(); ++l) sweep(g.layers[l], true);
     for (std::size_t l = g.layers.size(); l-- > 1;) sweep(g.layers[l - 1], false);
   }
@@ -736,15 +749,15 @@ Layout lay_out(const script::Rows& rows, const script::Graph& graph, const Measu
   add_nodes(g);
   order(g);
   const int lanes = assign_lanes(g);
-  // Placed once with the arrows in the set's order, then again with each card's arrows
-  // in the order of where they go.
+  // Placed roughly with the arrows in the set's order, then again with each card's
+  // arrows in the order of where they go.
   for (const auto& out : out_of) set_ports(g, out);
-  position(g);
+  position(g, 1);
   for (auto& out : out_of) {
     sort_ports(g, out);
     set_ports(g, out);
   }
-  position(g);
+  position(g, kPlaceRounds);
   int start_card = -1;
   for (std::size_t c = 0; c < g.cards.size(); ++c)
     if (g.cards[c].row == graph.start && !g.cards[c].apart) start_card = static_cast<int>(c);

@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -212,7 +210,11 @@ void check(const script::Rows& rows, const script::Graph& graph, const Layout& l
 }
 
 script::Rows read_example(const char* name) {
-  std::ifstream file(std::string(QUILLET_SOURCE_DIR) + "/examples/" + name, std::ios::binary);
+  std::string path = std::string(QUILLET_SOURCE_DIR) + "/examples/" + name;
+#ifdef _WIN32
+  if (path.starts_with("/")) path = "Z:" + path;  // the source tree seen from Wine
+#endif
+  std::ifstream file(path, std::ios::binary);
   script::MemorySource source{
       std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>())};
   script::Rows rows;
@@ -296,12 +298,4 @@ TEST(SchemeLayout, QuizFitsASmallScreen) {
   };
   EXPECT_EQ(name(6), "Диалог 6: Вопрос 3. Да → диалог 8, Нет → диалог 9, через 5 с → диалог 7.");
   EXPECT_EQ(name(11), "Диалог 11: Викторина. ОК → конец, через 3 с → конец.");
-
-  // A figure to read, not a limit.
-  const auto begin = std::chrono::steady_clock::now();
-  constexpr int kRuns = 200;
-  for (int i = 0; i < kRuns; ++i) (void)lay_out(rows, graph, fixed_measure);
-  const auto spent = std::chrono::steady_clock::now() - begin;
-  std::printf("quiz laid out in %.1f us\n",
-              std::chrono::duration<double, std::micro>(spent).count() / kRuns);
 }
