@@ -269,6 +269,27 @@ TEST(SchemeLayout, NamesSayWhereTheRunReallyGoes) {
   EXPECT_EQ(layout.cards.back().row, 5);  // apart, below the rest
 }
 
+TEST(SchemeLayout, CardsCutTheirTextsToFit) {
+  script::Rows rows;
+  rows[0] = std::string(100000, 'W') + " конец#Вторая строка; Короткий; Ошибка; ОК";
+  rows[1] = "Строка  с пробелами перед обрезкой, которая не помещается; " + std::string(40, 'T') +
+            "; Без значка; ОК";
+  const script::Graph graph = script::graph_of(rows);
+  const Layout layout = lay_out(rows, graph, fixed_measure);
+  ASSERT_EQ(layout.cards.size(), 2u);
+  const Card& first = layout.cards[0];
+  EXPECT_EQ(first.icon, 0);
+  EXPECT_EQ(first.title, "Короткий");
+  EXPECT_EQ(first.line, std::string(first.line.size() - 3, 'W') + "…");
+  EXPECT_GT(fixed_measure(first.line + "W", false).width, first.line_box.width);
+  EXPECT_TRUE(first.text.ends_with(" конец\nВторая строка"));
+  const Card& second = layout.cards[1];
+  EXPECT_EQ(second.icon, -1);
+  EXPECT_TRUE(second.title.ends_with("T…")) << second.title;
+  EXPECT_TRUE(second.line.ends_with("…")) << second.line;
+  EXPECT_FALSE(second.line.ends_with(" …")) << second.line;
+}
+
 TEST(SchemeLayout, QuizFitsASmallScreen) {
   const script::Rows rows = read_example("quiz.dlg");
   const script::Graph graph = script::graph_of(rows);
