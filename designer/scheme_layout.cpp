@@ -302,6 +302,8 @@ int crossings(const Plan& g, const std::vector<int>& position) {
 // Buffers kept from layer to layer.
 struct OrderScratch {
   std::vector<int> nodes, cost, left_of, fewest;
+  std::vector<int> ends;          // per node and side, its neighbours' positions, sorted
+  std::vector<std::size_t> from;  // where each node's and side's run of ends starts
 };
 
 void order_layer(std::vector<int>& layer, const Plan& g, const Neighbours& n,
@@ -313,18 +315,33 @@ void order_layer(std::vector<int>& layer, const Plan& g, const Neighbours& n,
   std::sort(nodes.begin(), nodes.end(), [&](int a, int b) {
     return g.nodes[static_cast<std::size_t>(a)].key < g.nodes[static_cast<std::size_t>(b)].key;
   });
+  std::vector<int>& ends = scratch.ends;
+  std::vector<std::size_t>& from = scratch.from;
+  ends.clear();
+  from.clear();
+  for (int node : nodes)
+    for (const auto* side : {&n.up, &n.down}) {
+      from.push_back(ends.size());
+      for (int x : (*side)[static_cast<std::size_t>(node)])
+        ends.push_back(position[static_cast<std::size_t>(x)]);
+      std::sort(ends.begin() + static_cast<std::ptrdiff_t>(from.back()), ends.end());
+    }
+  from.push_back(ends.size());
+  // The crossings of a left of b on one side: pairs of their ends in the other order.
+  const auto inverted = [&](std::size_t a, std::size_t b) {
+    int count = 0;
+    std::size_t j = from[b];
+    for (std::size_t i = from[a]; i < from[a + 1]; ++i) {
+      while (j < from[b + 1] && ends[j] < ends[i]) ++j;
+      count += static_cast<int>(j - from[b]);
+    }
+    return count;
+  };
   std::vector<int>& cost = scratch.cost;
   cost.assign(size * size, 0);
   for (std::size_t a = 0; a < size; ++a)
-    for (std::size_t b = 0; b < size; ++b) {
-      if (a == b) continue;
-      int c = 0;
-      for (const auto* side : {&n.up, &n.down})
-        for (int x : (*side)[static_cast<std::size_t>(nodes[a])])
-          for (int y : (*side)[static_cast<std::size_t>(nodes[b])])
-            if (position[static_cast<std::size_t>(y)] < position[static_cast<std::size_t>(x)]) ++c;
-      cost[a * size + b] = c;
-    }
+    for (std::size_t b = 0; b < size; ++b)
+      if (a != b) cost[a * size + b] = inverted(2 * a, 2 * b) + inverted(2 * a + 1, 2 * b + 1);
   std::vector<std::size_t> best(size);
   std::iota(best.begin(), best.end(), std::size_t{0});
   if (size <= kExhaustive) {
