@@ -14,6 +14,7 @@
 #include "designer/make_form.h"
 #include "designer/save_form.h"
 #include "platform/platform.h"
+#include "script/graph.h"
 #include "script/jumps.h"
 #include "script/row.h"
 #include "ui/backend.h"
@@ -50,25 +51,39 @@ std::string row_numbers(const std::vector<int>& rows) {
 }
 
 // Where the sequence cannot go: the fullest wording first, shorter ones after;
-// nothing when it can go everywhere and end.
-std::vector<std::string> reachability_notices(const script::Rows& rows) {
-  const script::Reachability r = script::reachability(rows);
-  std::vector<int> never;
-  for (int i = 0; i < script::kRowCount; ++i)
-    if (r.never_shown[static_cast<std::size_t>(i)]) never.push_back(i);
-  const std::string numbers = row_numbers(never);
-  const bool one = never.size() == 1;
-  if (r.never_ends && !never.empty()) {
-    const std::string shown = one ? "диалог " + numbers + " не будет показан."
-                                  : "диалоги " + numbers + " не будут показаны.";
-    return {"Программа никогда не закончится: все пути ведут по кругу; " + shown,
-            "Программа не закончится (все пути по кругу); " + shown,
-            "Программа не закончится; " + shown};
+// nothing when it can go everywhere and end. A trap is named only where a path can
+// lead into it, and not at all when the run can never end, which says it already.
+std::vector<std::string> graph_notices(const script::Rows& rows) {
+  const script::Graph g = script::graph_of(rows);
+  std::vector<int> never, trapped;
+  for (int i = 0; i < script::kRowCount; ++i) {
+    if (g.never_shown[static_cast<std::size_t>(i)])
+      never.push_back(i);
+    else if (g.trapped[static_cast<std::size_t>(i)] && !g.never_ends)
+      trapped.push_back(i);
   }
-  if (r.never_ends) return {"Программа никогда не закончится: все пути ведут по кругу."};
-  if (never.empty()) return {};
-  return {one ? "Диалог " + numbers + " никогда не будет показан."
-              : "Диалоги " + numbers + " никогда не будут показаны."};
+  std::vector<std::string> notices;
+  if (g.never_ends) {
+    notices = {"Программа никогда не закончится: все пути ведут по кругу",
+               "Программа не закончится (все пути по кругу)", "Программа не закончится"};
+  } else if (!trapped.empty()) {
+    const bool one = trapped.size() == 1;
+    const std::string after =
+        (one ? "После диалога " : "После диалогов ") + row_numbers(trapped) + " программа ";
+    notices = {
+        after + "никогда не закончится: все пути от " + (one ? "него" : "них") + " ведут по кругу",
+        after + "не закончится (все пути по кругу)", after + "не закончится"};
+  }
+  const bool one = never.size() == 1;
+  const std::string numbers = row_numbers(never);
+  if (notices.empty() && !never.empty())
+    return {one ? "Диалог " + numbers + " никогда не будет показан."
+                : "Диалоги " + numbers + " никогда не будут показаны."};
+  const std::string tail = never.empty() ? "."
+                           : one ? "; диалог " + numbers + " не будет показан."
+                                 : "; диалоги " + numbers + " не будут показаны.";
+  for (std::string& notice : notices) notice += tail;
+  return notices;
 }
 
 // The rows an answer of row index may lead to: those of the sequence and the row
@@ -246,7 +261,7 @@ void main_form::UpdateText() {
 void main_form::UpdateNotice() {
   // The strip shows the fullest wording that fits its one line, and the
   // tooltip all of it. A reader hears the strip's new name.
-  const std::vector<std::string> notices = reachability_notices(dlg_rows);
+  const std::vector<std::string> notices = graph_notices(dlg_rows);
   std::string shown = notices.empty() ? tip_ : notices.back();
   for (const std::string& notice : notices)
     if (ui::backend().measure_text(notice, status.font(), &status).width <= status.width()) {
@@ -347,8 +362,11 @@ void main_form::EditRow(const std::string& row, const std::string& caption) {
 }
 
 void main_form::sd_edit_Click() {
-  // The rows below move up, and the jumps of the rows that stay follow them.
+  // The rows below move up, and the jumps of the rows that stay follow them: an
+  // edit like any other, which the save-changes prompt asks about.
+  const script::Rows before = dlg_rows;
   script::delete_row(dlg_rows, dlg_index);
+  if (dlg_rows != before) changed = true;
   UpdateText();
 }
 

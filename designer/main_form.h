@@ -1,8 +1,9 @@
 #pragma once
 // The main window: the toolbar, the numbered list of up to fifteen dialog rows and
 // the status strip with a tip, or with a notice while some rows can never be
-// shown or the sequence can never end. It owns the dialog sequence and the
-// project's file name, and asks before unsaved changes are thrown away.
+// shown, some rows lead only in circles or the sequence can never end. It owns the
+// dialog sequence and the project's file name, and asks before unsaved changes are
+// thrown away.
 
 #include <cstdint>
 #include <functional>
@@ -81,8 +82,9 @@ class main_form : public ui::Form {
   void sd_edit_Click();
   // Opens the editor for dlg_index with row and stores what it gives back.
   void EditRow(const std::string& row, const std::string& caption);
-  // The status strip: the notice of rows never shown and of a sequence that
-  // never ends while there is one (in dark red), the tip otherwise.
+  // The status strip: the notice of rows never shown, of rows after which the
+  // sequence never ends and of a sequence that never ends while there is one (in
+  // dark red), the tip otherwise.
   void UpdateNotice();
   void Run();
 

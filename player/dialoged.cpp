@@ -6,7 +6,7 @@ namespace player {
 
 std::optional<Dialog> Dialoged(std::string_view line) {
   const script::Fields f = script::split_row(line);
-  if (!f.has(1)) return std::nullopt;
+  if (!script::shows_box(f)) return std::nullopt;
   Dialog d;
   d.text.assign(f.field[0]);
   for (char& c : d.text)

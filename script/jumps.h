@@ -1,7 +1,7 @@
 #pragma once
 // "What comes next": field 4 of a row, where the answers of its box lead and whether
 // the box closes itself. Both programs read it with this code; the designer also
-// writes it, renumbers it when a row is deleted and checks where the sequence can go.
+// writes it and renumbers it when a row is deleted; graph.h follows where it leads.
 //
 // The field is absent or empty when every answer goes on to the next line. Otherwise
 // it is a list of items joined by ", ", each one of
@@ -97,16 +97,5 @@ std::string renumber_after_delete(std::string_view row, int deleted);
 // row 14 becomes empty) and renumbers the targets of the rows that stay. Deleting an
 // empty row below which every row is empty changes nothing.
 void delete_row(Rows& rows, int index);
-
-// Where the sequence can go, for the fifteen rows as the designer holds them and as
-// the player plays the file they make: a row with fewer than two fields shows nothing
-// and is passed over, as is every empty row; the run ends at "конец" and when it
-// goes on past the last line. Every answer of a shown box's set is possible, and so is
-// its timeout.
-struct Reachability {
-  std::array<bool, kRowCount> never_shown{};  // a row that is not empty and no path shows
-  bool never_ends = false;                    // no path from the start reaches an end
-};
-Reachability reachability(const Rows& rows);
 
 }  // namespace script

@@ -1,6 +1,5 @@
-// What the designer does with field 4: writes it, renumbers it when a row is
-// deleted, and finds where the sequence can go. Apart from the reading, so that the
-// player does not carry it.
+// What the designer does with field 4: writes it and renumbers it when a row is
+// deleted. Apart from the reading, so that the player does not carry it.
 
 #include "script/jump_items.h"
 #include "script/jumps.h"
@@ -89,50 +88,6 @@ void delete_row(Rows& rows, int index) {
     rows[static_cast<std::size_t>(i)] = rows[static_cast<std::size_t>(i + 1)];
   rows[kRowCount - 1].clear();
   for (auto& row : rows) row = renumber_after_delete(row, index);
-}
-
-Reachability reachability(const Rows& rows) {
-  constexpr int kEndNode = kRowCount;  // the run has ended
-  std::array<Fields, kRowCount> fields;
-  for (int i = 0; i < kRowCount; ++i)
-    fields[static_cast<std::size_t>(i)] = split_row(rows[static_cast<std::size_t>(i)]);
-  // The line the player shows first from line `from` on, passing over the lines that
-  // show nothing; past the fifteenth line the file, and the run, ends.
-  const auto shown_from = [&](int from) {
-    while (from < kRowCount && !fields[static_cast<std::size_t>(from)].has(1)) ++from;
-    return from;
-  };
-
-  std::array<bool, kRowCount + 1> reached{};
-  std::array<int, kRowCount + 1> pending{};
-  int count = 0;
-  const auto reach = [&](int node) {
-    if (reached[static_cast<std::size_t>(node)]) return;
-    reached[static_cast<std::size_t>(node)] = true;
-    pending[static_cast<std::size_t>(count++)] = node;
-  };
-  const auto follow = [&](int line, int target) {
-    if (target == kEnd) return reach(kEndNode);
-    reach(shown_from(target == kGoOn ? line + 1 : target));
-  };
-
-  reach(shown_from(0));
-  while (count > 0) {
-    const int line = pending[static_cast<std::size_t>(--count)];
-    if (line == kEndNode) continue;
-    const Fields& f = fields[static_cast<std::size_t>(line)];
-    const Next next = next_of(f);
-    const std::size_t answers = answers_of(button_set_of(f)).size();
-    for (std::size_t k = 0; k < answers; ++k) follow(line, next.answer[k]);
-    if (next.wait > 0) follow(line, next.wait_next);
-  }
-
-  Reachability result;
-  for (int i = 0; i < kRowCount; ++i)
-    result.never_shown[static_cast<std::size_t>(i)] =
-        !rows[static_cast<std::size_t>(i)].empty() && !reached[static_cast<std::size_t>(i)];
-  result.never_ends = !reached[kEndNode];
-  return result;
 }
 
 }  // namespace script

@@ -41,6 +41,10 @@ struct Fields {
 
 Fields split_row(std::string_view row);
 
+// Whether the player shows a box for a row: it needs a text and a title. A row with
+// fewer fields, an empty one included, shows nothing and is passed over.
+inline bool shows_box(const Fields& fields) { return fields.has(1); }
+
 std::string compose_row(std::string_view text, std::string_view title,
                         std::string_view icon_name, std::string_view button_set_name);
 

@@ -308,6 +308,7 @@ TEST_F(DesignerTest, CancellingTheEditorChangesNothing) {
   ui.click(m.sd_edit);
   EXPECT_EQ(shown_rows(), (std::vector<std::string>{"first; Диалог; Без значка; ОК",
                                                     "second; Диалог; Без значка; ОК"}));
+  EXPECT_FALSE(m.changed);
   ui.on_modal("make_form", [this](ui::Form& f) { ui.close(f); });
   ui.double_click(m.str_str[1]);
   EXPECT_EQ(m.dlg_rows[1], "second; Диалог; Без значка; ОК");
@@ -323,7 +324,7 @@ TEST_F(DesignerTest, DeletingARowClosesTheGap) {
   ui.click(m.sd_edit);
   EXPECT_EQ(m.dlg_rows[1], "c; Диалог; Без значка; ОК");
   EXPECT_TRUE(m.dlg_rows[2].empty());
-  EXPECT_FALSE(m.changed);  // closing now asks nothing
+  EXPECT_TRUE(m.changed);  // a delete is an edit: closing now asks
   EXPECT_EQ(m.dlg_index, 1);
   EXPECT_TRUE(m.str_str[1].border());
 
@@ -336,7 +337,9 @@ TEST_F(DesignerTest, DeletingARowClosesTheGap) {
   ui.click(m.sd_edit);
   EXPECT_TRUE(shown_rows().empty());
   EXPECT_TRUE(m.sd_edit.visible());
+  ui.answer(ui::IdNo);
   ui.close(m);
+  EXPECT_EQ(ui.boxes().back().text, "Сохранить изменения?");
   EXPECT_FALSE(ui::Single<main_form>::loaded());
 }
 
@@ -644,7 +647,7 @@ TEST_F(DesignerTest, TheEditorRefusesATimeoutThatCannotWork) {
 
 // Deleting a row moves the jumps of the rows that stay with them: a target after
 // it goes down by one, a target at it names the row that takes its place. The
-// rest of the delete is as before: changed is kept, the selection stays.
+// delete marks the sequence changed; the selection stays.
 TEST_F(DesignerTest, DeletingARowRenumbersTheJumps) {
   main_form& m = start();
   m.dlg_rows = {"Старт; 0; Вопрос; Да и Нет; Да>2, Нет>3", "Лишний; 1; Информация; ОК",
@@ -655,7 +658,7 @@ TEST_F(DesignerTest, DeletingARowRenumbersTheJumps) {
   EXPECT_EQ(shown_rows(), (std::vector<std::string>{"Старт; 0; Вопрос; Да и Нет; Да>1, Нет>2",
                                                     "Два; 2; Информация; ОК; ОК>1, 9 с>конец",
                                                     "Три; 3; Информация; ОК"}));
-  EXPECT_FALSE(m.changed);
+  EXPECT_TRUE(m.changed);
   EXPECT_EQ(m.dlg_index, 1);
   EXPECT_TRUE(m.str_str[1].border());
 }
@@ -722,6 +725,24 @@ TEST_F(DesignerTest, TheStatusStripTellsWhereTheSequenceCannotGo) {
         (i % 2 ? "" : "; Информация; ОК; ОК>" + std::to_string(i == 14 ? 0 : i + 2));
   m.UpdateText();
   EXPECT_EQ(notice(), "Программа не закончится; диалоги 1, 3, 5, 7, 9, 11, 13 не будут показаны.");
+
+  // A trap: the run can end, but never once row 1 is shown.
+  m.dlg_rows = {"Начало; A; Вопрос; Да и Нет; Да>1, Нет>2", "Ловушка; B; Информация; ОК; ОК>1",
+                "Выход; C; Информация; ОК"};
+  m.UpdateText();
+  EXPECT_EQ(notice(), "После диалога 1 программа не закончится (все пути по кругу).");
+  EXPECT_EQ(m.status.tooltip(),
+            "После диалога 1 программа никогда не закончится: все пути от него ведут по кругу.");
+  m.dlg_rows[1] = "Ловушка; B; Информация; ОК; ОК>2";
+  m.dlg_rows[2] = "Круг; C; Информация; ОК; ОК>1";
+  m.dlg_rows[3] = "Выход; D; Информация; ОК; ОК>конец";
+  m.dlg_rows[4] = "Скрыт; E; Информация; ОК; ОК>4";  // a trap no path leads into
+  m.dlg_rows[0] = "Начало; A; Вопрос; Да и Нет; Да>1, Нет>3";
+  m.UpdateText();
+  EXPECT_EQ(notice(), "После диалогов 1, 2 программа не закончится; диалог 4 не будет показан.");
+  EXPECT_EQ(m.status.tooltip(),
+            "После диалогов 1, 2 программа никогда не закончится: все пути от них ведут по кругу; "
+            "диалог 4 не будет показан.");
 
   // Opening a project and New follow too.
   folder.put("loop.dlg", script({"a; b; Информация; ОК; ОК>0"}));

@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "player/dialoged.h"
 #include "player/play.h"
 #include "script/cp1251.h"
+#include "script/graph.h"
 
 using player::Dialoged;
 
@@ -213,4 +217,133 @@ TEST(Play, GoesBackToLineStartsAnywhereInTheFile) {
 TEST(Play, ExitCodeIsZeroWithoutABox) {
   EXPECT_EQ(play(std::vector<std::string>{}, {}).exit_code, 0);
   EXPECT_EQ(play({"только текст", "", "ещё; "}, {0}).exit_code, 0);
+}
+
+// The graph the designer reads its notice from is what the player can do: projects
+// drawn at random, walked answer by answer with the player's own next_line.
+
+namespace {
+
+// A row as a hand-edited script may hold it: no box, or any button set with items
+// in field 4 that are valid or not, for its buttons or not, with targets mostly among
+// the first `filled` rows, where loops are, and now and then anywhere.
+std::string random_row(std::minstd_rand& random, unsigned filled) {
+  const auto pick = [&random](unsigned n) { return static_cast<unsigned>(random() % n); };
+  const auto target = [&pick, filled]() -> std::string {
+    const unsigned t = pick(filled + 3);
+    if (t < filled) return std::to_string(t);
+    if (t == filled) return "конец";
+    return t == filled + 1 ? std::to_string(pick(16)) : "";  // 15 and "" are not targets
+  };
+  static const char* const kSets[] = {"ОК", "ОК и Отмена", "Да и Нет", "Да, Нет и Отмена", "OK"};
+  switch (pick(8)) {
+    case 0:
+      return "";
+    case 1:
+      return "только текст";
+    case 2:
+      return "т; з";
+    default:
+      break;
+  }
+  std::string row = "т; з; Вопрос; " + std::string(kSets[pick(5)]);
+  if (pick(4) == 0) return row;
+  std::string items;
+  for (unsigned n = 1 + pick(4); n > 0; --n) {
+    if (!items.empty()) items += ", ";
+    if (pick(4) == 0)
+      items += std::to_string(pick(3)) + " с" + (pick(3) ? ">" + target() : "");
+    else
+      items += std::string(script::kAnswerNames[pick(4)]) + ">" + target();
+  }
+  return row + "; " + items;
+}
+
+// The buttons a message box of this style shows, as the answers it returns.
+std::vector<int> buttons_of(unsigned style) {
+  switch (style & 0xF) {
+    case 1:
+      return {kOk, kCancel};
+    case 3:
+      return {kYes, kNo, kCancel};
+    case 4:
+      return {kYes, kNo};
+    default:
+      return {kOk};
+  }
+}
+
+}  // namespace
+
+TEST(Play, TheGraphOfAProjectIsWhatThePlayerCanDo) {
+  constexpr int kRows = script::kRowCount;
+  constexpr int kOver = kRows;  // the run has ended
+  std::minstd_rand random(1251);
+  for (int round = 0; round < 2000; ++round) {
+    script::Rows rows;
+    const unsigned filled = static_cast<unsigned>(random() % (kRows + 1));
+    for (unsigned i = 0; i < filled; ++i) rows[i] = random_row(random, filled);
+    std::string project;
+    for (const std::string& row : rows) project += row + "\n";
+    SCOPED_TRACE(project);
+
+    // The file the designer writes holds the fifteen rows as lines.
+    std::array<std::optional<player::Dialog>, kRows> box;
+    for (std::size_t i = 0; i < kRows; ++i) box[i] = Dialoged(rows[i]);
+    // Where the player shows its next box from `line` on, as play passes over the
+    // lines that show nothing; past the last line the run is over.
+    const auto settle = [&box](std::optional<std::uint64_t> line) {
+      if (!line) return kOver;
+      while (*line < kRows && !box[*line]) ++*line;
+      return static_cast<int>(std::min<std::uint64_t>(*line, kOver));
+    };
+    std::array<std::vector<std::pair<int, int>>, kRows> outs;  // answer, the box next
+    for (int line = 0; line < kRows; ++line) {
+      const auto& d = box[static_cast<std::size_t>(line)];
+      if (!d) continue;
+      std::vector<int> answers = buttons_of(d->style);
+      if (d->next.wait > 0) answers.push_back(kTimedOut);
+      for (int answer : answers)
+        outs[static_cast<std::size_t>(line)].emplace_back(
+            answer, settle(player::next_line(*d, static_cast<std::uint64_t>(line), answer)));
+    }
+
+    const int start = settle(0);
+    std::array<bool, kRows + 1> reached{};
+    std::vector<int> pending{start};
+    while (!pending.empty()) {
+      const int at = pending.back();
+      pending.pop_back();
+      if (reached[static_cast<std::size_t>(at)]) continue;
+      reached[static_cast<std::size_t>(at)] = true;
+      if (at != kOver)
+        for (const auto& [answer, to] : outs[static_cast<std::size_t>(at)]) pending.push_back(to);
+    }
+    std::array<bool, kRows + 1> ends{};
+    ends[kOver] = true;
+    for (int pass = 0; pass < kRows; ++pass)
+      for (std::size_t line = 0; line < kRows; ++line)
+        for (const auto& [answer, to] : outs[line])
+          ends[line] = ends[line] || ends[static_cast<std::size_t>(to)];
+
+    const script::Graph g = script::graph_of(rows);
+    EXPECT_EQ(g.start, start == kOver ? script::kEnd : start);
+    std::array<bool, kRows> shown{}, never_shown{}, trapped{};
+    std::array<std::vector<std::pair<int, int>>, kRows> exits;
+    for (std::size_t i = 0; i < kRows; ++i) {
+      shown[i] = box[i].has_value();
+      never_shown[i] = !rows[i].empty() && !reached[i];
+      trapped[i] = shown[i] && !ends[i];
+      for (const script::Exit& e : g.exits[i])
+        exits[i].emplace_back(
+            e.answer ? script::kAnswerIds[static_cast<std::size_t>(*e.answer)] : kTimedOut,
+            e.to == script::kEnd ? kOver : e.to);
+    }
+    EXPECT_EQ(g.shown, shown);
+    EXPECT_EQ(exits, outs);
+    EXPECT_EQ(g.never_shown, never_shown);
+    EXPECT_EQ(g.trapped, trapped);
+    EXPECT_EQ(g.never_ends, !reached[kOver]);
+    if (testing::Test::HasFailure()) break;
+  }
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "script/cp1251.h"
+#include "script/graph.h"
 #include "script/jumps.h"
 #include "script/line_reader.h"
 #include "script/row.h"
@@ -449,19 +450,23 @@ TEST(Jumps, DeletingARowRenumbersTheTargetsOfTheRowsThatStay) {
   EXPECT_EQ(rows, kept);
 }
 
-TEST(Jumps, ReachabilityFindsRowsNeverShownAndSequencesThatNeverEnd) {
-  const auto check = [](const Rows& rows, std::vector<int> never_shown, bool never_ends) {
-    const Reachability r = reachability(rows);
-    std::vector<int> got;
-    for (int i = 0; i < kRowCount; ++i)
-      if (r.never_shown[static_cast<std::size_t>(i)]) got.push_back(i);
-    EXPECT_EQ(got, never_shown);
-    EXPECT_EQ(r.never_ends, never_ends);
+TEST(Graph, FindsRowsNeverShownTrapsAndSequencesThatNeverEnd) {
+  const auto check = [](const Rows& rows, std::vector<int> never_shown, std::vector<int> trapped,
+                        bool never_ends) {
+    const Graph g = graph_of(rows);
+    std::vector<int> got_never, got_trapped;
+    for (int i = 0; i < kRowCount; ++i) {
+      if (g.never_shown[static_cast<std::size_t>(i)]) got_never.push_back(i);
+      if (g.trapped[static_cast<std::size_t>(i)]) got_trapped.push_back(i);
+    }
+    EXPECT_EQ(got_never, never_shown);
+    EXPECT_EQ(got_trapped, trapped);
+    EXPECT_EQ(g.never_ends, never_ends);
   };
   Rows rows;
   {
     SCOPED_TRACE("empty: nothing shown, the run ends at once");
-    check(rows, {}, false);
+    check(rows, {}, {}, false);
   }
   rows[0] = "Старт; 0; Вопрос; Да и Нет; Да>2";
   rows[1] = "Один; 1; Информация; ОК";
@@ -469,18 +474,18 @@ TEST(Jumps, ReachabilityFindsRowsNeverShownAndSequencesThatNeverEnd) {
   rows[3] = "Три; 3; Информация; ОК";
   {
     SCOPED_TRACE("a straight line with a jump over nothing");
-    check(rows, {3}, false);
+    check(rows, {3}, {}, false);
   }
   {
     SCOPED_TRACE("every path loops");
     rows[2] = "Два; 2; Информация; ОК; ОК>0";
     rows[1] = "Один; 1; Информация; ОК; ОК>0";
-    check(rows, {3}, true);
+    check(rows, {3}, {0, 1, 2}, true);
   }
   {
     SCOPED_TRACE("a timeout is a way out; the answers stay possible");
     rows[1] = "Один; 1; Информация; ОК; ОК>0, 9 с>3";
-    check(rows, {}, false);
+    check(rows, {}, {}, false);
   }
   {
     SCOPED_TRACE("going on past the last line ends; lines that show nothing are passed over");
@@ -489,21 +494,54 @@ TEST(Jumps, ReachabilityFindsRowsNeverShownAndSequencesThatNeverEnd) {
     rows[4] = "Четыре; 4; Информация; ОК; ОК>1";
     rows[14] = "Последний; 14; Информация; ОК";
     rows[0] = "Старт; 0; Вопрос; Да и Нет; Да>2, Нет>3";
-    check(rows, {3, 14}, true);  // 0 -Нет-> 3, passed over to 4 -> 1 -> 0: all loops
+    check(rows, {3, 14}, {0, 1, 2, 4}, true);  // 0 -Нет-> 3, passed over to 4 -> 1 -> 0
     rows[4] = "Четыре; 4; Информация; ОК";
-    check(rows, {1, 3}, false);  // 4 goes on over the empty rows to 14, then the end
+    check(rows, {1, 3}, {}, false);  // 4 goes on over the empty rows to 14, then the end
   }
   {
     SCOPED_TRACE("answers the buttons cannot give lead nowhere");
     Rows one;
     one[0] = "Один; 0; Информация; ОК; Да>конец, ОК>0";
-    check(one, {}, true);
+    check(one, {}, {0}, true);
     one[0] = "Один; 0; Информация; OK; ОК>0";  // Latin OK: the box shows ОК
-    check(one, {}, true);
+    check(one, {}, {0}, true);
     one[0] = "Один; 0; Информация; Да и Нет; Да>0, Нет>0, 3 с>0";
     one[1] = "Один; 1; Информация; ОК";
-    check(one, {1}, true);
+    check(one, {1}, {0}, true);
   }
+  {
+    SCOPED_TRACE("a trap: the run can end, but not once it is in row 1");
+    Rows trap;
+    trap[0] = "Начало; A; Вопрос; Да и Нет; Да>1, Нет>2";
+    trap[1] = "Ловушка; B; Информация; ОК; ОК>1";
+    trap[2] = "Выход; C; Информация; ОК";
+    check(trap, {}, {1}, false);
+    trap[1] = "Ловушка; B; Информация; ОК; ОК>1, 3 с>2";  // the timeout leads out
+    check(trap, {}, {}, false);
+    trap[2] = "Выход; C; Информация; ОК; ОК>конец";
+    trap[3] = "Скрыт; D; Информация; ОК; ОК>3";  // a trap no path leads into
+    check(trap, {3}, {3}, false);
+  }
+}
+
+// Each shown row's exits: its buttons in order, then the timeout; where the field
+// sends them and the row the player shows next.
+TEST(Graph, ExitsLeadToTheNextShownRow) {
+  Rows rows;
+  rows[0] = "только текст";
+  rows[1] = "a; b; Вопрос; Да и Нет; Нет>конец, 7 с>2";
+  rows[2] = "без заголовка";
+  rows[3] = "c; d";
+  const Graph g = graph_of(rows);
+  EXPECT_EQ(g.start, 1);
+  EXPECT_EQ(g.shown, (std::array<bool, kRowCount>{false, true, false, true}));
+  EXPECT_TRUE(g.exits[0].empty());
+  EXPECT_EQ(g.exits[1],
+            (std::vector<Exit>{
+                {Answer::Yes, 0, kGoOn, 3}, {Answer::No, 0, kEnd, kEnd}, {std::nullopt, 7, 2, 3}}));
+  EXPECT_EQ(g.exits[3], (std::vector<Exit>{{Answer::Ok, 0, kGoOn, kEnd}}));
+  EXPECT_EQ(g.never_shown, (std::array<bool, kRowCount>{true, false, true}));
+  EXPECT_EQ(graph_of(Rows{"x"}).start, kEnd);
 }
 
 // The example quiz ships as the designer writes it: fifteen lines, each row composed
@@ -526,7 +564,8 @@ TEST(Jumps, TheExampleQuizIsWhatTheDesignerWrites) {
     ASSERT_TRUE(f.count == 4 || f.count == 5) << row;
     EXPECT_EQ(compose_row(f.field[0], f.field[1], f.field[2], f.field[3], next_of(f), ""), row);
   }
-  const Reachability r = reachability(rows);
-  EXPECT_EQ(r.never_shown, (std::array<bool, kRowCount>{})) << "a row no answer leads to";
-  EXPECT_FALSE(r.never_ends);
+  const Graph g = graph_of(rows);
+  EXPECT_EQ(g.never_shown, (std::array<bool, kRowCount>{})) << "a row no answer leads to";
+  EXPECT_EQ(g.trapped, (std::array<bool, kRowCount>{})) << "a row that leads only in circles";
+  EXPECT_FALSE(g.never_ends);
 }
