@@ -29,6 +29,13 @@ TEST_F(DesignerTest, StartUpLaysOutTheWindow) {
   }
   EXPECT_EQ(m.sd[4].width(), 22);
   EXPECT_EQ(m.sd[4].left(), 477);
+  // The scheme's button comes next; its caption would run under About, so it
+  // shows its picture alone, and a reader still hears its caption.
+  EXPECT_EQ(m.sd_scheme.left(), next_left);
+  EXPECT_EQ(m.sd_scheme.Caption(), "");
+  EXPECT_LT(m.sd_scheme.left() + m.sd_scheme.width(), m.sd[4].left());
+  EXPECT_EQ(m.sd_scheme.accessible().name, "Схема...");
+  EXPECT_EQ(m.sd_scheme.accessible().shortcut, "F8");
   // Captions measured anew (on a display of another scale) lay the bar out again.
   m.sd[1].set_Caption("Открыть проект...");
   m.text_metrics_changed();
@@ -37,6 +44,7 @@ TEST_F(DesignerTest, StartUpLaysOutTheWindow) {
     EXPECT_EQ(m.sd[i].left(), next_left) << i;
     next_left = m.sd[i].left() + m.sd[i].width() + 1;
   }
+  EXPECT_EQ(m.sd_scheme.left(), next_left);
   EXPECT_EQ(m.sd[1].width(),
             ui::headless::Headless::text_size("Открыть проект...", ui.interface_font()).width + 27);
   EXPECT_EQ(m.sd[4].left(), 477);
@@ -422,7 +430,7 @@ TEST_F(DesignerTest, TheListAndTheEditorByKeys) {
   EXPECT_EQ(m.focused_control(), &m.sd[0]) << "the focus comes back after the editor";
 
   // The list is one tab stop after the toolbar; dlg_index is the empty row now.
-  for (int i = 0; i < 6; ++i) ui.key(m, ui::key::Tab);
+  for (int i = 0; i < 7; ++i) ui.key(m, ui::key::Tab);
   EXPECT_EQ(m.focused_control(), &m.TextBox);
   EXPECT_TRUE(m.TextBox.shows_focus_mark());
   EXPECT_EQ(m.TextBox.focus_rect(), Rect{}) << "around the whole list";

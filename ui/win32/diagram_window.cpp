@@ -163,7 +163,7 @@ void paint(Buffer& canvas, GdiCache& gdi, const Diagram& d, int dpi, POINT origi
 class DiagramWindow : public ControlWindow {
  public:
   DiagramWindow(Win32Backend& b, Diagram& d) : ControlWindow(b, d) {
-    make(kDiagramClass, WS_HSCROLL | WS_VSCROLL, 0, L"");
+    make(kDiagramClass, 0, 0, L"");
     update_scroll_bars();
   }
 
@@ -287,20 +287,31 @@ class DiagramWindow : public ControlWindow {
   }
 
   void update_scroll_bars() {
-    if (!hwnd()) return;
-    // Showing one bar narrows the room for the other: settle in two rounds.
+    if (!hwnd() || settling_) return;
+    settling_ = true;  // showing a bar resizes the inside, which comes back here
+    // The whole window without bars; a bar takes room from the other direction,
+    // which may then need its bar too.
+    RECT outer;
+    GetWindowRect(hwnd(), &outer);
+    const SIZE c = content();
+    const int full_x = outer.right - outer.left, full_y = outer.bottom - outer.top;
+    const int bar_x = backend_.metric(SM_CXVSCROLL, dpi()),
+              bar_y = backend_.metric(SM_CYHSCROLL, dpi());
+    bool across = c.cx > full_x, down = c.cy > full_y;
     for (int round = 0; round < 2; ++round) {
-      RECT r;
-      GetClientRect(hwnd(), &r);
-      const SIZE c = content();
-      SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE, 0, 0, 0, 0, 0};
-      si.nMax = c.cx > 0 ? c.cx - 1 : 0;
-      si.nPage = static_cast<UINT>(r.right);
-      SetScrollInfo(hwnd(), SB_HORZ, &si, TRUE);
-      si.nMax = c.cy > 0 ? c.cy - 1 : 0;
-      si.nPage = static_cast<UINT>(r.bottom);
-      SetScrollInfo(hwnd(), SB_VERT, &si, TRUE);
+      across = c.cx > full_x - (down ? bar_x : 0);
+      down = c.cy > full_y - (across ? bar_y : 0);
     }
+    SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE, 0, 0, 0, 0, 0};
+    si.nMax = across ? c.cx - 1 : 0;
+    si.nPage = across ? static_cast<UINT>(full_x - (down ? bar_x : 0)) : 0;
+    SetScrollInfo(hwnd(), SB_HORZ, &si, FALSE);
+    si.nMax = down ? c.cy - 1 : 0;
+    si.nPage = down ? static_cast<UINT>(full_y - (across ? bar_y : 0)) : 0;
+    SetScrollInfo(hwnd(), SB_VERT, &si, FALSE);
+    ShowScrollBar(hwnd(), SB_HORZ, across);
+    ShowScrollBar(hwnd(), SB_VERT, down);
+    settling_ = false;
     scroll_to(scroll_.x, scroll_.y);
   }
 
@@ -377,6 +388,7 @@ class DiagramWindow : public ControlWindow {
   }
 
   POINT scroll_{0, 0};
+  bool settling_ = false;
 };
 
 }  // namespace

@@ -105,6 +105,8 @@ int Win32Backend::dpi_for(const Form& form) const {
   return w && w->hwnd() ? w->dpi() : system_dpi_;
 }
 
+int Win32Backend::metric(int index, int dpi) const { return system_metric(index, dpi); }
+
 RECT Win32Backend::frame(RECT client, DWORD style, DWORD ex_style, int dpi) const {
   const auto adjust = dpi_functions().adjust_window_rect;
   if (!adjust || !adjust(&client, style, FALSE, ex_style, static_cast<UINT>(dpi)))

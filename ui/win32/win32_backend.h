@@ -62,6 +62,8 @@ class Win32Backend : public Backend {
   int system_dpi() const { return system_dpi_; }
   int dpi_of(HWND window) const;
   int dpi_for(const Form& form) const;
+  // A system metric (GetSystemMetrics) at a dpi, where the system tells it.
+  int metric(int index, int dpi) const;
   // The window rectangle around a client rectangle, with the frame at that dpi.
   RECT frame(RECT client, DWORD style, DWORD ex_style, int dpi) const;
 
