@@ -224,9 +224,10 @@ void main_form::ToolBar_Layout() {
   std::int16_t previous_width = 0;
   for (ui::Control* c : controls()) {
     auto* b = dynamic_cast<controls::SDButton*>(c);
-    if (!b || b->Mode() != 0 || b == &sd[4]) continue;
+    if (!b || b->Mode() != 0) continue;
     b->set_top(1);
     b->set_height(18);
+    if (b == &sd[4]) continue;  // at the right end, below
     b->set_left(previous_left + previous_width + 1);
     previous_left = static_cast<std::int16_t>(b->left());
     previous_width = static_cast<std::int16_t>(b->width());

@@ -497,7 +497,9 @@ TEST_F(Designer, MakesSavesOpensAndEditsAProject) {
       SCOPED_TRACE(probe::to_utf8(name));
       HWND w = control(main_, name);
       ASSERT_TRUE(w);
-      if (b.caption) EXPECT_TEXT(probe::text(w), b.caption);
+      if (b.caption) {
+        EXPECT_TEXT(probe::text(w), b.caption);
+      }
       EXPECT_TRUE(is_visible(w));
       const RECT r = place_in_parent(w);
       EXPECT_EQ(r.top, 1);
