@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <tuple>
 
 #include "designer/app.h"
 #include "designer/buttons.h"
@@ -185,20 +186,26 @@ void scheme_form::Step(int dx, int dy) {
     if (!layout_.cards.empty()) Select(layout_.cards.front().row, true);
     return;
   }
-  const auto centre = [](const scheme::Card& c) {
-    return ui::Point{c.box.x + c.box.width / 2, c.box.y + c.box.height / 2};
+  const scheme::Box& at = layout_.cards[static_cast<std::size_t>(from)].box;
+  const auto centre = [](const scheme::Box& b) {
+    return ui::Point{b.x + b.width / 2, b.y + b.height / 2};
   };
-  const ui::Point c = centre(layout_.cards[static_cast<std::size_t>(from)]);
+  const ui::Point c = centre(at);
+  // Beyond in that direction: first the cards facing this one across the way (the
+  // next layer down, the next card in the row), the nearest of them; then the
+  // others by distance, a step aside counting twice.
   int best = -1;
-  long best_score = 0;
+  std::tuple<bool, long, long> best_key;
   for (std::size_t i = 0; i < layout_.cards.size(); ++i) {
-    const ui::Point o = centre(layout_.cards[i]);
-    const int along = (o.x - c.x) * dx + (o.y - c.y) * dy;
+    const scheme::Box& b = layout_.cards[i].box;
+    const ui::Point o = centre(b);
+    const long along = (o.x - c.x) * dx + (o.y - c.y) * dy;
     if (static_cast<int>(i) == from || along <= 0) continue;
-    const int across = dx != 0 ? std::abs(o.y - c.y) : std::abs(o.x - c.x);
-    // Straight on counts more than the same distance aside.
-    const long score = along + 2L * across;
-    if (best < 0 || score < best_score) best = static_cast<int>(i), best_score = score;
+    const long across = dx != 0 ? std::abs(o.y - c.y) : std::abs(o.x - c.x);
+    const bool facing = dx != 0 ? b.y < at.y + at.height && at.y < b.y + b.height
+                                : b.x < at.x + at.width && at.x < b.x + b.width;
+    const std::tuple<bool, long, long> key{!facing, facing ? along : along + 2 * across, across};
+    if (best < 0 || key < best_key) best = static_cast<int>(i), best_key = key;
   }
   if (best >= 0) Select(layout_.cards[static_cast<std::size_t>(best)].row, true);
 }

@@ -1752,8 +1752,12 @@ TEST_F(Designer, TheSchemeAtTheScreensScale) {
     probe::send_key(VK_F8);
     ASSERT_TRUE(wait_until([&] { return GetForegroundWindow() == window; }, kWindowTimeoutMs));
     ASSERT_TRUE(wait_focus(scheme));
+    probe::WinEvents events(process_.id());
     probe::send_key(VK_HOME);
     EXPECT_TRUE(card_selected(0));
+    // A reader hears the card the keys moved to.
+    EXPECT_TRUE(events.wait_for(EVENT_OBJECT_SELECTION, scheme, card_of_row[0], kWindowTimeoutMs));
+    EXPECT_TRUE(events.wait_for(EVENT_OBJECT_FOCUS, scheme, card_of_row[0], kWindowTimeoutMs));
     probe::send_key('L');  // where a Russian keyboard has Д: Да goes on to the next dialog
     EXPECT_TRUE(card_selected(1));
     probe::send_text(L"д");  // the letter itself: dialog 1's Да leads to dialog 3
@@ -1765,10 +1769,36 @@ TEST_F(Designer, TheSchemeAtTheScreensScale) {
     EXPECT_TRUE(wait_until([&] { return selected(rows, 1); }, kWindowTimeoutMs));
     probe::send_key(VK_DOWN);
     EXPECT_TRUE(wait_until([&] { return !selected(scheme, card_of_row[0]); }, kWindowTimeoutMs));
+    shoot(window, L"designer_scheme_keys_" + std::to_wstring(dpi) + L".png");
+    // The context menu by its key, closed again by Esc.
+    probe::send_key(VK_F10, probe::kShift);
+    EXPECT_TRUE(wait_until(
+        [&] {
+          return !probe::top_windows(process_.id(), {L"#32768", L"", true}).empty();
+        },
+        kWindowTimeoutMs))
+        << "Shift+F10 shows no menu";
+    probe::send_key(VK_ESCAPE);
+    EXPECT_TRUE(wait_until(
+        [&] {
+          return probe::top_windows(process_.id(), {L"#32768", L"", true}).empty();
+        },
+        kWindowTimeoutMs));
+    EXPECT_TRUE(is_visible(window)) << "Esc closed the scheme, not the menu";
     probe::send_key(VK_RETURN);
     HWND editor = wait_form(process_, L"make_form");
     ASSERT_TRUE(editor) << "Enter opens no editor";
     probe::send_key(VK_ESCAPE);
+    ASSERT_TRUE(probe::wait_gone(editor, kWindowTimeoutMs));
+    ASSERT_TRUE(wait_focus(scheme));
+  }
+  {
+    SCOPED_TRACE("a reader's default action on a card");
+    EXPECT_TRUE(probe::do_default_action(scheme, card_of_row[2]));
+    HWND editor = wait_form(process_, L"make_form");
+    ASSERT_TRUE(editor);
+    EXPECT_TEXT(probe::text(control(editor, L"dlg_title")), L"Мимо");
+    click_where_shown(control(editor, L"sd_cancel"));
     ASSERT_TRUE(probe::wait_gone(editor, kWindowTimeoutMs));
     ASSERT_TRUE(wait_focus(scheme));
   }
