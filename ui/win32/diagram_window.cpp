@@ -37,11 +37,11 @@ POINT at(Point p, int dpi, POINT origin) {
   return {scale(p.x, dpi) - origin.x, scale(p.y, dpi) - origin.y};
 }
 
-// Draws into the canvas of a buffer: GDI for boxes, lines and texts, the
-// pixels themselves for pictures.
+// Draws into a canvas: GDI for boxes, lines and texts, the pixels themselves
+// for pictures.
 class Painter {
  public:
-  Painter(Buffer& canvas, GdiCache& gdi, const Diagram& d, int dpi, POINT origin)
+  Painter(Canvas& canvas, GdiCache& gdi, const Diagram& d, int dpi, POINT origin)
       : canvas_(canvas), gdi_(gdi), d_(d), dpi_(dpi), origin_(origin) {}
 
   void operator()(const shape::Box& b) {
@@ -124,15 +124,17 @@ class Painter {
     SetTextColor(dc, to_colorref(t.color));
     const std::wstring text = widen(t.text);
     const POINT p = at(t.at, dpi_, origin_);
-    if (t.clip_width > 0) {
-      TEXTMETRICW tm{};
-      GetTextMetricsW(dc, &tm);
-      RECT box{p.x, p.y, p.x + scale(t.at.x + t.clip_width, dpi_) - scale(t.at.x, dpi_),
-               p.y + tm.tmHeight};
-      DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box,
+    const int n = static_cast<int>(text.size());
+    const int room = scale(t.at.x + t.clip_width, dpi_) - scale(t.at.x, dpi_);
+    SIZE extent{};
+    // A text cut to its room already (as measured at this scale) goes out as it is.
+    if (t.clip_width > 0 && GetTextExtentPoint32W(dc, text.c_str(), n, &extent) &&
+        extent.cx > room) {
+      RECT box{p.x, p.y, p.x + room, p.y + extent.cy};
+      DrawTextW(dc, text.c_str(), n, &box,
                 DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | DT_LEFT | DT_TOP);
     } else {
-      TextOutW(dc, p.x, p.y, text.c_str(), static_cast<int>(text.size()));
+      TextOutW(dc, p.x, p.y, text.c_str(), n);
     }
     SelectObject(dc, old);
   }
@@ -145,14 +147,14 @@ class Painter {
   }
 
  private:
-  Buffer& canvas_;
+  Canvas& canvas_;
   GdiCache& gdi_;
   const Diagram& d_;
   int dpi_;
   POINT origin_;
 };
 
-void paint(Buffer& canvas, GdiCache& gdi, const Diagram& d, int dpi, POINT origin) {
+void paint(Canvas& canvas, GdiCache& gdi, const Diagram& d, int dpi, POINT origin) {
   canvas.fill(to_colorref(d.back_color()));
   SetBkMode(canvas.dc(), TRANSPARENT);
   Painter painter(canvas, gdi, d, dpi, origin);
@@ -207,11 +209,15 @@ class DiagramWindow : public ControlWindow {
   void paint(HDC dc) override {
     RECT r;
     GetClientRect(hwnd(), &r);
-    Buffer buffer(dc, r);
+    if (!canvas_.ensure(r.right, r.bottom)) return;
     const int d = dpi();
-    win32::paint(buffer, backend_.gdi(), diagram(), d, scroll_);
-    if (!control_.shows_focus_mark()) return;
-    RECT mark{0, 0, buffer.width(), buffer.height()};
+    win32::paint(canvas_, backend_.gdi(), diagram(), d, scroll_);
+    if (control_.shows_focus_mark()) draw_mark(d);
+    BitBlt(dc, 0, 0, r.right, r.bottom, canvas_.dc(), 0, 0, SRCCOPY);
+  }
+
+  void draw_mark(int d) {
+    RECT mark{0, 0, canvas_.width(), canvas_.height()};
     if (const int i = diagram().selected(); i >= 0) {
       Rect box = diagram().items()[static_cast<std::size_t>(i)].box;
       box = {box.left - kMarkGap, box.top - kMarkGap, box.width + 2 * kMarkGap,
@@ -220,7 +226,7 @@ class DiagramWindow : public ControlWindow {
       mark = {s.left - scroll_.x, s.top - scroll_.y, s.left + s.width - scroll_.x,
               s.top + s.height - scroll_.y};
     }
-    draw_focus_mark(buffer.dc(), mark);
+    draw_focus_mark(canvas_.dc(), mark);
   }
 
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override {
@@ -389,35 +395,19 @@ class DiagramWindow : public ControlWindow {
 
   POINT scroll_{0, 0};
   bool settling_ = false;
+  Canvas canvas_;  // the back buffer, kept while the window's size stays
 };
 
 }  // namespace
 
 Bitmap draw_diagram(Win32Backend& backend, const Diagram& d, int dpi) {
   const Size e = d.extent();
-  const int width = std::max(1, scale(e.width, dpi)), height = std::max(1, scale(e.height, dpi));
-  Bitmap out(width, height);
-  const HDC screen = GetDC(nullptr);
-  const HDC target = CreateCompatibleDC(screen);
-  ReleaseDC(nullptr, screen);
-  void* bits = nullptr;
-  const HBITMAP bitmap = make_dib(target, width, height, &bits);
-  if (!bitmap || !bits) {
-    if (bitmap) DeleteObject(bitmap);
-    DeleteDC(target);
-    return {};
-  }
-  const HGDIOBJ old = SelectObject(target, bitmap);
-  {
-    Buffer canvas(target, RECT{0, 0, width, height});
-    paint(canvas, backend.gdi(), d, dpi, POINT{0, 0});
-  }
-  GdiFlush();
-  const auto* px = static_cast<const std::uint32_t*>(bits);
+  Canvas canvas;
+  if (!canvas.ensure(scale(e.width, dpi), scale(e.height, dpi))) return {};
+  paint(canvas, backend.gdi(), d, dpi, POINT{0, 0});
+  Bitmap out(canvas.width(), canvas.height());
+  const std::uint32_t* px = canvas.bits();
   for (std::size_t i = 0; i < out.pixels.size(); ++i) out.pixels[i] = px[i] | 0xFF000000u;
-  SelectObject(target, old);
-  DeleteObject(bitmap);
-  DeleteDC(target);
   return out;
 }
 

@@ -247,3 +247,52 @@ void Buffer::blend(const Bitmap& picture, int x, int y) {
 }
 
 }  // namespace ui::win32
+
+namespace ui::win32 {
+
+Canvas::~Canvas() { release(); }
+
+void Canvas::release() {
+  if (dc_) {
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+  }
+  if (bitmap_) DeleteObject(bitmap_);
+  dc_ = nullptr;
+  bitmap_ = nullptr;
+  bits_ = nullptr;
+  width_ = height_ = 0;
+}
+
+bool Canvas::ensure(int width, int height) {
+  width = std::max(width, 1);
+  height = std::max(height, 1);
+  if (bits_ && width == width_ && height == height_) return true;
+  release();
+  dc_ = CreateCompatibleDC(nullptr);
+  bitmap_ = dc_ ? make_dib(dc_, width, height, &bits_) : nullptr;
+  if (!bitmap_ || !bits_) {
+    release();
+    return false;
+  }
+  old_ = SelectObject(dc_, bitmap_);
+  width_ = width;
+  height_ = height;
+  return true;
+}
+
+void Canvas::fill(COLORREF color) {
+  if (!bits_) return;
+  GdiFlush();
+  const std::uint32_t pixel =
+      0xFF000000u | GetRValue(color) << 16 | GetGValue(color) << 8 | GetBValue(color);
+  std::fill(bits(), bits() + static_cast<std::size_t>(width_) * height_, pixel);
+}
+
+void Canvas::blend(const Bitmap& picture, int x, int y) {
+  if (!bits_) return;
+  GdiFlush();
+  blend_over(bits(), width_, height_, picture, x, y);
+}
+
+}  // namespace ui::win32

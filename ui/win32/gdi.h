@@ -84,4 +84,32 @@ class Buffer {
   HGDIOBJ old_;
 };
 
+// A memory canvas kept from one painting to the next (a window's back buffer):
+// its pixels are made again only when its size changes, as fresh memory costs a
+// page fault per page at the first touch.
+class Canvas {
+ public:
+  Canvas() = default;
+  ~Canvas();
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+  // Of width x height and ready to draw on; false when the system refused.
+  bool ensure(int width, int height);
+  HDC dc() const { return dc_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+  // The pixels, 0xAARRGGBB rows from the top, GDI's drawing once flushed.
+  std::uint32_t* bits() const { return static_cast<std::uint32_t*>(bits_); }
+  void fill(COLORREF color);
+  void blend(const Bitmap& picture, int x, int y);
+
+ private:
+  void release();
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  void* bits_ = nullptr;
+  int width_ = 0, height_ = 0;
+};
+
 }  // namespace ui::win32
