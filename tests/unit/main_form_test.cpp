@@ -923,27 +923,27 @@ TEST_F(SchemeTest, CopiesAndSavesItsPictureAndSaysWhyNot) {
 
   // Saved as PNG where the user says, proposed under the project's name.
   main().file_name = "story.dlg";
-  ui.answer_save(folder / "схема.png");
+  ui.answer_save(folder / "scheme.png");
   ui.key(scheme, 'S', ui::shift::Ctrl);
   ASSERT_EQ(ui.save_questions().size(), 1u);
   EXPECT_EQ(ui.save_questions()[0].file_name, "story.png");
   EXPECT_EQ(ui.save_questions()[0].extension, "png");
-  EXPECT_EQ(folder.get("схема.png"),
+  EXPECT_EQ(folder.get("scheme.png"),
             "png " + std::to_string(twice.width) + "x" + std::to_string(twice.height));
   ui.answer_save(std::nullopt);  // cancelled: nothing written, nothing said
   ui.key(scheme, 'S', ui::shift::Ctrl);
   EXPECT_EQ(ui.boxes().size(), 1u);
-  ui.answer_save(folder / "нет такой папки\\схема.png");
+  ui.answer_save(folder / "missing\\scheme.png");
   ui.answer(ui::IdOk);
   ui.key(scheme, 'S', ui::shift::Ctrl);
   ASSERT_EQ(ui.boxes().size(), 2u);
   EXPECT_NE(ui.boxes()[1].text.find("Картинка не сохранена"), std::string::npos);
   EXPECT_NE(ui.boxes()[1].text.find(ErrorDescription(76)), std::string::npos) << ui.boxes()[1].text;
   ui.set_png_failure("Кодировщик PNG системы недоступен");
-  ui.answer_save(folder / "другая.png");
+  ui.answer_save(folder / "other.png");
   ui.answer(ui::IdOk);
   ui.key(scheme, 'S', ui::shift::Ctrl);
   ASSERT_EQ(ui.boxes().size(), 3u);
   EXPECT_EQ(ui.boxes()[2].text, "Картинка не сохранена: Кодировщик PNG системы недоступен.");
-  EXPECT_FALSE(folder.has("другая.png"));
+  EXPECT_FALSE(folder.has("other.png"));
 }
