@@ -1869,6 +1869,22 @@ TEST_F(Designer, TheSchemeAtTheScreensScale) {
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_TRUE(probe::wait_gone(window, kWindowTimeoutMs));
   }
+  {
+    SCOPED_TRACE("opened afresh, and gone with the main window");
+    SetForegroundWindow(main_);
+    ASSERT_TRUE(wait_until([&] { return GetForegroundWindow() == main_; }, kWindowTimeoutMs));
+    probe::send_key(VK_F8);
+    window = wait_form(process_, L"scheme_form");
+    ASSERT_TRUE(window);
+    EXPECT_EQ(probe::read_accessible(control(window, L"scheme")).child_count, 11);
+    PostMessageW(main_, WM_CLOSE, 0, 0);
+    HWND box = wait_box();  // the delete is not saved
+    ASSERT_TRUE(box);
+    probe::answer(box, IDNO);
+    DWORD code = 1;
+    EXPECT_TRUE(process_.wait(kWindowTimeoutMs, &code)) << "the designer did not end";
+    EXPECT_EQ(code, 0u);
+  }
 }
 
 }  // namespace
