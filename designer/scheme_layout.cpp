@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 #include <numeric>
 #include <utility>
 
@@ -36,7 +38,7 @@ constexpr int kGroupGap = 24;           // above the cards never shown
 constexpr int kMarkPadX = 8;            // left and right of "Старт" in its mark
 constexpr int kMarkPadY = 3;            // above and below it
 constexpr int kMarkGap = 6;             // from the mark to the arrows above the start card
-constexpr std::size_t kExhaustive = 6;  // the largest layer ordered by trying every order
+constexpr std::size_t kExhaustive = 8;  // the largest layer ordered by trying every order
 constexpr int kOrderRounds = 4;
 constexpr int kPlaceRounds = 4;
 
@@ -64,24 +66,26 @@ bool ends_sentence(std::string_view text) {
 }
 
 // The longest start of text that fits width with "…" after it (spaces before the
-// "…" dropped), or the whole text when it fits.
+// "…" dropped), or the whole text when it fits. No character is narrower than a pixel,
+// so only the first width + 1 characters are ever measured, however long the text.
 std::string cut(std::string_view text, bool bold, int width, const Measure& measure) {
-  if (measure(text, bold).width <= width) return std::string(text);
-  std::vector<std::size_t> ends;  // the starts that end on a character boundary
-  for (std::size_t i = 1; i < text.size(); ++i)
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ends.push_back(i);
-  const auto with_dots = [&](std::size_t n) {
-    std::string s(text.substr(0, n));
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s + "…";
-  };
-  std::string best = "…";
-  std::size_t lo = 0, hi = ends.size();
+  const std::size_t limit = static_cast<std::size_t>(std::max(width, 0)) + 2;
+  std::vector<std::size_t> starts;  // of the first characters
+  starts.reserve(limit);
+  for (std::size_t i = 0; i < text.size() && starts.size() < limit; ++i)
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) starts.push_back(i);
+  if (starts.size() < limit && measure(text, bold).width <= width) return std::string(text);
+
+  std::string best = "…", candidate;
+  // best keeps lo - 1 characters (or none); keeping hi or more does not fit.
+  std::size_t lo = 1, hi = starts.size();
   while (lo < hi) {
-    const std::size_t mid = (lo + hi) / 2;
-    std::string candidate = with_dots(ends[mid]);
+    const std::size_t mid = lo + (hi - lo) / 2;
+    std::string_view start = text.substr(0, starts[mid]);
+    while (start.ends_with(' ')) start.remove_suffix(1);
+    candidate.assign(start).append("…");
     if (measure(candidate, bold).width <= width) {
-      best = std::move(candidate);
+      best = candidate;
       lo = mid + 1;
     } else {
       hi = mid;
@@ -90,8 +94,8 @@ std::string cut(std::string_view text, bool bold, int width, const Measure& meas
   return best;
 }
 
-std::string first_line(std::string_view text) {
-  return std::string(text.substr(0, text.find_first_of("#\r\n")));
+std::string_view first_line(std::string_view text) {
+  return text.substr(0, text.find_first_of("#\r\n"));
 }
 
 std::string with_breaks(std::string_view text) {
@@ -292,45 +296,86 @@ int crossings(const Plan& g, const std::vector<int>& position) {
 }
 
 // Reorders one layer for the fewest crossings with both neighbouring layers as they
-// stand. cost[a][b] counts the crossings when a stands left of b. Small layers try
-// every order, from the reading order on, and keep the first of the fewest crossings;
-// larger ones sort by the mean position of their neighbours and then swap neighbours
-// while that helps.
+// stand. cost[a][b] counts the crossings when a stands left of b. Small layers take the
+// best of every order, the first in reading order among equals; larger ones sort by the
+// mean position of their neighbours and then swap neighbours while that helps.
+// Buffers kept from layer to layer.
+struct OrderScratch {
+  std::vector<int> nodes, cost, left_of, fewest;
+  std::vector<int> ends;          // per node and side, its neighbours' positions, sorted
+  std::vector<std::size_t> from;  // where each node's and side's run of ends starts
+};
+
 void order_layer(std::vector<int>& layer, const Plan& g, const Neighbours& n,
-                 std::vector<int>& position) {
+                 std::vector<int>& position, OrderScratch& scratch) {
   const std::size_t size = layer.size();
   if (size < 2) return;
-  std::vector<int> nodes = layer;
+  std::vector<int>& nodes = scratch.nodes;
+  nodes = layer;
   std::sort(nodes.begin(), nodes.end(), [&](int a, int b) {
     return g.nodes[static_cast<std::size_t>(a)].key < g.nodes[static_cast<std::size_t>(b)].key;
   });
-  std::vector<int> cost(size * size, 0);
-  for (std::size_t a = 0; a < size; ++a)
-    for (std::size_t b = 0; b < size; ++b) {
-      if (a == b) continue;
-      int c = 0;
-      for (const auto* side : {&n.up, &n.down})
-        for (int x : (*side)[static_cast<std::size_t>(nodes[a])])
-          for (int y : (*side)[static_cast<std::size_t>(nodes[b])])
-            if (position[static_cast<std::size_t>(y)] < position[static_cast<std::size_t>(x)]) ++c;
-      cost[a * size + b] = c;
+  std::vector<int>& ends = scratch.ends;
+  std::vector<std::size_t>& from = scratch.from;
+  ends.clear();
+  from.clear();
+  for (int node : nodes)
+    for (const auto* side : {&n.up, &n.down}) {
+      from.push_back(ends.size());
+      for (int x : (*side)[static_cast<std::size_t>(node)])
+        ends.push_back(position[static_cast<std::size_t>(x)]);
+      std::sort(ends.begin() + static_cast<std::ptrdiff_t>(from.back()), ends.end());
     }
-  const auto total = [&](const std::vector<std::size_t>& order) {
-    int sum = 0;
-    for (std::size_t i = 0; i < size; ++i)
-      for (std::size_t j = i + 1; j < size; ++j) sum += cost[order[i] * size + order[j]];
-    return sum;
+  from.push_back(ends.size());
+  // The crossings of a left of b on one side: pairs of their ends in the other order.
+  const auto inverted = [&](std::size_t a, std::size_t b) {
+    int count = 0;
+    std::size_t j = from[b];
+    for (std::size_t i = from[a]; i < from[a + 1]; ++i) {
+      while (j < from[b + 1] && ends[j] < ends[i]) ++j;
+      count += static_cast<int>(j - from[b]);
+    }
+    return count;
   };
-
+  std::vector<int>& cost = scratch.cost;
+  cost.assign(size * size, 0);
+  for (std::size_t a = 0; a < size; ++a)
+    for (std::size_t b = 0; b < size; ++b)
+      if (a != b) cost[a * size + b] = inverted(2 * a, 2 * b) + inverted(2 * a + 1, 2 * b + 1);
   std::vector<std::size_t> best(size);
   std::iota(best.begin(), best.end(), std::size_t{0});
   if (size <= kExhaustive) {
-    std::vector<std::size_t> order = best;
-    int fewest = total(order);
-    while (std::next_permutation(order.begin(), order.end())) {
-      const int t = total(order);
-      if (t < fewest) fewest = t, best = order;
+    // The best of every order, over the subsets of the layer: fewest[s] is the least
+    // crossing count of the nodes of s among themselves, left_of[a][s] that of a left of
+    // all of s. The order is read from the left: each time the first node in reading
+    // order that still leads to the fewest, so ties keep the rows in order.
+    const std::size_t subsets = std::size_t{1} << size;
+    std::vector<int>& left_of = scratch.left_of;
+    left_of.assign(size * subsets, 0);
+    for (std::size_t a = 0; a < size; ++a)
+      for (std::size_t s = 1; s < subsets; ++s)
+        left_of[a * subsets + s] = left_of[a * subsets + (s & (s - 1))] +
+                                   cost[a * size + static_cast<std::size_t>(std::countr_zero(s))];
+    std::vector<int>& fewest = scratch.fewest;
+    fewest.assign(subsets, 0);
+    const auto first = [&](std::size_t a, std::size_t s) {
+      const std::size_t rest = s & ~(std::size_t{1} << a);
+      return left_of[a * subsets + rest] + fewest[rest];
+    };
+    for (std::size_t s = 1; s < subsets; ++s) {
+      int f = std::numeric_limits<int>::max();
+      for (std::size_t a = 0; a < size; ++a)
+        if (s >> a & 1) f = std::min(f, first(a, s));
+      fewest[s] = f;
     }
+    std::size_t s = subsets - 1;
+    for (std::size_t i = 0; i < size; ++i)
+      for (std::size_t a = 0; a < size; ++a)
+        if ((s >> a & 1) && first(a, s) == fewest[s]) {
+          best[i] = a;
+          s &= ~(std::size_t{1} << a);
+          break;
+        }
   } else {
     std::vector<double> mean(size);
     for (std::size_t a = 0; a < size; ++a) {
@@ -361,6 +406,7 @@ void order_layer(std::vector<int>& layer, const Plan& g, const Neighbours& n,
 
 void order(Plan& g) {
   const Neighbours n = neighbours_of(g);
+  OrderScratch scratch;
   std::vector<int> position(g.nodes.size());
   const auto number = [&] {
     for (const auto& layer : g.layers)
@@ -371,8 +417,9 @@ void order(Plan& g) {
   auto best = g.layers;
   int fewest = crossings(g, position);
   for (int round = 0; round < kOrderRounds && fewest > 0; ++round) {
-    for (auto& layer : g.layers) order_layer(layer, g, n, position);
-    for (auto it = g.layers.rbegin(); it != g.layers.rend(); ++it) order_layer(*it, g, n, position);
+    for (auto& layer : g.layers) order_layer(layer, g, n, position, scratch);
+    for (auto it = g.layers.rbegin(); it != g.layers.rend(); ++it)
+      order_layer(*it, g, n, position, scratch);
     const int now = crossings(g, position);
     if (now >= fewest) break;
     fewest = now;
@@ -390,21 +437,30 @@ int gap_between(const Node& a, const Node& b) {
 
 // Places a layer's nodes, in their order and apart by their widths and gaps, as near
 // their wishes as can be in the least-squares sense (pooling adjacent violators).
-void place(const std::vector<int>& layer, std::vector<Node>& nodes,
-           const std::vector<double>& wish) {
+struct Block {
+  double sum = 0;
+  int count = 0;
+  double mean() const { return sum / count; }
+};
+
+// Buffers kept from layer to layer.
+struct PlaceScratch {
+  std::vector<double> wish, offset;
+  std::vector<Block> blocks;
+};
+
+void place(const std::vector<int>& layer, std::vector<Node>& nodes, PlaceScratch& scratch) {
   const std::size_t size = layer.size();
-  std::vector<double> offset(size, 0);
+  const std::vector<double>& wish = scratch.wish;
+  std::vector<double>& offset = scratch.offset;
+  offset.assign(size, 0);
   for (std::size_t i = 1; i < size; ++i) {
     const Node& a = nodes[static_cast<std::size_t>(layer[i - 1])];
     const Node& b = nodes[static_cast<std::size_t>(layer[i])];
     offset[i] = offset[i - 1] + a.width + gap_between(a, b);
   }
-  struct Block {
-    double sum = 0;
-    int count = 0;
-    double mean() const { return sum / count; }
-  };
-  std::vector<Block> blocks;
+  std::vector<Block>& blocks = scratch.blocks;
+  blocks.clear();
   for (std::size_t i = 0; i < size; ++i) {
     blocks.push_back({wish[i] - offset[i], 1});
     while (blocks.size() > 1 && blocks[blocks.size() - 2].mean() > blocks.back().mean()) {
@@ -428,18 +484,20 @@ int attach(const Plan& g, int node, const Segment& s) {
   return g.card_width / 2;
 }
 
-void position(Plan& g) {
+void position(Plan& g, int rounds) {
   std::vector<std::vector<const Segment*>> up(g.nodes.size()), down(g.nodes.size());
   for (const Segment& s : g.segments) {
     down[static_cast<std::size_t>(s.upper)].push_back(&s);
     up[static_cast<std::size_t>(s.lower)].push_back(&s);
   }
+  PlaceScratch scratch;
+  std::vector<double>& wish = scratch.wish;
   for (const auto& layer : g.layers) {
-    std::vector<double> wish(layer.size(), 0);
-    place(layer, g.nodes, wish);
+    wish.assign(layer.size(), 0);
+    place(layer, g.nodes, scratch);
   }
   const auto sweep = [&](const std::vector<int>& layer, bool from_above) {
-    std::vector<double> wish(layer.size());
+    wish.resize(layer.size());
     for (std::size_t i = 0; i < layer.size(); ++i) {
       const int node = layer[i];
       const auto& segments = (from_above ? up : down)[static_cast<std::size_t>(node)];
@@ -455,9 +513,9 @@ void position(Plan& g) {
       }
       wish[i] = sum / static_cast<double>(segments.size());
     }
-    place(layer, g.nodes, wish);
+    place(layer, g.nodes, scratch);
   };
-  for (int round = 0; round < kPlaceRounds; ++round) {
+  for (int round = 0; round < rounds; ++round) {
     for (std::size_t l = 1; l < g.layers.size(); ++l) sweep(g.layers[l], true);
     for (std::size_t l = g.layers.size(); l-- > 1;) sweep(g.layers[l - 1], false);
   }
@@ -708,15 +766,15 @@ Layout lay_out(const script::Rows& rows, const script::Graph& graph, const Measu
   add_nodes(g);
   order(g);
   const int lanes = assign_lanes(g);
-  // Placed once with the arrows in the set's order, then again with each card's arrows
-  // in the order of where they go.
+  // Placed roughly with the arrows in the set's order, then again with each card's
+  // arrows in the order of where they go.
   for (const auto& out : out_of) set_ports(g, out);
-  position(g);
+  position(g, 1);
   for (auto& out : out_of) {
     sort_ports(g, out);
     set_ports(g, out);
   }
-  position(g);
+  position(g, kPlaceRounds);
   int start_card = -1;
   for (std::size_t c = 0; c < g.cards.size(); ++c)
     if (g.cards[c].row == graph.start && !g.cards[c].apart) start_card = static_cast<int>(c);
