@@ -13,6 +13,7 @@ constexpr std::array kStored{
   StoredButton{"main_form", "sd", 5, {3720, 15, 1080, 270}, "Запуск...", 0, 0, true, 'R'},
   StoredButton{"main_form", "sd", 3, {4920, 15, 1485, 270}, "Компиляция...", 0, 0, true, 'C'},
   StoredButton{"main_form", "sd", 4, {6480, 0, 330, 270}, "", 0, 0, true, 'A'},
+  StoredButton{"main_form", "sd_scheme", -1, {6480, 15, 1155, 270}, "Схема...", 0, 0, true, 'M'},
   StoredButton{"main_form", "sd_new", -1, {6840, 480, 375, 255}, "", 4, 0, false, 'P'},
   StoredButton{"main_form", "sd_edit", -1, {6840, 120, 375, 255}, "", 4, 0, false, 'X'},
   StoredButton{"make_form", "SDButton1", -1, {9225, 3840, 1575, 375}, "OK", 4, 1, false, 0},

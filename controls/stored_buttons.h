@@ -2,7 +2,7 @@
 // Every SDButton of the designer's windows with its stored properties, as the
 // windows create them. Pictures are named by letter, and each window maps the
 // letter to its picture: N new, O open, S save, R run, C compile, A about,
-// P add, X cancel (also edit); 0 for none.
+// P add, X cancel (also edit), M scheme; 0 for none.
 
 #include <cstdint>
 #include <span>

@@ -27,6 +27,7 @@ ui::Picture picture_of_letter(char letter) {
     case 'A': return picture(resources::kPictureAbout);
     case 'P': return picture(resources::kPictureAdd);
     case 'X': return picture(resources::kPictureCancel);
+    case 'M': return picture(resources::kPictureScheme);
     default: return nullptr;
   }
 }

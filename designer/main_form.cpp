@@ -13,6 +13,7 @@
 #include "designer/file_form.h"
 #include "designer/make_form.h"
 #include "designer/save_form.h"
+#include "designer/scheme_form.h"
 #include "platform/platform.h"
 #include "script/graph.h"
 #include "script/jumps.h"
@@ -96,8 +97,8 @@ std::vector<int> targets_for(const script::Rows& rows, int index) {
 }
 
 double system_random_unit() {
-  static std::mt19937 engine(static_cast<unsigned>(
-      std::chrono::system_clock::now().time_since_epoch().count()));
+  static std::mt19937 engine(
+      static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count()));
   return std::uniform_real_distribution<double>(0.0, 1.0)(engine);
 }
 
@@ -135,6 +136,12 @@ main_form::main_form() : Form("main_form") {
     if (sd_new.visible()) sd_new_Click();
   };
   add_shortcut(ui::key::Insert, ui::shift::None, add_dialog, &sd_new);
+  restore_button(sd_scheme, name());
+  sd_scheme.set_accessible_name(sd_scheme.Caption());
+  sd_scheme.set_tooltip("Схема (F8)");
+  sd_scheme.on_click = [this] { sd_scheme_Click(); };
+  add_shortcut(
+      ui::key::F8, ui::shift::None, [this] { sd_scheme_Click(); }, &sd_scheme);
 
   Picture1.set_back_color(kPanel);
   Picture1.set_height(20);
@@ -211,6 +218,8 @@ void main_form::Load() {
 
 void main_form::ToolBar_Layout() {
   // The toolbar buttons stand side by side in creation order, 1 pixel apart.
+  sd_scheme.set_Caption(sd_scheme.accessible().name);
+  sd_scheme.Relayout();
   std::int16_t previous_left = 0;
   std::int16_t previous_width = 0;
   for (ui::Control* c : controls()) {
@@ -218,11 +227,17 @@ void main_form::ToolBar_Layout() {
     if (!b || b->Mode() != 0) continue;
     b->set_top(1);
     b->set_height(18);
+    if (b == &sd[4]) continue;  // at the right end, below
     b->set_left(previous_left + previous_width + 1);
     previous_left = static_cast<std::int16_t>(b->left());
     previous_width = static_cast<std::int16_t>(b->width());
   }
   sd[4].set_left(ToolBar.width() - 1 - sd[4].width());
+  // Where its caption would run under About, the scheme's button shows its picture alone.
+  if (sd_scheme.left() + sd_scheme.width() >= sd[4].left()) {
+    sd_scheme.set_Caption("");
+    sd_scheme.Relayout();
+  }
 }
 
 bool main_form::QueryUnload(ui::UnloadReason) { return SaveChangesPrompt(); }
@@ -256,6 +271,23 @@ void main_form::UpdateText() {
   }
   mark_focus_row();
   UpdateNotice();
+  UpdateScheme();
+}
+
+void main_form::UpdateScheme() {
+  if (scheme_form* s = ui::Single<scheme_form>::if_loaded()) s->Refresh();
+}
+
+void main_form::sd_scheme_Click() {
+  scheme_form& s = ui::Single<scheme_form>::get();
+  s.show(this);
+}
+
+void main_form::SelectRow(int index) { str_str_Click(index); }
+
+void main_form::EditDialog(int index) {
+  str_str_Click(index);
+  EditRow(dlg_rows[static_cast<std::size_t>(index)], "Изменить диалог");
 }
 
 void main_form::UpdateNotice() {
@@ -294,6 +326,7 @@ void main_form::str_str_Click(int index) {
   dlg_index = static_cast<std::int16_t>(index);
   sd_edit.set_top(str_str[index].top());
   mark_focus_row();
+  if (scheme_form* s = ui::Single<scheme_form>::if_loaded()) s->SelectCard(index);
 }
 
 // Around the selected row, number and text, or around the whole list while the

@@ -22,13 +22,14 @@ class main_form : public ui::Form {
 
   // The sequence: filled rows first, an empty string is an empty row.
   script::Rows dlg_rows;
-  std::int16_t dlg_index = 0;   // the selected row
-  std::string file_name;        // "story.dlg", empty while untitled
-  bool changed = false;         // edited since last saved or cleared
+  std::int16_t dlg_index = 0;  // the selected row
+  std::string file_name;       // "story.dlg", empty while untitled
+  bool changed = false;        // edited since last saved or cleared
 
   // Controls, in creation order; where they overlap, the earlier one lies in front.
   ui::PictureBox ToolBar{*this, "ToolBar"};
   ui::ControlArray<controls::SDButton> sd{ToolBar, "sd", {0, 1, 2, 5, 3, 4}};
+  controls::SDButton sd_scheme{ToolBar, "sd_scheme"};
   ui::PictureBox Picture1{*this, "Picture1"};
   ui::Label status{Picture1, "status"};
   ui::PictureBox TextBox{*this, "TextBox"};
@@ -54,6 +55,13 @@ class main_form : public ui::Form {
 
   // The toolbar: 0 New, 1 Open, 2 Save, 3 Build, 4 About, 5 Run.
   void sd_Click(int index);
+  // Opens the scheme window, or brings it forward.
+  void sd_scheme_Click();
+
+  // Selects a row as a click on it does, and opens it in the dialog editor as a
+  // double click does (the scheme's cards).
+  void SelectRow(int index);
+  void EditDialog(int index);
 
   // Where the tip's random number in [0, 1) comes from; tests fix it.
   static inline std::function<double()> random_unit;
@@ -86,6 +94,8 @@ class main_form : public ui::Form {
   // sequence never ends and of a sequence that never ends while there is one (in
   // dark red), the tip otherwise.
   void UpdateNotice();
+  // The scheme window, when open, follows the project.
+  void UpdateScheme();
   void Run();
 
   std::string tip_;  // the tip chosen at start

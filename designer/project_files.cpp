@@ -71,6 +71,7 @@ void main_form::WriteFile(const std::string& fl) {
   }
   set_caption(project_caption(file_name));
   changed = false;
+  UpdateScheme();  // its caption names the project
 }
 
 }  // namespace designer

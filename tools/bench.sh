@@ -8,14 +8,15 @@
 # program with the designer's manifest), its memory before and after fifteen
 # dialogs, and the opening of a 100 MB project against a normal one; the time of the
 # scheme's layout; then the designer's start-up once more on a screen of 192 dpi
-# (200 %). Expects the windows preset to be built (`make bench`).
+# (200 %); the scheme window's layout, repaint and picture of the quiz example at 96
+# and 192 dpi. Expects the windows preset to be built (`make bench`).
 # Usage: tools/bench.sh [RUNS] [LINES]
 set -eu
 cd "$(dirname "$0")/.."
 . tools/wine-env.sh
 
 build=${QUILLET_WINDOWS_BUILD:-build/windows}/bench
-for b in startup_bench designer_bench scheme_bench; do
+for b in startup_bench designer_bench scheme_bench scheme_window_bench; do
   [ -f "$build/$b.exe" ] || { echo "missing $build/$b.exe: build the windows preset first" >&2; exit 1; }
 done
 quillet_wine_prefix
@@ -25,3 +26,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" \
   bash -c 'wine "$0/startup_bench.exe" --runs "$1" --lines "$2" && wine "$0/designer_bench.exe" --runs "$1" && wine "$0/scheme_bench.exe" --runs "$1"; rc=$?; wineserver -k 2>/dev/null; exit $rc' \
   "$build" "${1:-7}" "${2:-1000000}"
 tools/wine-dpi.sh 192 "$build/designer_bench.exe" --runs "${1:-7}" --start-only
+# The scheme window: laid out, repainted and pictured, at 96 and at 192 dpi.
+xvfb-run -a -s "-screen 0 1024x768x24" \
+  bash -c 'wine "$0/scheme_window_bench.exe" --runs 20; rc=$?; wineserver -k 2>/dev/null; exit $rc' "$build"
+tools/wine-dpi.sh 192 "$build/scheme_window_bench.exe" --runs 20

@@ -4,8 +4,10 @@
 // backend; tests use the headless one.
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "ui/control.h"
 #include "ui/form.h"
@@ -13,6 +15,16 @@
 namespace ui {
 
 class CustomControl;
+class Diagram;
+
+// What the system's save dialog asks: its title, the kind of file in words and
+// its extension ("png"), and the name it proposes.
+struct SaveQuestion {
+  std::string title;
+  std::string kind;
+  std::string extension;
+  std::string file_name;
+};
 
 class Backend {
  public:
@@ -42,6 +54,25 @@ class Backend {
   // Asks the shell to open a file or address with its default action.
   virtual void shell_open(Form* owner, std::string_view target, std::string_view directory,
                           int show) = 0;
+
+  // The size of the work area (the screen without the taskbar) that the form's
+  // window is on, in the form's pixels at its scale.
+  virtual Size work_area(const Form& form) = 0;
+  // A menu of commands at a point of a control, in its pixels (of a diagram: of
+  // the drawing); the index of the item chosen, -1 when none was. "\t" in an
+  // item parts its words from its key.
+  virtual int popup_menu(Control& at, Point where, const std::vector<std::string>& items) = 0;
+  // The diagram drawn whole as it draws on screen, at `times` its window's scale.
+  virtual Bitmap draw(const Diagram& diagram, int times) = 0;
+  // Puts a text, and a picture when there is one, on the clipboard; false when
+  // the clipboard could not be had.
+  virtual bool copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture) = 0;
+  // The system's save dialog over the form: the path chosen, nothing when the
+  // user cancelled.
+  virtual std::optional<std::string> save_file_name(Form& owner, const SaveQuestion& q) = 0;
+  // The picture as the bytes of a PNG file, through the system's encoder; empty
+  // when it failed, with the reason in *why.
+  virtual std::string encode_png(const Bitmap& picture, std::string* why) = 0;
 };
 
 void set_backend(Backend* backend);

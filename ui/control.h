@@ -18,7 +18,7 @@ class Label;
 
 enum class Kind {
   Form, Label, TextBox, ListBox, ComboBox, OptionButton, CheckBox, PictureBox, Frame, Image,
-  Line, VScrollBar, Timer, Custom
+  Line, VScrollBar, Timer, Custom, Diagram
 };
 
 // What changed, so that a peer refreshes only that.

@@ -52,6 +52,16 @@ void Form::set_client_size(int width, int height) {
     if (c->kind() == Kind::PictureBox) c->move(c->rect());  // docked boxes follow
 }
 
+void Form::client_resized(int width, int height) {
+  if (width == client_width_ && height == client_height_) return;
+  Dispatch handler;
+  client_width_ = width;
+  client_height_ = height;
+  for (Control* c : children())
+    if (c->kind() == Kind::PictureBox) c->move(c->rect());
+  Resize();
+}
+
 void Form::set_back_color(Color c) {
   back_ = c;
   changed(Prop::Colors);

@@ -15,7 +15,9 @@ namespace ui {
 class CustomControl;
 class OptionButton;
 
-enum class Border { FixedSingle, FixedDialog };
+// Sizable: the user resizes the window (and may maximize it); its inside
+// follows (client_resized).
+enum class Border { FixedSingle, FixedDialog, Sizable };
 enum class StartPosition { CenterScreen, SystemDefault };
 enum class UnloadReason { Code, CloseBox };
 
@@ -40,6 +42,9 @@ class Form : public Container {
   int client_width() const { return client_width_; }
   int client_height() const { return client_height_; }
   void set_client_size(int width, int height);
+  // The least inside a sizable window can be made, in the window's scale.
+  Size min_client_size() const { return min_client_; }
+  void set_min_client_size(int width, int height) { min_client_ = {width, height}; }
   Border border() const { return border_; }
   bool min_button() const { return min_button_; }
   void set_border(Border b, bool min_button = false) { border_ = b, min_button_ = min_button; }
@@ -78,6 +83,9 @@ class Form : public Container {
   // another scale): controls that size themselves by their texts do it again,
   // then TextMetricsChanged runs.
   void text_metrics_changed();
+  // The backend tells of the inside's new size (the user resized the window):
+  // the size is kept, docked boxes follow, then Resize runs.
+  void client_resized(int width, int height);
 
   // Events.
   virtual void Load() {}
@@ -90,6 +98,8 @@ class Form : public Container {
   // Texts measure anew and the controls sized by them have followed; a window
   // that lays its controls out by their sizes does it again here.
   virtual void TextMetricsChanged() {}
+  // The inside of the window has a new size.
+  virtual void Resize() {}
 
   // Keys. Enter runs the default button and Esc the cancel button, unless the
   // focused control uses the key itself; a shortcut (key and exact shift mask)
@@ -156,6 +166,7 @@ class Form : public Container {
   std::string caption_;
   int client_width_ = 0;
   int client_height_ = 0;
+  Size min_client_;
   Border border_ = Border::FixedSingle;
   bool min_button_ = false;
   bool show_in_taskbar_ = true;

@@ -104,9 +104,10 @@ inline constexpr int IdOk = 1, IdCancel = 2, IdYes = 6, IdNo = 7;
 
 // Keys by their Windows virtual-key codes; a letter is its capital ('N').
 namespace key {
-inline constexpr int Tab = 9, Enter = 13, Alt = 18, Escape = 27, Space = 32, End = 35, Home = 36;
-inline constexpr int Left = 37, Up = 38, Right = 39, Down = 40, Insert = 45, Delete = 46;
-inline constexpr int F1 = 112, F4 = 115, F5 = 116, F7 = 118;
+inline constexpr int Backspace = 8, Tab = 9, Enter = 13, Alt = 18, Escape = 27, Space = 32;
+inline constexpr int End = 35, Home = 36, Left = 37, Up = 38, Right = 39, Down = 40, Insert = 45;
+inline constexpr int Delete = 46, Apps = 93;
+inline constexpr int F1 = 112, F4 = 115, F5 = 116, F7 = 118, F8 = 119, F10 = 121;
 }  // namespace key
 // The modifier keys held with a key, as a mask.
 namespace shift {

@@ -31,13 +31,10 @@ constexpr wchar_t kBoxClass[] = L"#32770";
 
 // ---- files
 
-
-
 bool file_exists(const std::wstring& path) {
   const DWORD a = GetFileAttributesW(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
-
 
 // A project file as the designer writes it: fifteen lines, CR LF after each.
 std::string script_file(const std::vector<std::wstring>& rows) {
@@ -49,7 +46,6 @@ std::string script_file(const std::vector<std::wstring>& rows) {
 }
 
 // ---- readable failures
-
 
 std::string hex(std::string_view bytes) {
   static const char digits[] = "0123456789ABCDEF";
@@ -487,17 +483,23 @@ TEST_F(Designer, MakesSavesOpensAndEditsAProject) {
     EXPECT_TRUE(style & WS_MINIMIZEBOX) << "the main window has no minimize box";
     // Left to right as laid out: New, Open, Save, Run, Build, then About alone at
     // the right end; each one pixel after the previous.
+    // The scheme's button after Компиляция...: its caption where the bar has room.
     const struct {
       int index;
       const wchar_t* caption;
     } toolbar[] = {{0, L"Создать"},   {1, L"Открыть..."},    {2, L"Сохранить..."},
-                   {5, L"Запуск..."}, {3, L"Компиляция..."}, {4, L""}};
+                   {5, L"Запуск..."}, {3, L"Компиляция..."}, {-1, nullptr},
+                   {4, L""}};
     int next_left = 1;
     for (const auto& b : toolbar) {
-      SCOPED_TRACE("sd(" + std::to_string(b.index) + ")");
-      HWND w = control(main_, L"sd(" + std::to_wstring(b.index) + L")");
+      const std::wstring name =
+          b.index < 0 ? std::wstring(L"sd_scheme") : L"sd(" + std::to_wstring(b.index) + L")";
+      SCOPED_TRACE(probe::to_utf8(name));
+      HWND w = control(main_, name);
       ASSERT_TRUE(w);
-      EXPECT_TEXT(probe::text(w), b.caption);
+      if (b.caption) {
+        EXPECT_TEXT(probe::text(w), b.caption);
+      }
       EXPECT_TRUE(is_visible(w));
       const RECT r = place_in_parent(w);
       EXPECT_EQ(r.top, 1);
@@ -816,12 +818,13 @@ TEST_F(Designer, EveryWindowAtTheScreensScale) {
     SCOPED_TRACE("main window");
     expect_window(main_, 500, 426);
     RECT previous{};
-    for (int i : {0, 1, 2, 5, 3, 4}) {
-      const RECT r = place_in_parent(control(main_, L"sd(" + std::to_wstring(i) + L")"));
+    for (const wchar_t* name :
+         {L"sd(0)", L"sd(1)", L"sd(2)", L"sd(5)", L"sd(3)", L"sd_scheme", L"sd(4)"}) {
+      const RECT r = place_in_parent(control(main_, name));
+      const std::string i = probe::to_utf8(name);
       EXPECT_EQ(r.top, scaled(1, dpi)) << i;
       EXPECT_EQ(r.bottom, scaled(19, dpi)) << i;
-      EXPECT_LT(previous.right, r.left)
-          << "sd(" << i << ") does not stand apart from the one before";
+      EXPECT_LT(previous.right, r.left) << i << " does not stand apart from the one before";
       previous = r;
     }
   }
@@ -1240,6 +1243,7 @@ TEST_F(ScreenReader, HearsAndWorksEveryWindow) {
       {L"sd(2)", 0, L"Сохранить...", kPush, 0, L"Нажать"},
       {L"sd(5)", 0, L"Запуск...", kPush, 0, L"Нажать"},
       {L"sd(3)", 0, L"Компиляция...", kPush, 0, L"Нажать"},
+      {L"sd_scheme", 0, L"Схема...", kPush, 0, L"Нажать"},
       {L"sd(4)", 0, L"О программе", kPush, 0, L"Нажать"},
       {L"sd_new", 0, L"Добавить диалог", kPush, 0, L"Нажать"},
       {L"sd_edit", 0, L"Удалить диалог", kPush, 0, L"Нажать"},
@@ -1253,6 +1257,7 @@ TEST_F(ScreenReader, HearsAndWorksEveryWindow) {
     EXPECT_EQ(probe::read_accessible(list).child_count, 3);
     EXPECT_TEXT(probe::read_accessible(control(main_, L"sd(0)")).shortcut, L"Ctrl+N");
     EXPECT_TEXT(probe::read_accessible(control(main_, L"sd_new")).shortcut, L"Insert");
+    EXPECT_TEXT(probe::read_accessible(control(main_, L"sd_scheme")).shortcut, L"F8");
   }
   const std::wstring row0 = L"Привет#мир; Диалог; Информация; ОК";
   {
@@ -1537,7 +1542,7 @@ TEST_F(Designer, TheWholeRoadByKeys) {
     expect_row(1, L"; Лишний; Без значка; ОК");
 
     HWND list = control(main_, L"TextBox");
-    ASSERT_TRUE(tab_to(list, 6)) << "focus: " << probe::to_utf8(focused_name());
+    ASSERT_TRUE(tab_to(list, 7)) << "focus: " << probe::to_utf8(focused_name());
     press(VK_UP);
     HWND first = control(main_, L"str_str(0)");
     EXPECT_TRUE(wait_until(
@@ -1708,6 +1713,234 @@ TEST_F(Designer, TheWindowsReadWhatTheirControlsHold) {
   EXPECT_TRUE(wait_text(main_, L"Quillet - [story.dlg]")) << visible(probe::text(main_));
   expect_row(0, L"Из файла; Проект; Ошибка; ОК");
   expect_list_ends_at(1);
+}
+
+// The scheme of the quiz example at the screen's scale: opened from the toolbar,
+// the whole scheme shown at once, its cards clicked and double-clicked with the
+// real pointer and walked with real keys, read by a screen reader, copied and
+// saved as a picture; it follows a delete in the main window.
+TEST_F(Designer, TheSchemeAtTheScreensScale) {
+  const int dpi = expected_dpi();
+  ASSERT_TRUE(probe::copy_file(probe::windows_path(QUILLET_SOURCE_DIR "/examples/quiz.dlg"),
+                               in_program(L"quiz.dlg")));
+  ASSERT_NO_FATAL_FAILURE(start());
+  {
+    probe::click(control(main_, L"sd(1)"));
+    HWND open = wait_form(process_, L"file_form");
+    ASSERT_TRUE(open);
+    send(control(open, L"filebox"), LB_SETCURSEL, 0);
+    probe::click(control(open, L"sd_open"));
+    ASSERT_TRUE(probe::wait_gone(open, kWindowTimeoutMs));
+    ASSERT_TRUE(wait_text(main_, L"Quillet - [quiz.dlg]")) << visible(probe::text(main_));
+  }
+  click_where_shown(control(main_, L"sd_scheme"));
+  HWND window = wait_form(process_, L"scheme_form");
+  ASSERT_TRUE(window) << "Схема... opened no scheme";
+  HWND scheme = control(window, L"scheme");
+  ASSERT_TRUE(scheme);
+  {
+    SCOPED_TRACE("the window");
+    EXPECT_TEXT(probe::text(window), L"Схема - [quiz.dlg]");
+    EXPECT_EQ(GetWindow(window, GW_OWNER), main_);
+    EXPECT_TRUE(GetWindowLongPtrW(window, GWL_STYLE) & WS_THICKFRAME) << "not resizable";
+    RECT work{}, r{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(window, &r);
+    EXPECT_TRUE(r.left >= work.left && r.top >= work.top && r.right <= work.right &&
+                r.bottom <= work.bottom)
+        << describe(r) << " is not within " << describe(work);
+    // The whole quiz at once: no scroll bars.
+    EXPECT_FALSE(GetWindowLongPtrW(scheme, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL));
+    EXPECT_EQ(probe::focus_of(window), scheme) << "the scheme has not the keys";
+  }
+  const probe::AccessibleView list = probe::read_accessible(scheme);
+  EXPECT_EQ(list.role, ROLE_SYSTEM_LIST);
+  EXPECT_TEXT(list.name, L"Схема");
+  ASSERT_EQ(list.child_count, 12) << "a card for each dialog of the quiz";
+  // The cards as a reader meets them, in layout order; the row is in the name.
+  std::vector<std::wstring> names;
+  std::vector<long> card_of_row(15, 0);
+  for (long k = 1; k <= list.child_count; ++k) {
+    const probe::AccessibleView card = probe::read_accessible(scheme, k);
+    EXPECT_EQ(card.role, ROLE_SYSTEM_LISTITEM) << k;
+    EXPECT_EQ(card.default_action, L"Двойной щелчок") << k;
+    ASSERT_EQ(card.name.rfind(L"Диалог ", 0), 0u) << probe::to_utf8(card.name);
+    card_of_row.at(static_cast<std::size_t>(std::stoi(card.name.substr(7)))) = k;
+    names.push_back(card.name);
+  }
+  EXPECT_EQ(names.front().rfind(L"Диалог 0: Викторина. Да → дальше, Нет → диалог 11.", 0), 0u)
+      << probe::to_utf8(names.front());
+  HWND rows = control(main_, L"TextBox");
+  const auto selected = [&](HWND w, long child) {
+    return (probe::read_accessible(w, child).state & STATE_SYSTEM_SELECTED) != 0;
+  };
+  const auto card_selected = [&](int row) {
+    return wait_until([&] { return selected(scheme, card_of_row[static_cast<std::size_t>(row)]); },
+                      kWindowTimeoutMs);
+  };
+  const auto centre = [&](int row) {
+    const RECT at =
+        probe::read_accessible(scheme, card_of_row[static_cast<std::size_t>(row)]).location;
+    return POINT{(at.left + at.right) / 2, (at.top + at.bottom) / 2};
+  };
+  shoot(window, L"designer_scheme_" + std::to_wstring(dpi) + L".png");
+  {
+    SCOPED_TRACE("the pointer");
+    probe::send_click(centre(3));
+    EXPECT_TRUE(card_selected(3)) << "a click selects no card";
+    EXPECT_TRUE(wait_until([&] { return selected(rows, 4); }, kWindowTimeoutMs))
+        << "the main window's row is not selected with the card";
+    probe::send_click(centre(5), true);
+    HWND editor = wait_form(process_, L"make_form");
+    ASSERT_TRUE(editor) << "a double click opens no editor";
+    EXPECT_TEXT(probe::text(editor), L"Изменить диалог");
+    EXPECT_TEXT(probe::text(control(editor, L"dlg_title")), L"Верно");
+    click_where_shown(control(editor, L"sd_cancel"));
+    ASSERT_TRUE(probe::wait_gone(editor, kWindowTimeoutMs));
+    EXPECT_TRUE(wait_until([&] { return GetForegroundWindow() == window; }, kWindowTimeoutMs))
+        << "the scheme is not in front again after the editor";
+  }
+  {
+    SCOPED_TRACE("the keys");
+    // F8 in the main window brings the open scheme forward.
+    SetForegroundWindow(main_);
+    ASSERT_TRUE(wait_until([&] { return GetForegroundWindow() == main_; }, kWindowTimeoutMs));
+    probe::send_key(VK_F8);
+    ASSERT_TRUE(wait_until([&] { return GetForegroundWindow() == window; }, kWindowTimeoutMs));
+    ASSERT_TRUE(wait_focus(scheme));
+    probe::WinEvents events(process_.id());
+    probe::send_key(VK_HOME);
+    EXPECT_TRUE(card_selected(0));
+    // A reader hears the card the keys moved to.
+    EXPECT_TRUE(events.wait_for(EVENT_OBJECT_SELECTION, scheme, card_of_row[0], kWindowTimeoutMs));
+    EXPECT_TRUE(events.wait_for(EVENT_OBJECT_FOCUS, scheme, card_of_row[0], kWindowTimeoutMs));
+    probe::send_key('L');  // where a Russian keyboard has Д: Да goes on to the next dialog
+    EXPECT_TRUE(card_selected(1));
+    probe::send_text(L"д");  // the letter itself: dialog 1's Да leads to dialog 3
+    EXPECT_TRUE(card_selected(3));
+    probe::send_key(VK_BACK);
+    EXPECT_TRUE(card_selected(1));
+    probe::send_key(VK_BACK);
+    EXPECT_TRUE(card_selected(0));
+    EXPECT_TRUE(wait_until([&] { return selected(rows, 1); }, kWindowTimeoutMs));
+    probe::send_key(VK_DOWN);
+    EXPECT_TRUE(wait_until([&] { return !selected(scheme, card_of_row[0]); }, kWindowTimeoutMs));
+    shoot(window, L"designer_scheme_keys_" + std::to_wstring(dpi) + L".png");
+    // The context menu by its key, closed again by Esc.
+    probe::send_key(VK_F10, probe::kShift);
+    EXPECT_TRUE(wait_until(
+        [&] {
+          return !probe::top_windows(process_.id(), {L"#32768", L"", true}).empty();
+        },
+        kWindowTimeoutMs))
+        << "Shift+F10 shows no menu";
+    probe::send_key(VK_ESCAPE);
+    EXPECT_TRUE(wait_until(
+        [&] {
+          return probe::top_windows(process_.id(), {L"#32768", L"", true}).empty();
+        },
+        kWindowTimeoutMs));
+    EXPECT_TRUE(is_visible(window)) << "Esc closed the scheme, not the menu";
+    probe::send_key(VK_RETURN);
+    HWND editor = wait_form(process_, L"make_form");
+    ASSERT_TRUE(editor) << "Enter opens no editor";
+    probe::send_key(VK_ESCAPE);
+    ASSERT_TRUE(probe::wait_gone(editor, kWindowTimeoutMs));
+    ASSERT_TRUE(wait_focus(scheme));
+  }
+  {
+    SCOPED_TRACE("a reader's default action on a card");
+    EXPECT_TRUE(probe::do_default_action(scheme, card_of_row[2]));
+    HWND editor = wait_form(process_, L"make_form");
+    ASSERT_TRUE(editor);
+    EXPECT_TEXT(probe::text(control(editor, L"dlg_title")), L"Мимо");
+    click_where_shown(control(editor, L"sd_cancel"));
+    ASSERT_TRUE(probe::wait_gone(editor, kWindowTimeoutMs));
+    ASSERT_TRUE(wait_focus(scheme));
+  }
+  {
+    SCOPED_TRACE("copy");
+    probe::send_key('C', probe::kCtrl);
+    std::wstring text;
+    BITMAPINFOHEADER picture{};
+    EXPECT_TRUE(wait_until(
+        [&] {
+          if (!OpenClipboard(nullptr)) return false;
+          if (HANDLE h = GetClipboardData(CF_UNICODETEXT))
+            if (const auto* t = static_cast<const wchar_t*>(GlobalLock(h))) {
+              text = t;
+              GlobalUnlock(h);
+            }
+          if (HANDLE h = GetClipboardData(CF_DIB))
+            if (const auto* b = static_cast<const BITMAPINFOHEADER*>(GlobalLock(h))) {
+              picture = *b;
+              GlobalUnlock(h);
+            }
+          CloseClipboard();
+          return !text.empty() && picture.biWidth > 0;
+        },
+        kWindowTimeoutMs));
+    std::wstring want;
+    for (const std::wstring& n : names) want += n + L"\r\n";
+    EXPECT_TEXT(text, want) << "the copy is not what the reader hears";
+    // Drawn at twice the screen's scale.
+    const SIZE shown = client_size(scheme);
+    EXPECT_NEAR(picture.biWidth, 2 * shown.cx, 2);
+    EXPECT_NEAR(std::abs(picture.biHeight), 2 * shown.cy, 2);
+  }
+  {
+    SCOPED_TRACE("the picture saved");
+    probe::send_key('S', probe::kCtrl);
+    HWND dialog =
+        probe::wait_window(process_, {kBoxClass, L"Сохранить картинку", true}, kWindowTimeoutMs);
+    ASSERT_TRUE(dialog) << "no save dialog";
+    HWND name = GetDlgItem(dialog, 0x47c);        // the file name (cmb13)
+    if (!name) name = GetDlgItem(dialog, 0x480);  // edt1, in the older dialog
+    ASSERT_TRUE(name);
+    EXPECT_TEXT(probe::text(name), L"quiz.png");
+    const std::wstring png = working_folder_ + L"\\схема.png";
+    send(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(png.c_str()));
+    probe::command(dialog, IDOK);
+    ASSERT_TRUE(wait_until([&] { return file_exists(png); }, kWindowTimeoutMs));
+    std::string bytes;
+    wait_until([&] { return (bytes = read_file(png)).size() > 24; }, kWindowTimeoutMs);
+    ASSERT_GT(bytes.size(), 24u);
+    EXPECT_EQ(bytes.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+    const auto be32 = [&](std::size_t at) {
+      return static_cast<long>(static_cast<unsigned char>(bytes[at])) << 24 |
+             static_cast<long>(static_cast<unsigned char>(bytes[at + 1])) << 16 |
+             static_cast<long>(static_cast<unsigned char>(bytes[at + 2])) << 8 |
+             static_cast<unsigned char>(bytes[at + 3]);
+    };
+    const SIZE shown = client_size(scheme);
+    EXPECT_NEAR(be32(16), 2 * shown.cx, 2);
+    EXPECT_NEAR(be32(20), 2 * shown.cy, 2);
+  }
+  {
+    SCOPED_TRACE("live");
+    probe::click(control(main_, L"sd_edit"));  // deletes the selected row
+    EXPECT_TRUE(wait_until([&] { return probe::read_accessible(scheme).child_count == 11; },
+                           kWindowTimeoutMs))
+        << "the scheme did not follow the delete";
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(probe::wait_gone(window, kWindowTimeoutMs));
+  }
+  {
+    SCOPED_TRACE("opened afresh, and gone with the main window");
+    SetForegroundWindow(main_);
+    ASSERT_TRUE(wait_until([&] { return GetForegroundWindow() == main_; }, kWindowTimeoutMs));
+    probe::send_key(VK_F8);
+    window = wait_form(process_, L"scheme_form");
+    ASSERT_TRUE(window);
+    EXPECT_EQ(probe::read_accessible(control(window, L"scheme")).child_count, 11);
+    PostMessageW(main_, WM_CLOSE, 0, 0);
+    HWND box = wait_box();  // the delete is not saved
+    ASSERT_TRUE(box);
+    probe::answer(box, IDNO);
+    DWORD code = 1;
+    EXPECT_TRUE(process_.wait(kWindowTimeoutMs, &code)) << "the designer did not end";
+    EXPECT_EQ(code, 0u);
+  }
 }
 
 }  // namespace

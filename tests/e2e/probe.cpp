@@ -359,6 +359,28 @@ void send_text(std::wstring_view text) {
   }
 }
 
+void send_click(POINT screen, bool twice, bool right) {
+  const int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+  // Every event carries the point: Wine may otherwise press where its display's
+  // own pointer stands, which need not have followed the move.
+  INPUT at{};
+  at.type = INPUT_MOUSE;
+  at.mi.dx = static_cast<LONG>(((screen.x - left) * 65535 + w / 2) / std::max(w - 1, 1));
+  at.mi.dy = static_cast<LONG>(((screen.y - top) * 65535 + h / 2) / std::max(h - 1, 1));
+  at.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+  SetCursorPos(screen.x, screen.y);
+  std::vector<INPUT> in{at};
+  for (int i = 0; i < (twice ? 2 : 1); ++i)
+    for (const DWORD flag : {right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN,
+                             right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP}) {
+      INPUT b = at;
+      b.mi.dwFlags |= flag;
+      in.push_back(b);
+    }
+  SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
 HWND focus_of(HWND window) {
   GUITHREADINFO info{};
   info.cbSize = sizeof info;

@@ -109,6 +109,10 @@ void command(HWND dialog, int id);               // WM_COMMAND as if button id w
 inline constexpr unsigned kShift = 1, kCtrl = 2, kAlt = 4;
 void send_key(UINT virtual_key, unsigned modifiers = 0);
 void send_text(std::wstring_view text);
+// Real pointer input: the pointer moved to a point of the screen, and a button
+// (the left one, or the right one) pressed and let go there, twice for a double
+// click.
+void send_click(POINT screen, bool twice = false, bool right = false);
 // The window that has the keyboard focus in the thread of a window, also of
 // another process; nullptr when none has.
 HWND focus_of(HWND window);

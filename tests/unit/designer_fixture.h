@@ -15,6 +15,7 @@
 #include "designer/main_form.h"
 #include "designer/make_form.h"
 #include "designer/save_form.h"
+#include "designer/scheme_form.h"
 #include "platform/platform.h"
 #include "script/cp1251.h"
 #include "test_folder.h"

@@ -29,6 +29,13 @@ TEST_F(DesignerTest, StartUpLaysOutTheWindow) {
   }
   EXPECT_EQ(m.sd[4].width(), 22);
   EXPECT_EQ(m.sd[4].left(), 477);
+  // The scheme's button comes next; its caption would run under About, so it
+  // shows its picture alone, and a reader still hears its caption.
+  EXPECT_EQ(m.sd_scheme.left(), next_left);
+  EXPECT_EQ(m.sd_scheme.Caption(), "");
+  EXPECT_LT(m.sd_scheme.left() + m.sd_scheme.width(), m.sd[4].left());
+  EXPECT_EQ(m.sd_scheme.accessible().name, "Схема...");
+  EXPECT_EQ(m.sd_scheme.accessible().shortcut, "F8");
   // Captions measured anew (on a display of another scale) lay the bar out again.
   m.sd[1].set_Caption("Открыть проект...");
   m.text_metrics_changed();
@@ -37,6 +44,7 @@ TEST_F(DesignerTest, StartUpLaysOutTheWindow) {
     EXPECT_EQ(m.sd[i].left(), next_left) << i;
     next_left = m.sd[i].left() + m.sd[i].width() + 1;
   }
+  EXPECT_EQ(m.sd_scheme.left(), next_left);
   EXPECT_EQ(m.sd[1].width(),
             ui::headless::Headless::text_size("Открыть проект...", ui.interface_font()).width + 27);
   EXPECT_EQ(m.sd[4].left(), 477);
@@ -422,7 +430,7 @@ TEST_F(DesignerTest, TheListAndTheEditorByKeys) {
   EXPECT_EQ(m.focused_control(), &m.sd[0]) << "the focus comes back after the editor";
 
   // The list is one tab stop after the toolbar; dlg_index is the empty row now.
-  for (int i = 0; i < 6; ++i) ui.key(m, ui::key::Tab);
+  for (int i = 0; i < 7; ++i) ui.key(m, ui::key::Tab);
   EXPECT_EQ(m.focused_control(), &m.TextBox);
   EXPECT_TRUE(m.TextBox.shows_focus_mark());
   EXPECT_EQ(m.TextBox.focus_rect(), Rect{}) << "around the whole list";
@@ -850,4 +858,190 @@ TEST_F(DesignerTest, TheStatusStripTellsWhereTheSequenceCannotGo) {
   ui.answer(ui::IdNo);  // opening keeps the changed mark
   ui.click(m.sd[0]);
   EXPECT_EQ(notice(), tip);
+}
+
+// A small project for the scheme: the start asks (Да goes on, Нет leads to 3), 1
+// loops back on Нет, 2 ends the run, 3 goes back to the start on Отмена.
+class SchemeTest : public DesignerTest {
+ protected:
+  scheme_form& open_scheme() {
+    main_form& m = start();
+    m.dlg_rows = {"Начнём?; Старт; Вопрос; Да и Нет; Нет>3",
+                  "Паук?; Вопрос; Вопрос; Да и Нет; Нет>1", "Верно; Ура; Информация; ОК; ОК>конец",
+                  "Жаль; Пока; Без значка; ОК и Отмена; Отмена>0"};
+    m.UpdateText();
+    ui.click(m.sd_scheme);
+    return *ui::Single<scheme_form>::if_loaded();
+  }
+  scheme_form& s() { return *ui::Single<scheme_form>::if_loaded(); }
+  // The middle of a row's card, in pixels of the drawing.
+  ui::Point card(int row) {
+    for (const auto& c : s().layout().cards)
+      if (c.row == row) return {c.box.x + c.box.width / 2, c.box.y + c.box.height / 2};
+    ADD_FAILURE() << "no card for row " << row;
+    return {};
+  }
+  // The row of the card the scheme shows selected, checked against the main window.
+  int selected() {
+    const int item = s().scheme.selected();
+    const int row = item < 0 ? -1 : s().layout().cards[static_cast<std::size_t>(item)].row;
+    EXPECT_EQ(row, s().selected_row());
+    if (row >= 0) {
+      EXPECT_EQ(main().dlg_index, row) << "the main window's selection";
+    }
+    return row;
+  }
+};
+
+TEST_F(SchemeTest, OpensBesideTheMainWindowAndFollowsEveryChange) {
+  scheme_form& scheme = open_scheme();
+  main_form& m = main();
+  EXPECT_TRUE(scheme.visible());
+  EXPECT_FALSE(scheme.modal());
+  EXPECT_EQ(scheme.owner(), &m);
+  EXPECT_EQ(scheme.border(), ui::Border::Sizable);
+  EXPECT_EQ(scheme.caption(), "Схема - [Новый диалог]");
+  EXPECT_EQ(scheme.focused_control(), &scheme.scheme) << "the scheme takes the keys";
+  // As large as the scheme, the scheme filling it; one item a card, read by its name.
+  EXPECT_EQ(scheme.client_width(), scheme.layout().width);
+  EXPECT_EQ(scheme.client_height(), scheme.layout().height);
+  EXPECT_EQ(scheme.scheme.rect(), (Rect{0, 0, scheme.client_width(), scheme.client_height()}));
+  ASSERT_EQ(scheme.scheme.items().size(), 4u);
+  for (std::size_t i = 0; i < 4; ++i)
+    EXPECT_EQ(scheme.scheme.items()[i].name, scheme.layout().cards[i].name);
+  EXPECT_EQ(scheme.scheme.accessible().role, ui::Role::List);
+  EXPECT_EQ(selected(), 0);
+  // The pointer over a card shows its whole text.
+  ui.move(scheme.scheme, card(0));
+  EXPECT_EQ(scheme.scheme.tooltip(), "Начнём?");
+
+  // The selection is one: a card clicked selects its row, a row clicked its card.
+  ui.click(scheme.scheme, card(2));
+  EXPECT_EQ(selected(), 2);
+  EXPECT_TRUE(m.str_str[2].border());
+  ui.click(m.str_str[1]);
+  EXPECT_EQ(selected(), 1);
+  // A window of another size keeps the scheme filling it.
+  scheme.client_resized(300, 200);
+  EXPECT_EQ(scheme.scheme.rect(), (Rect{0, 0, 300, 200}));
+
+  // A double click edits the row in the main window's editor; the scheme follows
+  // and has the keys back.
+  ui.on_modal("make_form", [this](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    EXPECT_EQ(e.dlg_title.text(), "Пока");
+    e.dlg_title.set_text("Другой");
+    ui.click(e.SDButton1);
+  });
+  ui.double_click(scheme.scheme, card(3));
+  EXPECT_EQ(m.dlg_rows[3], "Жаль; Другой; Без значка; ОК и Отмена; Отмена>0");
+  EXPECT_NE(
+      scheme.scheme.items()[static_cast<std::size_t>(scheme.scheme.selected())].name.find("Другой"),
+      std::string::npos);
+  EXPECT_EQ(ui.active_form(), &scheme);
+  // Deleting, saving and clearing in the main window show at once.
+  ui.click(m.sd_edit);
+  EXPECT_EQ(scheme.scheme.items().size(), 3u);
+  ui.on_modal("save_form", save_as(U"story"));
+  ui.click(m.sd[2]);
+  EXPECT_EQ(scheme.caption(), "Схема - [story.dlg]");
+  ui.click(m.sd[0]);
+  EXPECT_TRUE(scheme.scheme.items().empty());
+  EXPECT_TRUE(scheme.scheme.shapes().empty());
+  EXPECT_EQ(scheme.caption(), "Схема - [Новый диалог]");
+  // F8 brings the open scheme forward, Esc closes it; it was loaded once.
+  ui.key(m, ui::key::F8);
+  EXPECT_EQ(ui.active_form(), &scheme);
+  ui.key(scheme, ui::key::Escape);
+  EXPECT_FALSE(ui::Single<scheme_form>::loaded());
+  EXPECT_EQ(std::count(ui.log().begin(), ui.log().end(), "load scheme_form"), 1);
+  add(U"после");  // the main window goes on without it
+  EXPECT_EQ(m.dlg_rows[0], "после; Диалог; Без значка; ОК");
+}
+
+TEST_F(SchemeTest, KeysWalkTheArrowsAndBackspaceGoesBack) {
+  scheme_form& scheme = open_scheme();
+  const auto key = [&](int code, unsigned shift = ui::shift::None) {
+    ui.key(scheme, code, shift);
+    return selected();
+  };
+  const auto letter = [&](char32_t c) {
+    ui.press_key(scheme, c);
+    return selected();
+  };
+  ui.click(scheme.scheme, card(2));
+  EXPECT_EQ(key(ui::key::Home), 0) << "the start";
+  // The keys of О, Д, Н and М on a Russian keyboard, and the letters typed.
+  EXPECT_EQ(key('L'), 1);      // Да goes on
+  EXPECT_EQ(key('Y'), 1);      // Нет loops back to itself
+  EXPECT_EQ(letter(U'д'), 2);  // Да goes on
+  EXPECT_EQ(letter(U'О'), 2);  // ОК ends the run: nowhere to go
+  EXPECT_EQ(key(ui::key::Backspace), 1);
+  EXPECT_EQ(key(ui::key::Backspace), 0);
+  EXPECT_EQ(letter(U'н'), 3);  // Нет leads to 3
+  EXPECT_EQ(key('V'), 0);      // Отмена back to the start
+  EXPECT_EQ(key('J'), 0) << "the start has no ОК";
+  EXPECT_EQ(letter(U'м'), 0);
+  EXPECT_EQ(key(ui::key::Backspace), 3);
+  // The arrows go to the nearest card that way: down from the start, then back up.
+  EXPECT_EQ(key(ui::key::Home), 0);
+  const int below = key(ui::key::Down);
+  EXPECT_TRUE(below == 1 || below == 3) << below << ": the next layer, not one beyond";
+  EXPECT_EQ(key(ui::key::Up), 0);
+  ui.click(scheme.scheme, card(1));
+  EXPECT_EQ(key(card(3).x > card(1).x ? ui::key::Right : ui::key::Left), 3) << "beside it";
+  EXPECT_EQ(key(ui::key::Up), 0) << "nothing above the start";
+  // Enter edits the selected row.
+  ui.on_modal("make_form", [](ui::Form& f) { f.unload(); });
+  ui.key(scheme, ui::key::Enter);
+  EXPECT_TRUE(ui.log().end() !=
+              std::find(ui.log().begin(), ui.log().end(), "show make_form modal"));
+  // The scheme never changes the project by itself.
+  EXPECT_FALSE(main().changed);
+}
+
+TEST_F(SchemeTest, CopiesAndSavesItsPictureAndSaysWhyNot) {
+  scheme_form& scheme = open_scheme();
+  const ui::Size twice{2 * scheme.layout().width, 2 * scheme.layout().height};
+  // The context menu by the menu key; Ctrl+C does the same.
+  ui.answer_menu(1);
+  ui.key(scheme, ui::key::F10, ui::shift::Shift);
+  ASSERT_EQ(ui.menus().size(), 1u);
+  EXPECT_EQ(ui.menus()[0], (std::vector<std::string>{"Изменить диалог\tEnter", "Копировать\tCtrl+C",
+                                                     "Сохранить картинку...\tCtrl+S"}));
+  EXPECT_EQ(ui.clipboard_text(), scheme::copy_text(scheme.layout()));
+  ASSERT_TRUE(ui.clipboard_picture());
+  EXPECT_EQ(ui.clipboard_picture()->width, twice.width);
+  EXPECT_EQ(ui.clipboard_picture()->height, twice.height);
+  ui.set_clipboard_held(true);
+  ui.answer(ui::IdOk);
+  ui.key(scheme, 'C', ui::shift::Ctrl);
+  ASSERT_EQ(ui.boxes().size(), 1u);
+  EXPECT_NE(ui.boxes()[0].text.find("буфер обмена занят"), std::string::npos);
+
+  // Saved as PNG where the user says, proposed under the project's name.
+  main().file_name = "story.dlg";
+  ui.answer_save(folder / "scheme.png");
+  ui.key(scheme, 'S', ui::shift::Ctrl);
+  ASSERT_EQ(ui.save_questions().size(), 1u);
+  EXPECT_EQ(ui.save_questions()[0].file_name, "story.png");
+  EXPECT_EQ(ui.save_questions()[0].extension, "png");
+  EXPECT_EQ(folder.get("scheme.png"),
+            "png " + std::to_string(twice.width) + "x" + std::to_string(twice.height));
+  ui.answer_save(std::nullopt);  // cancelled: nothing written, nothing said
+  ui.key(scheme, 'S', ui::shift::Ctrl);
+  EXPECT_EQ(ui.boxes().size(), 1u);
+  ui.answer_save(folder / "missing\\scheme.png");
+  ui.answer(ui::IdOk);
+  ui.key(scheme, 'S', ui::shift::Ctrl);
+  ASSERT_EQ(ui.boxes().size(), 2u);
+  EXPECT_NE(ui.boxes()[1].text.find("Картинка не сохранена"), std::string::npos);
+  EXPECT_NE(ui.boxes()[1].text.find(ErrorDescription(76)), std::string::npos) << ui.boxes()[1].text;
+  ui.set_png_failure("Кодировщик PNG системы недоступен");
+  ui.answer_save(folder / "other.png");
+  ui.answer(ui::IdOk);
+  ui.key(scheme, 'S', ui::shift::Ctrl);
+  ASSERT_EQ(ui.boxes().size(), 3u);
+  EXPECT_EQ(ui.boxes()[2].text, "Картинка не сохранена: Кодировщик PNG системы недоступен.");
+  EXPECT_FALSE(folder.has("other.png"));
 }

@@ -6,6 +6,7 @@
 
 #include "ui/controls.h"
 #include "ui/custom.h"
+#include "ui/diagram.h"
 #include "ui/form.h"
 #include "ui/headless/headless.h"
 
@@ -115,6 +116,12 @@ std::string focused(const Form& f) {
   return f.focused_control() ? f.focused_control()->automation_name() : "(none)";
 }
 
+class drawing_form : public Form {
+ public:
+  drawing_form() : Form("drawing_form") { set_scale(ScaleMode::Pixels); }
+  Diagram d{*this, "d"};
+};
+
 struct UiTest : ::testing::Test {
   Headless ui;
   void SetUp() override { g_loads = 0; }
@@ -136,9 +143,9 @@ TEST_F(UiTest, SingleInstanceLoadsOnFirstUseAndAfreshAfterUnload) {
   EXPECT_FALSE(Single<child_form>::loaded());
   EXPECT_EQ(Single<child_form>::get().box.text(), "");
   EXPECT_EQ(g_loads, 2);
-  EXPECT_EQ(ui.log(), (std::vector<std::string>{"load child_form", "show child_form",
-                                                "hide child_form", "unload child_form",
-                                                "load child_form"}));
+  EXPECT_EQ(ui.log(),
+            (std::vector<std::string>{"load child_form", "show child_form", "hide child_form",
+                                      "unload child_form", "load child_form"}));
 }
 
 TEST_F(UiTest, CloseBoxCanBeRefusedCodeUnloadAsksToo) {
@@ -172,8 +179,7 @@ TEST_F(UiTest, UnscriptedWindowsAndBoxesFailInsteadOfHanging) {
   EXPECT_THROW(Single<child_form>::get().show_modal(owner), std::logic_error);
   ui.on_modal("child_form", [](Form&) {});
   EXPECT_THROW(Single<child_form>::get().show_modal(owner), std::logic_error);  // left open
-  EXPECT_THROW(message_box("Вопрос?", mb::YesNoCancel | mb::Question, "Quillet"),
-               std::logic_error);
+  EXPECT_THROW(message_box("Вопрос?", mb::YesNoCancel | mb::Question, "Quillet"), std::logic_error);
   ui.answer(IdOk);
   EXPECT_THROW(message_box("Да или нет?", mb::YesNo, "Quillet"), std::logic_error);
   ui.answer(IdNo);
@@ -186,8 +192,8 @@ TEST_F(UiTest, TimersFireInTimeOrderOnTheVirtualClock) {
   child_form& f = Single<child_form>::get();
   f.clock = &ui;
   ui.advance(650);
-  EXPECT_EQ(f.ticks, (std::vector<std::string>{"fast@200", "slow@300", "fast@400", "slow@600",
-                                              "fast@600"}));
+  EXPECT_EQ(f.ticks,
+            (std::vector<std::string>{"fast@200", "slow@300", "fast@400", "slow@600", "fast@600"}));
   f.ticks.clear();
   f.fast.set_enabled(false);
   ui.advance(300);
@@ -455,4 +461,41 @@ TEST_F(UiTest, ACheckBoxTogglesWhenSpaceIsLetGoOrItIsClicked) {
   EXPECT_FALSE(box.value());
   EXPECT_EQ(box.accessible().default_action, "Установить");
   EXPECT_EQ(clicks, 3);
+}
+
+// A diagram's items: found under the pointer (their tooltip with them), one
+// selected at most, the menu asked for at the selected one; drawn whole at a
+// multiple of its pixels.
+TEST_F(UiTest, ADiagramKnowsItsItemsAndDrawsWhole) {
+  drawing_form f;
+  f.load();
+  f.show();
+  Diagram& d = f.d;
+  d.move(0, 0, 100, 80);
+  d.set_drawing({shape::Box{{10, 10, 20, 10}, Color::rgb(1, 2, 3)}}, {50, 40});
+  d.set_items({{{10, 10, 20, 10}, "Один", "первый"}, {{40, 20, 5, 5}, "Два", ""}});
+  EXPECT_EQ(d.accessible().role, Role::List);
+  EXPECT_EQ(d.item_at({10, 10}), 0);
+  EXPECT_EQ(d.item_at({30, 10}), -1) << "the right edge is outside";
+  EXPECT_EQ(d.item_at({44, 24}), 1);
+  ui.move(d, {15, 15});
+  EXPECT_EQ(d.tooltip(), "первый");
+  ui.move(d, {0, 0});
+  EXPECT_EQ(d.tooltip(), "");
+  d.select(5);
+  EXPECT_EQ(d.selected(), -1);
+  d.select(1);
+  std::vector<Point> menus;
+  d.on_context_menu = [&](Point p) { menus.push_back(p); };
+  ui.key(f, key::Apps);
+  ui.click(d, {3, 4}, MouseButton::Right);
+  EXPECT_EQ(menus, (std::vector<Point>{{42, 22}, {3, 4}}));
+  d.set_items({{{10, 10, 20, 10}, "Один", ""}});
+  EXPECT_EQ(d.selected(), -1) << "the selected item is gone";
+  const Bitmap twice = d.picture(2);
+  ASSERT_EQ(twice.width, 100);
+  ASSERT_EQ(twice.height, 80);
+  EXPECT_EQ(twice.at(20, 20), 0xFF010203u);
+  EXPECT_EQ(twice.at(59, 39), 0xFF010203u);
+  EXPECT_EQ(twice.at(60, 40), 0xFFFFFFFFu);
 }

@@ -18,6 +18,7 @@
 
 #include "ui/controls.h"
 #include "ui/custom.h"
+#include "ui/diagram.h"
 #include "ui/form.h"
 #include "ui/win32/gdi.h"
 #include "ui/win32/program.h"
@@ -1101,6 +1102,87 @@ TEST_F(Win32, AWindowMovedToADisplayOfAnotherScaleLaysItselfOutAgain) {
   const RECT combo_back = rect_in_parent(window(form.next));
   EXPECT_TRUE(EqualRect(&combo_back, &combo96));
   EXPECT_EQ(text_extent_of(window(form.next)).cy, text96.cy);
+}
+
+// A sizable window that a diagram fills.
+class DrawingForm : public Form {
+ public:
+  DrawingForm() : Form("drawing_form") {
+    set_scale(ScaleMode::Pixels);
+    set_border(Border::Sizable);
+    set_client_size(200, 100);
+    d.set_back_color(Color::rgb(255, 255, 255));
+    d.set_drawing({shape::Box{{150, 50, 40, 30}, Color::rgb(10, 200, 30), Color::rgb(0, 0, 0), 0}},
+                  {400, 300});
+    d.on_press = [this](Point p, MouseButton) { presses.push_back(p); };
+  }
+  void Resize() override { d.move(0, 0, client_width(), client_height()); }
+  Diagram d{*this, "d"};
+  std::vector<Point> presses;
+};
+
+// The diagram scrolls while it is larger than its window, draws its shapes at the
+// window's scale and takes the pointer back into pixels of its drawing; the
+// window reports its new size when resized.
+TEST_F(Win32, ADiagramScrollsScalesAndFollowsItsSizableWindow) {
+  DrawingForm f;
+  f.show();
+  f.Resize();
+  const HWND d = window(f.d);
+  const auto pixel = [&](int x, int y) {
+    RECT r;
+    GetClientRect(d, &r);
+    return render(d)[static_cast<std::size_t>(y * r.right + x)];
+  };
+  EXPECT_TRUE(style_of(window(f)) & WS_THICKFRAME);
+  EXPECT_EQ(style_of(d) & (WS_HSCROLL | WS_VSCROLL), WS_HSCROLL | WS_VSCROLL);
+  // Scrolled right and down by the bars, the box comes into the window.
+  SendMessageW(d, WM_HSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
+  SendMessageW(d, WM_HSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
+  SendMessageW(d, WM_VSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), 0);
+  const int sx = GetScrollPos(d, SB_HORZ), sy = GetScrollPos(d, SB_VERT);
+  EXPECT_EQ(sx, 48);
+  EXPECT_EQ(sy, 24);
+  EXPECT_EQ(pixel(160 - sx, 60 - sy), 0x0AC81Eu);
+  SendMessageW(d, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(160 - sx, 60 - sy));
+  SendMessageW(d, WM_LBUTTONUP, 0, MAKELPARAM(160 - sx, 60 - sy));
+  EXPECT_EQ(f.presses, (std::vector<Point>{{160, 60}}));
+
+  // Made larger than the drawing: the window tells the model, the bars go.
+  RECT outer;
+  GetWindowRect(window(f), &outer);
+  RECT client;
+  GetClientRect(window(f), &client);
+  SetWindowPos(window(f), nullptr, 0, 0, outer.right - outer.left + 450 - client.right,
+               outer.bottom - outer.top + 450 - client.bottom, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(f.client_width(), 450);
+  EXPECT_EQ(f.client_height(), 450);
+  EXPECT_EQ(f.d.rect(), (Rect{0, 0, 450, 450}));
+  EXPECT_EQ(style_of(d) & (WS_HSCROLL | WS_VSCROLL), 0);
+  EXPECT_EQ(pixel(150, 50), 0x0AC81Eu);
+  EXPECT_EQ(pixel(149, 50), 0xFFFFFFu);
+
+  // At 200 %: the box at twice its place, the pointer halved again.
+  SIZE answered{};
+  SendMessageW(window(f), ui::win32::kWmGetDpiScaledSize, 192, reinterpret_cast<LPARAM>(&answered));
+  RECT suggested{0, 0, answered.cx, answered.cy};
+  SendMessageW(window(f), ui::win32::kWmDpiChanged, MAKEWPARAM(192, 192),
+               reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(pixel(300, 100), 0x0AC81Eu);
+  EXPECT_EQ(pixel(379, 159), 0x0AC81Eu);
+  EXPECT_EQ(pixel(299, 100), 0xFFFFFFu);
+  EXPECT_EQ(pixel(380, 160), 0xFFFFFFu);
+  f.presses.clear();
+  SendMessageW(d, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(301, 101));
+  SendMessageW(d, WM_LBUTTONUP, 0, MAKELPARAM(301, 101));
+  EXPECT_EQ(f.presses, (std::vector<Point>{{150, 50}}));
+  // Its picture at twice that scale.
+  const Bitmap twice = f.d.picture(2);
+  EXPECT_EQ(twice.width, 1600);
+  EXPECT_EQ(twice.height, 1200);
+  EXPECT_EQ(twice.at(600, 200), 0xFF0AC81Eu);
+  EXPECT_EQ(twice.at(599, 200), 0xFFFFFFFFu);
+  f.discard();
 }
 
 TEST_F(Win32, PicturesBecomeIconsAndCursorsAndBack) {

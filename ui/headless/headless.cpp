@@ -11,10 +11,14 @@ namespace {
 
 bool offers(unsigned style, int id) {
   switch (style & 0xF) {
-    case mb::OkCancel: return id == IdOk || id == IdCancel;
-    case mb::YesNoCancel: return id == IdYes || id == IdNo || id == IdCancel;
-    case mb::YesNo: return id == IdYes || id == IdNo;
-    default: return id == IdOk;
+    case mb::OkCancel:
+      return id == IdOk || id == IdCancel;
+    case mb::YesNoCancel:
+      return id == IdYes || id == IdNo || id == IdCancel;
+    case mb::YesNo:
+      return id == IdYes || id == IdNo;
+    default:
+      return id == IdOk;
   }
 }
 
@@ -80,6 +84,10 @@ void Headless::on_modal(std::string form_name, std::function<void(Form&)> act) {
 
 void Headless::answer(int id) { answers_.push_back(id); }
 
+void Headless::answer_menu(int item) { menu_answers_.push_back(item); }
+
+void Headless::answer_save(std::optional<std::string> path) { saves_.push_back(std::move(path)); }
+
 std::unique_ptr<Peer> Headless::create_form_peer(Form& form) {
   return std::make_unique<FormPeer>(*this, form);
 }
@@ -91,8 +99,7 @@ std::unique_ptr<Peer> Headless::create_peer(Control& control) {
 }
 
 void Headless::run_modal(Form& form) {
-  if (modals_.empty())
-    throw std::logic_error("unscripted modal window " + form.name());
+  if (modals_.empty()) throw std::logic_error("unscripted modal window " + form.name());
   auto [name, act] = std::move(modals_.front());
   modals_.pop_front();
   if (name != form.name())
@@ -119,21 +126,19 @@ void Headless::activate(Form* f) {
 int Headless::message_box(std::string_view text, unsigned style, std::string_view title) {
   boxes_.push_back({std::string(text), style, std::string(title)});
   log_.push_back("box " + std::string(title) + ": " + std::string(text));
-  if (answers_.empty())
-    throw std::logic_error("unscripted message box: " + std::string(text));
+  if (answers_.empty()) throw std::logic_error("unscripted message box: " + std::string(text));
   const int id = answers_.front();
   answers_.pop_front();
   if (!offers(style, id))
-    throw std::logic_error("answer " + std::to_string(id) + " is not a button of: " +
-                           std::string(text));
+    throw std::logic_error("answer " + std::to_string(id) +
+                           " is not a button of: " + std::string(text));
   return id;
 }
 
 Size Headless::text_size(std::string_view text, const Font& font) {
   const double px = font.size * 96.0 / 72.0;
   const int per_char = static_cast<int>(std::lround(px * 0.55)) + (font.bold ? 1 : 0);
-  return {per_char * static_cast<int>(utf::length(text)),
-          static_cast<int>(std::lround(px * 1.2))};
+  return {per_char * static_cast<int>(utf::length(text)), static_cast<int>(std::lround(px * 1.2))};
 }
 
 Size Headless::measure_text(std::string_view text, const Font& font, const Control*) {
@@ -149,8 +154,69 @@ Point Headless::cursor_position(const CustomControl& control) {
 
 void Headless::shell_open(Form* owner, std::string_view target, std::string_view directory,
                           int show) {
-  shell_calls_.push_back({owner ? owner->name() : std::string(), std::string(target),
-                          std::string(directory), show});
+  shell_calls_.push_back(
+      {owner ? owner->name() : std::string(), std::string(target), std::string(directory), show});
+}
+
+Size Headless::work_area(const Form&) { return work_area_; }
+
+int Headless::popup_menu(Control& at, Point, const std::vector<std::string>& items) {
+  reachable(at);
+  menus_.push_back(items);
+  std::string line = "menu";
+  for (const std::string& item : items) line += (line == "menu" ? " " : " | ") + item;
+  log_.push_back(line);
+  if (menu_answers_.empty()) throw std::logic_error("unscripted " + line);
+  const int chosen = menu_answers_.front();
+  menu_answers_.pop_front();
+  if (chosen >= static_cast<int>(items.size()))
+    throw std::logic_error("no item " + std::to_string(chosen) + " in the " + line);
+  return chosen;
+}
+
+Bitmap Headless::draw(const Diagram& diagram, int times) {
+  const auto argb = [](Color c) {
+    return 0xFF000000u | (c.is_system() ? 0xFFFFFFu : c.rgb_value());
+  };
+  const Size e = diagram.extent();
+  Bitmap out(e.width * times, e.height * times, argb(diagram.back_color()));
+  for (const Shape& s : diagram.shapes()) {
+    const auto* box = std::get_if<shape::Box>(&s);
+    if (!box) continue;
+    const Rect r = box->at;
+    for (int y = std::max(r.top * times, 0); y < std::min((r.top + r.height) * times, out.height);
+         ++y)
+      for (int x = std::max(r.left * times, 0); x < std::min((r.left + r.width) * times, out.width);
+           ++x)
+        out.at(x, y) = argb(box->fill);
+  }
+  return out;
+}
+
+bool Headless::copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture) {
+  log_.push_back("copy from " + owner.name());
+  if (clipboard_held_) return false;
+  clipboard_text_ = text;
+  clipboard_picture_.reset();
+  if (picture) clipboard_picture_ = *picture;
+  return true;
+}
+
+std::optional<std::string> Headless::save_file_name(Form& owner, const SaveQuestion& q) {
+  save_questions_.push_back(q);
+  log_.push_back("save dialog over " + owner.name() + ": " + q.title);
+  if (saves_.empty()) throw std::logic_error("unscripted save dialog: " + q.title);
+  auto path = std::move(saves_.front());
+  saves_.pop_front();
+  return path;
+}
+
+std::string Headless::encode_png(const Bitmap& picture, std::string* why) {
+  if (!png_failure_.empty()) {
+    if (why) *why = png_failure_;
+    return {};
+  }
+  return "png " + std::to_string(picture.width) + "x" + std::to_string(picture.height);
 }
 
 void Headless::schedule(Timer& t) {
@@ -336,5 +402,26 @@ void Headless::click(CustomControl& c) {
 }
 
 void Headless::pointer_away() { pointer_over_ = nullptr; }
+
+void Headless::move(Diagram& d, Point p) {
+  reachable(d);
+  Dispatch handler;
+  d.pointer_move(p);
+}
+
+void Headless::click(Diagram& d, Point p, MouseButton b) {
+  move(d, p);
+  Dispatch handler;
+  if (d.tab_stop() && !d.has_focus()) d.set_focus();
+  d.pointer_press(p, b);
+  d.pointer_release(p, b);
+}
+
+void Headless::double_click(Diagram& d, Point p) {
+  click(d, p);
+  Dispatch handler;
+  d.pointer_double_click(p, MouseButton::Left);
+  d.pointer_release(p, MouseButton::Left);
+}
 
 }  // namespace ui::headless

@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "ui/backend.h"
 #include "ui/controls.h"
 #include "ui/custom.h"
+#include "ui/diagram.h"
 
 namespace ui::headless {
 
@@ -42,10 +44,29 @@ class Headless : public Backend {
   void on_modal(std::string form_name, std::function<void(Form&)> act);
   // The answer for the next message box (IdOk, IdCancel, IdYes, IdNo).
   void answer(int id);
-  bool scripts_used_up() const { return modals_.empty() && answers_.empty(); }
+  // The item to choose in the next popup menu (-1: none), and the path to give
+  // the next save dialog (nothing: cancelled).
+  void answer_menu(int item);
+  void answer_save(std::optional<std::string> path);
+  bool scripts_used_up() const {
+    return modals_.empty() && answers_.empty() && menu_answers_.empty() && saves_.empty();
+  }
 
   const std::vector<BoxShown>& boxes() const { return boxes_; }
   const std::vector<ShellCall>& shell_calls() const { return shell_calls_; }
+  // The items of the menus shown, and the questions of the save dialogs.
+  const std::vector<std::vector<std::string>>& menus() const { return menus_; }
+  const std::vector<SaveQuestion>& save_questions() const { return save_questions_; }
+
+  // The clipboard as the last copy left it; a clipboard that another program
+  // holds refuses copies.
+  const std::string& clipboard_text() const { return clipboard_text_; }
+  const std::optional<Bitmap>& clipboard_picture() const { return clipboard_picture_; }
+  void set_clipboard_held(bool held) { clipboard_held_ = held; }
+  // The headless world encodes no PNG: the bytes name the picture's size
+  // ("png 640x480"), or the encoding fails with the reason given here.
+  void set_png_failure(std::string why) { png_failure_ = std::move(why); }
+  void set_work_area(Size s) { work_area_ = s; }
   // What the windows did, one line each: "load make_form", "show make_form modal",
   // "hide comp_form", "unload file_form", "box Quillet: Сохранить изменения?".
   const std::vector<std::string>& log() const { return log_; }
@@ -91,6 +112,10 @@ class Headless : public Backend {
   void double_press(CustomControl& c, Point p, MouseButton b = MouseButton::Left);
   // Move into the middle, press and release there.
   void click(CustomControl& c);
+  // The pointer on a diagram, at a point of the drawing.
+  void move(Diagram& d, Point p);
+  void click(Diagram& d, Point p, MouseButton b = MouseButton::Left);
+  void double_click(Diagram& d, Point p);
   // Puts the pointer somewhere outside every control without a notification.
   void pointer_away();
 
@@ -108,6 +133,13 @@ class Headless : public Backend {
   Point cursor_position(const CustomControl& control) override;
   void shell_open(Form* owner, std::string_view target, std::string_view directory,
                   int show) override;
+  Size work_area(const Form& form) override;
+  int popup_menu(Control& at, Point where, const std::vector<std::string>& items) override;
+  // The background and the boxes' fills, at `times` the pixels of the drawing.
+  Bitmap draw(const Diagram& diagram, int times) override;
+  bool copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture) override;
+  std::optional<std::string> save_file_name(Form& owner, const SaveQuestion& q) override;
+  std::string encode_png(const Bitmap& picture, std::string* why) override;
 
  private:
   friend class TimerPeer;
@@ -124,6 +156,15 @@ class Headless : public Backend {
 
   std::deque<std::pair<std::string, std::function<void(Form&)>>> modals_;
   std::deque<int> answers_;
+  std::deque<int> menu_answers_;
+  std::deque<std::optional<std::string>> saves_;
+  std::vector<std::vector<std::string>> menus_;
+  std::vector<SaveQuestion> save_questions_;
+  std::string clipboard_text_;
+  std::optional<Bitmap> clipboard_picture_;
+  bool clipboard_held_ = false;
+  std::string png_failure_;
+  Size work_area_{1024, 738};
   std::vector<BoxShown> boxes_;
   std::vector<ShellCall> shell_calls_;
   std::vector<std::string> log_;

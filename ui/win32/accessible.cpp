@@ -25,6 +25,11 @@ bool ControlAccessibility::handle(UINT msg, WPARAM w, LPARAM l, LRESULT& result)
       return true;
     case kWmAccessibleAction: {
       result = 0;
+      // An item a diagram draws.
+      if (auto* d = dynamic_cast<Diagram*>(&window_.control()); d && w > 0) {
+        if (usable(window_.hwnd())) d->item_action(static_cast<int>(w) - 1);
+        return true;
+      }
       // Whatever the child id names now, if it can still be used.
       Control* c = object_ ? accessible_target(*object_, static_cast<long>(w)) : nullptr;
       if (c && usable(Win32Backend::window_of(*c))) c->do_default_action();
@@ -65,14 +70,14 @@ void ControlAccessibility::announce() {
     if (window_.own_accessible()) {
       // A read-only text is news when it grows; taking back a character is not.
       // Any other value (the choice of a drop-down list) whenever it changes.
-      if (now.role == Role::Text ? now.value.size() > last_.value.size()
-                                 : now.value != last_.value)
+      if (now.role == Role::Text ? now.value.size() > last_.value.size() : now.value != last_.value)
         raise(EVENT_OBJECT_VALUECHANGE);
       if ((model_state(now) & ~STATE_SYSTEM_SELECTED) !=
           (model_state(last_) & ~STATE_SYSTEM_SELECTED))
         raise(EVENT_OBJECT_STATECHANGE);
     }
   }
+  if (const auto* d = dynamic_cast<const Diagram*>(&c)) announce_items(*d, on_screen);
   // An item that is selected and on screen is told when it becomes so: when the
   // selection moves to it or the list shows it again.
   const bool selection_shown = list && now.selected && on_screen;
@@ -82,6 +87,19 @@ void ControlAccessibility::announce() {
   }
   selection_shown_ = selection_shown;
   last_ = now;
+}
+
+void ControlAccessibility::announce_items(const Diagram& d, bool on_screen) {
+  const HWND h = window_.hwnd();
+  if (on_screen && d.items() != last_items_)
+    NotifyWinEvent(EVENT_OBJECT_REORDER, h, OBJID_CLIENT, CHILDID_SELF);
+  const int selected = on_screen ? d.selected() : -1;
+  if (selected >= 0 && (selected != last_selected_ || d.items() != last_items_)) {
+    NotifyWinEvent(EVENT_OBJECT_SELECTION, h, OBJID_CLIENT, selected + 1);
+    if (GetFocus() == h) NotifyWinEvent(EVENT_OBJECT_FOCUS, h, OBJID_CLIENT, selected + 1);
+  }
+  last_items_ = d.items();
+  last_selected_ = selected;
 }
 
 }  // namespace ui::win32

@@ -9,7 +9,10 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "ui/control.h"
+#include "ui/diagram.h"
 
 namespace ui::win32 {
 
@@ -34,12 +37,17 @@ class ControlAccessibility {
 
  private:
   void announce();
+  // A diagram's items: the list reordered when they change, the selection and
+  // the focus when another one is selected.
+  void announce_items(const Diagram& d, bool on_screen);
 
   ControlWindow& window_;
   AccessibleObject* object_ = nullptr;
   Accessible last_;  // as last announced
   bool selection_shown_ = false;
   bool announce_pending_ = false;
+  std::vector<Diagram::Item> last_items_;
+  int last_selected_ = -1;
 };
 
 }  // namespace ui::win32

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ui/controls.h"
+#include "ui/diagram.h"
 #include "ui/win32/exported.h"
 #include "ui/win32/peers.h"
 #include "ui/win32/text.h"
@@ -67,6 +68,9 @@ std::vector<Control*> list_others(const Control& list) {
   const auto* box = dynamic_cast<const PictureBox*>(&list);
   return box ? box->shown_others() : std::vector<Control*>{};
 }
+
+// A diagram's items are drawn, not controls: child id k is its item k - 1.
+const Diagram* diagram_of(const Control& c) { return dynamic_cast<const Diagram*>(&c); }
 
 long role_id(Role r) {
   switch (r) {
@@ -243,27 +247,35 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
   // IAccessible: what the model tells.
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* out) override {
     return guarded([&] {
+      if (const Diagram::Item* item = drawn_item(child)) return text_result(item->name, out);
       const Control* c = target(child);
       return c ? text_result(c->accessible().name, out) : failure();
     });
   }
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* out) override {
     return guarded([&] {
+      if (drawn_item(child)) return text_result({}, out);
       const Control* c = target(child);
       return c ? text_result(c->accessible().value, out) : failure();
     });
   }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* out) override {
     return guarded([&] {
+      const bool item = drawn_item(child) != nullptr;
       const Control* c = target(child);
-      if (!c) return failure();
+      if (!item && !c) return failure();
       if (!out) return E_POINTER;
-      set_child(out, role_id(c->accessible_role()));
+      set_child(out, item ? ROLE_SYSTEM_LISTITEM : role_id(c->accessible_role()));
       return S_OK;
     });
   }
   HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* out) override {
     return guarded([&] {
+      if (drawn_item(child)) {
+        if (!out) return E_POINTER;
+        set_child(out, drawn_item_state(child.lVal - 1));
+        return S_OK;
+      }
       const Control* c = target(child);
       if (!c) return failure();
       if (!out) return E_POINTER;
@@ -273,12 +285,19 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
   }
   HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* out) override {
     return guarded([&] {
+      if (drawn_item(child)) return text_result(default_action_name(Role::ListItem, false), out);
       const Control* c = target(child);
       return c ? text_result(c->accessible().default_action, out) : failure();
     });
   }
   HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
     return guarded([&] {
+      if (drawn_item(child)) {
+        if (!usable(hwnd_)) return E_FAIL;
+        return PostMessageW(hwnd_, kWmAccessibleAction, static_cast<WPARAM>(child.lVal), 0)
+                   ? S_OK
+                   : E_FAIL;
+      }
       const Control* c = target(child);
       if (!c) return failure();
       if (c->accessible().default_action.empty()) return DISP_E_MEMBERNOTFOUND;
@@ -290,6 +309,9 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
     });
   }
   HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* out) override {
+    // A drawn item's whole text, which its tooltip shows too.
+    if (const Diagram::Item* item = drawn_item(child))
+      return guarded([&] { return text_result(item->tooltip, out); });
     return nothing(child, out);
   }
   HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* out) override {
@@ -315,6 +337,10 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
       if (!out) return E_POINTER;
       if (!window_) return failure();
       if (!is_list()) return proxy_ ? proxy_->get_accChildCount(out) : E_FAIL;
+      if (const Diagram* d = diagram_of(control())) {
+        *out = static_cast<long>(d->items().size());
+        return S_OK;
+      }
       *out = static_cast<long>(list_items(control()).size() + list_others(control()).size());
       return S_OK;
     });
@@ -326,6 +352,8 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
       if (!window_) return failure();
       if (!is_list()) return proxy_ ? proxy_->get_accChild(child, out) : E_FAIL;
       if (child.vt != VT_I4 || child.lVal < 1) return E_INVALIDARG;
+      if (drawn_item(child)) return S_FALSE;  // a drawn item is a simple element too
+      if (diagram_of(control())) return E_INVALIDARG;
       const std::size_t at = static_cast<std::size_t>(child.lVal) - 1;
       const std::size_t items = list_items(control()).size();
       if (at < items) return S_FALSE;  // an item is a simple element of the list
@@ -345,6 +373,14 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
     return guarded([&] {
       if (!window_ || !proxy_) return failure();
       if (!x || !y || !width || !height) return E_POINTER;
+      if (drawn_item(child)) {
+        const RECT r = window_->item_on_screen(child.lVal - 1);
+        *x = r.left;
+        *y = r.top;
+        *width = r.right - r.left;
+        *height = r.bottom - r.top;
+        return S_OK;
+      }
       const Control* item = list_item(child);
       if (!item) return proxy_->accLocation(x, y, width, height, child);
       RECT r{};
@@ -362,7 +398,8 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
       if (!out) return E_POINTER;
       VariantInit(out);
       if (!is_list()) return proxy_->accNavigate(direction, start, out);
-      const long count = static_cast<long>(list_items(control()).size());
+      const Diagram* d = diagram_of(control());
+      const long count = static_cast<long>(d ? d->items().size() : list_items(control()).size());
       const bool from_item = start.vt == VT_I4 && start.lVal >= 1 && start.lVal <= count;
       long to = 0;
       if (from_item && (direction == NAVDIR_NEXT || direction == NAVDIR_DOWN))
@@ -384,7 +421,16 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
     return guarded([&] {
       if (!window_ || !proxy_) return failure();
       if (!out) return E_POINTER;
-      if (is_list()) {
+      if (const Diagram* d = diagram_of(control())) {
+        const POINT p{x, y};
+        for (std::size_t i = 0; i < d->items().size(); ++i) {
+          const RECT r = window_->item_on_screen(static_cast<int>(i));
+          if (PtInRect(&r, p)) {
+            set_child(out, static_cast<long>(i) + 1);
+            return S_OK;
+          }
+        }
+      } else if (is_list()) {
         const std::vector<Control*> items = list_items(control());
         const POINT p{x, y};
         for (std::size_t i = 0; i < items.size(); ++i) {
@@ -451,7 +497,29 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
     const auto at = static_cast<std::size_t>(child.lVal) - 1;
     return at < items.size() ? items[at] : nullptr;
   }
+  // The diagram's item a child id names; nullptr for another control or id.
+  const Diagram::Item* drawn_item(const VARIANT& child) const {
+    if (!window_ || child.vt != VT_I4 || child.lVal < 1) return nullptr;
+    const Diagram* d = diagram_of(control());
+    if (!d || child.lVal > static_cast<long>(d->items().size())) return nullptr;
+    return &d->items()[static_cast<std::size_t>(child.lVal) - 1];
+  }
+  long drawn_item_state(int item) const {
+    const auto& d = static_cast<const Diagram&>(control());
+    long s = STATE_SYSTEM_SELECTABLE | STATE_SYSTEM_FOCUSABLE;
+    const bool selected = d.selected() == item;
+    if (selected) s |= STATE_SYSTEM_SELECTED;
+    if (selected && GetFocus() == hwnd_) s |= STATE_SYSTEM_FOCUSED;
+    if (!IsWindowVisible(hwnd_)) s |= STATE_SYSTEM_INVISIBLE;
+    // Scrolled out of the window's sight.
+    RECT shown{}, r = window_->item_on_screen(item), both{};
+    GetClientRect(hwnd_, &shown);
+    MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&shown), 2);
+    if (!IntersectRect(&both, &shown, &r)) s |= STATE_SYSTEM_OFFSCREEN;
+    return s;
+  }
   long selected_item() const {
+    if (const Diagram* d = diagram_of(control())) return d->selected() + 1;
     const auto* box = dynamic_cast<const PictureBox*>(&control());
     const Control* selected = box ? box->selected_item() : nullptr;
     const long id = selected ? child_id_of(*selected) : CHILDID_SELF;

@@ -103,6 +103,12 @@ void ControlWindow::place() {
   SetWindowPos(hwnd(), nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+POINT ControlWindow::to_screen(Point p) const {
+  POINT s{scale(p.x, dpi()), scale(p.y, dpi())};
+  ClientToScreen(hwnd(), &s);
+  return s;
+}
+
 void ControlWindow::rescale() {
   if (!hwnd()) return;
   place();
@@ -238,6 +244,8 @@ std::unique_ptr<Peer> make_control_peer(Win32Backend& b, Control& c) {
       return make_peer(b, static_cast<CustomControl&>(c));
     case Kind::Timer:
       return make_peer(b, static_cast<Timer&>(c));
+    case Kind::Diagram:
+      return make_peer(b, static_cast<Diagram&>(c));
     case Kind::Form:
       break;
   }

@@ -103,6 +103,7 @@ FormWindow::~FormWindow() {
 DWORD FormWindow::style() const {
   DWORD s = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
   if (form_.border() == Border::FixedSingle && form_.min_button()) s |= WS_MINIMIZEBOX;
+  if (form_.border() == Border::Sizable) s |= WS_THICKFRAME | WS_MAXIMIZEBOX;
   return s;
 }
 
@@ -252,6 +253,22 @@ LRESULT FormWindow::on_message(UINT msg, WPARAM w, LPARAM l) {
     case WM_CLOSE:
       form_.unload(UnloadReason::CloseBox);
       return 0;
+    case WM_SIZE:
+      // The user resized the window: the model learns the inside's new size.
+      if (form_.border() == Border::Sizable && w != SIZE_MINIMIZED)
+        form_.client_resized(form_.from_pixels(unscale(LOWORD(l), dpi_)),
+                             form_.from_pixels(unscale(HIWORD(l), dpi_)));
+      return 0;
+    case WM_GETMINMAXINFO: {
+      const Size least = form_.min_client_size();
+      if (form_.border() != Border::Sizable || least.width <= 0) break;
+      const RECT client{0, 0, scale(form_.to_pixels(least.width), dpi_),
+                        scale(form_.to_pixels(least.height), dpi_)};
+      const RECT r = backend_.frame(client, style(), ex_style(), dpi_);
+      auto* info = reinterpret_cast<MINMAXINFO*>(l);
+      info->ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
+      return 0;
+    }
     case kWmGetDpiScaledSize:
       // The size at the coming dpi, so that the suggested rectangle fits exactly.
       *reinterpret_cast<SIZE*>(l) = outer_size(static_cast<int>(w));

@@ -183,28 +183,33 @@ Bitmap icon_pixels(HICON icon, POINT* hot_spot) {
   return out;
 }
 
-void blend_over(Bitmap& dst, const Bitmap& src, int x, int y) {
+void blend_over(std::uint32_t* dst, int width, int height, const Bitmap& src, int x, int y) {
   for (int sy = 0; sy < src.height; ++sy) {
     const int dy = y + sy;
-    if (dy < 0 || dy >= dst.height) continue;
+    if (dy < 0 || dy >= height) continue;
+    std::uint32_t* row = dst + static_cast<std::size_t>(dy) * static_cast<std::size_t>(width);
     for (int sx = 0; sx < src.width; ++sx) {
       const int dx = x + sx;
-      if (dx < 0 || dx >= dst.width) continue;
+      if (dx < 0 || dx >= width) continue;
       const std::uint32_t s = src.at(sx, sy);
       const std::uint32_t a = s >> 24;
       if (a == 0) continue;
       if (a == 255) {
-        dst.at(dx, dy) = s;
+        row[dx] = s;
         continue;
       }
-      const std::uint32_t d = dst.at(dx, dy);
+      const std::uint32_t d = row[dx];
       const auto mix = [a](std::uint32_t sc, std::uint32_t dc) {
         return (sc * a + dc * (255 - a) + 127) / 255;
       };
-      dst.at(dx, dy) = 0xFF000000u | mix((s >> 16) & 0xFF, (d >> 16) & 0xFF) << 16 |
-                       mix((s >> 8) & 0xFF, (d >> 8) & 0xFF) << 8 | mix(s & 0xFF, d & 0xFF);
+      row[dx] = 0xFF000000u | mix((s >> 16) & 0xFF, (d >> 16) & 0xFF) << 16 |
+                mix((s >> 8) & 0xFF, (d >> 8) & 0xFF) << 8 | mix(s & 0xFF, d & 0xFF);
     }
   }
+}
+
+void blend_over(Bitmap& dst, const Bitmap& src, int x, int y) {
+  blend_over(dst.pixels.data(), dst.width, dst.height, src, x, y);
 }
 
 }  // namespace ui::win32
@@ -238,13 +243,56 @@ void Buffer::fill(COLORREF color) {
 void Buffer::blend(const Bitmap& picture, int x, int y) {
   if (!bits_) return;
   GdiFlush();
-  auto* px = static_cast<std::uint32_t*>(bits_);
-  Bitmap view;
-  view.width = width_;
-  view.height = height_;
-  view.pixels.assign(px, px + static_cast<std::size_t>(width_) * height_);
-  blend_over(view, picture, x, y);
-  std::copy(view.pixels.begin(), view.pixels.end(), px);
+  blend_over(static_cast<std::uint32_t*>(bits_), width_, height_, picture, x, y);
+}
+
+}  // namespace ui::win32
+
+namespace ui::win32 {
+
+Canvas::~Canvas() { release(); }
+
+void Canvas::release() {
+  if (dc_) {
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+  }
+  if (bitmap_) DeleteObject(bitmap_);
+  dc_ = nullptr;
+  bitmap_ = nullptr;
+  bits_ = nullptr;
+  width_ = height_ = 0;
+}
+
+bool Canvas::ensure(int width, int height) {
+  width = std::max(width, 1);
+  height = std::max(height, 1);
+  if (bits_ && width == width_ && height == height_) return true;
+  release();
+  dc_ = CreateCompatibleDC(nullptr);
+  bitmap_ = dc_ ? make_dib(dc_, width, height, &bits_) : nullptr;
+  if (!bitmap_ || !bits_) {
+    release();
+    return false;
+  }
+  old_ = SelectObject(dc_, bitmap_);
+  width_ = width;
+  height_ = height;
+  return true;
+}
+
+void Canvas::fill(COLORREF color) {
+  if (!bits_) return;
+  GdiFlush();
+  const std::uint32_t pixel =
+      0xFF000000u | GetRValue(color) << 16 | GetGValue(color) << 8 | GetBValue(color);
+  std::fill(bits(), bits() + static_cast<std::size_t>(width_) * height_, pixel);
+}
+
+void Canvas::blend(const Bitmap& picture, int x, int y) {
+  if (!bits_) return;
+  GdiFlush();
+  blend_over(bits(), width_, height_, picture, x, y);
 }
 
 }  // namespace ui::win32

@@ -49,8 +49,10 @@ HCURSOR make_cursor(const Bitmap& picture, POINT hot_spot);
 // cursor in black and white); *hot_spot receives its hot spot when asked.
 Bitmap icon_pixels(HICON icon, POINT* hot_spot);
 
-// Lays src over dst at (x, y), blending by src's alpha; clipped to dst.
+// Lays src over dst at (x, y), blending by src's alpha; clipped to dst. dst may
+// also be rows of 0xAARRGGBB pixels of a width and height.
 void blend_over(Bitmap& dst, const Bitmap& src, int x, int y);
+void blend_over(std::uint32_t* dst, int width, int height, const Bitmap& src, int x, int y);
 
 // A memory canvas of a rectangle of the target, blitted there when it goes, so
 // that a window is painted in one piece.
@@ -68,6 +70,9 @@ class Buffer {
   // Lays a picture over the canvas at (x, y), blending by its alpha. GDI's own
   // drawing is flushed first.
   void blend(const Bitmap& picture, int x, int y);
+  // The canvas's pixels, 0xAARRGGBB rows from the top; GDI's drawing reaches
+  // them once flushed.
+  std::uint32_t* bits() const { return static_cast<std::uint32_t*>(bits_); }
 
  private:
   HDC target_;
@@ -77,6 +82,34 @@ class Buffer {
   HBITMAP bitmap_;
   void* bits_ = nullptr;
   HGDIOBJ old_;
+};
+
+// A memory canvas kept from one painting to the next (a window's back buffer):
+// its pixels are made again only when its size changes, as fresh memory costs a
+// page fault per page at the first touch.
+class Canvas {
+ public:
+  Canvas() = default;
+  ~Canvas();
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+  // Of width x height and ready to draw on; false when the system refused.
+  bool ensure(int width, int height);
+  HDC dc() const { return dc_; }
+  int width() const { return width_; }
+  int height() const { return height_; }
+  // The pixels, 0xAARRGGBB rows from the top, GDI's drawing once flushed.
+  std::uint32_t* bits() const { return static_cast<std::uint32_t*>(bits_); }
+  void fill(COLORREF color);
+  void blend(const Bitmap& picture, int x, int y);
+
+ private:
+  void release();
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  void* bits_ = nullptr;
+  int width_ = 0, height_ = 0;
 };
 
 }  // namespace ui::win32

@@ -17,6 +17,7 @@
 #include "ui/control.h"
 #include "ui/controls.h"
 #include "ui/custom.h"
+#include "ui/diagram.h"
 #include "ui/form.h"
 #include "ui/win32/accessible.h"
 #include "ui/win32/scale.h"
@@ -92,6 +93,11 @@ class ControlWindow : public Window, public Peer {
   // itself, or the system's proxy cannot tell what it is. Otherwise the
   // system's answer stands.
   virtual bool own_accessible() const { return false; }
+  // Where an item that the control draws itself (a diagram's) shows on the
+  // screen; empty for none.
+  virtual RECT item_on_screen(int /*item*/) const { return {}; }
+  // A point of the control's model pixels (of a diagram: of its drawing) on the screen.
+  virtual POINT to_screen(Point p) const;
 
  protected:
   // Creates the window as a child of its container, behind its earlier siblings.
@@ -153,6 +159,10 @@ std::unique_ptr<Peer> make_peer(Win32Backend& b, Image& c);
 std::unique_ptr<Peer> make_peer(Win32Backend& b, Line& c);
 std::unique_ptr<Peer> make_peer(Win32Backend& b, CustomControl& c);
 std::unique_ptr<Peer> make_peer(Win32Backend& b, Timer& c);
+std::unique_ptr<Peer> make_peer(Win32Backend& b, Diagram& c);
+
+// A diagram drawn whole at dpi, as its window draws it.
+Bitmap draw_diagram(Win32Backend& backend, const Diagram& d, int dpi);
 
 // The peer for a control of any kind.
 std::unique_ptr<Peer> make_control_peer(Win32Backend& backend, Control& control);

@@ -105,6 +105,8 @@ int Win32Backend::dpi_for(const Form& form) const {
   return w && w->hwnd() ? w->dpi() : system_dpi_;
 }
 
+int Win32Backend::metric(int index, int dpi) const { return system_metric(index, dpi); }
+
 RECT Win32Backend::frame(RECT client, DWORD style, DWORD ex_style, int dpi) const {
   const auto adjust = dpi_functions().adjust_window_rect;
   if (!adjust || !adjust(&client, style, FALSE, ex_style, static_cast<UINT>(dpi)))
@@ -317,6 +319,45 @@ void Win32Backend::shell_open(Form* owner, std::string_view target, std::string_
   const std::wstring t = widen(target), d = widen(directory);
   ShellExecuteW(owner ? window_of(*owner) : nullptr, nullptr, t.c_str(), nullptr,
                 d.empty() ? nullptr : d.c_str(), show);
+}
+
+Size Win32Backend::work_area(const Form& form) {
+  const HWND h = window_of(form);
+  const Form* owner = form.owner();
+  const HWND shown = h ? h : owner ? window_of(*owner) : nullptr;
+  RECT work{};
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (shown && GetMonitorInfoW(MonitorFromWindow(shown, MONITOR_DEFAULTTONEAREST), &info))
+    work = info.rcWork;
+  else
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const int dpi = dpi_for(form);
+  return {unscale(static_cast<int>(work.right - work.left), dpi),
+          unscale(static_cast<int>(work.bottom - work.top), dpi)};
+}
+
+int Win32Backend::popup_menu(Control& at, Point where, const std::vector<std::string>& items) {
+  const ControlWindow* w = ControlWindow::of(at);
+  if (!w || !w->hwnd() || items.empty()) return -1;
+  const HMENU menu = CreatePopupMenu();
+  if (!menu) return -1;
+  for (std::size_t i = 0; i < items.size(); ++i)
+    AppendMenuW(menu, MF_STRING, i + 1, widen(items[i]).c_str());
+  const POINT p = w->to_screen(where);
+  // The menu closes when its window loses the foreground, as only a foreground
+  // window's menu does.
+  SetForegroundWindow(GetAncestor(w->hwnd(), GA_ROOT));
+  const UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN |
+                     (GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : 0);
+  const int chosen = static_cast<int>(TrackPopupMenuEx(menu, flags, p.x, p.y, w->hwnd(), nullptr));
+  PostMessageW(w->hwnd(), WM_NULL, 0, 0);
+  DestroyMenu(menu);
+  return chosen - 1;
+}
+
+Bitmap Win32Backend::draw(const Diagram& diagram, int times) {
+  return draw_diagram(*this, diagram, dpi_for(diagram.form()) * std::max(times, 1));
 }
 
 HCURSOR Win32Backend::hand_cursor(int dpi) {

@@ -47,6 +47,14 @@ class Win32Backend : public Backend {
   Point cursor_position(const CustomControl& control) override;
   void shell_open(Form* owner, std::string_view target, std::string_view directory,
                   int show) override;
+  Size work_area(const Form& form) override;
+  int popup_menu(Control& at, Point where, const std::vector<std::string>& items) override;
+  Bitmap draw(const Diagram& diagram, int times) override;
+  // exchange.cpp: the clipboard, the save dialog (comdlg32, loaded when first
+  // asked) and the system's PNG encoder.
+  bool copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture) override;
+  std::optional<std::string> save_file_name(Form& owner, const SaveQuestion& q) override;
+  std::string encode_png(const Bitmap& picture, std::string* why) override;
 
   // The display scale: the dpi of the main screen (new windows open there), of a
   // window, and of the window a form has (the main screen's while it has none).
@@ -54,6 +62,8 @@ class Win32Backend : public Backend {
   int system_dpi() const { return system_dpi_; }
   int dpi_of(HWND window) const;
   int dpi_for(const Form& form) const;
+  // A system metric (GetSystemMetrics) at a dpi, where the system tells it.
+  int metric(int index, int dpi) const;
   // The window rectangle around a client rectangle, with the frame at that dpi.
   RECT frame(RECT client, DWORD style, DWORD ex_style, int dpi) const;
 

@@ -24,8 +24,8 @@ struct OwnClass {
   UINT style;
 };
 constexpr OwnClass kOwnClasses[] = {
-    {kFormClass, 0},  {kContainerClass, 0}, {kCustomClass, CS_DBLCLKS},
-    {kImageClass, 0}, {kLineClass, 0},      {kParkingClass, 0}};
+    {kFormClass, 0}, {kContainerClass, 0}, {kCustomClass, CS_DBLCLKS}, {kImageClass, 0},
+    {kLineClass, 0}, {kParkingClass, 0},   {kDiagramClass, CS_DBLCLKS}};
 
 bool is_own_class(std::wstring_view name) {
   for (const OwnClass& c : kOwnClasses)

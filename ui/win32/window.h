@@ -26,6 +26,7 @@ inline constexpr UINT kWmGetDpiScaledSize = 0x02E4;
 inline constexpr wchar_t kFormClass[] = L"QuilletForm";
 inline constexpr wchar_t kContainerClass[] = L"QuilletContainer";
 inline constexpr wchar_t kCustomClass[] = L"QuilletCustom";
+inline constexpr wchar_t kDiagramClass[] = L"QuilletDiagram";
 inline constexpr wchar_t kImageClass[] = L"QuilletImage";
 inline constexpr wchar_t kLineClass[] = L"QuilletLine";
 inline constexpr wchar_t kParkingClass[] = L"QuilletParking";

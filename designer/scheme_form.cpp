@@ -1,0 +1,412 @@
+#include "designer/scheme_form.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <tuple>
+
+#include "designer/app.h"
+#include "designer/buttons.h"
+#include "designer/main_form.h"
+#include "platform/platform.h"
+#include "resources/pictures.h"
+#include "ui/backend.h"
+
+namespace designer {
+namespace {
+
+using ui::Color;
+namespace shape = ui::shape;
+
+const Color kBackground = Color::rgb(255, 255, 255);
+const Color kCardFill = Color::rgb(246, 248, 251);
+const Color kCardBorder = Color::rgb(122, 134, 154);
+const Color kSelectedFill = Color::rgb(221, 235, 255);
+const Color kSelectedBorder = Color::rgb(0, 90, 200);
+const Color kGreyFill = Color::rgb(238, 238, 238);
+const Color kGreyBorder = Color::rgb(180, 180, 180);
+const Color kGreyText = Color::rgb(140, 140, 140);
+// The dark red of the main window's notice: no path from here reaches an end.
+const Color kTrap = Color::rgb(176, 0, 0);
+const Color kText = Color::rgb(24, 24, 24);
+const Color kNumber = Color::rgb(96, 106, 122);
+const Color kArrow = Color::rgb(70, 80, 96);
+const Color kArrowFaint = Color::rgb(186, 192, 202);
+const Color kArrowStrong = Color::rgb(16, 32, 64);
+// Loops, back to the same or an earlier dialog.
+const Color kLoop = Color::rgb(140, 60, 170);
+const Color kLoopFaint = Color::rgb(214, 190, 226);
+const Color kLoopStrong = Color::rgb(104, 24, 136);
+const Color kStartFill = Color::rgb(226, 243, 226);
+const Color kStartBorder = Color::rgb(56, 142, 60);
+const Color kStartText = Color::rgb(28, 88, 30);
+const Color kEnd = Color::rgb(40, 40, 40);
+
+// The window opens at least this large, and is never made smaller.
+constexpr int kLeastWidth = 240, kLeastHeight = 160;
+// What a window's frame and caption take around its inside, roughly, in pixels.
+constexpr int kFrameWidth = 24, kFrameHeight = 56;
+
+// The pictures of the icons on the cards, by position in the icon names; greyed
+// for the cards of dialogs never shown.
+ui::Picture card_picture(int icon, bool grey) {
+  static const resources::Art* const arts[] = {&resources::kCardError, &resources::kCardWarning,
+                                               &resources::kCardInformation,
+                                               &resources::kCardQuestion};
+  if (icon < 0 || icon >= static_cast<int>(std::size(arts))) return nullptr;
+  const ui::Picture colour = picture(*arts[icon]);
+  if (!grey) return colour;
+  static std::map<int, ui::Picture> greyed;
+  ui::Picture& p = greyed[icon];
+  if (!p) {
+    auto b = std::make_shared<ui::Bitmap>(*colour);
+    for (std::uint32_t& px : b->pixels) {
+      const std::uint32_t r = (px >> 16) & 0xFF, g = (px >> 8) & 0xFF, bl = px & 0xFF;
+      // Light grey of the same lightness, lifted halfway to white.
+      const std::uint32_t y = (r * 30 + g * 59 + bl * 11) / 100;
+      const std::uint32_t v = (y + 255) / 2;
+      px = (px & 0xFF000000u) | v << 16 | v << 8 | v;
+    }
+    p = std::move(b);
+  }
+  return p;
+}
+
+ui::Rect rect(const scheme::Box& b) { return {b.x, b.y, b.width, b.height}; }
+
+std::vector<ui::Point> points(const std::vector<scheme::Point>& from) {
+  std::vector<ui::Point> out;
+  for (const scheme::Point& p : from) out.push_back({p.x, p.y});
+  return out;
+}
+
+}  // namespace
+
+scheme_form::scheme_form() : Form("scheme_form") {
+  set_scale(ui::ScaleMode::Pixels);
+  set_border(ui::Border::Sizable);
+  set_show_in_taskbar(false);
+  set_start_position(ui::StartPosition::CenterScreen);
+  set_key_preview(true);
+  set_back_color(kBackground);
+  set_min_client_size(kLeastWidth, kLeastHeight);
+
+  scheme.set_back_color(kBackground);
+  scheme.set_accessible_name("Схема");
+  scheme.on_key_down = [this](int& code, unsigned shift) { scheme_KeyDown(code, shift); };
+  scheme.on_press = [this](ui::Point p, ui::MouseButton) {
+    const int card = scheme.item_at(p);
+    if (card >= 0) Select(layout_.cards[static_cast<std::size_t>(card)].row, true);
+  };
+  scheme.on_double_click = [this](ui::Point p, ui::MouseButton b) {
+    const int card = scheme.item_at(p);
+    if (card >= 0 && b == ui::MouseButton::Left)
+      Edit(layout_.cards[static_cast<std::size_t>(card)].row);
+  };
+  scheme.on_item_action = [this](int card) {
+    const int row = layout_.cards[static_cast<std::size_t>(card)].row;
+    Select(row, true);
+    Edit(row);
+  };
+  scheme.on_context_menu = [this](ui::Point p) { ShowMenu(p); };
+
+  add_shortcut(
+      'C', ui::shift::Ctrl, [this] { CopyScheme(); }, &scheme);
+  add_shortcut('S', ui::shift::Ctrl, [this] { SavePicture(); });
+  add_shortcut(ui::key::Escape, ui::shift::None, [this] { unload(); });
+}
+
+main_form& scheme_form::main() const { return ui::Single<main_form>::get(); }
+
+void scheme_form::Load() {
+  Refresh();
+  // As large as the whole scheme, within the screen.
+  const ui::Size area = ui::backend().work_area(*this);
+  const int width =
+      std::clamp(layout_.width, kLeastWidth, std::max(kLeastWidth, area.width - kFrameWidth));
+  const int height =
+      std::clamp(layout_.height, kLeastHeight, std::max(kLeastHeight, area.height - kFrameHeight));
+  set_client_size(width, height);
+  Resize();
+}
+
+void scheme_form::Resize() { scheme.move(0, 0, client_width(), client_height()); }
+
+void scheme_form::Refresh() {
+  const main_form& m = main();
+  set_caption("Схема - [" + (m.file_name.empty() ? std::string("Новый диалог") : m.file_name) +
+              "]");
+  if (m.dlg_rows != rows_) trail_.clear();
+  rows_ = m.dlg_rows;
+  graph_ = script::graph_of(rows_);
+  layout_ = scheme::lay_out(rows_, graph_, [this](std::string_view text, bool bold) {
+    const ui::Size s = scheme.measure(text, bold);
+    return scheme::Box{0, 0, s.width, s.height};
+  });
+  std::vector<ui::Diagram::Item> items;
+  for (const scheme::Card& c : layout_.cards) items.push_back({rect(c.box), c.name, c.text});
+  scheme.set_items(std::move(items));
+  row_ = card_of(m.dlg_index) >= 0 ? m.dlg_index : -1;
+  Draw();
+}
+
+void scheme_form::SelectCard(int row) {
+  const int now = card_of(row) >= 0 ? row : -1;
+  if (now == row_) return;
+  row_ = now;
+  Draw();
+}
+
+int scheme_form::card_of(int row) const {
+  for (std::size_t i = 0; i < layout_.cards.size(); ++i)
+    if (layout_.cards[i].row == row) return static_cast<int>(i);
+  return -1;
+}
+
+void scheme_form::Select(int row, bool remember) {
+  if (card_of(row) < 0) return;
+  if (remember && row_ >= 0 && row_ != row) trail_.push_back(row_);
+  row_ = row;
+  Draw();
+  main().SelectRow(row);
+}
+
+void scheme_form::Follow(script::Answer answer) {
+  for (const scheme::Arrow& a : layout_.arrows)
+    if (a.from == row_ && a.answer == answer) {
+      if (a.to != script::kEnd) Select(a.to, true);
+      return;
+    }
+}
+
+void scheme_form::Step(int dx, int dy) {
+  const int from = card_of(row_);
+  if (from < 0) {
+    if (!layout_.cards.empty()) Select(layout_.cards.front().row, true);
+    return;
+  }
+  const scheme::Box& at = layout_.cards[static_cast<std::size_t>(from)].box;
+  const auto centre = [](const scheme::Box& b) {
+    return ui::Point{b.x + b.width / 2, b.y + b.height / 2};
+  };
+  const ui::Point c = centre(at);
+  // Beyond in that direction: first the cards facing this one across the way (the
+  // next layer down, the next card in the row), the nearest of them; then the
+  // others by distance, a step aside counting twice.
+  int best = -1;
+  std::tuple<bool, long, long> best_key;
+  for (std::size_t i = 0; i < layout_.cards.size(); ++i) {
+    const scheme::Box& b = layout_.cards[i].box;
+    const ui::Point o = centre(b);
+    const long along = (o.x - c.x) * dx + (o.y - c.y) * dy;
+    if (static_cast<int>(i) == from || along <= 0) continue;
+    const long across = dx != 0 ? std::abs(o.y - c.y) : std::abs(o.x - c.x);
+    const bool facing = dx != 0 ? b.y < at.y + at.height && at.y < b.y + b.height
+                                : b.x < at.x + at.width && at.x < b.x + b.width;
+    const std::tuple<bool, long, long> key{!facing, facing ? along : along + 2 * across, across};
+    if (best < 0 || key < best_key) best = static_cast<int>(i), best_key = key;
+  }
+  if (best >= 0) Select(layout_.cards[static_cast<std::size_t>(best)].row, true);
+}
+
+void scheme_form::Edit(int row) {
+  if (card_of(row) < 0) return;
+  main().EditDialog(row);
+  // The editor gives the keys back to the main window, its owner; the user was here.
+  if (loaded() && visible()) show(owner());
+}
+
+void scheme_form::scheme_KeyDown(int& code, unsigned shift) {
+  if (shift != ui::shift::None) return;
+  switch (code) {
+    case ui::key::Home:
+      for (const scheme::Card& c : layout_.cards)
+        if (c.start) Select(c.row, true);
+      break;
+    case ui::key::Left:
+      Step(-1, 0);
+      break;
+    case ui::key::Right:
+      Step(1, 0);
+      break;
+    case ui::key::Up:
+      Step(0, -1);
+      break;
+    case ui::key::Down:
+      Step(0, 1);
+      break;
+    case ui::key::Enter:
+      if (row_ >= 0) Edit(row_);
+      break;
+    case ui::key::Backspace:
+      // Back the way the user came, past rows that have no card any more.
+      while (!trail_.empty()) {
+        const int back = trail_.back();
+        trail_.pop_back();
+        if (card_of(back) >= 0) {
+          Select(back, false);
+          break;
+        }
+      }
+      break;
+    // The keys where a Russian keyboard has О, Д, Н and М, whatever layout is on.
+    case 'J':
+      Follow(script::Answer::Ok);
+      break;
+    case 'L':
+      Follow(script::Answer::Yes);
+      break;
+    case 'Y':
+      Follow(script::Answer::No);
+      break;
+    case 'V':
+      Follow(script::Answer::Cancel);
+      break;
+    default:
+      return;
+  }
+  code = 0;
+}
+
+void scheme_form::KeyPress(char32_t& key) {
+  switch (key) {
+    case U'о':
+    case U'О':
+      Follow(script::Answer::Ok);
+      break;
+    case U'д':
+    case U'Д':
+      Follow(script::Answer::Yes);
+      break;
+    case U'н':
+    case U'Н':
+      Follow(script::Answer::No);
+      break;
+    case U'м':
+    case U'М':
+      Follow(script::Answer::Cancel);
+      break;
+    default:
+      return;
+  }
+  key = 0;
+}
+
+void scheme_form::ShowMenu(ui::Point at) {
+  std::vector<std::string> items;
+  std::vector<std::function<void()>> commands;
+  if (row_ >= 0) {
+    items.push_back("Изменить диалог\tEnter");
+    commands.push_back([this, row = row_] { Edit(row); });
+  }
+  items.push_back("Копировать\tCtrl+C");
+  commands.push_back([this] { CopyScheme(); });
+  items.push_back("Сохранить картинку...\tCtrl+S");
+  commands.push_back([this] { SavePicture(); });
+  const int chosen = ui::backend().popup_menu(scheme, at, items);
+  if (chosen >= 0 && chosen < static_cast<int>(commands.size()))
+    commands[static_cast<std::size_t>(chosen)]();
+}
+
+void scheme_form::CopyScheme() {
+  const ui::Bitmap picture = scheme.picture(2);
+  if (!ui::backend().copy_to_clipboard(*this, scheme::copy_text(layout_), &picture))
+    MsgBox("Схема не скопирована: буфер обмена занят другой программой. Попробуйте ещё раз.",
+           ui::mb::Exclamation | ui::mb::Ok);
+}
+
+void scheme_form::SavePicture() {
+  const std::string& project = main().file_name;
+  std::string name = project.empty() ? std::string("Схема") : project;
+  if (name.size() > 4 && same_file_name(name.substr(name.size() - 4), ".dlg"))
+    name.resize(name.size() - 4);
+  const auto path = ui::backend().save_file_name(
+      *this, {"Сохранить картинку", "Рисунок PNG", "png", name + ".png"});
+  if (!path) return;
+  std::string why;
+  const std::string png = ui::backend().encode_png(scheme.picture(2), &why);
+  if (png.empty())
+    return void(MsgBox("Картинка не сохранена: " + why + ".", ui::mb::Critical | ui::mb::Ok));
+  const platform::FileError error = platform::write_file(*path, png);
+  if (error != platform::FileError::None)
+    MsgBox("Картинка не сохранена в " + *path + ".\r\n\r\nОшибка №" +
+               std::to_string(static_cast<int>(error)) + ": " +
+               ErrorDescription(static_cast<int>(error)),
+           ui::mb::Critical | ui::mb::Ok);
+}
+
+void scheme_form::Draw() {
+  std::vector<ui::Shape> shapes;
+  const auto text = [&](ui::Point at, std::string s, Color c, bool bold, int clip = 0) {
+    shapes.push_back(shape::Text{at, std::move(s), c, bold, clip});
+  };
+
+  if (layout_.apart_top > 0)
+    shapes.push_back(shape::Path{{{8, layout_.apart_top}, {layout_.width - 8, layout_.apart_top}},
+                                 kGreyBorder,
+                                 1,
+                                 true,
+                                 false});
+  if (layout_.start_mark.width > 0) {
+    const scheme::Box& m = layout_.start_mark;
+    shapes.push_back(shape::Box{rect(m), kStartFill, kStartBorder, 1, m.height / 2});
+    const ui::Size s = scheme.measure(scheme::kStartText, false);
+    text({m.x + (m.width - s.width) / 2, m.y + (m.height - s.height) / 2},
+         std::string(scheme::kStartText), kStartText, false);
+    shapes.push_back(shape::Path{points(layout_.start_arrow), kStartBorder, 1, false, true});
+  }
+
+  // The arrows of the selected card stand out; the others fade.
+  const auto touches = [this](const scheme::Arrow& a) { return a.from == row_ || a.to == row_; };
+  for (int strong = 0; strong < 2; ++strong)
+    for (const scheme::Arrow& a : layout_.arrows) {
+      const bool is_strong = row_ >= 0 && touches(a);
+      if (is_strong != (strong == 1)) continue;
+      const bool faint = row_ >= 0 && !is_strong;
+      const Color c = a.back ? (faint       ? kLoopFaint
+                                : is_strong ? kLoopStrong
+                                            : kLoop)
+                             : (faint       ? kArrowFaint
+                                : is_strong ? kArrowStrong
+                                            : kArrow);
+      const bool to_end = a.to == script::kEnd;
+      shapes.push_back(
+          shape::Path{points(a.points), c, is_strong ? 2 : 1, !a.answer.has_value(), !to_end});
+      if (to_end && !a.points.empty()) {
+        const scheme::Point e = a.points.back();
+        const int r = scheme::kEndMark / 2;
+        shapes.push_back(shape::Box{{e.x - r, e.y - r, 2 * r, 2 * r},
+                                    faint ? kArrowFaint : kEnd,
+                                    faint ? kArrowFaint : kEnd,
+                                    0,
+                                    r});
+      }
+      if (!a.label.empty())
+        text({a.label_box.x, a.label_box.y}, a.label, faint ? kArrowFaint : c, false);
+    }
+
+  for (const scheme::Card& c : layout_.cards) {
+    const bool selected = c.row == row_;
+    const Color border = c.trapped ? kTrap : c.never_shown ? kGreyBorder : kCardBorder;
+    shapes.push_back(shape::Box{rect(c.box),
+                                selected        ? kSelectedFill
+                                : c.never_shown ? kGreyFill
+                                                : kCardFill,
+                                selected && !c.trapped ? kSelectedBorder : border, selected ? 2 : 1,
+                                4});
+    const Color ink = c.never_shown ? kGreyText : kText;
+    const std::string number = std::to_string(c.row);
+    const ui::Size n = scheme.measure(number, true);
+    text({c.number_box.x + (c.number_box.width - n.width) / 2, c.number_box.y}, number,
+         c.never_shown ? kGreyText : kNumber, true);
+    if (ui::Picture p = card_picture(c.icon, c.never_shown))
+      shapes.push_back(shape::Icon{{c.icon_box.x, c.icon_box.y}, p});
+    text({c.title_box.x, c.title_box.y}, c.title, c.trapped ? kTrap : ink, true, c.title_box.width);
+    text({c.line_box.x, c.line_box.y}, c.line, ink, false, c.line_box.width);
+  }
+  scheme.set_drawing(std::move(shapes), {layout_.width, layout_.height});
+  scheme.select(card_of(row_));
+}
+
+}  // namespace designer

@@ -1,0 +1,251 @@
+// What leaves the program through the system: the clipboard, the save dialog
+// and PNG files from the system's own encoder. comdlg32 and the encoder are
+// loaded at their first use, never at the program's start.
+
+// <windows.h> must come before the other system headers.
+// clang-format off
+#include <windows.h>
+#include <commdlg.h>
+#include <objbase.h>
+#include <wincodec.h>
+// clang-format on
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ui/win32/exported.h"
+#include "ui/win32/peers.h"
+
+namespace ui::win32 {
+namespace {
+
+// The identities of the encoder, given here rather than taken from a library,
+// so that nothing of it is imported.
+constexpr GUID kClsidPngEncoder = {
+    0x27949969, 0x876a, 0x41d7, {0x94, 0x47, 0x56, 0x8f, 0x6a, 0x35, 0xa4, 0xdc}};
+constexpr GUID kIidBitmapEncoder = {
+    0x00000103, 0xa8f2, 0x4877, {0xba, 0x0a, 0xfd, 0x2b, 0x66, 0x45, 0xfb, 0x94}};
+constexpr GUID kClsidImagingFactory = {
+    0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
+constexpr GUID kIidImagingFactory = {
+    0xec5ec8a9, 0xc395, 0x4314, {0x9c, 0x77, 0x54, 0xd7, 0xa9, 0x35, 0xff, 0x70}};
+constexpr GUID kContainerPng = {
+    0x1b7cfaf4, 0x713f, 0x473c, {0xbb, 0xcd, 0x61, 0x37, 0x42, 0x5f, 0xae, 0xaf}};
+constexpr GUID kPixels24bppBgr = {
+    0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0c}};
+
+// Releases a COM interface when it goes.
+template <class T>
+class Com {
+ public:
+  Com() = default;
+  ~Com() {
+    if (p_) p_->Release();
+  }
+  Com(const Com&) = delete;
+  Com& operator=(const Com&) = delete;
+  T* operator->() const { return p_; }
+  T* get() const { return p_; }
+  T** out() { return &p_; }
+  void** out_void() { return reinterpret_cast<void**>(&p_); }
+
+ private:
+  T* p_ = nullptr;
+};
+
+std::string hresult_text(HRESULT hr) {
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
+  return code;
+}
+
+// The rows of a picture as 24-bit BGR, top row first, each padded to 4 bytes.
+std::vector<BYTE> bgr_rows(const Bitmap& picture, UINT* stride) {
+  *stride = static_cast<UINT>((picture.width * 3 + 3) & ~3);
+  std::vector<BYTE> rows(static_cast<std::size_t>(*stride) *
+                         static_cast<std::size_t>(picture.height));
+  for (int y = 0; y < picture.height; ++y) {
+    BYTE* row = rows.data() + static_cast<std::size_t>(y) * *stride;
+    for (int x = 0; x < picture.width; ++x) {
+      const std::uint32_t p = picture.at(x, y);
+      row[3 * x] = static_cast<BYTE>(p);
+      row[3 * x + 1] = static_cast<BYTE>(p >> 8);
+      row[3 * x + 2] = static_cast<BYTE>(p >> 16);
+    }
+  }
+  return rows;
+}
+
+HGLOBAL global_copy(const void* data, std::size_t size) {
+  const HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE, size);
+  if (!g) return nullptr;
+  void* at = GlobalLock(g);
+  if (!at) {
+    GlobalFree(g);
+    return nullptr;
+  }
+  std::memcpy(at, data, size);
+  GlobalUnlock(g);
+  return g;
+}
+
+// A device-independent bitmap as the clipboard keeps it: the header, then 24-bit
+// rows from the bottom.
+HGLOBAL clipboard_dib(const Bitmap& picture) {
+  UINT stride = 0;
+  const std::vector<BYTE> rows = bgr_rows(picture, &stride);
+  BITMAPINFOHEADER h{};
+  h.biSize = sizeof h;
+  h.biWidth = picture.width;
+  h.biHeight = picture.height;
+  h.biPlanes = 1;
+  h.biBitCount = 24;
+  h.biCompression = BI_RGB;
+  h.biSizeImage = static_cast<DWORD>(rows.size());
+  std::vector<BYTE> dib(sizeof h + rows.size());
+  std::memcpy(dib.data(), &h, sizeof h);
+  for (int y = 0; y < picture.height; ++y)
+    std::memcpy(dib.data() + sizeof h + static_cast<std::size_t>(picture.height - 1 - y) * stride,
+                rows.data() + static_cast<std::size_t>(y) * stride, stride);
+  return global_copy(dib.data(), dib.size());
+}
+
+using GetSaveFileNameFn = BOOL(WINAPI*)(OPENFILENAMEW*);
+
+GetSaveFileNameFn save_dialog_function() {
+  static const GetSaveFileNameFn function = [] {
+    wchar_t folder[MAX_PATH];
+    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return GetSaveFileNameFn{};
+    const HMODULE m = LoadLibraryW((std::wstring(folder, n) + L"\\comdlg32.dll").c_str());
+    return m ? exported<GetSaveFileNameFn>(m, "GetSaveFileNameW") : GetSaveFileNameFn{};
+  }();
+  return function;
+}
+
+// The encoder of PNG files: the class of its own, or through the imaging factory
+// where that class cannot be made by itself.
+HRESULT make_png_encoder(IWICBitmapEncoder** encoder) {
+  HRESULT hr = CoCreateInstance(kClsidPngEncoder, nullptr, CLSCTX_INPROC_SERVER, kIidBitmapEncoder,
+                                reinterpret_cast<void**>(encoder));
+  if (SUCCEEDED(hr)) return hr;
+  Com<IWICImagingFactory> factory;
+  const HRESULT made = CoCreateInstance(kClsidImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                        kIidImagingFactory, factory.out_void());
+  if (FAILED(made)) return hr;
+  return factory->CreateEncoder(kContainerPng, nullptr, encoder);
+}
+
+std::string encode(const Bitmap& picture, std::string* why) {
+  const auto fail = [why](const char* step, HRESULT hr) {
+    if (why) *why = std::string(step) + " (" + hresult_text(hr) + ")";
+    return std::string();
+  };
+  Com<IWICBitmapEncoder> encoder;
+  HRESULT hr = make_png_encoder(encoder.out());
+  if (FAILED(hr)) return fail("Кодировщик PNG системы недоступен", hr);
+  Com<IStream> stream;
+  if (FAILED(hr = CreateStreamOnHGlobal(nullptr, TRUE, stream.out())))
+    return fail("Не хватает памяти для картинки", hr);
+  if (FAILED(hr = encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)))
+    return fail("Кодировщик PNG не начал работу", hr);
+  Com<IWICBitmapFrameEncode> frame;
+  Com<IPropertyBag2> options;
+  if (FAILED(hr = encoder->CreateNewFrame(frame.out(), options.out())) ||
+      FAILED(hr = frame->Initialize(options.get())) ||
+      FAILED(
+          hr = frame->SetSize(static_cast<UINT>(picture.width), static_cast<UINT>(picture.height))))
+    return fail("Кодировщик PNG не принял картинку", hr);
+  WICPixelFormatGUID format = kPixels24bppBgr;
+  if (FAILED(hr = frame->SetPixelFormat(&format)) || !IsEqualGUID(format, kPixels24bppBgr))
+    return fail("Кодировщик PNG не принял формат точек", FAILED(hr) ? hr : E_NOTIMPL);
+  UINT stride = 0;
+  std::vector<BYTE> rows = bgr_rows(picture, &stride);
+  if (FAILED(hr = frame->WritePixels(static_cast<UINT>(picture.height), stride,
+                                     static_cast<UINT>(rows.size()), rows.data())) ||
+      FAILED(hr = frame->Commit()) || FAILED(hr = encoder->Commit()))
+    return fail("Кодировщик PNG не записал картинку", hr);
+  HGLOBAL memory = nullptr;
+  if (FAILED(hr = GetHGlobalFromStream(stream.get(), &memory)))
+    return fail("Картинка не получена от кодировщика", hr);
+  STATSTG stat{};
+  if (FAILED(hr = stream->Stat(&stat, STATFLAG_NONAME)))
+    return fail("Картинка не получена от кодировщика", hr);
+  const auto* bytes = static_cast<const char*>(GlobalLock(memory));
+  if (!bytes) return fail("Картинка не получена от кодировщика", E_OUTOFMEMORY);
+  std::string png(bytes, static_cast<std::size_t>(stat.cbSize.QuadPart));
+  GlobalUnlock(memory);
+  return png;
+}
+
+}  // namespace
+
+bool Win32Backend::copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture) {
+  // Another program may hold the clipboard for a moment.
+  bool open = false;
+  for (int attempt = 0; attempt < 10 && !open; ++attempt) {
+    open = OpenClipboard(window_of(owner)) != FALSE;
+    if (!open) Sleep(20);
+  }
+  if (!open) return false;
+  bool done = EmptyClipboard() != FALSE;
+  std::wstring units;
+  for (wchar_t c : widen(text)) {
+    // Lines end with CR LF on the clipboard.
+    if (c == L'\n' && (units.empty() || units.back() != L'\r')) units += L'\r';
+    units += c;
+  }
+  if (done) {
+    const HGLOBAL g = global_copy(units.c_str(), (units.size() + 1) * sizeof(wchar_t));
+    done = g && SetClipboardData(CF_UNICODETEXT, g);
+    if (g && !done) GlobalFree(g);
+  }
+  if (done && picture && picture->width > 0 && picture->height > 0) {
+    const HGLOBAL g = clipboard_dib(*picture);
+    done = g && SetClipboardData(CF_DIB, g);
+    if (g && !done) GlobalFree(g);
+  }
+  CloseClipboard();
+  return done;
+}
+
+std::optional<std::string> Win32Backend::save_file_name(Form& owner, const SaveQuestion& q) {
+  const GetSaveFileNameFn ask = save_dialog_function();
+  if (!ask) return std::nullopt;
+  const std::wstring title = widen(q.title), extension = widen(q.extension);
+  std::wstring filter = widen(q.kind) + L" (*." + extension + L")";
+  filter += L'\0';
+  filter += L"*." + extension;
+  filter += L'\0';
+  std::vector<wchar_t> file(32768, L'\0');
+  const std::wstring proposed = widen(q.file_name);
+  std::copy_n(proposed.begin(), std::min(proposed.size(), file.size() - 1), file.begin());
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = window_of(owner);
+  ofn.lpstrFilter = filter.c_str();
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.lpstrTitle = title.c_str();
+  ofn.lpstrDefExt = extension.c_str();
+  ofn.Flags =
+      OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+  if (!ask(&ofn)) return std::nullopt;
+  return narrow(file.data());
+}
+
+std::string Win32Backend::encode_png(const Bitmap& picture, std::string* why) {
+  if (picture.width <= 0 || picture.height <= 0) {
+    if (why) *why = "Картинка пуста";
+    return {};
+  }
+  // The program's thread has COM already; a thread without it gets it here.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  std::string png = encode(picture, why);
+  if (SUCCEEDED(com)) CoUninitialize();
+  return png;
+}
+
+}  // namespace ui::win32
