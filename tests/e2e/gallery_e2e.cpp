@@ -374,4 +374,88 @@ TEST_F(Gallery, DropDownListsAndTheCheckBoxByKeysByOtherProgramsAndToScreenReade
   EXPECT_TRUE(probe::read_accessible(box).state & STATE_SYSTEM_CHECKED);
 }
 
+// The real pointer on the native controls: a list entry, the text box, the
+// check box and the drop-down lists with a click on an item, a drag to one and
+// the wheel; and a list closed while the button is held keeps no hold of the
+// pointer.
+TEST_F(Gallery, TheRealPointerWorksEveryNativeControl) {
+  const HWND next = named(L"dlg_next(0)"), files = named(L"filebox"), title = named(L"dlg_title"),
+             box = named(L"one_file");
+  ASSERT_TRUE(next && files && title && box);
+  const auto chosen = [](HWND h) { return static_cast<int>(SendMessageW(h, CB_GETCURSEL, 0, 0)); };
+  const auto open = [](HWND h) { return SendMessageW(h, CB_GETDROPPEDSTATE, 0, 0) != 0; };
+  const auto told = [&](const std::wstring& line) {
+    return wait_for([&] { return events().find(line) != std::wstring::npos; }, 3000);
+  };
+  const auto count_of = [&](const std::wstring& line) {
+    const std::wstring all = events();
+    int n = 0;
+    for (std::size_t at = all.find(line); at != std::wstring::npos; at = all.find(line, at + 1)) ++n;
+    return n;
+  };
+
+  pointer_.click_at(probe::item_point(files, 2));
+  EXPECT_TRUE(told(L"Select filebox: main.dlg")) << probe::to_utf8(events());
+  pointer_.click(title);
+  EXPECT_TRUE(wait_for([&] { return probe::focus_of(window_) == title; }, 3000));
+  probe::send_text(L"!");
+  EXPECT_TRUE(wait_for([&] { return probe::text(title).find(L'!') != std::wstring::npos; }, 3000));
+  pointer_.click(box);
+  EXPECT_TRUE(told(L"Check one_file")) << probe::to_utf8(events());
+  EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+
+  // A click opens the list, a click on an item chooses it, told once.
+  pointer_.click(next);
+  ASSERT_TRUE(wait_for([&] { return open(next); }, 3000)) << "a click did not open the list";
+  HWND list = probe::dropped_list(process_.id());
+  ASSERT_TRUE(list);
+  pointer_.click_at(probe::item_point(list, 3));
+  EXPECT_TRUE(told(L"Change dlg_next(0): диалог 3")) << probe::to_utf8(events());
+  EXPECT_FALSE(open(next));
+  // Pressed on the box and let go over an item, the pointer chooses that item.
+  const POINT at = probe::middle_of(next);
+  pointer_.move_to(at);
+  Sleep(100);
+  pointer_.press();
+  ASSERT_TRUE(wait_for([&] { return (list = probe::dropped_list(process_.id())) != nullptr; }, 3000));
+  const POINT item = probe::item_point(list, 5);
+  for (int step = 1; step <= 4; ++step) {
+    Sleep(60);
+    pointer_.move_to(at.x + (item.x - at.x) * step / 4, at.y + (item.y - at.y) * step / 4);
+  }
+  Sleep(100);
+  pointer_.release();
+  EXPECT_TRUE(told(L"Change dlg_next(0): диалог 5")) << probe::to_utf8(events());
+  EXPECT_TRUE(wait_for([&] { return !open(next); }, 3000));
+  // The wheel over the closed box, where the system turns it into a choice: what
+  // the box shows is the choice readers hear, told once.
+  pointer_.move_to(at);
+  Sleep(100);
+  pointer_.wheel(-1);
+  Sleep(300);
+  const int wheeled = chosen(next);
+  if (wheeled != 5) {
+    EXPECT_EQ(count_of(L"Change dlg_next(0): диалог " + std::to_wstring(wheeled)), 1)
+        << probe::to_utf8(events());
+  }
+  EXPECT_EQ(probe::read_accessible(next).value, probe::text(next));
+
+  // Pressed to open, closed by Esc before the button is let go: the next click
+  // goes where it is aimed, and nothing was chosen.
+  const std::wstring before = events();
+  pointer_.press();
+  ASSERT_TRUE(wait_for([&] { return open(next); }, 3000));
+  probe::send_key(VK_ESCAPE);
+  ASSERT_TRUE(wait_for([&] { return !open(next); }, 3000));
+  pointer_.release();
+  pointer_.click(title);
+  EXPECT_TRUE(wait_for([&] { return probe::focus_of(window_) == title; }, 3000))
+      << "the click went to the closed list";
+  Sleep(300);
+  EXPECT_FALSE(open(next));
+  EXPECT_EQ(chosen(next), wheeled);
+  EXPECT_EQ(events(), before);
+  probe::screenshot(window_, L"gallery_pointer.png");
+}
+
 }  // namespace
