@@ -390,7 +390,8 @@ TEST_F(Gallery, TheRealPointerWorksEveryNativeControl) {
   const auto count_of = [&](const std::wstring& line) {
     const std::wstring all = events();
     int n = 0;
-    for (std::size_t at = all.find(line); at != std::wstring::npos; at = all.find(line, at + 1)) ++n;
+    for (std::size_t at = all.find(line); at != std::wstring::npos; at = all.find(line, at + 1))
+      ++n;
     return n;
   };
 
@@ -417,7 +418,8 @@ TEST_F(Gallery, TheRealPointerWorksEveryNativeControl) {
   pointer_.move_to(at);
   Sleep(100);
   pointer_.press();
-  ASSERT_TRUE(wait_for([&] { return (list = probe::dropped_list(process_.id())) != nullptr; }, 3000));
+  ASSERT_TRUE(
+      wait_for([&] { return (list = probe::dropped_list(process_.id())) != nullptr; }, 3000));
   const POINT item = probe::item_point(list, 5);
   for (int step = 1; step <= 4; ++step) {
     Sleep(60);
