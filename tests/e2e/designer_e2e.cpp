@@ -1709,6 +1709,7 @@ TEST_F(Designer, TheEditorByThePointer) {
     HWND box = wait_box();
     ASSERT_NO_FATAL_FAILURE(expect_box(box, {L"Quillet", text, {IDOK}, BoxIcon::Exclamation}));
     pointer.click(GetDlgItem(box, IDOK));
+    ASSERT_TRUE(probe::wait_gone(box, kWindowTimeoutMs));
   };
   const auto confirm = [&](HWND editor) {
     pointer.click(control(editor, L"SDButton1"));

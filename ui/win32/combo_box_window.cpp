@@ -177,10 +177,10 @@ class ComboBoxWindow : public ControlWindow {
 
   // Tells the model what the box did; the box is not told it back.
   template <class F>
-  void report(F&& tell) {
+  void report(F&& what) {
     Alive alive(*this);
     const bool was = std::exchange(reporting_, true);
-    tell(box());
+    what(box());
     if (alive) reporting_ = was;
   }
 
