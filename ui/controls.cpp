@@ -130,6 +130,7 @@ void ListControl::add_item(std::string item) {
 void ListControl::clear() {
   items_.clear();
   index_ = -1;
+  index_set();
   changed(Prop::Items);
 }
 
@@ -140,6 +141,7 @@ int ListControl::list_index() const {
 
 void ListControl::set_list_index(int i) {
   index_ = valid(i);
+  index_set();
   changed(Prop::Selection);
 }
 
@@ -158,48 +160,42 @@ bool ComboBox::dropped_down() const {
   return dropped_;
 }
 
-void ComboBox::dropped_pulled(bool open) {
-  if (open && !dropped_) opened_index_ = index_;
+void ComboBox::state_pulled(int index, bool open) {
+  index_ = valid(index);
   dropped_ = open;
+  if (!open) chosen_ = index_;
+}
+
+void ComboBox::index_set() {
+  // Set in the open list (by its keys), it is only where the list stands.
+  if (!dropped_) chosen_ = index_;
 }
 
 void ComboBox::set_dropped_down(bool open) {
   if (open == dropped_down()) return;
-  if (open) {
-    list_opened();
-  } else {
-    pull(Prop::Selection);  // it closes on the item the open list shows
-    list_closed();
-  }
+  // Closing, the item the open list shows is the choice.
+  shown(index_, open);
 }
 
-void ComboBox::selection_changed(int i) {
-  i = valid(i);
-  if (i == index_) return;
-  index_ = i;
-  changed(Prop::Selection);
-  // In the open list it is no choice yet.
-  if (!dropped_ && on_change) on_change();
-}
-
-void ComboBox::list_opened() {
-  if (dropped_) return;
-  dropped_ = true;
-  opened_index_ = index_;
-  changed(Prop::Dropped);
-}
-
-void ComboBox::list_closed() {
-  if (!dropped_) return;
-  dropped_ = false;
-  changed(Prop::Dropped);
-  if (index_ != opened_index_ && on_change) on_change();
+void ComboBox::shown(int index, bool open) {
+  index = valid(index);
+  const bool moved = index != index_, turned = open != dropped_;
+  index_ = index;
+  dropped_ = open;
+  if (moved) changed(Prop::Selection);
+  if (turned) changed(Prop::Dropped);
+  if (open || index_ == chosen_) return;
+  chosen_ = index_;
+  if (on_change) on_change();
 }
 
 void ComboBox::list_cancelled() {
-  if (!dropped_) return;
-  set_list_index(opened_index_);
-  list_closed();
+  const bool was_open = dropped_;
+  index_ = chosen_;
+  dropped_ = false;
+  // The box may show an item the model was not told of: it is set again.
+  changed(Prop::Selection);
+  if (was_open) changed(Prop::Dropped);
 }
 
 void ComboBox::key_down(int& code, unsigned shift) {
@@ -248,10 +244,7 @@ void ComboBox::key_down(int& code, unsigned shift) {
   }
   code = 0;
   if (last < 0 || to == at) return;
-  if (open)
-    set_list_index(to);
-  else
-    selection_changed(to);
+  shown(to, open);
 }
 
 void OptionButton::set_caption(std::string c) {

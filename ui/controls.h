@@ -136,6 +136,8 @@ class ListControl : public Control {
 
  protected:
   int valid(int i) const { return i >= 0 && i < static_cast<int>(items_.size()) ? i : -1; }
+  // The window set the entry (or cleared the list).
+  virtual void index_set() {}
   int index_ = -1;  // as last pulled or set
 
  private:
@@ -177,24 +179,28 @@ class ComboBox : public ListControl {
   // The user chose another item.
   std::function<void()> on_change;
 
-  // What the backend reports of the control itself: the item it shows now,
-  // chosen there (with the pointer, a letter, by another program); the list
-  // opened, closed on the item it shows, or closed without a choice (a click
-  // elsewhere, the focus gone), which takes back the item it opened with.
-  void selection_changed(int i);
-  void list_opened();
-  void list_closed();
+  // What the backend reports of the control itself, in whatever order the
+  // system tells it: the item the box shows now and whether its list is open.
+  // Closed, the item it shows is the choice (made with the pointer, a letter,
+  // the wheel, by another program), told once; open, it is only where the list
+  // stands, and the choice stays what it was.
+  void shown(int index, bool open);
+  // The open list closes without a choice (a click elsewhere, the focus gone):
+  // the box shows the choice again. The backend tells it only of a list that is
+  // open as it closes, so a late or repeated word cannot undo a choice.
   void list_cancelled();
-  // The backend hands over whether the list is open (no change event).
-  void dropped_pulled(bool open);
+  // The backend hands over what the box shows and whether its list is open (no
+  // change event).
+  void state_pulled(int index, bool open);
 
  protected:
   Role default_role() const override { return Role::ComboBox; }
   void describe(Accessible& a) const override;
   void act() override { set_dropped_down(!dropped_down()); }
+  void index_set() override;
 
  private:
-  int opened_index_ = -1;  // the choice when the list opened
+  int chosen_ = -1;  // the choice: what the closed box shows
   bool dropped_ = false;
 };
 

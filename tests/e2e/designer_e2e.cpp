@@ -1943,4 +1943,116 @@ TEST_F(Designer, TheSchemeAtTheScreensScale) {
   }
 }
 
+// The editor by the real pointer alone, the keys only to type: a choice made in
+// an open list with a click is the list's choice at once and stays when the
+// focus moves on, and the first click on OK after it confirms.
+TEST_F(Designer, TheEditorByThePointer) {
+  ASSERT_NO_FATAL_FAILURE(start());
+  SetForegroundWindow(main_);
+  probe::capture_settled(main_, 3000);
+  probe::Pointer pointer;
+  const auto open_editor = [&] {
+    pointer.click(control(main_, L"sd_new"));
+    return wait_form(process_, L"make_form");
+  };
+  const auto dropped = [](HWND list) { return send(list, CB_GETDROPPEDSTATE) != 0; };
+  // A click opens the list, a click on the item closes it there.
+  const auto choose = [&](HWND list, int item, const wchar_t* shown) {
+    pointer.click(list);
+    ASSERT_TRUE(wait_until([&] { return dropped(list); }, kWindowTimeoutMs))
+        << "a click did not open " << probe::to_utf8(probe::control_name(list));
+    const HWND open = probe::dropped_list(process_.id());
+    ASSERT_TRUE(open);
+    // The pointer passes over the items on its way, as a hand moves it.
+    for (int i = 0; i < item; ++i) {
+      pointer.move_to(probe::item_point(open, i));
+      Sleep(40);
+    }
+    pointer.click_at(probe::item_point(open, item));
+    EXPECT_TRUE(wait_until([&] { return !dropped(list); }, kWindowTimeoutMs))
+        << "a click on an item did not close the list";
+    EXPECT_TRUE(wait_text(list, shown)) << visible(probe::text(list));
+  };
+  // The editor's start, as the user made it: a text, «Да и Нет», «конец» for Да
+  // chosen in the open list, and a click into the timeout box.
+  const auto begin = [&](HWND editor) {
+    HWND text = control(editor, L"dlg_text");
+    pointer.click(text);
+    ASSERT_TRUE(wait_focus(text));
+    probe::send_text(L"Новый");
+    EXPECT_TRUE(wait_text(text, L"Новый")) << visible(probe::text(text));
+    HWND yes_no = control(editor, L"dlg_button(2)");
+    pointer.click(yes_no);
+    ASSERT_TRUE(wait_until([&] { return checked(yes_no); }, kWindowTimeoutMs));
+    HWND yes = control(editor, L"dlg_next(0)");
+    ASSERT_TRUE(wait_until([&] { return is_visible(yes); }, kWindowTimeoutMs));
+    const int end = static_cast<int>(send(yes, CB_GETCOUNT)) - 1;
+    ASSERT_NO_FATAL_FAILURE(choose(yes, end, L"конец"));
+    HWND wait = control(editor, L"dlg_wait");
+    pointer.click(wait);
+    ASSERT_TRUE(wait_focus(wait));
+    Sleep(300);  // what the click did to the list has shown by now
+    EXPECT_TEXT(probe::text(yes), L"конец");
+  };
+  const auto refused = [&](const wchar_t* text) {
+    HWND box = wait_box();
+    ASSERT_NO_FATAL_FAILURE(expect_box(box, {L"Quillet", text, {IDOK}, BoxIcon::Exclamation}));
+    pointer.click(GetDlgItem(box, IDOK));
+    ASSERT_TRUE(probe::wait_gone(box, kWindowTimeoutMs));
+  };
+  const auto confirm = [&](HWND editor) {
+    pointer.click(control(editor, L"SDButton1"));
+    EXPECT_TRUE(probe::wait_gone(editor, kWindowTimeoutMs)) << "one click on OK did not confirm";
+  };
+  {
+    SCOPED_TRACE("a choice in the open list, the focus elsewhere, OK");
+    HWND editor = open_editor();
+    ASSERT_TRUE(editor);
+    ASSERT_NO_FATAL_FAILURE(begin(editor));
+    // A press opens the list again and Esc closes it before the button is let
+    // go: the next click still goes where it is aimed, and the choice stays.
+    HWND yes = control(editor, L"dlg_next(0)");
+    pointer.move_to(probe::middle_of(yes));
+    Sleep(100);
+    pointer.press();
+    EXPECT_TRUE(wait_until([&] { return dropped(yes); }, kWindowTimeoutMs));
+    probe::send_key(VK_ESCAPE);
+    EXPECT_TRUE(wait_until([&] { return !dropped(yes); }, kWindowTimeoutMs));
+    pointer.release();
+    HWND wait = control(editor, L"dlg_wait");
+    pointer.click(wait);
+    EXPECT_TRUE(wait_focus(wait)) << "the click went to the closed list";
+    EXPECT_TEXT(probe::text(yes), L"конец");
+    ASSERT_NO_FATAL_FAILURE(confirm(editor));
+    expect_row(0, L"Новый; Диалог; Без значка; Да и Нет; Да>конец");
+  }
+  {
+    SCOPED_TRACE("and with the refusals of the timeout box between");
+    HWND editor = open_editor();
+    ASSERT_TRUE(editor);
+    ASSERT_NO_FATAL_FAILURE(begin(editor));
+    HWND wait = control(editor, L"dlg_wait");
+    probe::send_text(L"7x");
+    ASSERT_NO_FATAL_FAILURE(refused(L"Недопустиный символ."));
+    ASSERT_TRUE(wait_focus(wait));
+    // A double click selects the 7, and the 0 takes its place.
+    pointer.move_to(probe::middle_of(wait));
+    Sleep(100);
+    pointer.double_click();
+    probe::send_text(L"0");
+    EXPECT_TRUE(wait_text(wait, L"0")) << visible(probe::text(wait));
+    pointer.click(control(editor, L"SDButton1"));
+    ASSERT_NO_FATAL_FAILURE(refused(
+        L"Диалог может закрыться сам через целое число секунд от 1 до 3600, а в поле «Закрыть "
+        L"само через» указано «0».\r\n\r\nИсправьте число или очистите поле, чтобы диалог "
+        L"ждал ответа."));
+    probe::send_text(L"7");
+    HWND then = control(editor, L"dlg_wait_next");
+    ASSERT_NO_FATAL_FAILURE(choose(then, 1, L"диалог 0"));
+    ASSERT_NO_FATAL_FAILURE(confirm(editor));
+    expect_row(1, L"Новый; Диалог; Без значка; Да и Нет; Да>конец, 7 с>0");
+  }
+  EXPECT_TRUE(process_.running()) << "the designer ended";
+}
+
 }  // namespace

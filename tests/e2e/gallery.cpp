@@ -1,8 +1,8 @@
 // gallery.exe: one window with a control of every kind the Win32 backend makes, in
 // the looks the designer's windows use, and SDButton in each Mode with and without
 // picture and caption. Not shipped; gallery_e2e drives it and takes its pictures.
-// Every Click and ArrowClick, option chosen, drop-down choice and check box toggle
-// is written as a line to the label `events`.
+// Every Click and ArrowClick, option chosen, list entry selected, drop-down choice
+// and check box toggle is written as a line to the label `events`.
 
 #include <windows.h>
 
@@ -109,6 +109,7 @@ class gallery_form : public ui::Form {
     for (const char* f : {"story.dlg", "сказка.dlg", "main.dlg", "welcome.dlg"})
       filebox.add_item(f);
     filebox.set_list_index(1);
+    filebox.on_click = [this] { note("Select filebox: " + filebox.text()); };
 
     cmd.move(5760, 1320, 2775, 1320);
     cmd.set_colors(ui::Color::rgb(192, 192, 192), ui::Color::rgb(0, 0, 0));

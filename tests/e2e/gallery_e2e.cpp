@@ -8,12 +8,10 @@
 #include <gtest/gtest.h>
 #include <oleacc.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <functional>
 #include <ostream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "probe.h"
@@ -53,55 +51,6 @@ int differing(const probe::Image& a, const probe::Image& b) {
   for (std::size_t i = 0; i < a.rgb.size(); i += 3)
     n += a.rgb[i] != b.rgb[i] || a.rgb[i + 1] != b.rgb[i + 1] || a.rgb[i + 2] != b.rgb[i + 2];
   return n;
-}
-
-// Real input, as the mouse gives it.
-void send_move(int x, int y) {
-  const int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dx = static_cast<LONG>((x * 65535 + w / 2) / (w - 1));
-  in.mi.dy = static_cast<LONG>((y * 65535 + h / 2) / (h - 1));
-  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
-  SendInput(1, &in, sizeof in);
-}
-
-// Keeps the pointer where the test put it. Wine answers GetCursorPos from the
-// display's own pointer once the position has not changed for 100 ms, and that
-// one does not always follow input sent from another program; a pointer that
-// keeps being placed (one pixel to and fro) stays where it was sent.
-class PointerHolder {
- public:
-  PointerHolder()
-      : thread_([this] {
-          for (int tick = 0; !stop_; ++tick) {
-            const LONG packed = target_.load();
-            if (packed != kNone) send_move(LOWORD(packed) + (tick & 1), HIWORD(packed));
-            Sleep(30);
-          }
-        }) {}
-  ~PointerHolder() {
-    stop_ = true;
-    thread_.join();
-  }
-  void place(int x, int y) {
-    target_ = static_cast<LONG>(MAKELONG(x, y));
-    send_move(x, y);
-    SetCursorPos(x, y);
-  }
-
- private:
-  static constexpr LONG kNone = -1;
-  std::atomic<LONG> target_{kNone};
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
-
-void button(bool down) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-  SendInput(1, &in, sizeof in);
 }
 
 bool wait_for(const std::function<bool()>& done, DWORD timeout_ms) {
@@ -171,12 +120,12 @@ class Gallery : public testing::Test {
     return pointer_until(r.left + 2, r.bottom - 2, done);
   }
 
-  void pointer_to(int x, int y) { pointer_.place(x, y); }
+  void pointer_to(int x, int y) { pointer_.move_to(x, y); }
 
   std::wstring folder_;
   probe::Process process_;
   HWND window_ = nullptr;
-  PointerHolder pointer_;
+  probe::Pointer pointer_;
 };
 
 TEST_F(Gallery, LabelsListsAndOptionsLookAsTheyShould) {
@@ -241,11 +190,11 @@ TEST_F(Gallery, ButtonFacesFollowThePointerAndClicksAreReported) {
     const probe::Image hover = look(h);
     probe::screenshot(h, file + L"_hover.png");
 
-    button(true);
+    pointer_.press();
     EXPECT_TRUE(wait_for([&] { return differing(look(h), hover) > 10; }, 3000))
         << "no pressed look";
     probe::screenshot(h, file + L"_pressed.png");
-    button(false);
+    pointer_.release();
     EXPECT_TRUE(wait_for(
         [&] { return events().find(L"Click " + std::wstring(name)) != std::wstring::npos; }, 3000))
         << probe::to_utf8(events());
@@ -276,9 +225,9 @@ TEST_F(Gallery, TheArrowOfASplitButtonIsAClickOfItsOwn) {
   const RECT r = screen_rect(split);
   ASSERT_TRUE(pointer_until(r.right - 4, (r.top + r.bottom) / 2,
                             [&] { return differing(look(split), rest) > 10; }));
-  button(true);
+  pointer_.press();
   Sleep(100);
-  button(false);
+  pointer_.release();
   EXPECT_TRUE(
       wait_for([&] { return events().find(L"ArrowClick sd(5)") != std::wstring::npos; }, 3000))
       << probe::to_utf8(events());
@@ -296,11 +245,11 @@ TEST_F(Gallery, AToggleButtonStaysDownAndOptionsAreChosenByClicks) {
                             [&] { return differing(look(toggle), rest) > 10; }));
   // To a screen reader it is a check button, pressed while held, checked after.
   EXPECT_EQ(probe::read_accessible(toggle).role, ROLE_SYSTEM_CHECKBUTTON);
-  button(true);
+  pointer_.press();
   EXPECT_TRUE(wait_for(
       [&] { return (probe::read_accessible(toggle).state & STATE_SYSTEM_PRESSED) != 0; }, 2000))
       << "held down, it is not pressed";
-  button(false);
+  pointer_.release();
   EXPECT_TRUE(away_until([&] { return events().find(L"Click sd(3)") != std::wstring::npos; }));
   Sleep(500);
   EXPECT_GT(differing(look(toggle), rest), 10) << "the toggle did not stay down";
@@ -317,9 +266,9 @@ TEST_F(Gallery, AToggleButtonStaysDownAndOptionsAreChosenByClicks) {
   for (int attempt = 0; attempt < 3 && !chosen; ++attempt) {
     pointer_to((o.left + o.right) / 2 + attempt, (o.top + o.bottom) / 2);
     Sleep(200);
-    button(true);
+    pointer_.press();
     Sleep(50);
-    button(false);
+    pointer_.release();
     chosen =
         wait_for([&] { return SendMessageW(warning, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 1000);
   }
@@ -423,6 +372,92 @@ TEST_F(Gallery, DropDownListsAndTheCheckBoxByKeysByOtherProgramsAndToScreenReade
   EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_UNCHECKED);
   SendMessageW(box, BM_SETCHECK, BST_CHECKED, 0);
   EXPECT_TRUE(probe::read_accessible(box).state & STATE_SYSTEM_CHECKED);
+}
+
+// The real pointer on the native controls: a list entry, the text box, the
+// check box and the drop-down lists with a click on an item, a drag to one and
+// the wheel; and a list closed while the button is held keeps no hold of the
+// pointer.
+TEST_F(Gallery, TheRealPointerWorksEveryNativeControl) {
+  const HWND next = named(L"dlg_next(0)"), files = named(L"filebox"), title = named(L"dlg_title"),
+             box = named(L"one_file");
+  ASSERT_TRUE(next && files && title && box);
+  const auto chosen = [](HWND h) { return static_cast<int>(SendMessageW(h, CB_GETCURSEL, 0, 0)); };
+  const auto open = [](HWND h) { return SendMessageW(h, CB_GETDROPPEDSTATE, 0, 0) != 0; };
+  const auto told = [&](const std::wstring& line) {
+    return wait_for([&] { return events().find(line) != std::wstring::npos; }, 3000);
+  };
+  const auto count_of = [&](const std::wstring& line) {
+    const std::wstring all = events();
+    int n = 0;
+    for (std::size_t at = all.find(line); at != std::wstring::npos; at = all.find(line, at + 1))
+      ++n;
+    return n;
+  };
+
+  pointer_.click_at(probe::item_point(files, 2));
+  EXPECT_TRUE(told(L"Select filebox: main.dlg")) << probe::to_utf8(events());
+  pointer_.click(title);
+  EXPECT_TRUE(wait_for([&] { return probe::focus_of(window_) == title; }, 3000));
+  probe::send_text(L"!");
+  EXPECT_TRUE(wait_for([&] { return probe::text(title).find(L'!') != std::wstring::npos; }, 3000));
+  pointer_.click(box);
+  EXPECT_TRUE(told(L"Check one_file")) << probe::to_utf8(events());
+  EXPECT_EQ(SendMessageW(box, BM_GETCHECK, 0, 0), BST_CHECKED);
+
+  // A click opens the list, a click on an item chooses it, told once.
+  pointer_.click(next);
+  ASSERT_TRUE(wait_for([&] { return open(next); }, 3000)) << "a click did not open the list";
+  HWND list = probe::dropped_list(process_.id());
+  ASSERT_TRUE(list);
+  pointer_.click_at(probe::item_point(list, 3));
+  EXPECT_TRUE(told(L"Change dlg_next(0): диалог 3")) << probe::to_utf8(events());
+  EXPECT_FALSE(open(next));
+  // Pressed on the box and let go over an item, the pointer chooses that item.
+  const POINT at = probe::middle_of(next);
+  pointer_.move_to(at);
+  Sleep(100);
+  pointer_.press();
+  ASSERT_TRUE(
+      wait_for([&] { return (list = probe::dropped_list(process_.id())) != nullptr; }, 3000));
+  const POINT item = probe::item_point(list, 5);
+  for (int step = 1; step <= 4; ++step) {
+    Sleep(60);
+    pointer_.move_to(at.x + (item.x - at.x) * step / 4, at.y + (item.y - at.y) * step / 4);
+  }
+  Sleep(100);
+  pointer_.release();
+  EXPECT_TRUE(told(L"Change dlg_next(0): диалог 5")) << probe::to_utf8(events());
+  EXPECT_TRUE(wait_for([&] { return !open(next); }, 3000));
+  // The wheel over the closed box, where the system turns it into a choice: what
+  // the box shows is the choice readers hear, told once.
+  pointer_.move_to(at);
+  Sleep(100);
+  pointer_.wheel(-1);
+  Sleep(300);
+  const int wheeled = chosen(next);
+  if (wheeled != 5) {
+    EXPECT_EQ(count_of(L"Change dlg_next(0): диалог " + std::to_wstring(wheeled)), 1)
+        << probe::to_utf8(events());
+  }
+  EXPECT_EQ(probe::read_accessible(next).value, probe::text(next));
+
+  // Pressed to open, closed by Esc before the button is let go: the next click
+  // goes where it is aimed, and nothing was chosen.
+  const std::wstring before = events();
+  pointer_.press();
+  ASSERT_TRUE(wait_for([&] { return open(next); }, 3000));
+  probe::send_key(VK_ESCAPE);
+  ASSERT_TRUE(wait_for([&] { return !open(next); }, 3000));
+  pointer_.release();
+  pointer_.click(title);
+  EXPECT_TRUE(wait_for([&] { return probe::focus_of(window_) == title; }, 3000))
+      << "the click went to the closed list";
+  Sleep(300);
+  EXPECT_FALSE(open(next));
+  EXPECT_EQ(chosen(next), wheeled);
+  EXPECT_EQ(events(), before);
+  probe::screenshot(window_, L"gallery_pointer.png");
 }
 
 }  // namespace

@@ -381,6 +381,118 @@ void send_click(POINT screen, bool twice, bool right) {
   SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
 }
 
+namespace {
+
+void send_mouse(DWORD flags, LONG data = 0) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  in.mi.mouseData = static_cast<DWORD>(data);
+  SendInput(1, &in, sizeof in);
+}
+
+void send_move(int x, int y) {
+  const int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = static_cast<LONG>((x * 65535 + w / 2) / (w - 1));
+  in.mi.dy = static_cast<LONG>((y * 65535 + h / 2) / (h - 1));
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+  SendInput(1, &in, sizeof in);
+}
+
+// Time for the target to take one piece of input before the next comes.
+constexpr DWORD kInputPauseMs = 60;
+
+}  // namespace
+
+Pointer::Pointer()
+    : holder_([this] {
+        for (int tick = 0; !stop_; ++tick) {
+          const LONG packed = target_.load();
+          if (packed != kNone) send_move(LOWORD(packed) + (tick & 1), HIWORD(packed));
+          Sleep(30);
+        }
+      }) {}
+
+Pointer::~Pointer() {
+  stop_ = true;
+  holder_.join();
+}
+
+void Pointer::move_to(int x, int y) {
+  target_ = static_cast<LONG>(MAKELONG(x, y));
+  send_move(x, y);
+  SetCursorPos(x, y);
+}
+
+void Pointer::press() { send_mouse(MOUSEEVENTF_LEFTDOWN); }
+void Pointer::release() { send_mouse(MOUSEEVENTF_LEFTUP); }
+
+void Pointer::click_at(int x, int y) {
+  move_to(x, y);
+  Sleep(kInputPauseMs * 2);
+  press();
+  Sleep(kInputPauseMs);
+  release();
+  Sleep(kInputPauseMs);
+}
+
+void Pointer::click(HWND window) { click_at(middle_of(window)); }
+
+void Pointer::double_click() {
+  for (int i = 0; i < 2; ++i) {
+    press();
+    Sleep(kInputPauseMs / 2);
+    release();
+    Sleep(kInputPauseMs / 2);
+  }
+}
+
+void Pointer::drag(POINT from, POINT to) {
+  move_to(from);
+  Sleep(kInputPauseMs * 2);
+  press();
+  constexpr int kSteps = 6;
+  for (int i = 1; i <= kSteps; ++i) {
+    Sleep(kInputPauseMs);
+    move_to(from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps);
+  }
+  Sleep(kInputPauseMs * 2);
+  release();
+  Sleep(kInputPauseMs);
+}
+
+void Pointer::wheel(int notches) {
+  for (int i = 0; i < std::abs(notches); ++i) {
+    send_mouse(MOUSEEVENTF_WHEEL, notches > 0 ? WHEEL_DELTA : -WHEEL_DELTA);
+    Sleep(kInputPauseMs);
+  }
+}
+
+POINT middle_of(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+HWND dropped_list(DWORD process_id) {
+  const std::vector<HWND> lists = top_windows(process_id, {L"ComboLBox", L""});
+  return lists.empty() ? nullptr : lists.front();
+}
+
+POINT item_point(HWND list, int index) {
+  DWORD_PTR height = 0, top = 0;
+  SendMessageTimeoutW(list, LB_GETITEMHEIGHT, 0, 0, SMTO_ABORTIFHUNG, 2000, &height);
+  SendMessageTimeoutW(list, LB_GETTOPINDEX, 0, 0, SMTO_ABORTIFHUNG, 2000, &top);
+  RECT r{};
+  GetClientRect(list, &r);
+  const int row = static_cast<int>(height);
+  POINT p{(r.left + r.right) / 2, (index - static_cast<int>(top)) * row + row / 2};
+  ClientToScreen(list, &p);
+  return p;
+}
+
 HWND focus_of(HWND window) {
   GUITHREADINFO info{};
   info.cbSize = sizeof info;

@@ -2,14 +2,16 @@
 // Drives real Windows programs from a second program, the way an end-to-end test or a
 // demo does: start a process, find its windows, read their texts without trusting the
 // target to answer, read and answer message boxes, click and type with posted
-// messages, and save screenshots as PNG files.
+// messages or with real input, and save screenshots as PNG files.
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace probe {
@@ -116,6 +118,51 @@ void send_click(POINT screen, bool twice = false, bool right = false);
 // The window that has the keyboard focus in the thread of a window, also of
 // another process; nullptr when none has.
 HWND focus_of(HWND window);
+
+// Real pointer input, as the mouse gives it (SendInput), at screen pixels. The
+// pointer stays where it was put: Wine answers GetCursorPos from the display's
+// own pointer once the position has not changed for 100 ms, and that one does
+// not always follow input sent from another program, so while this object lives
+// a thread of its own keeps placing it there (one pixel to and fro).
+class Pointer {
+ public:
+  Pointer();
+  ~Pointer();
+  Pointer(const Pointer&) = delete;
+  Pointer& operator=(const Pointer&) = delete;
+
+  void move_to(int x, int y);
+  void move_to(POINT p) { move_to(p.x, p.y); }
+  // The left button pressed or let go where the pointer is.
+  void press();
+  void release();
+  // Moves there, presses and lets go, a short pause between each.
+  void click_at(int x, int y);
+  void click_at(POINT p) { click_at(p.x, p.y); }
+  // A click where the window shows, in the middle of its box: the window that
+  // lies there gets it, whichever that is.
+  void click(HWND window);
+  // Two clicks in quick succession where the pointer is.
+  void double_click();
+  // Presses at one point, moves in steps to the other and lets go there.
+  void drag(POINT from, POINT to);
+  // The wheel turned by whole notches where the pointer is; negative turns it
+  // towards the user (down a list).
+  void wheel(int notches);
+
+ private:
+  static constexpr LONG kNone = -1;
+  std::atomic<LONG> target_{kNone};
+  std::atomic<bool> stop_{false};
+  std::thread holder_;
+};
+// The middle of a window's box on the screen.
+POINT middle_of(HWND window);
+// The open list of a drop-down list of the process (a visible top-level
+// "ComboLBox"), nullptr while none is open.
+HWND dropped_list(DWORD process_id);
+// The middle of a list's item on the screen, as the list is scrolled now.
+POINT item_point(HWND list, int index);
 
 enum class BoxIcon { None, Hand, Question, Exclamation, Asterisk, Unknown };
 const char* to_string(BoxIcon icon);

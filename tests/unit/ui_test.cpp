@@ -421,6 +421,50 @@ TEST_F(UiTest, ADropDownListTakesItsKeysAndTellsEachChoiceOnce) {
   EXPECT_EQ(next.accessible().default_action, "Закрыть");
 }
 
+// What a backend reports of a drop-down list, in the orders systems send it: the
+// item shown and whether the list is open, read at each notification.
+TEST_F(UiTest, ADropDownListTellsAChoiceOnceWhateverOrderTheBoxReportsIn) {
+  choices_form& f = Single<choices_form>::get();
+  f.show();
+  ComboBox& next = f.next[0];
+  std::vector<std::string> chosen;
+  next.on_change = [&] { chosen.push_back(next.text()); };
+  const auto choice = [&](std::initializer_list<std::pair<int, bool>> reports) {
+    chosen.clear();
+    for (auto [index, open] : reports) next.shown(index, open);
+    return chosen;
+  };
+  using Told = std::vector<std::string>;
+  // Opened, an item hovered, closed on it, then the change (as Wine sends them);
+  // the change before the closing; no opening at all; every word twice.
+  EXPECT_EQ(choice({{0, true}, {1, true}, {2, true}, {2, false}, {2, false}}), Told{"конец"});
+  EXPECT_EQ(choice({{2, true}, {1, true}, {1, false}}), Told{"диалог 3"});
+  EXPECT_EQ(choice({{0, false}, {0, false}}), Told{"дальше"});
+  EXPECT_EQ(choice({{2, true}, {2, true}, {2, false}, {2, false}}), Told{"конец"});
+  // Opened and closed on the same item, or on nothing new: no choice.
+  EXPECT_EQ(choice({{2, true}, {0, true}, {2, false}}), Told{});
+
+  // Closed without a choice, the box shows the choice again, whatever the open
+  // list showed; the closing that follows tells nothing.
+  next.shown(2, true);
+  next.shown(0, true);
+  next.list_cancelled();
+  EXPECT_EQ(next.text(), "конец");
+  EXPECT_FALSE(next.dropped_down());
+  EXPECT_EQ(choice({{2, false}}), Told{});
+
+  // A list opened again by the system on an older item keeps the choice when
+  // it is cancelled; a pulled closed box is the choice without an event.
+  next.shown(0, true);
+  next.list_cancelled();
+  EXPECT_EQ(next.text(), "конец");
+  next.state_pulled(1, false);
+  next.shown(0, true);
+  next.list_cancelled();
+  EXPECT_EQ(next.text(), "диалог 3");
+  EXPECT_TRUE(chosen.empty());
+}
+
 TEST_F(UiTest, ACheckBoxTogglesWhenSpaceIsLetGoOrItIsClicked) {
   choices_form& f = Single<choices_form>::get();
   f.show();

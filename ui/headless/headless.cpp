@@ -277,8 +277,7 @@ void Headless::choose(ComboBox& c, int index) {
     throw std::logic_error(c.automation_name() + " has no item " + std::to_string(index));
   Dispatch handler;
   c.set_dropped_down(true);
-  c.selection_changed(index);
-  c.set_dropped_down(false);
+  c.shown(index, false);  // the list closes on the item clicked
 }
 
 void Headless::click(CheckBox& c) {

@@ -1,9 +1,11 @@
 // The drop-down list's peer: a combo box of the drop-down list style. The
 // closed box is as high as the control's box at the window's scale, and the
 // list opens tall enough for its items. What the box does of itself (a choice
-// with the pointer or a letter, the list opened or closed with the pointer, a
-// choice set by another program's CB_SETCURSEL) is reported to the model; the
-// keys reach it through the model.
+// with the pointer, a letter or the wheel, the list opened or closed with the
+// pointer, a choice set by another program's CB_SETCURSEL) is reported to the
+// model as what the box shows and whether its list is open, read from the box
+// at each notification, so the order the system sends them in does not matter;
+// the keys reach it through the model.
 
 // <windows.h> must come before the other system headers.
 // clang-format off
@@ -116,17 +118,19 @@ class ComboBoxWindow : public ControlWindow {
   }
 
   void read_back(Prop what) override {
-    if (what == Prop::Selection)
-      box().selection_pulled(shown_index());
-    else if (what == Prop::Dropped)
-      box().dropped_pulled(shown_open());
+    if (what == Prop::Selection || what == Prop::Dropped)
+      box().state_pulled(shown_index(), shown_open());
   }
 
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override {
-    if (msg == CB_SETCURSEL && !setting_) {
-      // Another program's choice counts as a choice made in the box.
+    if ((msg == CB_SETCURSEL && !setting_) || msg == WM_LBUTTONUP) {
+      Alive alive(*this);
       const LRESULT r = ControlWindow::on_message(msg, w, l);
-      report([&](ComboBox& c) { c.selection_changed(shown_index()); });
+      if (!alive) return r;
+      if (msg == WM_LBUTTONUP)
+        let_go();
+      else
+        tell(shown_open());  // another program's choice counts as one made in the box
       return r;
     }
     return ControlWindow::on_message(msg, w, l);
@@ -137,20 +141,27 @@ class ComboBoxWindow : public ControlWindow {
     result = 0;
     if (setting_) return true;
     switch (HIWORD(w)) {
-      case CBN_SELCHANGE:
-        report([&](ComboBox& c) { c.selection_changed(shown_index()); });
-        break;
       case CBN_DROPDOWN:
-        report([](ComboBox& c) { c.list_opened(); });
+        tell(true);  // sent before the box counts its list as open
         break;
+      case CBN_CLOSEUP: {
+        Alive alive(*this);  // the choice's handler may close the window
+        tell(false);
+        if (alive) let_go();
+        break;
+      }
       case CBN_SELENDCANCEL:
-        report([](ComboBox& c) { c.list_cancelled(); });
+        // Some systems send it whenever the focus leaves the box, open or not:
+        // only a list still open is closed without a choice.
+        if (shown_open())
+          report([](ComboBox& c) { c.list_cancelled(); });
+        else
+          tell(false);
         break;
-      case CBN_CLOSEUP:
-        report([&](ComboBox& c) {
-          c.selection_changed(shown_index());
-          c.list_closed();
-        });
+      case CBN_SELCHANGE:
+      case CBN_SELENDOK:
+      case CBN_KILLFOCUS:
+        tell(shown_open());
         break;
       default:
         break;
@@ -158,13 +169,32 @@ class ComboBoxWindow : public ControlWindow {
     return true;
   }
 
+  // Tells the model what the box shows now, with its list open or not.
+  void tell(bool open) {
+    const int index = shown_index();
+    report([&](ComboBox& c) { c.shown(index, open); });
+  }
+
   // Tells the model what the box did; the box is not told it back.
   template <class F>
-  void report(F&& tell) {
+  void report(F&& what) {
     Alive alive(*this);
     const bool was = std::exchange(reporting_, true);
-    tell(box());
+    what(box());
     if (alive) reporting_ = was;
+  }
+
+  // The box hands the pointer to its list when the button is let go after the
+  // press that opened it, even when the list has closed meanwhile (the focus
+  // went elsewhere, Esc was pressed): a hidden list that holds the pointer takes
+  // the next click anywhere in the window for itself, puts back the item it was
+  // opened with and opens again. A closed list holds no pointer.
+  void let_go() {
+    if (shown_open()) return;
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetComboBoxInfo(hwnd(), &info)) return;
+    if (const HWND holder = GetCapture(); holder && holder == info.hwndList) ReleaseCapture();
   }
 
  private:
