@@ -1760,6 +1760,7 @@ TEST_F(Designer, TheEditorByThePointer) {
     probe::send_text(L"7");
     HWND then = control(editor, L"dlg_wait_next");
     ASSERT_NO_FATAL_FAILURE(choose(then, 1, L"диалог 0"));
+    shoot(editor, L"pointer_editor.png");
     ASSERT_NO_FATAL_FAILURE(confirm(editor));
     expect_row(1, L"Новый; Диалог; Без значка; Да и Нет; Да>конец, 7 с>0");
   }
