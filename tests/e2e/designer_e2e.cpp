@@ -1,8 +1,9 @@
 // quillet.exe as a user meets it: copied into a program folder of its own, started
 // from another folder, and driven through its windows with posted mouse and key
-// messages. Controls are found by the name each window carries; texts, check states
-// and positions are read from the windows, files from the disk. Along the way the
-// windows are saved as screenshots under build/screenshots/.
+// messages and with the real pointer and keys. Controls are found by the name each
+// window carries; texts, check states and positions are read from the windows, files
+// from the disk. Along the way the windows are saved as screenshots under
+// build/screenshots/.
 
 #include <gtest/gtest.h>
 #include <oleacc.h>
