@@ -1,8 +1,9 @@
 // quillet.exe as a user meets it: copied into a program folder of its own, started
 // from another folder, and driven through its windows with posted mouse and key
-// messages. Controls are found by the name each window carries; texts, check states
-// and positions are read from the windows, files from the disk. Along the way the
-// windows are saved as screenshots under build/screenshots/.
+// messages and with the real pointer and keys. Controls are found by the name each
+// window carries; texts, check states and positions are read from the windows, files
+// from the disk. Along the way the windows are saved as screenshots under
+// build/screenshots/.
 
 #include <gtest/gtest.h>
 #include <oleacc.h>
@@ -2049,6 +2050,7 @@ TEST_F(Designer, TheEditorByThePointer) {
     probe::send_text(L"7");
     HWND then = control(editor, L"dlg_wait_next");
     ASSERT_NO_FATAL_FAILURE(choose(then, 1, L"диалог 0"));
+    shoot(editor, L"pointer_editor.png");
     ASSERT_NO_FATAL_FAILURE(confirm(editor));
     expect_row(1, L"Новый; Диалог; Без значка; Да и Нет; Да>конец, 7 с>0");
   }

@@ -663,6 +663,29 @@ TEST_F(Win32, ADropDownListAndACheckBoxAnswerKeysAndOtherPrograms) {
   EXPECT_EQ(clicks, 2);
 }
 
+// A handler may close its window from inside a message of one of its controls:
+// here a click on a self-drawn control takes the focus from a drop-down list,
+// which tells a choice another program made in its list, and that choice's
+// handler unloads the form. Nothing of the windows runs on after that.
+TEST_F(Win32, AWindowClosedFromInsideItsControlsMessagesStopsThere) {
+  form.next.on_change = [&] { form.unload(); };
+  form.show();
+  backend.pump(50);
+  const HWND combo = window(form.next), custom = window(form.probe);
+  SetFocus(combo);
+  backend.pump(30);
+  COMBOBOXINFO parts{};
+  parts.cbSize = sizeof parts;
+  ASSERT_TRUE(GetComboBoxInfo(combo, &parts));
+  SendMessageW(parts.hwndList, LB_SETCURSEL, 2, 0);  // no word of it to the box
+  PostMessageW(custom, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 6));
+  PostMessageW(custom, WM_LBUTTONUP, 0, MAKELPARAM(5, 6));
+  backend.pump(100);
+  EXPECT_FALSE(form.loaded());
+  EXPECT_FALSE(IsWindow(combo));
+  EXPECT_TRUE(form.probe.events.empty()) << "a control got the pointer after its window was gone";
+}
+
 TEST_F(Win32, LabelsReportClicksAndDoubleClicks) {
   std::vector<std::string> seen;
   form.title.on_click = [&] { seen.push_back("click"); };

@@ -66,6 +66,8 @@ bool ControlWindow::make(const wchar_t* class_name, DWORD style, DWORD ex_style,
 
 void ControlWindow::update(Prop what) {
   if (!hwnd()) return;
+  // Moving the focus may run handlers, and one may close the window.
+  Alive alive(*this);
   const bool was_pushing = std::exchange(pushing_, true);
   switch (what) {
     case Prop::Geometry:
@@ -87,6 +89,7 @@ void ControlWindow::update(Prop what) {
       refresh(what);
       break;
   }
+  if (!alive) return;
   if (accessibility_) accessibility_->changed();
   pushing_ = was_pushing;
 }
@@ -151,7 +154,11 @@ LRESULT ControlWindow::on_message(UINT msg, WPARAM w, LPARAM l) {
       return preview_char(w, l);
     case WM_SETFOCUS:
     case WM_KILLFOCUS: {
+      // The control's own answer may tell the model something whose handler
+      // closes the window.
+      Alive alive(*this);
       const LRESULT r = default_proc(msg, w, l);
+      if (!alive) return r;
       if (msg == WM_KILLFOCUS)
         control_.form().focus_left(control_);
       else if (control_.can_focus())

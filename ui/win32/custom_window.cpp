@@ -96,11 +96,14 @@ class CustomWindow : public ControlWindow {
         return 0;
       case WM_LBUTTONDOWN:
       case WM_RBUTTONDOWN:
-      case WM_MBUTTONDOWN:
+      case WM_MBUTTONDOWN: {
         SetCapture(hwnd());
+        // The focus leaving another control may run a handler that closes the window.
+        Alive alive(*this);
         if (GetFocus() != hwnd() && control_.tab_stop()) SetFocus(hwnd());
-        custom().pointer_press(at, button_of(msg));
+        if (alive) custom().pointer_press(at, button_of(msg));
         return 0;
+      }
       case WM_LBUTTONDBLCLK:
       case WM_RBUTTONDBLCLK:
       case WM_MBUTTONDBLCLK:

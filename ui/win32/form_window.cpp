@@ -291,7 +291,10 @@ LRESULT FormWindow::on_message(UINT msg, WPARAM w, LPARAM l) {
     case WM_ACTIVATE:
       // The focus goes back to the control that had it, after another window,
       // a modal one or a message box, was in front.
-      if (LOWORD(w) != WA_INACTIVE && !HIWORD(w) && !form_.activated()) SetFocus(hwnd());
+      if (LOWORD(w) != WA_INACTIVE && !HIWORD(w)) {
+        Alive alive(*this);  // the focus moving may run a handler that closes the window
+        if (!form_.activated() && alive) SetFocus(hwnd());
+      }
       return 0;
     case WM_UPDATEUISTATE: {
       const LRESULT r = default_proc(msg, w, l);  // keeps it and tells the controls
