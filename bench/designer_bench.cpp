@@ -3,7 +3,10 @@
 //   that only opens an empty window, without and with the designer's manifest;
 // - the peak working set after start and after fifteen dialogs were composed;
 // - opening a 100 MB hand-edited project against a normal one: bytes read (the
-//   process's own I/O counters) and time from the click to the new caption.
+//   process's own I/O counters) and time from the click to the new caption;
+// - where the start goes: the designer and the bare window started again with
+//   their traces on (QUILLET_TRACE), each phase's end from the moment the
+//   process was asked for.
 //
 //   designer_bench [--runs N] [--start-only]
 //
@@ -17,6 +20,8 @@
 
 #include <cstdlib>
 #include <functional>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -32,8 +37,10 @@ using bench::print;
 bool wait_until(const std::function<bool()>& done, DWORD timeout_ms = 20000) {
   const ULONGLONG until = GetTickCount64() + timeout_ms;
   while (!done())
-    if (GetTickCount64() >= until) return false;
-    else Sleep(1);
+    if (GetTickCount64() >= until)
+      return false;
+    else
+      Sleep(1);
   return true;
 }
 
@@ -58,7 +65,6 @@ double peak_mib(const probe::Process& p) {
   return static_cast<double>(c.PeakWorkingSetSize) / (1024.0 * 1024.0);
 }
 
-
 // Under Wine the I/O counters stay at zero; the host's own count of the bytes a
 // process read (/proc/PID/io, seen through drive Z:) serves instead. The process is
 // found by the folder in its command line.
@@ -72,7 +78,8 @@ std::wstring host_io_file(const std::wstring& folder) {
     const std::wstring pid = found.cFileName;
     if (pid.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
     const std::string cmdline = probe::read_file(L"Z:\\proc\\" + pid + L"\\cmdline");
-    if (cmdline.find(wanted) != std::string::npos && cmdline.find("quillet.exe") != std::string::npos)
+    if (cmdline.find(wanted) != std::string::npos &&
+        cmdline.find("quillet.exe") != std::string::npos)
       io = L"Z:\\proc\\" + pid + L"\\io";
   } while (io.empty() && FindNextFileW(h, &found));
   FindClose(h);
@@ -85,6 +92,75 @@ ULONGLONG bytes_read(const probe::Process& p, const std::wstring& host_io) {
   const std::string counts = probe::read_file(host_io);
   const auto at = counts.find("rchar:");
   return at == std::string::npos ? 0 : std::strtoull(counts.c_str() + at + 6, nullptr, 10);
+}
+
+// A program's start with its trace on, run after run: for each phase the
+// times from the request to start the process to the phase's end, and for each
+// sum of repeated work its times and count.
+struct Breakdown {
+  std::vector<std::string> phases;  // in the order of the first run
+  std::map<std::string, std::vector<double>> at;
+  std::vector<std::string> sums;
+  std::map<std::string, std::vector<double>> sum_ms;
+  std::map<std::string, int> sum_count;
+};
+
+// Reads one trace file (see ui/win32/start_trace.h) into the breakdown, with
+// times counted from `requested` on the performance counter.
+bool add_trace(const std::string& text, long long requested, Breakdown& b) {
+  std::istringstream in(text);
+  std::string word;
+  double per_ms = 0;
+  if (!(in >> word) || word != "frequency" || !(in >> per_ms) || per_ms <= 0) return false;
+  per_ms /= 1000.0;
+  std::string line;
+  std::getline(in, line);
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::istringstream fields(line);
+    if (line.rfind("sum ", 0) == 0) {
+      long long ticks = 0;
+      int count = 0;
+      fields >> word >> ticks >> count;
+      std::string what;
+      std::getline(fields >> std::ws, what);
+      if (!b.sum_ms.count(what)) b.sums.push_back(what);
+      b.sum_ms[what].push_back(static_cast<double>(ticks) / per_ms);
+      b.sum_count[what] = count;
+      continue;
+    }
+    long long ticks = 0;
+    fields >> ticks;
+    std::string phase;
+    std::getline(fields >> std::ws, phase);
+    if (phase.empty()) continue;
+    if (!b.at.count(phase)) b.phases.push_back(phase);
+    b.at[phase].push_back(static_cast<double>(ticks - requested) / per_ms);
+  }
+  return true;
+}
+
+long long counter_now() {
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return t.QuadPart;
+}
+
+void print_breakdown(const char* program, const Breakdown& b, int runs) {
+  print(
+      "Where the start of %s goes (its trace, median of %d runs), ms from the request\n"
+      "to start the process to the end of each phase:\n",
+      program, runs);
+  double previous = 0;
+  for (const std::string& phase : b.phases) {
+    const double at = median(b.at.at(phase));
+    print("  %-34s %7.1f  (+%.1f)\n", phase.c_str(), at, at - previous);
+    previous = at;
+  }
+  if (!b.sums.empty()) print("Summed over the start:\n");
+  for (const std::string& what : b.sums)
+    print("  %-34s %7.1f ms in %d\n", what.c_str(), median(b.sum_ms.at(what)),
+          b.sum_count.at(what));
 }
 
 std::string project(long lines, const std::string& line) {
@@ -178,6 +254,36 @@ int wmain(int argc, wchar_t** argv) {
         yardstick_manifest);
   print("  quillet / bare:            %.2f\n", designer / yardstick);
   print("  quillet / bare + manifest: %.2f\n", designer / yardstick_manifest);
+
+  // The same starts again with their traces on; the timed runs above ran without.
+  const std::wstring trace = folder + L"\\trace.txt";
+  Breakdown traced_designer, traced_bare;
+  int traced = 0;
+  SetEnvironmentVariableW(L"QUILLET_TRACE", trace.c_str());
+  for (int i = 0; i < runs; ++i) {
+    bool both = true;
+    for (const bool is_designer : {true, false}) {
+      DeleteFileW(trace.c_str());
+      const long long requested = counter_now();
+      probe::Process p = probe::start(is_designer ? quillet : bare, elsewhere);
+      const bool shown = (is_designer ? wait_window(p, L"QuilletForm", L"main_form")
+                                      : wait_window(p, L"BareWindow")) != nullptr;
+      std::string text;
+      if (shown)
+        wait_until([&] { return !(text = probe::read_file(trace)).empty() || !p.running(); },
+                   10000);
+      p.kill();
+      p.wait(10000);
+      both =
+          both && shown && add_trace(text, requested, is_designer ? traced_designer : traced_bare);
+    }
+    if (both) ++traced;
+  }
+  SetEnvironmentVariableW(L"QUILLET_TRACE", nullptr);
+  if (traced) {
+    print_breakdown("quillet.exe", traced_designer, traced);
+    print_breakdown("bare_window.exe", traced_bare, traced);
+  }
   if (start_only) {
     probe::remove_tree(folder);
     probe::remove_tree(elsewhere);
@@ -185,7 +291,8 @@ int wmain(int argc, wchar_t** argv) {
   }
 
   // Memory, and the two opens, in one session of the designer.
-  const std::string normal_line = "Hello; Title; \xC8\xED\xF4\xEE\xF0\xEC\xE0\xF6\xE8\xFF; \xCE\xCA";
+  const std::string normal_line =
+      "Hello; Title; \xC8\xED\xF4\xEE\xF0\xEC\xE0\xF6\xE8\xFF; \xCE\xCA";
   probe::write_file(folder + L"\\normal.dlg", project(15, normal_line));
   std::string big = project(15, normal_line);
   big += project(100'000'000 / 64, std::string(62, 'x'));  // hand-edited: a tail of junk

@@ -42,6 +42,10 @@ class Backend {
   // Asks the shell to open a file or address with its default action.
   virtual void shell_open(Form* owner, std::string_view target, std::string_view directory,
                           int show) = 0;
+
+  // Notes that a phase of the program's start has ended (of a form's loading when
+  // form is given), for a trace the benchmarks switch on; nothing by default.
+  virtual void trace(std::string_view /*phase*/, const Form* /*form*/ = nullptr) {}
 };
 
 void set_backend(Backend* backend);

@@ -18,7 +18,7 @@ ControlWindow::ControlWindow(Win32Backend& backend, Control& control)
 
 ControlWindow::~ControlWindow() {
   if (!tool_added_ || !hwnd()) return;
-  const FormWindow* form = FormWindow::of(control_.form());
+  FormWindow* form = FormWindow::of(control_.form());
   if (!form || !form->tooltips()) return;
   TOOLINFOW ti{};
   ti.cbSize = TTTOOLINFOW_V2_SIZE;
@@ -56,16 +56,35 @@ bool ControlWindow::make(const wchar_t* class_name, DWORD style, DWORD ex_style,
   a.height = r.height;
   a.parent = container_window(control_.parent());
   if (!a.parent || !create(a)) return false;
-  // Each control goes behind the ones created before it: the first lies in front.
-  SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // Each control lies behind the ones created before it (the first lies in
+  // front): right behind the nearest earlier sibling that has a window. A window
+  // made when its control is first shown goes between its siblings so.
+  HWND in_front = HWND_TOP;
+  for (const Control* sibling : control_.parent().children()) {
+    if (sibling == &control_) break;
+    if (const HWND h = Win32Backend::window_of(*sibling)) in_front = h;
+  }
+  SetWindowPos(hwnd(), in_front, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   set_automation_name(control_.automation_name());
   set_tooltip();
   accessibility_ = std::make_unique<ControlAccessibility>(*this);
   return true;
 }
 
+void ControlWindow::create_when_shown() {
+  creation_waits_ = !control_.visible();
+  if (!creation_waits_) create_window();
+}
+
 void ControlWindow::update(Prop what) {
-  if (!hwnd()) return;
+  if (!hwnd()) {
+    if (!creation_waits_ || what != Prop::Visible || !control_.visible()) return;
+    creation_waits_ = false;
+    create_window();
+    // What a reader hears of it now that it shows (a selected item, say).
+    if (accessibility_) accessibility_->changed();
+    return;
+  }
   const bool was_pushing = std::exchange(pushing_, true);
   switch (what) {
     case Prop::Geometry:
@@ -111,7 +130,8 @@ void ControlWindow::rescale() {
 }
 
 void ControlWindow::set_tooltip() {
-  const FormWindow* form = FormWindow::of(control_.form());
+  if (!tool_added_ && control_.tooltip().empty()) return;
+  FormWindow* form = FormWindow::of(control_.form());
   const HWND tips = form ? form->tooltips() : nullptr;
   if (!tips) return;
   TOOLINFOW ti{};

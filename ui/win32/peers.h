@@ -33,7 +33,8 @@ class FormWindow : public Window, public Peer {
   void update(Prop what) override;
 
   Form& form() const { return form_; }
-  HWND tooltips() const { return tooltips_; }
+  // The window's tooltip control, made with its first tip.
+  HWND tooltips();
   int dpi() const { return dpi_; }
   static FormWindow* of(const Form& form) { return static_cast<FormWindow*>(form.peer()); }
 
@@ -56,6 +57,8 @@ class FormWindow : public Window, public Peer {
   void fit_client();
   // Texts measured at another dpi than the window's are measured again.
   void follow_text_metrics();
+  // The top-left corner of a window of size s centred on the main screen's work area.
+  static POINT centred(SIZE s);
   void place_centred();
   void show();
   // The system's keyboard cues of the window, and the form's, made one.
@@ -94,8 +97,17 @@ class ControlWindow : public Window, public Peer {
   virtual bool own_accessible() const { return false; }
 
  protected:
-  // Creates the window as a child of its container, behind its earlier siblings.
+  // Creates the window as a child of its container, behind its earlier siblings
+  // and in front of the later ones.
   bool make(const wchar_t* class_name, DWORD style, DWORD ex_style, std::wstring text);
+  // Makes the window (make() and whatever the kind sets up once) from the
+  // control's properties as they are now.
+  virtual void create_window() {}
+  // Creates the window now, or, while the control is hidden, when it is first
+  // shown: until then the control holds every property and nothing is pushed.
+  // Only for kinds whose window has no children and that nobody asks for their
+  // window while hidden.
+  void create_when_shown();
   virtual void refresh(Prop) {}
   // Reads what the native control holds into the control (text, selection, choice).
   virtual void read_back(Prop) {}
@@ -129,6 +141,7 @@ class ControlWindow : public Window, public Peer {
   LRESULT preview_char(WPARAM w, LPARAM l);
 
   bool tool_added_ = false;
+  bool creation_waits_ = false;  // hidden: the window comes when the control is shown
   std::unique_ptr<ControlAccessibility> accessibility_;
   // While a change is pushed to the window or read back from it, the window is
   // not read again.

@@ -16,6 +16,10 @@ namespace ui::win32 {
 
 class FormWindow;
 
+// Starts COM on the program's thread when first needed (screen readers, the
+// shell); true when it can be used. run_program ends it.
+bool use_com();
+
 class Win32Backend : public Backend {
  public:
   // Installs itself as the backend for its lifetime; unloads every window at the end.
@@ -47,6 +51,7 @@ class Win32Backend : public Backend {
   Point cursor_position(const CustomControl& control) override;
   void shell_open(Form* owner, std::string_view target, std::string_view directory,
                   int show) override;
+  void trace(std::string_view phase, const Form* form = nullptr) override;
 
   // The display scale: the dpi of the main screen (new windows open there), of a
   // window, and of the window a form has (the main screen's while it has none).
@@ -59,7 +64,9 @@ class Win32Backend : public Backend {
 
   // For the windows of forms and controls.
   GdiCache& gdi() { return gdi_; }
-  HWND parking() const { return parking_; }
+  // The hidden window that owns windows outside the taskbar until they are
+  // shown and wakes a waiting loop; made when first needed.
+  HWND parking();
   // The link hand and the window icons, at their size for the dpi. An icon is
   // named by its resource number; 0 stands for the program's icon.
   HCURSOR hand_cursor(int dpi);
