@@ -8,7 +8,10 @@
 //   their traces on (QUILLET_TRACE), each phase's end from the moment the
 //   process was asked for.
 //
-//   designer_bench [--runs N] [--start-only]
+//   designer_bench [--runs N] [--start-only] [--before QUILLET_EXE]
+//
+// --before takes another build of quillet.exe (an older commit's, say) into the
+// cold starts, taking turns with the others, for a before-and-after figure.
 //
 // The screen's dpi is printed with the start-up figures; tools/bench.sh runs the
 // start-up again on a screen of 192 dpi.
@@ -203,10 +206,12 @@ bool open_project(const probe::Process& p, const std::wstring& host_io, HWND mai
 int wmain(int argc, wchar_t** argv) {
   int runs = 7;
   bool start_only = false;
+  std::string before_exe;
   for (int i = 1; i < argc; ++i) {
     const std::wstring arg = argv[i];
     if (arg == L"--runs" && i + 1 < argc) runs = std::max(1, _wtoi(argv[++i]));
     if (arg == L"--start-only") start_only = true;
+    if (arg == L"--before" && i + 1 < argc) before_exe = probe::to_utf8(argv[++i]);
   }
 
   const std::wstring folder = probe::make_temp_folder(L"quillet-dbench");
@@ -220,16 +225,26 @@ int wmain(int argc, wchar_t** argv) {
     print("cannot copy the programs into %ls\n", folder.c_str());
     return 1;
   }
+  // The other build in a folder of its own, as every copy of the designer has.
+  const std::wstring before_folder =
+      before_exe.empty() ? std::wstring() : probe::make_temp_folder(L"quillet-dbench-before");
+  const std::wstring before = before_folder + L"\\quillet.exe";
+  if (!before_exe.empty() && !probe::copy_file(probe::windows_path(before_exe), before)) {
+    print("cannot copy %s\n", before_exe.c_str());
+    return 1;
+  }
 
   // Cold start, the programs taking turns so that load changes hit all alike.
   struct Subject {
     const std::wstring* program;
-    std::vector<double> times;
+    std::vector<double> times;   // of the starts that showed the window
+    std::vector<double> rounds;  // every round's time, 0 where it showed none
   };
-  Subject subjects[] = {{&quillet, {}}, {&bare, {}}, {&bare_manifest, {}}};
+  std::vector<Subject> subjects = {{&quillet, {}, {}}, {&bare, {}, {}}, {&bare_manifest, {}, {}}};
+  if (!before_exe.empty()) subjects.push_back({&before, {}, {}});
   for (int i = 0; i <= runs; ++i) {  // the first round only warms the file cache
     for (Subject& s : subjects) {
-      const bool is_designer = s.program == &quillet;
+      const bool is_designer = s.program == &quillet || s.program == &before;
       const double start = now_ms();
       probe::Process p = probe::start(*s.program, elsewhere);
       const HWND w = is_designer ? wait_window(p, L"QuilletForm", L"main_form")
@@ -237,7 +252,9 @@ int wmain(int argc, wchar_t** argv) {
       const double took = now_ms() - start;
       p.kill();
       p.wait(10000);
-      if (w && i > 0) s.times.push_back(took);
+      if (i == 0) continue;
+      if (w) s.times.push_back(took);
+      s.rounds.push_back(w ? took : 0);
     }
   }
   const double designer = median(subjects[0].times);
@@ -254,6 +271,35 @@ int wmain(int argc, wchar_t** argv) {
         yardstick_manifest);
   print("  quillet / bare:            %.2f\n", designer / yardstick);
   print("  quillet / bare + manifest: %.2f\n", designer / yardstick_manifest);
+  if (!before_exe.empty()) {
+    const double earlier = median(subjects[3].times);
+    print("  quillet.exe of --before    %7.1f ms  (%s)\n", earlier, before_exe.c_str());
+    print("  that one / bare:           %.2f\n", earlier / yardstick);
+    print("  that one / bare + manifest: %.2f\n", earlier / yardstick_manifest);
+  }
+  // Each round's ratio, the subjects having started one after the other under
+  // about the same load: steadier than the ratio of the medians on a busy machine.
+  const auto paired = [&](std::size_t a, std::size_t b) {
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < subjects[a].rounds.size() && i < subjects[b].rounds.size(); ++i)
+      if (subjects[a].rounds[i] > 0 && subjects[b].rounds[i] > 0)
+        ratios.push_back(subjects[a].rounds[i] / subjects[b].rounds[i]);
+    return median(ratios);
+  };
+  print("Median of the rounds' ratios: quillet / bare %.2f, quillet / bare + manifest %.2f\n",
+        paired(0, 1), paired(0, 2));
+  if (!before_exe.empty())
+    print("  the --before build: / bare %.2f, / bare + manifest %.2f\n", paired(3, 1),
+          paired(3, 2));
+  // The spread tells how far the machine's load moved the medians.
+  print("Each start in turn, ms:\n");
+  const char* labels[] = {"quillet.exe", "bare_window.exe", "bare_window_manifest.exe",
+                          "quillet.exe of --before"};
+  for (std::size_t k = 0; k < subjects.size(); ++k) {
+    print("  %-25s", labels[k]);
+    for (double t : subjects[k].times) print(" %4.0f", t);
+    print("\n");
+  }
 
   // The same starts again with their traces on; the timed runs above ran without.
   const std::wstring trace = folder + L"\\trace.txt";
@@ -284,6 +330,7 @@ int wmain(int argc, wchar_t** argv) {
     print_breakdown("quillet.exe", traced_designer, traced);
     print_breakdown("bare_window.exe", traced_bare, traced);
   }
+  if (!before_folder.empty()) probe::remove_tree(before_folder);
   if (start_only) {
     probe::remove_tree(folder);
     probe::remove_tree(elsewhere);

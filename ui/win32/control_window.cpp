@@ -57,14 +57,23 @@ bool ControlWindow::make(const wchar_t* class_name, DWORD style, DWORD ex_style,
   a.parent = container_window(control_.parent());
   if (!a.parent || !create(a)) return false;
   // Each control lies behind the ones created before it (the first lies in
-  // front): right behind the nearest earlier sibling that has a window. A window
-  // made when its control is first shown goes between its siblings so.
+  // front): right behind the nearest earlier sibling that has a window. The
+  // system puts a new child at the bottom, which is that place unless a later
+  // sibling has its window already (this one is made when first shown).
   HWND in_front = HWND_TOP;
+  bool later_made = false;
+  bool earlier = true;
   for (const Control* sibling : control_.parent().children()) {
-    if (sibling == &control_) break;
-    if (const HWND h = Win32Backend::window_of(*sibling)) in_front = h;
+    if (sibling == &control_) {
+      earlier = false;
+      continue;
+    }
+    const HWND h = Win32Backend::window_of(*sibling);
+    if (earlier && h) in_front = h;
+    if (!earlier && h) later_made = true;
   }
-  SetWindowPos(hwnd(), in_front, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (later_made)
+    SetWindowPos(hwnd(), in_front, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   set_automation_name(control_.automation_name());
   set_tooltip();
   accessibility_ = std::make_unique<ControlAccessibility>(*this);
@@ -119,6 +128,16 @@ void ControlWindow::pull(Prop what) {
 
 void ControlWindow::place() {
   const Rect r = screen_geometry();
+  // A window that stands there already is not moved: the model often sets the
+  // same box again (a button laid out anew, say), and each move is a round
+  // through the window system.
+  RECT now{};
+  if (GetWindowRect(hwnd(), &now)) {
+    MapWindowPoints(nullptr, GetParent(hwnd()), reinterpret_cast<POINT*>(&now), 2);
+    if (now.left == r.left && now.top == r.top && now.right - now.left == r.width &&
+        now.bottom - now.top == r.height)
+      return;
+  }
   SetWindowPos(hwnd(), nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -212,7 +231,12 @@ bool ControlWindow::painting(UINT msg, WPARAM w, LRESULT& result) {
   }
 }
 
+void ControlWindow::invalidate(bool erase) {
+  if (IsWindowVisible(hwnd())) InvalidateRect(hwnd(), nullptr, erase ? TRUE : FALSE);
+}
+
 void ControlWindow::redraw_through() {
+  if (!IsWindowVisible(hwnd())) return;
   const HWND parent = GetParent(hwnd());
   RECT r;
   GetWindowRect(hwnd(), &r);

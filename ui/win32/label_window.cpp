@@ -81,7 +81,7 @@ class LabelWindow : public ControlWindow {
     if (label().transparent())
       redraw_through();
     else
-      InvalidateRect(hwnd(), nullptr, FALSE);
+      invalidate();
   }
 
   void paint(HDC dc) override {

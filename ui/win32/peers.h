@@ -125,7 +125,10 @@ class ControlWindow : public Window, public Peer {
   // Every control hands a typed character to the form first when the form has
   // key preview; a peer with a filter of its own answers WM_CHAR before this.
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override;
-  // Repaints the window together with what lies beneath it (transparent looks).
+  // Repaints the window, with its background erased when asked; together with
+  // what lies beneath it (transparent looks). A window that does not show (its
+  // form not yet shown, say) is left alone: it is painted whole when it shows.
+  void invalidate(bool erase = false);
   void redraw_through();
   // A window that draws itself does it in paint(); painting() answers the
   // painting messages for it (no background erase, WM_PAINT, WM_PRINTCLIENT).
