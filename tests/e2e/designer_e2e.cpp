@@ -404,8 +404,16 @@ class Designer : public testing::Test {
 
   void expect_row(int i, std::wstring_view text) {
     SCOPED_TRACE("row " + std::to_string(i));
-    HWND num = control(main_, L"str_num(" + std::to_wstring(i) + L")");
-    HWND str = control(main_, L"str_str(" + std::to_wstring(i) + L")");
+    // A row gets its windows when it is first shown.
+    HWND num = nullptr, str = nullptr;
+    wait_until(
+        [&] {
+          num = probe::find_by_name(main_, L"str_num(" + std::to_wstring(i) + L")");
+          str = probe::find_by_name(main_, L"str_str(" + std::to_wstring(i) + L")");
+          return num && str;
+        },
+        kWindowTimeoutMs);
+    ASSERT_TRUE(num && str) << "no windows for the row";
     EXPECT_TRUE(wait_text(str, text)) << visible(probe::text(str));
     EXPECT_TEXT(probe::text(num), std::to_wstring(i));
     EXPECT_TRUE(is_visible(num));
