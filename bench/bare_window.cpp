@@ -1,8 +1,8 @@
 // The yardstick for the designer's start-up: a program that only opens an empty
 // window of the designer's size and waits. The designer's window grows with the
-// screen's dpi (1000 x 852 at 200 %), and so does this one. With QUILLET_TRACE naming a file it
-// notes its phases there as the designer does (ui/win32/start_trace.h), for
-// designer_bench to set the two starts side by side.
+// screen's dpi (1000 x 852 at 200 %), and so does this one. With QUILLET_TRACE
+// naming a file it notes its phases there as the designer does
+// (ui/win32/start_trace.h), for designer_bench to set the two starts side by side.
 
 #include <windows.h>
 
