@@ -174,6 +174,18 @@ void ControlWindow::set_tooltip() {
 LRESULT ControlWindow::on_message(UINT msg, WPARAM w, LPARAM l) {
   if (LRESULT r; accessibility_ && accessibility_->handle(msg, w, l, r)) return r;
   switch (msg) {
+    case WM_NCPAINT: {
+      // Without a frame or scroll bars a window has no non-client area, and
+      // nothing to paint there; the system would still get it a device context,
+      // once for each control of a window being shown.
+      const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE));
+      const auto ex_style = static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE));
+      if (!(style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME | WS_VSCROLL | WS_HSCROLL)) &&
+          !(ex_style &
+            (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_WINDOWEDGE | WS_EX_DLGMODALFRAME)))
+        return 0;
+      break;
+    }
     case WM_SETCURSOR:
       if (LOWORD(l) == HTCLIENT && control_.pointer() == MousePointer::Hand) {
         SetCursor(backend_.hand_cursor(dpi()));
