@@ -61,6 +61,7 @@ FormWindow::FormWindow(Win32Backend& backend, Form& form)
       form_(form),
       dpi_(backend.system_dpi()),
       measured_dpi_(backend.system_dpi()) {
+  backend.register_classes();
   const SIZE outer = outer_size();
   CreateArgs a;
   a.class_name = kFormClass;
@@ -212,6 +213,10 @@ void FormWindow::update(Prop what) {
       break;
     case Prop::Icon: {
       const int icon = form_.icon();
+      // The class's icons stand for a window that shows the program's icons at
+      // the system's dpi.
+      if (!icons_given_ && backend_.class_icons_fit(icon, dpi_)) break;
+      icons_given_ = true;
       SendMessageW(hwnd(), WM_SETICON, ICON_BIG,
                    reinterpret_cast<LPARAM>(backend_.window_icon(icon, false, dpi_)));
       SendMessageW(hwnd(), WM_SETICON, ICON_SMALL,

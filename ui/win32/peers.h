@@ -72,6 +72,7 @@ class FormWindow : public Window, public Peer {
   HWND tooltips_ = nullptr;
   bool placed_ = false;
   bool shown_once_ = false;
+  bool icons_given_ = false;  // icons of its own, not the class's
   std::map<UINT_PTR, Timer*> timers_;
   CharJoiner chars_;
 };

@@ -69,6 +69,28 @@ int system_metric(int index, int dpi) {
                           : GetSystemMetrics(index);
 }
 
+// The icon of a resource at its size for the dpi, made anew.
+HICON make_window_icon(int id, bool small, int dpi) {
+  const int size = system_metric(small ? SM_CXSMICON : SM_CXICON, dpi);
+  HICON made = nullptr;
+  const auto load = [id](int pixels) {
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
+                                         IMAGE_ICON, pixels, pixels, LR_DEFAULTCOLOR));
+  };
+  // The icons hold 16 and 32 pixel pictures. Other sizes take the one that a
+  // whole factor makes largest within the size, centred.
+  int source = 0, factor = 0;
+  for (int pixels : {32, 16})
+    if (size / pixels * pixels > source * factor) source = pixels, factor = size / pixels;
+  if (source == 0 || source == size) {
+    made = load(size);
+  } else if (HICON picture = load(source)) {
+    made = make_icon(centred(repeat_pixels(icon_pixels(picture, nullptr), factor), size, size));
+    DestroyIcon(picture);
+  }
+  return made;
+}
+
 }  // namespace
 
 bool use_com() {
@@ -90,7 +112,6 @@ Win32Backend::Win32Backend() {
     icc.dwICC = ICC_WIN95_CLASSES;
     InitCommonControlsEx(&icc);
   }
-  Window::register_classes();
   measure_dc_ = CreateCompatibleDC(nullptr);
   if (const auto for_system = dpi_functions().dpi_for_system) {
     system_dpi_ = static_cast<int>(for_system());
@@ -386,27 +407,22 @@ HCURSOR Win32Backend::hand_cursor(int dpi) {
   return made;
 }
 
+void Win32Backend::register_classes() {
+  static bool done = false;
+  if (std::exchange(done, true)) return;
+  // Made for the class, which keeps them as long as the program runs.
+  HICON icon = program_icon_ ? make_window_icon(program_icon_, false, system_dpi_) : nullptr;
+  HICON small_icon = program_icon_ ? make_window_icon(program_icon_, true, system_dpi_) : nullptr;
+  class_icons_ = icon && small_icon;
+  Window::register_classes(icon, small_icon);
+}
+
 HICON Win32Backend::window_icon(int resource, bool small, int dpi) {
   const int id = resource ? resource : program_icon_;
   if (!id) return nullptr;
   const int size = system_metric(small ? SM_CXSMICON : SM_CXICON, dpi);
   HICON& slot = icons_[{id, small, size}];
-  if (slot) return slot;
-  const auto load = [id](int pixels) {
-    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
-                                         IMAGE_ICON, pixels, pixels, LR_DEFAULTCOLOR));
-  };
-  // The icons hold 16 and 32 pixel pictures. Other sizes take the one that a
-  // whole factor makes largest within the size, centred.
-  int source = 0, factor = 0;
-  for (int pixels : {32, 16})
-    if (size / pixels * pixels > source * factor) source = pixels, factor = size / pixels;
-  if (source == 0 || source == size) {
-    slot = load(size);
-  } else if (HICON picture = load(source)) {
-    slot = make_icon(centred(repeat_pixels(icon_pixels(picture, nullptr), factor), size, size));
-    DestroyIcon(picture);
-  }
+  if (!slot) slot = make_window_icon(id, small, dpi);
   return slot;
 }
 

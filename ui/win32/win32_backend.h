@@ -71,6 +71,15 @@ class Win32Backend : public Backend {
   // named by its resource number; 0 stands for the program's icon.
   HCURSOR hand_cursor(int dpi);
   HICON window_icon(int resource, bool small, int dpi);
+  // Registers the window classes (once), the form class with the program's icons
+  // at the system's dpi, so that a window showing those needs no icons of its
+  // own: each icon a window is given is converted again for the window system.
+  void register_classes();
+  // The form class's icons are the ones the window of a form naming resource
+  // shows at dpi.
+  bool class_icons_fit(int resource, int dpi) const {
+    return class_icons_ && (resource == 0 || resource == program_icon_) && dpi == system_dpi_;
+  }
   // The icon of the windows that name none of their own; none while 0.
   void set_program_icon(int resource) { program_icon_ = resource; }
   UINT_PTR next_timer_id() { return ++timer_ids_; }
@@ -105,6 +114,7 @@ class Win32Backend : public Backend {
   UINT_PTR timer_ids_ = 0;
   bool keyboard_last_ = false;
   int program_icon_ = 0;
+  bool class_icons_ = false;  // this backend gave the form class its icons
   // Icons from the program's resources, by resource number, small and size in pixels.
   std::map<std::tuple<int, bool, int>, HICON> icons_;
 };
