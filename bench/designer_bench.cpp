@@ -3,9 +3,15 @@
 //   that only opens an empty window, without and with the designer's manifest;
 // - the peak working set after start and after fifteen dialogs were composed;
 // - opening a 100 MB hand-edited project against a normal one: bytes read (the
-//   process's own I/O counters) and time from the click to the new caption.
+//   process's own I/O counters) and time from the click to the new caption;
+// - where the start goes: the designer and the bare window started again with
+//   their traces on (QUILLET_TRACE), each phase's end from the moment the
+//   process was asked for.
 //
-//   designer_bench [--runs N] [--start-only]
+//   designer_bench [--runs N] [--start-only] [--before QUILLET_EXE]
+//
+// --before takes another build of quillet.exe (an older commit's, say) into the
+// cold starts, taking turns with the others, for a before-and-after figure.
 //
 // The screen's dpi is printed with the start-up figures; tools/bench.sh runs the
 // start-up again on a screen of 192 dpi.
@@ -17,6 +23,8 @@
 
 #include <cstdlib>
 #include <functional>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,11 +37,16 @@ using bench::median;
 using bench::now_ms;
 using bench::print;
 
+// The pause after a program was ended before the next one starts.
+constexpr DWORD kSettleMs = 250;
+
 bool wait_until(const std::function<bool()>& done, DWORD timeout_ms = 20000) {
   const ULONGLONG until = GetTickCount64() + timeout_ms;
   while (!done())
-    if (GetTickCount64() >= until) return false;
-    else Sleep(1);
+    if (GetTickCount64() >= until)
+      return false;
+    else
+      Sleep(1);
   return true;
 }
 
@@ -58,7 +71,6 @@ double peak_mib(const probe::Process& p) {
   return static_cast<double>(c.PeakWorkingSetSize) / (1024.0 * 1024.0);
 }
 
-
 // Under Wine the I/O counters stay at zero; the host's own count of the bytes a
 // process read (/proc/PID/io, seen through drive Z:) serves instead. The process is
 // found by the folder in its command line.
@@ -72,7 +84,8 @@ std::wstring host_io_file(const std::wstring& folder) {
     const std::wstring pid = found.cFileName;
     if (pid.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
     const std::string cmdline = probe::read_file(L"Z:\\proc\\" + pid + L"\\cmdline");
-    if (cmdline.find(wanted) != std::string::npos && cmdline.find("quillet.exe") != std::string::npos)
+    if (cmdline.find(wanted) != std::string::npos &&
+        cmdline.find("quillet.exe") != std::string::npos)
       io = L"Z:\\proc\\" + pid + L"\\io";
   } while (io.empty() && FindNextFileW(h, &found));
   FindClose(h);
@@ -85,6 +98,75 @@ ULONGLONG bytes_read(const probe::Process& p, const std::wstring& host_io) {
   const std::string counts = probe::read_file(host_io);
   const auto at = counts.find("rchar:");
   return at == std::string::npos ? 0 : std::strtoull(counts.c_str() + at + 6, nullptr, 10);
+}
+
+// A program's start with its trace on, run after run: for each phase the
+// times from the request to start the process to the phase's end, and for each
+// sum of repeated work its times and count.
+struct Breakdown {
+  std::vector<std::string> phases;  // in the order of the first run
+  std::map<std::string, std::vector<double>> at;
+  std::vector<std::string> sums;
+  std::map<std::string, std::vector<double>> sum_ms;
+  std::map<std::string, int> sum_count;
+};
+
+// Reads one trace file (see ui/win32/start_trace.h) into the breakdown, with
+// times counted from `requested` on the performance counter.
+bool add_trace(const std::string& text, long long requested, Breakdown& b) {
+  std::istringstream in(text);
+  std::string word;
+  double per_ms = 0;
+  if (!(in >> word) || word != "frequency" || !(in >> per_ms) || per_ms <= 0) return false;
+  per_ms /= 1000.0;
+  std::string line;
+  std::getline(in, line);
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::istringstream fields(line);
+    if (line.rfind("sum ", 0) == 0) {
+      long long ticks = 0;
+      int count = 0;
+      fields >> word >> ticks >> count;
+      std::string what;
+      std::getline(fields >> std::ws, what);
+      if (!b.sum_ms.count(what)) b.sums.push_back(what);
+      b.sum_ms[what].push_back(static_cast<double>(ticks) / per_ms);
+      b.sum_count[what] = count;
+      continue;
+    }
+    long long ticks = 0;
+    fields >> ticks;
+    std::string phase;
+    std::getline(fields >> std::ws, phase);
+    if (phase.empty()) continue;
+    if (!b.at.count(phase)) b.phases.push_back(phase);
+    b.at[phase].push_back(static_cast<double>(ticks - requested) / per_ms);
+  }
+  return true;
+}
+
+long long counter_now() {
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return t.QuadPart;
+}
+
+void print_breakdown(const char* program, const Breakdown& b, int runs) {
+  print(
+      "Where the start of %s goes (its trace, median of %d runs), ms from the request\n"
+      "to start the process to the end of each phase:\n",
+      program, runs);
+  double previous = 0;
+  for (const std::string& phase : b.phases) {
+    const double at = median(b.at.at(phase));
+    print("  %-34s %7.1f  (+%.1f)\n", phase.c_str(), at, at - previous);
+    previous = at;
+  }
+  if (!b.sums.empty()) print("Summed over the start:\n");
+  for (const std::string& what : b.sums)
+    print("  %-34s %7.1f ms in %d\n", what.c_str(), median(b.sum_ms.at(what)),
+          b.sum_count.at(what));
 }
 
 std::string project(long lines, const std::string& line) {
@@ -127,10 +209,12 @@ bool open_project(const probe::Process& p, const std::wstring& host_io, HWND mai
 int wmain(int argc, wchar_t** argv) {
   int runs = 7;
   bool start_only = false;
+  std::string before_exe;
   for (int i = 1; i < argc; ++i) {
     const std::wstring arg = argv[i];
     if (arg == L"--runs" && i + 1 < argc) runs = std::max(1, _wtoi(argv[++i]));
     if (arg == L"--start-only") start_only = true;
+    if (arg == L"--before" && i + 1 < argc) before_exe = probe::to_utf8(argv[++i]);
   }
 
   const std::wstring folder = probe::make_temp_folder(L"quillet-dbench");
@@ -144,16 +228,26 @@ int wmain(int argc, wchar_t** argv) {
     print("cannot copy the programs into %ls\n", folder.c_str());
     return 1;
   }
+  // The other build in a folder of its own, as every copy of the designer has.
+  const std::wstring before_folder =
+      before_exe.empty() ? std::wstring() : probe::make_temp_folder(L"quillet-dbench-before");
+  const std::wstring before = before_folder + L"\\quillet.exe";
+  if (!before_exe.empty() && !probe::copy_file(probe::windows_path(before_exe), before)) {
+    print("cannot copy %s\n", before_exe.c_str());
+    return 1;
+  }
 
   // Cold start, the programs taking turns so that load changes hit all alike.
   struct Subject {
     const std::wstring* program;
-    std::vector<double> times;
+    std::vector<double> times;   // of the starts that showed the window
+    std::vector<double> rounds;  // every round's time, 0 where it showed none
   };
-  Subject subjects[] = {{&quillet, {}}, {&bare, {}}, {&bare_manifest, {}}};
+  std::vector<Subject> subjects = {{&quillet, {}, {}}, {&bare, {}, {}}, {&bare_manifest, {}, {}}};
+  if (!before_exe.empty()) subjects.push_back({&before, {}, {}});
   for (int i = 0; i <= runs; ++i) {  // the first round only warms the file cache
     for (Subject& s : subjects) {
-      const bool is_designer = s.program == &quillet;
+      const bool is_designer = s.program == &quillet || s.program == &before;
       const double start = now_ms();
       probe::Process p = probe::start(*s.program, elsewhere);
       const HWND w = is_designer ? wait_window(p, L"QuilletForm", L"main_form")
@@ -161,7 +255,12 @@ int wmain(int argc, wchar_t** argv) {
       const double took = now_ms() - start;
       p.kill();
       p.wait(10000);
-      if (w && i > 0) s.times.push_back(took);
+      // The window system clears up after a program a little longer than the
+      // program takes to end; the next start should not pay for that.
+      Sleep(kSettleMs);
+      if (i == 0) continue;
+      if (w) s.times.push_back(took);
+      s.rounds.push_back(w ? took : 0);
     }
   }
   const double designer = median(subjects[0].times);
@@ -178,6 +277,67 @@ int wmain(int argc, wchar_t** argv) {
         yardstick_manifest);
   print("  quillet / bare:            %.2f\n", designer / yardstick);
   print("  quillet / bare + manifest: %.2f\n", designer / yardstick_manifest);
+  if (!before_exe.empty()) {
+    const double earlier = median(subjects[3].times);
+    print("  quillet.exe of --before    %7.1f ms  (%s)\n", earlier, before_exe.c_str());
+    print("  that one / bare:           %.2f\n", earlier / yardstick);
+    print("  that one / bare + manifest: %.2f\n", earlier / yardstick_manifest);
+  }
+  // Each round's ratio, the subjects having started one after the other under
+  // about the same load: steadier than the ratio of the medians on a busy machine.
+  const auto paired = [&](std::size_t a, std::size_t b) {
+    std::vector<double> ratios;
+    for (std::size_t i = 0; i < subjects[a].rounds.size() && i < subjects[b].rounds.size(); ++i)
+      if (subjects[a].rounds[i] > 0 && subjects[b].rounds[i] > 0)
+        ratios.push_back(subjects[a].rounds[i] / subjects[b].rounds[i]);
+    return median(ratios);
+  };
+  print("Median of the rounds' ratios: quillet / bare %.2f, quillet / bare + manifest %.2f\n",
+        paired(0, 1), paired(0, 2));
+  if (!before_exe.empty())
+    print("  the --before build: / bare %.2f, / bare + manifest %.2f\n", paired(3, 1),
+          paired(3, 2));
+  // The spread tells how far the machine's load moved the medians.
+  print("Each start in turn, ms:\n");
+  const char* labels[] = {"quillet.exe", "bare_window.exe", "bare_window_manifest.exe",
+                          "quillet.exe of --before"};
+  for (std::size_t k = 0; k < subjects.size(); ++k) {
+    print("  %-25s", labels[k]);
+    for (double t : subjects[k].times) print(" %4.0f", t);
+    print("\n");
+  }
+
+  // The same starts again with their traces on; the timed runs above ran without.
+  const std::wstring trace = folder + L"\\trace.txt";
+  Breakdown traced_designer, traced_bare;
+  int traced = 0;
+  SetEnvironmentVariableW(L"QUILLET_TRACE", trace.c_str());
+  for (int i = 0; i < runs; ++i) {
+    bool both = true;
+    for (const bool is_designer : {true, false}) {
+      DeleteFileW(trace.c_str());
+      const long long requested = counter_now();
+      probe::Process p = probe::start(is_designer ? quillet : bare, elsewhere);
+      const bool shown = (is_designer ? wait_window(p, L"QuilletForm", L"main_form")
+                                      : wait_window(p, L"BareWindow")) != nullptr;
+      std::string text;
+      if (shown)
+        wait_until([&] { return !(text = probe::read_file(trace)).empty() || !p.running(); },
+                   10000);
+      p.kill();
+      p.wait(10000);
+      Sleep(kSettleMs);
+      both =
+          both && shown && add_trace(text, requested, is_designer ? traced_designer : traced_bare);
+    }
+    if (both) ++traced;
+  }
+  SetEnvironmentVariableW(L"QUILLET_TRACE", nullptr);
+  if (traced) {
+    print_breakdown("quillet.exe", traced_designer, traced);
+    print_breakdown("bare_window.exe", traced_bare, traced);
+  }
+  if (!before_folder.empty()) probe::remove_tree(before_folder);
   if (start_only) {
     probe::remove_tree(folder);
     probe::remove_tree(elsewhere);
@@ -185,7 +345,8 @@ int wmain(int argc, wchar_t** argv) {
   }
 
   // Memory, and the two opens, in one session of the designer.
-  const std::string normal_line = "Hello; Title; \xC8\xED\xF4\xEE\xF0\xEC\xE0\xF6\xE8\xFF; \xCE\xCA";
+  const std::string normal_line =
+      "Hello; Title; \xC8\xED\xF4\xEE\xF0\xEC\xE0\xF6\xE8\xFF; \xCE\xCA";
   probe::write_file(folder + L"\\normal.dlg", project(15, normal_line));
   std::string big = project(15, normal_line);
   big += project(100'000'000 / 64, std::string(62, 'x'));  // hand-edited: a tail of junk

@@ -73,6 +73,9 @@ class Backend {
   // The picture as the bytes of a PNG file, through the system's encoder; empty
   // when it failed, with the reason in *why.
   virtual std::string encode_png(const Bitmap& picture, std::string* why) = 0;
+  // Notes that a phase of the program's start has ended (of a form's loading when
+  // form is given), for a trace the benchmarks switch on; nothing by default.
+  virtual void trace(std::string_view /*phase*/, const Form* /*form*/ = nullptr) {}
 };
 
 void set_backend(Backend* backend);

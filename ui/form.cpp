@@ -71,10 +71,14 @@ void Form::load() {
   if (loaded_) return;
   Dispatch handler;
   Backend& b = backend();
+  b.trace("model", this);
   loaded_ = true;
   peer_ = b.create_form_peer(*this);
+  b.trace("window", this);
   for (Control* c : controls_) c->attach(b.create_peer(*c));
+  b.trace("controls", this);
   Load();
+  b.trace("Load", this);
 }
 
 void Form::show(Form* owner) {

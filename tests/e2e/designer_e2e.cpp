@@ -405,8 +405,16 @@ class Designer : public testing::Test {
 
   void expect_row(int i, std::wstring_view text) {
     SCOPED_TRACE("row " + std::to_string(i));
-    HWND num = control(main_, L"str_num(" + std::to_wstring(i) + L")");
-    HWND str = control(main_, L"str_str(" + std::to_wstring(i) + L")");
+    // A row gets its windows when it is first shown.
+    HWND num = nullptr, str = nullptr;
+    wait_until(
+        [&] {
+          num = probe::find_by_name(main_, L"str_num(" + std::to_wstring(i) + L")");
+          str = probe::find_by_name(main_, L"str_str(" + std::to_wstring(i) + L")");
+          return num && str;
+        },
+        kWindowTimeoutMs);
+    ASSERT_TRUE(num && str) << "no windows for the row";
     EXPECT_TRUE(wait_text(str, text)) << visible(probe::text(str));
     EXPECT_TEXT(probe::text(num), std::to_wstring(i));
     EXPECT_TRUE(is_visible(num));
@@ -422,14 +430,16 @@ class Designer : public testing::Test {
               probe::find_by_name(main_, L"str_str(" + std::to_wstring(first) + L")"));
         },
         kWindowTimeoutMs));
+    // A row never shown yet has no window at all.
     for (int i = first; i < 15; ++i) {
-      EXPECT_FALSE(is_visible(control(main_, L"str_str(" + std::to_wstring(i) + L")"))) << i;
-      EXPECT_FALSE(is_visible(control(main_, L"str_num(" + std::to_wstring(i) + L")"))) << i;
+      EXPECT_FALSE(is_visible(probe::find_by_name(main_, L"str_str(" + std::to_wstring(i) + L")")))
+          << i;
+      EXPECT_FALSE(is_visible(probe::find_by_name(main_, L"str_num(" + std::to_wstring(i) + L")")))
+          << i;
     }
     HWND sd_new = control(main_, L"sd_new");
-    HWND row = control(main_, L"str_str(" + std::to_wstring(first) + L")");
     EXPECT_TRUE(is_visible(sd_new));
-    EXPECT_EQ(place_in_parent(sd_new).top, place_in_parent(row).top)
+    EXPECT_EQ(place_in_parent(sd_new).top, scaled(8 + 24 * first, expected_dpi()))
         << "sd_new is not at the first empty row";
   }
 

@@ -84,6 +84,23 @@ std::string ascii(const wchar_t* w) {
 }
 
 LONG_PTR style_of(HWND h) { return GetWindowLongPtrW(h, GWL_STYLE); }
+
+// The tooltip control of a form's window, if it has one.
+HWND tooltips_of(HWND form) {
+  struct Search {
+    HWND owner;
+    HWND tips = nullptr;
+  } search{form};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM p) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(p);
+        if (class_of(w) == TOOLTIPS_CLASSW && GetWindow(w, GW_OWNER) == s.owner) s.tips = w;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.tips;
+}
 LONG_PTR ex_style_of(HWND h) { return GetWindowLongPtrW(h, GWL_EXSTYLE); }
 
 // A custom control that records what the backend tells it.
@@ -416,6 +433,37 @@ TEST_F(Win32, TheControlCreatedFirstLiesInFront) {
   EXPECT_EQ(first, window(form.title));
   EXPECT_EQ(GetWindow(first, GW_HWNDNEXT), window(form.number));
   EXPECT_EQ(GetWindow(window(form.scroll), GW_HWNDNEXT), window(form.probe));
+}
+
+TEST_F(Win32, AHiddenLabelGetsItsWindowWhenFirstShown) {
+  form.number.set_visible(false);
+  form.load();
+  EXPECT_FALSE(window(form.number));
+  EXPECT_FALSE(find_named(window(form), L"str_num(3)"));
+  // What it comes to hold meanwhile is there when it shows, and it takes its
+  // place among its siblings.
+  form.number.set_caption("15");
+  form.number.move(240, 450, 600, 255);
+  form.number.set_tooltip("пятнадцать");
+  form.number.set_visible(true);
+  const HWND number = window(form.number);
+  ASSERT_TRUE(number);
+  EXPECT_EQ(find_named(window(form), L"str_num(3)"), number);
+  EXPECT_EQ(GetWindow(window(form.title), GW_HWNDNEXT), number);
+  EXPECT_EQ(GetWindow(number, GW_HWNDNEXT), window(form.centred));
+  EXPECT_EQ(text_of(number), L"15");
+  EXPECT_TRUE(style_of(number) & WS_VISIBLE);
+  const Rect at = form.number.pixel_rect();
+  const RECT r = rect_in_parent(number);
+  EXPECT_EQ(r.left, at.left);
+  EXPECT_EQ(r.top, at.top);
+  EXPECT_EQ(r.right - r.left, at.width);
+  EXPECT_TRUE(SendMessageW(number, WM_GETFONT, 0, 0));
+  EXPECT_EQ(SendMessageW(tooltips_of(window(form)), TTM_GETTOOLCOUNT, 0, 0), 1);
+  // Hidden again, it keeps its window.
+  form.number.set_visible(false);
+  EXPECT_EQ(window(form.number), number);
+  EXPECT_FALSE(style_of(number) & WS_VISIBLE);
 }
 
 TEST_F(Win32, UnloadDestroysTheWindowsAndTheirNames) {
@@ -970,23 +1018,12 @@ TEST_F(Win32, AnAccessibleObjectKeptPastItsWindowOnlyAnswersThatItIsGone) {
 
 TEST_F(Win32, TooltipsAndTheHandFollowTheControls) {
   form.load();
-  struct Search {
-    HWND owner;
-    HWND tips = nullptr;
-  } search{window(form)};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND w, LPARAM p) -> BOOL {
-        auto& s = *reinterpret_cast<Search*>(p);
-        if (class_of(w) == TOOLTIPS_CLASSW && GetWindow(w, GW_OWNER) == s.owner) s.tips = w;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  const HWND tips = search.tips;
-  ASSERT_TRUE(tips);
-  EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 0);
+  // The window's tooltip control comes with its first tip.
+  EXPECT_FALSE(tooltips_of(window(form)));
   form.title.set_tooltip("Привет#мир; Диалог; Информация; ОК");
   form.box.set_tooltip("заголовок");
+  const HWND tips = tooltips_of(window(form));
+  ASSERT_TRUE(tips);
   EXPECT_EQ(SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0), 2);
   form.title.set_tooltip("другой");
   wchar_t buf[80] = {};

@@ -28,35 +28,41 @@ namespace {
 constexpr GUID kIidAccessible = {
     0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
-// The three functions of oleacc the objects need. The library is loaded from the
-// system folder when a tool first asks: a program that nobody reads never loads
-// it, and no file beside the program can stand in for it.
+// The three functions of oleacc the objects need, and the one of oleaut32 for
+// their texts. The libraries are loaded from the system folder when a tool first
+// asks (COM is started then too): a program that nobody reads never loads them,
+// and no file beside the program can stand in for them.
 struct Oleacc {
   decltype(&LresultFromObject) lresult_from_object = nullptr;
   decltype(&CreateStdAccessibleObject) create_std_accessible_object = nullptr;
   decltype(&AccessibleObjectFromWindow) accessible_object_from_window = nullptr;
+  decltype(&SysAllocStringLen) sys_alloc_string_len = nullptr;
   bool loaded() const {
-    return lresult_from_object && create_std_accessible_object && accessible_object_from_window;
+    return lresult_from_object && create_std_accessible_object && accessible_object_from_window &&
+           sys_alloc_string_len;
   }
 };
 
 const Oleacc& oleacc() {
   static const Oleacc functions = [] {
     Oleacc f;
-    wchar_t folder[MAX_PATH];
-    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return f;
-    const HMODULE m = LoadLibraryW((std::wstring(folder, n) + L"\\oleacc.dll").c_str());
-    if (!m) return f;
+    const HMODULE m = system_library(L"oleacc.dll");
+    const HMODULE automation = system_library(L"oleaut32.dll");
+    if (!m || !automation || !use_com()) return f;
     f.lresult_from_object = exported<decltype(f.lresult_from_object)>(m, "LresultFromObject");
     f.create_std_accessible_object =
         exported<decltype(f.create_std_accessible_object)>(m, "CreateStdAccessibleObject");
     f.accessible_object_from_window =
         exported<decltype(f.accessible_object_from_window)>(m, "AccessibleObjectFromWindow");
+    f.sys_alloc_string_len =
+        exported<decltype(f.sys_alloc_string_len)>(automation, "SysAllocStringLen");
     return f;
   }();
   return functions;
 }
+
+// What VariantInit does, without importing oleaut32 for it.
+void clear_variant(VARIANT* v) { v->vt = VT_EMPTY; }
 
 // What a reader meets in a list (PictureBox::shown_items, shown_others). Child id
 // k is item k - 1; the other children follow the items.
@@ -116,7 +122,7 @@ long state_of(const Control& c, const Accessible& a) {
 
 BSTR to_bstr(const std::string& utf8) {
   const std::wstring w = widen(utf8);
-  return SysAllocStringLen(w.data(), static_cast<UINT>(w.size()));
+  return oleacc().sys_alloc_string_len(w.data(), static_cast<UINT>(w.size()));
 }
 
 HRESULT text_result(const std::string& text, BSTR* out) {
@@ -396,7 +402,7 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
     return guarded([&] {
       if (!window_ || !proxy_) return failure();
       if (!out) return E_POINTER;
-      VariantInit(out);
+      clear_variant(out);
       if (!is_list()) return proxy_->accNavigate(direction, start, out);
       const Diagram* d = diagram_of(control());
       const long count = static_cast<long>(d ? d->items().size() : list_items(control()).size());
@@ -449,7 +455,7 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
     return guarded([&] {
       if (!window_ || !proxy_) return failure();
       if (!out) return E_POINTER;
-      VariantInit(out);
+      clear_variant(out);
       if (is_list() && GetFocus() == hwnd_)
         if (const long selected = selected_item()) {
           set_child(out, selected);
@@ -462,7 +468,7 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
     return guarded([&] {
       if (!window_ || !proxy_) return failure();
       if (!out) return E_POINTER;
-      VariantInit(out);
+      clear_variant(out);
       if (!is_list()) return proxy_->get_accSelection(out);
       const long selected = selected_item();
       if (!selected) return S_FALSE;

@@ -18,7 +18,7 @@ ControlWindow::ControlWindow(Win32Backend& backend, Control& control)
 
 ControlWindow::~ControlWindow() {
   if (!tool_added_ || !hwnd()) return;
-  const FormWindow* form = FormWindow::of(control_.form());
+  FormWindow* form = FormWindow::of(control_.form());
   if (!form || !form->tooltips()) return;
   TOOLINFOW ti{};
   ti.cbSize = TTTOOLINFOW_V2_SIZE;
@@ -56,16 +56,44 @@ bool ControlWindow::make(const wchar_t* class_name, DWORD style, DWORD ex_style,
   a.height = r.height;
   a.parent = container_window(control_.parent());
   if (!a.parent || !create(a)) return false;
-  // Each control goes behind the ones created before it: the first lies in front.
-  SetWindowPos(hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // Each control lies behind the ones created before it (the first lies in
+  // front): right behind the nearest earlier sibling that has a window. The
+  // system puts a new child at the bottom, which is that place unless a later
+  // sibling has its window already (this one is made when first shown).
+  HWND in_front = HWND_TOP;
+  bool later_made = false;
+  bool earlier = true;
+  for (const Control* sibling : control_.parent().children()) {
+    if (sibling == &control_) {
+      earlier = false;
+      continue;
+    }
+    const HWND h = Win32Backend::window_of(*sibling);
+    if (earlier && h) in_front = h;
+    if (!earlier && h) later_made = true;
+  }
+  if (later_made)
+    SetWindowPos(hwnd(), in_front, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   set_automation_name(control_.automation_name());
   set_tooltip();
   accessibility_ = std::make_unique<ControlAccessibility>(*this);
   return true;
 }
 
+void ControlWindow::create_when_shown() {
+  creation_waits_ = !control_.visible();
+  if (!creation_waits_) create_window();
+}
+
 void ControlWindow::update(Prop what) {
-  if (!hwnd()) return;
+  if (!hwnd()) {
+    if (!creation_waits_ || what != Prop::Visible || !control_.visible()) return;
+    creation_waits_ = false;
+    create_window();
+    // What a reader hears of it now that it shows (a selected item, say).
+    if (accessibility_) accessibility_->changed();
+    return;
+  }
   // Moving the focus may run handlers, and one may close the window.
   Alive alive(*this);
   const bool was_pushing = std::exchange(pushing_, true);
@@ -103,6 +131,16 @@ void ControlWindow::pull(Prop what) {
 
 void ControlWindow::place() {
   const Rect r = screen_geometry();
+  // A window that stands there already is not moved: the model often sets the
+  // same box again (a button laid out anew, say), and each move is a round
+  // through the window system.
+  RECT now{};
+  if (GetWindowRect(hwnd(), &now)) {
+    MapWindowPoints(nullptr, GetParent(hwnd()), reinterpret_cast<POINT*>(&now), 2);
+    if (now.left == r.left && now.top == r.top && now.right - now.left == r.width &&
+        now.bottom - now.top == r.height)
+      return;
+  }
   SetWindowPos(hwnd(), nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -120,7 +158,8 @@ void ControlWindow::rescale() {
 }
 
 void ControlWindow::set_tooltip() {
-  const FormWindow* form = FormWindow::of(control_.form());
+  if (!tool_added_ && control_.tooltip().empty()) return;
+  FormWindow* form = FormWindow::of(control_.form());
   const HWND tips = form ? form->tooltips() : nullptr;
   if (!tips) return;
   TOOLINFOW ti{};
@@ -144,6 +183,18 @@ void ControlWindow::set_tooltip() {
 LRESULT ControlWindow::on_message(UINT msg, WPARAM w, LPARAM l) {
   if (LRESULT r; accessibility_ && accessibility_->handle(msg, w, l, r)) return r;
   switch (msg) {
+    case WM_NCPAINT: {
+      // Without a frame or scroll bars a window has no non-client area, and
+      // nothing to paint there; the system would still get it a device context,
+      // once for each control of a window being shown.
+      const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_STYLE));
+      const auto ex_style = static_cast<DWORD>(GetWindowLongPtrW(hwnd(), GWL_EXSTYLE));
+      if (!(style & (WS_BORDER | WS_DLGFRAME | WS_THICKFRAME | WS_VSCROLL | WS_HSCROLL)) &&
+          !(ex_style &
+            (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE | WS_EX_WINDOWEDGE | WS_EX_DLGMODALFRAME)))
+        return 0;
+      break;
+    }
     case WM_SETCURSOR:
       if (LOWORD(l) == HTCLIENT && control_.pointer() == MousePointer::Hand) {
         SetCursor(backend_.hand_cursor(dpi()));
@@ -205,7 +256,12 @@ bool ControlWindow::painting(UINT msg, WPARAM w, LRESULT& result) {
   }
 }
 
+void ControlWindow::invalidate(bool erase) {
+  if (IsWindowVisible(hwnd())) InvalidateRect(hwnd(), nullptr, erase ? TRUE : FALSE);
+}
+
 void ControlWindow::redraw_through() {
+  if (!IsWindowVisible(hwnd())) return;
   const HWND parent = GetParent(hwnd());
   RECT r;
   GetWindowRect(hwnd(), &r);

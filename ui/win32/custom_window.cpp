@@ -31,7 +31,7 @@ class CustomWindow : public ControlWindow {
 
   void refresh(Prop) override {
     set_text_if_changed(hwnd(), widen(custom().accessible_text()));
-    InvalidateRect(hwnd(), nullptr, FALSE);
+    invalidate();
   }
 
   void paint(HDC dc) override {

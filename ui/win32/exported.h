@@ -5,7 +5,18 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace ui::win32 {
+
+// A DLL of the system folder, loaded when first needed (nullptr when it cannot
+// be): never a file of the same name beside the program.
+inline HMODULE system_library(const wchar_t* name) {
+  wchar_t folder[MAX_PATH];
+  const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return nullptr;
+  return LoadLibraryW((std::wstring(folder, n) + L"\\" + name).c_str());
+}
 
 // The function that module exports under name, as F; nullptr when there is none.
 template <class F>

@@ -12,6 +12,7 @@
 #include "ui/controls.h"
 #include "ui/win32/gdi.h"
 #include "ui/win32/peers.h"
+#include "ui/win32/start_trace.h"
 
 namespace ui::win32 {
 namespace {
@@ -60,14 +61,19 @@ FormWindow::FormWindow(Win32Backend& backend, Form& form)
       form_(form),
       dpi_(backend.system_dpi()),
       measured_dpi_(backend.system_dpi()) {
+  backend.register_classes();
   const SIZE outer = outer_size();
   CreateArgs a;
   a.class_name = kFormClass;
   a.text = widen(form.caption());
   a.style = style();
   a.ex_style = ex_style();
-  a.x = CW_USEDEFAULT;
-  a.y = CW_USEDEFAULT;
+  // A centred window opens in its place, rather than being moved there after.
+  const POINT at = form.start_position() == StartPosition::CenterScreen
+                       ? centred(outer)
+                       : POINT{CW_USEDEFAULT, CW_USEDEFAULT};
+  a.x = at.x;
+  a.y = at.y;
   a.width = outer.cx;
   a.height = outer.cy;
   // A window outside the taskbar is owned: by its owner form once shown, until
@@ -85,11 +91,17 @@ FormWindow::FormWindow(Win32Backend& backend, Form& form)
   set_automation_name(form.name());
   update(Prop::Icon);
   if (form.start_position() == StartPosition::CenterScreen) place_centred();
-  tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
-                              GetModuleHandleW(nullptr), nullptr);
-  if (tooltips_) SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, scale(kTipWidth, dpi_));
+}
+
+HWND FormWindow::tooltips() {
+  if (!tooltips_ && hwnd()) {
+    tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    if (tooltips_) SendMessageW(tooltips_, TTM_SETMAXTIPWIDTH, 0, scale(kTipWidth, dpi_));
+  }
+  return tooltips_;
 }
 
 FormWindow::~FormWindow() {
@@ -151,14 +163,24 @@ void FormWindow::follow_text_metrics() {
   form_.text_metrics_changed();
 }
 
-void FormWindow::place_centred() {
+POINT FormWindow::centred(SIZE s) {
   RECT work{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const LONG x = work.left + (work.right - work.left - s.cx) / 2;
+  const LONG y = work.top + (work.bottom - work.top - s.cy) / 2;
+  return {std::max(x, work.left), std::max(y, work.top)};
+}
+
+void FormWindow::place_centred() {
   const SIZE s = outer_size();
-  const int x = work.left + (work.right - work.left - s.cx) / 2;
-  const int y = work.top + (work.bottom - work.top - s.cy) / 2;
-  SetWindowPos(hwnd(), nullptr, std::max<int>(x, work.left), std::max<int>(y, work.top), s.cx, s.cy,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  const POINT at = centred(s);
+  // A window that stands there already (it opened there) is not moved: each move
+  // is a round through the window system.
+  RECT now{};
+  if (GetWindowRect(hwnd(), &now) && now.left == at.x && now.top == at.y &&
+      now.right - now.left == s.cx && now.bottom - now.top == s.cy)
+    return;
+  SetWindowPos(hwnd(), nullptr, at.x, at.y, s.cx, s.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FormWindow::update(Prop what) {
@@ -192,6 +214,10 @@ void FormWindow::update(Prop what) {
       break;
     case Prop::Icon: {
       const int icon = form_.icon();
+      // The class's icons stand for a window that shows the program's icons at
+      // the system's dpi.
+      if (!icons_given_ && backend_.class_icons_fit(icon, dpi_)) break;
+      icons_given_ = true;
       SendMessageW(hwnd(), WM_SETICON, ICON_BIG,
                    reinterpret_cast<LPARAM>(backend_.window_icon(icon, false, dpi_)));
       SendMessageW(hwnd(), WM_SETICON, ICON_SMALL,
@@ -226,8 +252,11 @@ void FormWindow::show() {
     SetForegroundWindow(hwnd());
     return;
   }
+  trace_mark("show: ready");
   ShowWindow(hwnd(), SW_SHOW);
+  trace_mark("show: visible");
   UpdateWindow(hwnd());
+  trace_mark("show: painted");
 }
 
 bool FormWindow::system_cues() const {

@@ -134,11 +134,12 @@ HICON make_icon_or_cursor(const Bitmap& picture, bool icon, POINT hot_spot) {
 std::vector<std::uint32_t> bitmap_rows(HBITMAP bitmap, int width, int height) {
   std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
   BITMAPINFO info = top_down_32(width, height);
-  HDC screen = GetDC(nullptr);
-  if (GetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info,
+  // A memory DC serves the conversion; the screen's would ask the window system.
+  HDC dc = CreateCompatibleDC(nullptr);
+  if (GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info,
                 DIB_RGB_COLORS) != height)
     pixels.clear();
-  ReleaseDC(nullptr, screen);
+  DeleteDC(dc);
   return pixels;
 }
 

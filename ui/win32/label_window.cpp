@@ -15,11 +15,9 @@ namespace {
 
 class LabelWindow : public ControlWindow {
  public:
-  LabelWindow(Win32Backend& b, Label& l) : ControlWindow(b, l) {
-    make(WC_STATICW, SS_NOTIFY | SS_NOPREFIX | align_style(),
-         l.transparent() ? WS_EX_TRANSPARENT : 0, widen(l.caption()));
-    set_font(l.font());
-  }
+  // A label hidden at first gets its window when it is first shown: the main
+  // window's list has thirty, of which a short project shows few.
+  LabelWindow(Win32Backend& b, Label& l) : ControlWindow(b, l) { create_when_shown(); }
 
   // Links, list items and read-only texts are more than the system's proxy of a
   // static control can tell.
@@ -30,6 +28,12 @@ class LabelWindow : public ControlWindow {
 
  protected:
   Label& label() const { return static_cast<Label&>(control_); }
+
+  void create_window() override {
+    make(WC_STATICW, SS_NOTIFY | SS_NOPREFIX | align_style(),
+         label().transparent() ? WS_EX_TRANSPARENT : 0, widen(label().caption()));
+    set_font(label().font());
+  }
 
   DWORD align_style() const {
     switch (label().alignment()) {
@@ -77,7 +81,7 @@ class LabelWindow : public ControlWindow {
     if (label().transparent())
       redraw_through();
     else
-      InvalidateRect(hwnd(), nullptr, FALSE);
+      invalidate();
   }
 
   void paint(HDC dc) override {

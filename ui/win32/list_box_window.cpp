@@ -31,7 +31,7 @@ class ListBoxWindow : public ControlWindow {
         for (const std::string& item : list().items())
           SendMessageW(hwnd(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(item).c_str()));
         SendMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(hwnd(), nullptr, TRUE);
+        invalidate(true);
         [[fallthrough]];
       case Prop::Selection:
         if (SendMessageW(hwnd(), LB_GETCURSEL, 0, 0) != list().list_index())

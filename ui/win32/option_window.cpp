@@ -59,17 +59,17 @@ class OptionWindow : public ControlWindow {
                     : nullptr;
         SendMessageW(hwnd(), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon_));
         if (old) DestroyIcon(old);
-        InvalidateRect(hwnd(), nullptr, TRUE);
+        invalidate(true);
         break;
       }
       case Prop::Value:
         if (option().graphical())
-          InvalidateRect(hwnd(), nullptr, FALSE);
+          invalidate();
         else
           SendMessageW(hwnd(), BM_SETCHECK, option().value() ? BST_CHECKED : BST_UNCHECKED, 0);
         break;
       case Prop::Colors:
-        InvalidateRect(hwnd(), nullptr, TRUE);
+        invalidate(true);
         break;
       default:
         break;

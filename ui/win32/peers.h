@@ -34,7 +34,8 @@ class FormWindow : public Window, public Peer {
   void update(Prop what) override;
 
   Form& form() const { return form_; }
-  HWND tooltips() const { return tooltips_; }
+  // The window's tooltip control, made with its first tip.
+  HWND tooltips();
   int dpi() const { return dpi_; }
   static FormWindow* of(const Form& form) { return static_cast<FormWindow*>(form.peer()); }
 
@@ -57,6 +58,8 @@ class FormWindow : public Window, public Peer {
   void fit_client();
   // Texts measured at another dpi than the window's are measured again.
   void follow_text_metrics();
+  // The top-left corner of a window of size s centred on the main screen's work area.
+  static POINT centred(SIZE s);
   void place_centred();
   void show();
   // The system's keyboard cues of the window, and the form's, made one.
@@ -70,6 +73,7 @@ class FormWindow : public Window, public Peer {
   HWND tooltips_ = nullptr;
   bool placed_ = false;
   bool shown_once_ = false;
+  bool icons_given_ = false;  // icons of its own, not the class's
   std::map<UINT_PTR, Timer*> timers_;
   CharJoiner chars_;
 };
@@ -100,8 +104,17 @@ class ControlWindow : public Window, public Peer {
   virtual POINT to_screen(Point p) const;
 
  protected:
-  // Creates the window as a child of its container, behind its earlier siblings.
+  // Creates the window as a child of its container, behind its earlier siblings
+  // and in front of the later ones.
   bool make(const wchar_t* class_name, DWORD style, DWORD ex_style, std::wstring text);
+  // Makes the window (make() and whatever the kind sets up once) from the
+  // control's properties as they are now.
+  virtual void create_window() {}
+  // Creates the window now, or, while the control is hidden, when it is first
+  // shown: until then the control holds every property and nothing is pushed.
+  // Only for kinds whose window has no children and that nobody asks for their
+  // window while hidden.
+  void create_when_shown();
   virtual void refresh(Prop) {}
   // Reads what the native control holds into the control (text, selection, choice).
   virtual void read_back(Prop) {}
@@ -119,7 +132,10 @@ class ControlWindow : public Window, public Peer {
   // Every control hands a typed character to the form first when the form has
   // key preview; a peer with a filter of its own answers WM_CHAR before this.
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override;
-  // Repaints the window together with what lies beneath it (transparent looks).
+  // Repaints the window, with its background erased when asked; together with
+  // what lies beneath it (transparent looks). A window that does not show (its
+  // form not yet shown, say) is left alone: it is painted whole when it shows.
+  void invalidate(bool erase = false);
   void redraw_through();
   // A window that draws itself does it in paint(); painting() answers the
   // painting messages for it (no background erase, WM_PAINT, WM_PRINTCLIENT).
@@ -135,6 +151,7 @@ class ControlWindow : public Window, public Peer {
   LRESULT preview_char(WPARAM w, LPARAM l);
 
   bool tool_added_ = false;
+  bool creation_waits_ = false;  // hidden: the window comes when the control is shown
   std::unique_ptr<ControlAccessibility> accessibility_;
   // While a change is pushed to the window or read back from it, the window is
   // not read again.

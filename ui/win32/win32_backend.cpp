@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 #include "ui/custom.h"
 #include "ui/win32/exported.h"
@@ -18,6 +19,7 @@
 #include "ui/win32/program.h"
 #include "ui/win32/resource_ids.h"
 #include "ui/win32/scale.h"
+#include "ui/win32/start_trace.h"
 #include "ui/win32/text.h"
 
 namespace ui::win32 {
@@ -51,13 +53,58 @@ const DpiFunctions& dpi_functions() {
   return functions;
 }
 
+// COM on the program's thread, started when first needed (a screen reader asks,
+// the shell opens a link): ole32 is then loaded too, which a program that only
+// shows its windows never needs.
+struct Com {
+  decltype(&CoInitializeEx) initialize = nullptr;
+  decltype(&CoUninitialize) uninitialize = nullptr;
+  bool started = false;
+};
+Com g_com;
+
 int system_metric(int index, int dpi) {
   const DpiFunctions& f = dpi_functions();
   return f.system_metrics ? f.system_metrics(index, static_cast<UINT>(dpi))
                           : GetSystemMetrics(index);
 }
 
+// The icon of a resource at its size for the dpi, made anew.
+HICON make_window_icon(int id, bool small, int dpi) {
+  const int size = system_metric(small ? SM_CXSMICON : SM_CXICON, dpi);
+  HICON made = nullptr;
+  const auto load = [id](int pixels) {
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
+                                         IMAGE_ICON, pixels, pixels, LR_DEFAULTCOLOR));
+  };
+  // The icons hold 16 and 32 pixel pictures. Other sizes take the one that a
+  // whole factor makes largest within the size, centred.
+  int source = 0, factor = 0;
+  for (int pixels : {32, 16})
+    if (size / pixels * pixels > source * factor) source = pixels, factor = size / pixels;
+  if (source == 0 || source == size) {
+    made = load(size);
+  } else if (HICON picture = load(source)) {
+    made = make_icon(centred(repeat_pixels(icon_pixels(picture, nullptr), factor), size, size));
+    DestroyIcon(picture);
+  }
+  return made;
+}
+
 }  // namespace
+
+bool use_com() {
+  if (g_com.started) return true;
+  if (!g_com.initialize) {
+    const HMODULE ole = system_library(L"ole32.dll");
+    g_com.initialize = exported<decltype(g_com.initialize)>(ole, "CoInitializeEx");
+    g_com.uninitialize = exported<decltype(g_com.uninitialize)>(ole, "CoUninitialize");
+    if (!g_com.initialize || !g_com.uninitialize) return false;
+  }
+  g_com.started =
+      SUCCEEDED(g_com.initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  return g_com.started;
+}
 
 Win32Backend::Win32Backend() {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
@@ -65,9 +112,6 @@ Win32Backend::Win32Backend() {
     icc.dwICC = ICC_WIN95_CLASSES;
     InitCommonControlsEx(&icc);
   }
-  Window::register_classes();
-  parking_ = CreateWindowExW(0, kParkingClass, L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
-                             GetModuleHandleW(nullptr), nullptr);
   measure_dc_ = CreateCompatibleDC(nullptr);
   if (const auto for_system = dpi_functions().dpi_for_system) {
     system_dpi_ = static_cast<int>(for_system());
@@ -92,6 +136,13 @@ Win32Backend::~Win32Backend() {
     if (icon) DestroyIcon(icon);
   for (auto& [dpi, hand] : hands_)
     if (hand && hand != loaded_hand_) DestroyCursor(hand);
+}
+
+HWND Win32Backend::parking() {
+  if (!parking_)
+    parking_ = CreateWindowExW(0, kParkingClass, L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+  return parking_;
 }
 
 int Win32Backend::dpi_of(HWND window) const {
@@ -129,7 +180,20 @@ std::unique_ptr<Peer> Win32Backend::create_form_peer(Form& form) {
 }
 
 std::unique_ptr<Peer> Win32Backend::create_peer(Control& control) {
+  static constexpr const char* kKindNames[] = {
+      "Form",       "Label", "TextBox", "ListBox", "ComboBox",   "OptionButton", "CheckBox",
+      "PictureBox", "Frame", "Image",   "Line",    "VScrollBar", "Timer",        "Custom"};
+  const TraceSum sum(kKindNames[static_cast<int>(control.kind())]);
   return make_control_peer(*this, control);
+}
+
+void Win32Backend::trace(std::string_view phase, const Form* form) {
+  if (!tracing()) return;
+  if (!form) return trace_mark(phase);
+  std::string named = form->name();
+  named += ": ";
+  named += phase;
+  trace_mark(named);
 }
 
 void Win32Backend::quit_when_gone(Form& form) { quit_on_ = window_of(form); }
@@ -277,7 +341,7 @@ void Win32Backend::modal_ending(HWND form) {
     if (m->form == form) {
       end(*m);
       // The waiting loop looks again at its form after the next message.
-      PostMessageW(parking_, kWmWake, 0, 0);
+      PostMessageW(parking(), kWmWake, 0, 0);
     }
 }
 
@@ -292,6 +356,7 @@ int Win32Backend::message_box(std::string_view text, unsigned style, std::string
 }
 
 Size Win32Backend::measure_text(std::string_view text, const Font& font, const Control* where) {
+  const TraceSum sum("measure_text");
   const int dpi = where ? dpi_for(where->form()) : system_dpi_;
   const HGDIOBJ old = SelectObject(measure_dc_, gdi_.font(font, dpi));
   TEXTMETRICW tm{};
@@ -316,9 +381,14 @@ Point Win32Backend::cursor_position(const CustomControl& control) {
 
 void Win32Backend::shell_open(Form* owner, std::string_view target, std::string_view directory,
                               int show) {
+  // The shell is loaded on the first link opened, not at every start.
+  static const auto execute =
+      exported<decltype(&ShellExecuteW)>(system_library(L"shell32.dll"), "ShellExecuteW");
+  if (!execute) return;
+  use_com();
   const std::wstring t = widen(target), d = widen(directory);
-  ShellExecuteW(owner ? window_of(*owner) : nullptr, nullptr, t.c_str(), nullptr,
-                d.empty() ? nullptr : d.c_str(), show);
+  execute(owner ? window_of(*owner) : nullptr, nullptr, t.c_str(), nullptr,
+          d.empty() ? nullptr : d.c_str(), show);
 }
 
 Size Win32Backend::work_area(const Form& form) {
@@ -378,41 +448,40 @@ HCURSOR Win32Backend::hand_cursor(int dpi) {
   return made;
 }
 
+void Win32Backend::register_classes() {
+  static bool done = false;
+  if (std::exchange(done, true)) return;
+  // Made for the class, which keeps them as long as the program runs.
+  HICON icon = program_icon_ ? make_window_icon(program_icon_, false, system_dpi_) : nullptr;
+  HICON small_icon = program_icon_ ? make_window_icon(program_icon_, true, system_dpi_) : nullptr;
+  class_icons_ = icon && small_icon;
+  Window::register_classes(icon, small_icon);
+}
+
 HICON Win32Backend::window_icon(int resource, bool small, int dpi) {
   const int id = resource ? resource : program_icon_;
   if (!id) return nullptr;
   const int size = system_metric(small ? SM_CXSMICON : SM_CXICON, dpi);
   HICON& slot = icons_[{id, small, size}];
-  if (slot) return slot;
-  const auto load = [id](int pixels) {
-    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id),
-                                         IMAGE_ICON, pixels, pixels, LR_DEFAULTCOLOR));
-  };
-  // The icons hold 16 and 32 pixel pictures. Other sizes take the one that a
-  // whole factor makes largest within the size, centred.
-  int source = 0, factor = 0;
-  for (int pixels : {32, 16})
-    if (size / pixels * pixels > source * factor) source = pixels, factor = size / pixels;
-  if (source == 0 || source == size) {
-    slot = load(size);
-  } else if (HICON picture = load(source)) {
-    slot = make_icon(centred(repeat_pixels(icon_pixels(picture, nullptr), factor), size, size));
-    DestroyIcon(picture);
-  }
+  if (!slot) slot = make_window_icon(id, small, dpi);
   return slot;
 }
 
 int run_program(const std::function<Form&()>& start, int program_icon) {
-  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  start_trace();
+  trace_mark("run_program");
   int code = 0;
   {
     Win32Backend backend;
     backend.set_program_icon(program_icon);
+    trace_mark("backend");
     bool running = false;
     try {
       Dispatch handler;
       Form& form = start();
       if (form.loaded() && !form.visible()) form.show();
+      trace_mark("shown");
+      finish_trace();
       if (form.loaded()) {
         backend.quit_when_gone(form);
         running = true;
@@ -424,7 +493,7 @@ int run_program(const std::function<Form&()>& start, int program_icon) {
     }
     if (running) code = backend.run_loop();
   }
-  if (SUCCEEDED(com)) CoUninitialize();
+  if (std::exchange(g_com.started, false)) g_com.uninitialize();
   return code;
 }
 

@@ -16,6 +16,10 @@ namespace ui::win32 {
 
 class FormWindow;
 
+// Starts COM on the program's thread when first needed (screen readers, the
+// shell); true when it can be used. run_program ends it.
+bool use_com();
+
 class Win32Backend : public Backend {
  public:
   // Installs itself as the backend for its lifetime; unloads every window at the end.
@@ -55,6 +59,7 @@ class Win32Backend : public Backend {
   bool copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture) override;
   std::optional<std::string> save_file_name(Form& owner, const SaveQuestion& q) override;
   std::string encode_png(const Bitmap& picture, std::string* why) override;
+  void trace(std::string_view phase, const Form* form = nullptr) override;
 
   // The display scale: the dpi of the main screen (new windows open there), of a
   // window, and of the window a form has (the main screen's while it has none).
@@ -69,11 +74,22 @@ class Win32Backend : public Backend {
 
   // For the windows of forms and controls.
   GdiCache& gdi() { return gdi_; }
-  HWND parking() const { return parking_; }
+  // The hidden window that owns windows outside the taskbar until they are
+  // shown and wakes a waiting loop; made when first needed.
+  HWND parking();
   // The link hand and the window icons, at their size for the dpi. An icon is
   // named by its resource number; 0 stands for the program's icon.
   HCURSOR hand_cursor(int dpi);
   HICON window_icon(int resource, bool small, int dpi);
+  // Registers the window classes (once), the form class with the program's icons
+  // at the system's dpi, so that a window showing those needs no icons of its
+  // own: each icon a window is given is converted again for the window system.
+  void register_classes();
+  // The form class's icons are the ones the window of a form naming resource
+  // shows at dpi.
+  bool class_icons_fit(int resource, int dpi) const {
+    return class_icons_ && (resource == 0 || resource == program_icon_) && dpi == system_dpi_;
+  }
   // The icon of the windows that name none of their own; none while 0.
   void set_program_icon(int resource) { program_icon_ = resource; }
   UINT_PTR next_timer_id() { return ++timer_ids_; }
@@ -108,6 +124,7 @@ class Win32Backend : public Backend {
   UINT_PTR timer_ids_ = 0;
   bool keyboard_last_ = false;
   int program_icon_ = 0;
+  bool class_icons_ = false;  // this backend gave the form class its icons
   // Icons from the program's resources, by resource number, small and size in pixels.
   std::map<std::tuple<int, bool, int>, HICON> icons_;
 };

@@ -7,6 +7,7 @@
 // clang-format on
 
 #include <exception>
+#include <iterator>
 
 #include "ui/form.h"
 #include "ui/win32/text.h"
@@ -15,7 +16,8 @@ namespace ui::win32 {
 namespace {
 
 constexpr UINT_PTR kSubclassId = 0x51;
-// Where a window keeps its object, for the lookups of reflection.
+// Where a subclassed system control keeps its object, for the lookups of
+// reflection; a window of our own classes keeps it in its user data.
 constexpr wchar_t kObjectProperty[] = L"Quillet.Window";
 
 // The backend's own window classes, bound to their objects at WM_NCCREATE.
@@ -30,6 +32,16 @@ constexpr OwnClass kOwnClasses[] = {
 bool is_own_class(std::wstring_view name) {
   for (const OwnClass& c : kOwnClasses)
     if (name == c.name) return true;
+  return false;
+}
+
+// The atoms of our classes as registered, to tell their windows by.
+ATOM g_own_atoms[std::size(kOwnClasses)] = {};
+
+bool is_own_class_window(HWND h) {
+  const auto atom = static_cast<ATOM>(GetClassLongPtrW(h, GCW_ATOM));
+  for (ATOM own : g_own_atoms)
+    if (own && own == atom) return true;
   return false;
 }
 
@@ -62,20 +74,25 @@ Window::~Window() {
   }
 }
 
-void Window::register_classes() {
+void Window::register_classes(HICON form_icon, HICON form_small_icon) {
   static bool done = false;
   if (done) return;
   done = true;
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  for (const OwnClass& d : kOwnClasses) {
+  for (std::size_t i = 0; i < std::size(kOwnClasses); ++i) {
+    const OwnClass& d = kOwnClasses[i];
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = d.style;
     wc.lpfnWndProc = own_proc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    if (d.name == kFormClass) {
+      wc.hIcon = form_icon;
+      wc.hIconSm = form_small_icon;
+    }
     wc.lpszClassName = d.name;
-    RegisterClassExW(&wc);
+    g_own_atoms[i] = RegisterClassExW(&wc);
   }
 }
 
@@ -96,21 +113,23 @@ bool Window::create(const CreateArgs& a) {
 void Window::bind(HWND h, bool subclassed) {
   hwnd_ = h;
   subclassed_ = subclassed;
-  SetPropW(h, kObjectProperty, this);
-  if (subclassed)
+  if (subclassed) {
+    SetPropW(h, kObjectProperty, this);
     SetWindowSubclass(h, subclass_proc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
-  else
+  } else {
     SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  }
 }
 
 void Window::release() {
   if (!hwnd_) return;
   drop_name();
-  RemovePropW(hwnd_, kObjectProperty);
-  if (subclassed_)
+  if (subclassed_) {
+    RemovePropW(hwnd_, kObjectProperty);
     RemoveWindowSubclass(hwnd_, subclass_proc, kSubclassId);
-  else
+  } else {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+  }
   hwnd_ = nullptr;
 }
 
@@ -119,6 +138,9 @@ Window* Window::from(HWND h) {
   DWORD process = 0;
   GetWindowThreadProcessId(h, &process);
   if (process != GetCurrentProcessId()) return nullptr;
+  // Read where the window keeps it, without asking the system for a property
+  // when it can be helped: each lookup of one is a round through the system.
+  if (is_own_class_window(h)) return reinterpret_cast<Window*>(GetWindowLongPtrW(h, GWLP_USERDATA));
   return static_cast<Window*>(GetPropW(h, kObjectProperty));
 }
 

@@ -59,8 +59,9 @@ class Window {
 
   // The object of a window the backend created, or nullptr.
   static Window* from(HWND hwnd);
-  // Registers the backend's own window classes (once).
-  static void register_classes();
+  // Registers the backend's own window classes (once); the form class with the
+  // icons given, which it keeps for the rest of the program.
+  static void register_classes(HICON form_icon = nullptr, HICON form_small_icon = nullptr);
 
   // A notification its parent received about this window (WM_COMMAND, WM_NOTIFY,
   // WM_CTLCOLOR*, WM_VSCROLL...). Returns true when handled.
