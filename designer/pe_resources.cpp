@@ -477,7 +477,10 @@ std::string WithResources(std::string_view image, std::vector<Resource> resource
   }
   l.directory[kResources].size = static_cast<std::uint32_t>(section.size());
 
-  for (const Section& s : l.sections) {
+  // Only the resources and what follows them change; the headers of the sections
+  // before them keep their bytes (an empty section's offset is read as 0).
+  for (std::size_t i = l.resources; i < l.sections.size(); ++i) {
+    const Section& s = l.sections[i];
     set32(out, s.header + 8, s.virtual_size);
     set32(out, s.header + 12, s.address);
     set32(out, s.header + 16, s.raw_size);

@@ -108,8 +108,15 @@ void check_written(std::string_view image, const std::vector<pe::Resource>& give
   const Headers before(image), after(program);
   check(before.resources == after.resources && before.sections == after.sections,
         "the same sections");
-  check(before.kept_part(image) == after.kept_part(program),
-        "the headers and the sections before the resources are kept");
+  const std::string kept_before = before.kept_part(image), kept_after = after.kept_part(program);
+  if (kept_before != kept_after) {
+    std::size_t at = 0;
+    while (at < kept_before.size() && at < kept_after.size() && kept_before[at] == kept_after[at])
+      ++at;
+    std::fprintf(stderr, "first change at byte %zu of %zu / %zu\n", at, kept_before.size(),
+                 kept_after.size());
+  }
+  check(kept_before == kept_after, "the headers and the sections before the resources are kept");
   check(get(program, after.optional + 64) == pe::Checksum(program), "the checksum");
   if (const std::uint32_t relocations = before.directory(image, 5)) {
     const std::uint32_t length = get(image, before.directories + 8 * 5 + 4);
