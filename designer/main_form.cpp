@@ -16,6 +16,7 @@
 #include "designer/scheme_form.h"
 #include "platform/platform.h"
 #include "script/graph.h"
+#include "script/edits.h"
 #include "script/jumps.h"
 #include "script/row.h"
 #include "ui/backend.h"

@@ -2,13 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <random>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "script/block.h"
 #include "script/cp1251.h"
+#include "script/edits.h"
 #include "script/graph.h"
+#include "script/history.h"
 #include "script/jumps.h"
 #include "script/line_reader.h"
 #include "script/row.h"
@@ -665,4 +670,295 @@ TEST(Jumps, TheExampleQuizIsWhatTheDesignerWrites) {
   EXPECT_EQ(g.never_shown, (std::array<bool, kRowCount>{})) << "a row no answer leads to";
   EXPECT_EQ(g.trapped, (std::array<bool, kRowCount>{})) << "a row that leads only in circles";
   EXPECT_FALSE(g.never_ends);
+}
+
+// Edits against a reference model in which each row carries an identity and each
+// answer names the row it leads to by that identity. After any sequence of inserts,
+// removals, moves and pastes, every answer of the real rows leads to the row the
+// model names, the rows stand in the model's order, a row whose targets keep their
+// numbers keeps its bytes, and the history goes back to the first bytes and forward
+// to the last.
+namespace {
+
+struct Ref {
+  enum Kind { GoOn, End, Past, To } kind = GoOn;  // Past: an empty row after the last one
+  std::uint32_t id = 0;                           // To
+  int at = 0;                                     // Past
+  bool operator==(const Ref&) const = default;
+};
+
+struct Node {
+  std::uint32_t id = 0;
+  std::string text;         // field 0: the identity of the row it is a copy of
+  std::array<Ref, 4> refs;  // Да, Нет, Отмена and the timeout
+  bool says = false;        // Нет has a caption of its own, so it stays an item without a target
+  bool junk = false;        // an item that does not parse, which no edit may touch
+};
+
+constexpr std::string_view kJunk = "мусор>9";
+
+class EditModel {
+ public:
+  explicit EditModel(std::minstd_rand& random) : random_(random) {
+    const int n = 1 + pick(kRowCount);
+    for (int i = 0; i < n; ++i) nodes_.push_back({next_++, "", {}, pick(3) == 0, pick(4) == 0});
+    for (Node& node : nodes_) {
+      node.text = "d" + std::to_string(node.id);
+      for (Ref& r : node.refs) r = random_ref(true);
+    }
+    for (std::size_t i = 0; i < nodes_.size(); ++i) {
+      rows_[i] = row_of(nodes_[i]);
+      ids_[i] = nodes_[i].id;
+    }
+  }
+
+  // One random edit, done to the rows and to the model alike.
+  std::string step() {
+    const int n = static_cast<int>(nodes_.size());
+    const int first = pick(std::max(n, 1)), count = 1 + pick(std::max(n - first, 1));
+    switch (n == 0 ? 2 + 2 * pick(2) : pick(5)) {
+      case 0: {
+        const Edit e = remove_rows(rows_, first, count);
+        const bool after = first + count < n;
+        const Ref successor =
+            after ? Ref{Ref::To, nodes_[first + count].id} : Ref{Ref::Past, 0, first};
+        nodes_.erase(nodes_.begin() + first, nodes_.begin() + first + count);
+        for (Node& node : nodes_)
+          for (Ref& r : node.refs)
+            if (r.kind == Ref::To && !find(r.id))
+              r = successor;
+            else if (r.kind == Ref::Past)
+              r.at -= count;
+        apply(e);
+        return "remove " + std::to_string(first) + "+" + std::to_string(count);
+      }
+      case 1: {
+        const int to = pick(n - count + 1);
+        const Edit e = move_rows(rows_, first, count, to);
+        std::vector<Node> block(nodes_.begin() + first, nodes_.begin() + first + count);
+        nodes_.erase(nodes_.begin() + first, nodes_.begin() + first + count);
+        nodes_.insert(nodes_.begin() + to, block.begin(), block.end());
+        apply(e);
+        return "move " + std::to_string(first) + "+" + std::to_string(count) + " to " +
+               std::to_string(to);
+      }
+      case 2: {
+        if (n == kRowCount) return "full";
+        const int at = pick(n + 1);
+        Node node{next_, "d" + std::to_string(next_), {}, false, false};
+        ++next_;
+        for (Ref& r : node.refs) r = random_ref(false);
+        // As the editor gives it: its targets numbered where the rows stand now.
+        const std::string row = row_of(node);
+        std::optional<Edit> e = insert_rows(rows_, at, std::vector<std::string>{""});
+        e->rows[static_cast<std::size_t>(at)] = renumber(row, e->moves);
+        push_past(1);
+        nodes_.insert(nodes_.begin() + at, node);
+        apply(*e);
+        return "insert at " + std::to_string(at);
+      }
+      case 3:
+        copied_ = {make_block(rows_, ids_, first, count, "A"),
+                   std::vector<Node>(nodes_.begin() + first, nodes_.begin() + first + count)};
+        return "copy " + std::to_string(first) + "+" + std::to_string(count);
+      default: {
+        if (copied_.first.rows.empty()) return "nothing to paste";
+        const bool here = pick(4) != 0;
+        const int at = pick(n + 1);
+        const auto pasted = paste_block(rows_, ids_, here ? "A" : "B", at, copied_.first);
+        if (n + static_cast<int>(copied_.second.size()) > kRowCount) {
+          EXPECT_FALSE(pasted);
+          return "paste refused";
+        }
+        std::vector<Node> copies = copied_.second;
+        const std::uint32_t base = next_;
+        int lost = 0;
+        for (Node& copy : copies) copy.id = next_++;
+        for (Node& copy : copies)
+          for (Ref& r : copy.refs) {
+            if (r.kind == Ref::To)
+              for (std::size_t k = 0; k < copies.size(); ++k)
+                if (copied_.second[k].id == r.id)
+                  r = {Ref::To, base + static_cast<std::uint32_t>(k)};
+            if (r.kind == Ref::Past || (r.kind == Ref::To && r.id < base && (!here || !find(r.id))))
+              r = {}, ++lost;
+          }
+        push_past(static_cast<int>(copies.size()));
+        nodes_.insert(nodes_.begin() + at, copies.begin(), copies.end());
+        EXPECT_EQ(pasted->lost, lost);
+        apply(pasted->edit);
+        return std::string(here ? "paste" : "paste elsewhere") + " at " + std::to_string(at);
+      }
+    }
+  }
+
+  // The real rows are what the model says.
+  void check() const {
+    const int n = static_cast<int>(nodes_.size());
+    EXPECT_EQ(shown_rows(rows_), n);
+    EXPECT_EQ(free_rows(rows_), kRowCount - n);
+    for (int i = 0; i < n; ++i) {
+      const Node& node = nodes_[static_cast<std::size_t>(i)];
+      const std::string& row = rows_[static_cast<std::size_t>(i)];
+      SCOPED_TRACE(row);
+      EXPECT_EQ(split_row(row).field[0], node.text);
+      EXPECT_EQ(ids_[static_cast<std::size_t>(i)], node.id);
+      EXPECT_EQ(row.find(kJunk) != std::string::npos, node.junk);
+      EXPECT_TRUE(row.ends_with("; x>1"));
+      const std::array<int, 4> targets = targets_of(row);
+      for (std::size_t k = 0; k < 4; ++k) {
+        const int t = targets[k];
+        const Ref got = t == kGoOn  ? Ref{}
+                        : t == kEnd ? Ref{Ref::End}
+                        : t >= n    ? Ref{Ref::Past, 0, t}
+                                    : Ref{Ref::To, nodes_[static_cast<std::size_t>(t)].id};
+        EXPECT_EQ(got, node.refs[k]) << k;
+      }
+    }
+  }
+
+  const Rows& rows() const { return rows_; }
+  const RowIds& ids() const { return ids_; }
+
+ private:
+  int pick(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
+  const Node* find(std::uint32_t id) const {
+    for (const Node& node : nodes_)
+      if (node.id == id) return &node;
+    return nullptr;
+  }
+  // Rows come in above the empty rows: a target at one moves down with them, and one
+  // pushed out past the last row ends the run as "конец".
+  void push_past(int k) {
+    for (Node& node : nodes_)
+      for (Ref& r : node.refs)
+        if (r.kind == Ref::Past)
+          r = r.at + k < kRowCount ? Ref{Ref::Past, 0, r.at + k} : Ref{Ref::End};
+  }
+  Ref random_ref(bool past) {
+    const int n = static_cast<int>(nodes_.size());
+    switch (n == 0 ? pick(2) : pick(past && n < kRowCount ? 5 : 4)) {
+      case 0:
+        return {};
+      case 1:
+        return {Ref::End};
+      case 4:
+        return {Ref::Past, 0, n + pick(kRowCount - n)};
+      default:
+        return {Ref::To, nodes_[static_cast<std::size_t>(pick(n))].id};
+    }
+  }
+  // The row with its targets numbered where the model's rows stand now.
+  std::string row_of(const Node& node) const {
+    const auto number = [&](const Ref& r) -> std::string {
+      if (r.kind == Ref::End) return ">конец";
+      if (r.kind == Ref::Past) return ">" + std::to_string(r.at);
+      for (std::size_t i = 0; i < nodes_.size(); ++i)
+        if (nodes_[i].id == r.id) return ">" + std::to_string(i);
+      return "";
+    };
+    std::vector<std::string> items;
+    const char* const answers[] = {"Да", "Нет «Не-а»", "Отмена"};
+    for (std::size_t k = 0; k < 3; ++k) {
+      if (node.refs[k].kind != Ref::GoOn)
+        items.push_back(answers[k] + number(node.refs[k]));
+      else if (k == 1 && node.says)
+        items.push_back(answers[k]);
+    }
+    if (node.junk) items.push_back(std::string(kJunk));
+    items.push_back("3 с" + (node.refs[3].kind == Ref::GoOn ? "" : number(node.refs[3])));
+    std::string field;
+    for (const std::string& item : items) field += (field.empty() ? "" : ", ") + item;
+    return node.text + "; т; Вопрос; Да, Нет и Отмена; " + field + "; x>1";
+  }
+  static std::array<int, 4> targets_of(const std::string& row) {
+    const Next next = next_of(row);
+    return {next.answer[0], next.answer[1], next.answer[2], next.wait_next};
+  }
+  // Takes the edit's rows; a row whose targets keep their numbers keeps its bytes.
+  void apply(const Edit& e) {
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+      const int to = e.moves[i];
+      const std::string& now = to >= 0 ? e.rows[static_cast<std::size_t>(to)] : rows_[i];
+      if (to >= 0 && !rows_[i].empty() && targets_of(rows_[i]) == targets_of(now)) {
+        EXPECT_EQ(now, rows_[i]);
+      }
+    }
+    // The rows the edit put in get the identities the model gave them, in order.
+    std::uint32_t first_new = next_;
+    for (const Node& node : nodes_)
+      if (!find_old(node.id)) first_new = std::min(first_new, node.id);
+    ids_ = carry_ids(ids_, e.moves, e.rows, first_new);
+    rows_ = e.rows;
+  }
+  bool find_old(std::uint32_t id) const {
+    return std::find(ids_.begin(), ids_.end(), id) != ids_.end();
+  }
+
+  std::minstd_rand& random_;
+  std::vector<Node> nodes_;
+  Rows rows_;
+  RowIds ids_{};
+  std::uint32_t next_ = 1;
+  std::pair<Block, std::vector<Node>> copied_;
+};
+
+}  // namespace
+
+TEST(Edits, EveryAnswerKeepsItsDialogAndTheHistoryGoesBothWays) {
+  std::minstd_rand random(1251);
+  for (int round = 0; round < 300; ++round) {
+    EditModel model(random);
+    History history;
+    history.reset({model.rows(), model.ids(), {}});
+    const std::string opened = write_rows(model.rows());
+    std::string trail;
+    for (int k = 0; k < 12; ++k) {
+      trail += model.step() + "; ";
+      SCOPED_TRACE("round " + std::to_string(round) + ": " + trail);
+      model.check();
+      if (model.rows() != history.current().rows)
+        history.push({}, {model.rows(), model.ids(), {}}, trail);
+    }
+    while (history.can_undo()) history.undo();
+    EXPECT_EQ(write_rows(history.current().rows), opened);
+    EXPECT_FALSE(history.changed(history.current().rows));
+    while (history.can_redo()) history.redo();
+    EXPECT_EQ(history.current().rows, model.rows());
+    EXPECT_EQ(history.changed(model.rows()), write_rows(model.rows()) != opened);
+  }
+}
+
+TEST(Edits, TargetsThatLoseTheirRowAndWhatTheClipboardCarries) {
+  // A jump that becomes «дальше» drops its item unless the button keeps a caption;
+  // an empty field goes with its separator.
+  const auto drop = [](int) { return kGoOn; };
+  EXPECT_EQ(retarget("a; b; c; Да и Нет; Да>3", drop), "a; b; c; Да и Нет");
+  EXPECT_EQ(retarget("a; b; c; Да и Нет; Да>3; z", drop), "a; b; c; Да и Нет; ; z");
+  EXPECT_EQ(retarget("a; b; c; Да и Нет; Да «Ага»>3, 5 с>1, Нет>конец", drop),
+            "a; b; c; Да и Нет; Да «Ага», 5 с, Нет>конец");
+  // An empty row pushed out at the end ended the run; now "конец" does.
+  Rows rows{"a; b; c; ОК; ОК>14"};
+  EXPECT_EQ(insert_rows(rows, 0, std::vector<std::string>{"n"})->rows[1], "a; b; c; ОК; ОК>конец");
+  rows[13] = "x";
+  EXPECT_FALSE(insert_rows(rows, 0, std::vector<std::string>(2, "n")));
+
+  const Block block = make_block({"a\n; b", "c; d; e; ОК; ОК>0"}, {7, 9}, 0, 2, "p 1");
+  EXPECT_EQ(read_block(write_block(block)), block);
+  const std::string bytes = write_block(block);
+  for (std::size_t cut = 0; cut < bytes.size(); ++cut)
+    EXPECT_FALSE(read_block(bytes.substr(0, cut))) << cut;
+  EXPECT_FALSE(read_block(bytes + "x"));
+
+  EXPECT_EQ(rows_as_text(std::vector<std::string>{"a", "b"}), "a\r\nb\r\n");
+  TextRows text = rows_from_text("a\r\n\r\nb\nc\rd", 4);
+  EXPECT_EQ(text.rows, (std::vector<std::string>{"a", "b", "c", "d"}));
+  text = rows_from_text("a\n\nb\nc", 2);
+  EXPECT_EQ(text.problem, TextRows::Problem::NoRoom);
+  EXPECT_EQ(text.line, 4);
+  EXPECT_TRUE(text.rows.empty());
+  text = rows_from_text("a\nb 日 c", 5);
+  EXPECT_EQ(text.problem, TextRows::Problem::Unstorable);
+  EXPECT_EQ(text.line, 2);
+  EXPECT_EQ(text.chars, std::vector<std::string>{"日"});
 }
