@@ -9,6 +9,6 @@
 namespace platform::native {
 
 std::string program_folder();
-FileError start_minimized(std::string_view path);
+FileError start_minimized(std::string_view path, std::string_view arguments);
 
 }  // namespace platform::native

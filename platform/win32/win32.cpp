@@ -104,9 +104,10 @@ std::string program_folder() {
   return narrow(folder_of(path));
 }
 
-FileError start_minimized(std::string_view path) {
+FileError start_minimized(std::string_view path, std::string_view arguments) {
   const std::wstring app = widen(path);
   std::wstring command = L"\"" + app + L"\"";
+  if (!arguments.empty()) command += L" " + widen(arguments);
   STARTUPINFOW si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;
