@@ -1,7 +1,13 @@
 // The main window: start-up, the list, row editing and the save-changes prompt.
 
+#include <fstream>
+#include <iterator>
+#include <set>
+
 #include "designer/app.h"
 #include "designer_fixture.h"
+#include "script/block.h"
+#include "script/jumps.h"
 #include "script/row.h"
 
 using namespace designer;
@@ -300,7 +306,7 @@ TEST_F(DesignerTest, CancellingTheEditorChangesNothing) {
   main_form& m = start();
   add(U"first");
   add(U"second");
-  m.changed = false;
+  m.WriteFile(folder / "p.dlg");
   ui.click(m.str_str[0]);
   ui.on_modal("make_form", [this](ui::Form& f) {
     ui.type(static_cast<make_form&>(f).dlg_text, U"typed");
@@ -327,7 +333,7 @@ TEST_F(DesignerTest, DeletingARowClosesTheGap) {
   add(U"a");
   add(U"b");
   add(U"c");
-  m.changed = false;
+  m.WriteFile(folder / "p.dlg");
   ui.click(m.str_str[1]);
   ui.click(m.sd_edit);
   EXPECT_EQ(m.dlg_rows[1], "c; Диалог; Без значка; ОК");
@@ -769,9 +775,192 @@ TEST_F(DesignerTest, DeletingARowRenumbersTheJumps) {
   EXPECT_TRUE(m.str_str[1].border());
 }
 
-// The status strip tells, in place of the tip and without a box, which rows can
-// never be shown and when the sequence can never end; it follows every change and
-// a reader hears it as the strip's name. With nothing to tell, the tip is back.
+namespace {
+
+std::string text_of(const std::string& row) { return std::string(script::split_row(row).field[0]); }
+
+// Each row's text with where its answers and its timeout lead: "дальше", "конец" or
+// the text of the row they lead to.
+std::set<std::string> answers_by_text(const script::Rows& rows) {
+  std::set<std::string> out;
+  for (const std::string& row : rows) {
+    if (row.empty()) continue;
+    const script::Next n = script::next_of(row);
+    std::string line = text_of(row);
+    for (int t : {n.answer[0], n.answer[1], n.answer[2], n.wait_next})
+      line += " > " + (t == script::kGoOn ? "дальше"
+                       : t == script::kEnd ? "конец"
+                                           : text_of(rows[static_cast<std::size_t>(t)]));
+    out.insert(line);
+  }
+  return out;
+}
+
+std::string quiz_bytes() {
+  std::string path = QUILLET_SOURCE_DIR "/examples/quiz.dlg";
+#ifdef _WIN32
+  if (path.starts_with("/")) path = "Z:" + path;  // the source tree seen from Wine
+#endif
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+}  // namespace
+
+// Every command on the quiz, by key, by the context menu and by the pointer: each
+// answer still leads to the dialog of the same text, fifteen rows stay the limit,
+// undoing all the way gives the bytes opened and redoing all the way the last ones.
+TEST_F(DesignerTest, EditsByKeysMenuAndPointerKeepEveryAnswersDialog) {
+  folder.put("quiz.dlg", quiz_bytes());
+  main_form& m = start();
+  open("quiz.dlg");
+  const std::set<std::string> opened = answers_by_text(m.dlg_rows);
+  const auto keeps = [&] {
+    for (const std::string& a : answers_by_text(m.dlg_rows)) EXPECT_TRUE(opened.count(a)) << a;
+  };
+  const auto at = [&](std::string_view start) {
+    for (int i = 0; i < script::kRowCount; ++i)
+      if (m.dlg_rows[static_cast<std::size_t>(i)].starts_with(start)) return i;
+    ADD_FAILURE() << start;
+    return 0;
+  };
+  const auto menu = [&](int item, std::function<void()> open_it) {
+    ui.answer_menu(item);
+    open_it();
+  };
+  constexpr int kUndo = 0, kCut = 3, kPaste = 5, kDown = 9, kBefore = 11, kDelete = 13;
+
+  // Keys: Shift+Down stretches the selection, Alt+Down moves both rows.
+  ui.click(m.str_str[3]);
+  ui.key(m, ui::key::Down, ui::shift::Shift);
+  EXPECT_TRUE(m.str_str[3].accessible().selected && m.str_str[4].accessible().selected);
+  EXPECT_TRUE(m.TextBox.accessible().multi_selectable);
+  EXPECT_EQ(m.TextBox.selected_item(), &m.str_str[4]) << "the end the keys move";
+  ui.key(m, ui::key::Down, ui::shift::Alt);
+  EXPECT_EQ(at("Верно, восемь!"), 4);
+  EXPECT_EQ(m.selection(), (script::Selection{4, 5}));
+  EXPECT_EQ(m.status.caption(), "Выполнено: перемещение диалогов 3, 4");
+  keeps();
+  // Copied, then pasted after row 0: the copies' jumps lead where the rows' did.
+  ui.key(m, 'C', ui::shift::Ctrl);
+  EXPECT_EQ(ui.clipboard_text(), script::rows_as_text(std::vector<std::string>(
+                                     m.dlg_rows.begin() + 4, m.dlg_rows.begin() + 6)));
+  ui.click(m.str_str[0]);
+  ui.key(m, 'V', ui::shift::Ctrl);
+  EXPECT_EQ(m.selection(), (script::Selection{1, 2}));
+  EXPECT_EQ(text_of(m.dlg_rows[1]), text_of(m.dlg_rows[6]));
+  keeps();
+  // Fourteen rows: a copy of two does not fit, and nothing changes.
+  const script::Rows full = m.dlg_rows;
+  ui.answer(ui::IdOk);
+  ui.key(m, 'D', ui::shift::Ctrl);
+  EXPECT_EQ(ui.boxes().back().text,
+            "Не помещается: нужно строк — 2, а свободных строк — 1 из 15.\r\n\r\nНичего не изменено.");
+  EXPECT_EQ(m.dlg_rows, full);
+
+  // The context menu, by the right button and by its keys: items greyed where
+  // they cannot work; cut a row no answer names and paste it further down.
+  menu(kCut, [&] { ui.right_click(m.str_str[at("Не угадали")]); });
+  EXPECT_FALSE(ui.menu_items().back()[1].enabled) << "nothing to redo";
+  EXPECT_EQ(ui.menu_items().back()[kDown].text, "Ни&же\tAlt+↓");
+  ui.click(m.str_str[at("Вопрос 3")]);
+  menu(kPaste, [&] { ui.key(m, ui::key::F10, ui::shift::Shift); });
+  EXPECT_EQ(at("Не угадали"), at("Вопрос 3") + 1);
+  keeps();
+  menu(kDown, [&] { ui.key(m, ui::key::Apps); });
+  EXPECT_EQ(at("Не угадали"), at("Вопрос 3") + 2);
+  ui.on_modal("make_form", [this](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    ui.type(e.dlg_text, U"Новый");
+    ui.choose(e.dlg_next[0], 2);  // диалог 1, as the list numbers it now
+    ui.click(e.SDButton1);
+  });
+  const std::string one = text_of(m.dlg_rows[1]);
+  menu(kBefore, [&] { ui.right_click(m.str_str[0]); });
+  EXPECT_EQ(m.dlg_rows[0], "Новый; Диалог; Без значка; ОК; ОК>2");
+  EXPECT_EQ(text_of(m.dlg_rows[2]), one);
+  ui.answer(ui::IdOk);
+  menu(kBefore, [&] { ui.right_click(m.str_str[0]); });  // fifteen rows: refused at once
+  EXPECT_EQ(ui.boxes().back().text,
+            "Не помещается: нужно строк — 1, а свободных строк — 0 из 15.\r\n\r\nНичего не изменено.");
+  menu(kDelete, [&] { ui.right_click(m.str_str[0]); });
+
+  // The pointer: a row dragged by its number below another, with a mark where it
+  // lands; Esc cancels a drag.
+  const auto drag = [&](int row, int gap, bool cancel) {
+    ui::Label& num = m.str_num[row];
+    ui.mouse_down(num, {5, 5});
+    ui.mouse_move(num, {5, 8});
+    ui.mouse_move(num, {5, 24 * gap + 4 - num.top()});
+    EXPECT_TRUE(m.drop_mark.visible());
+    EXPECT_EQ(m.drop_mark.top(), 24 * gap + 3);
+    if (cancel) ui.key(m, ui::key::Escape);
+    EXPECT_EQ(m.drop_mark.visible(), !cancel);
+    ui.mouse_up(num, {5, 24 * gap + 4 - num.top()});
+  };
+  const script::Rows before_drag = m.dlg_rows;
+  const int dragged = at("Не угадали");
+  drag(dragged, 1, true);
+  EXPECT_EQ(m.dlg_rows, before_drag);
+  drag(dragged, 1, false);
+  EXPECT_EQ(at("Не угадали"), 1);
+  EXPECT_FALSE(m.drop_mark.visible());
+  keeps();
+
+  // Undone all the way: the bytes opened, nothing to save; redone: the last ones.
+  const std::string last = script::write_rows(m.dlg_rows);
+  while (m.changed) menu(kUndo, [&] { ui.right_click(m.TextBox); });
+  EXPECT_EQ(script::write_rows(m.dlg_rows), quiz_bytes());
+  EXPECT_EQ(m.status.caption(), "Отменено: перемещение диалогов 3, 4");
+  EXPECT_EQ(m.selection(), (script::Selection{3, 4}));
+  for (int i = 0; i < 8; ++i) ui.key(m, 'Y', ui::shift::Ctrl);
+  ui.key(m, 'Z', ui::shift::Ctrl | ui::shift::Shift);
+  EXPECT_EQ(script::write_rows(m.dlg_rows), last);
+  EXPECT_TRUE(m.changed);
+
+  // Shift+F5 plays from the first selected row; Ctrl+Shift+S saves a copy.
+  folder.put("run.exe", "player");
+  ui.click(m.str_str[2]);
+  ui.on_modal("save_form", [this](ui::Form& f) {
+    auto& s = static_cast<save_form&>(f);
+    EXPECT_EQ(s.Text1.text(), "quiz");
+    s.Text1.set_text("");
+    ui.type(s.Text1, U"копия");
+    ui.click(s.sd_save);
+  });
+  ui.key(m, 'S', ui::shift::Ctrl | ui::shift::Shift);
+  EXPECT_EQ(folder.get("копия.dlg"), last);
+  EXPECT_EQ(folder.get("quiz.dlg"), quiz_bytes());
+  ui.key(m, ui::key::F5, ui::shift::Shift);
+  EXPECT_EQ(started(), (std::vector<std::string>{folder / "run.exe /from 2"}));
+
+  // In another project the jumps out of a pasted block become «дальше», told in
+  // the strip; a text that cannot be rows is refused, naming its line and why.
+  ui.key(m, ui::key::Home);
+  ui.key(m, ui::key::Down, ui::shift::Shift);
+  ui.key(m, 'X', ui::shift::Ctrl);
+  ui.answer(ui::IdNo);
+  ui.key(m, 'N', ui::shift::Ctrl);
+  ui.key(m, 'V', ui::shift::Ctrl);
+  EXPECT_EQ(m.dlg_rows[1], "Не угадали. Посчитайте ещё раз!; Мимо; Ошибка; ОК; ОК «Ещё раз»");
+  EXPECT_EQ(m.status.caption(),
+            "Выполнено: вставка диалогов 0, 1; переходов к диалогам вне вставленных, ставших "
+            "«дальше»: 2");
+  ui.put_on_clipboard("a; b\r\n\r\nc; 日本");
+  ui.answer(ui::IdOk);
+  ui.key(m, 'V', ui::shift::Ctrl);
+  EXPECT_EQ(ui.boxes().back().text,
+            "Строка 3 текста в буфере обмена («c; 日本») не может стать диалогом: в кодировке "
+            "проекта (Windows-1251) нет символов «日», «本».\r\n\r\nНичего не вставлено.");
+  ui.put_on_clipboard("a; b\r\n\r\nc; d");
+  ui.key(m, 'V', ui::shift::Ctrl);
+  EXPECT_EQ(shown_rows().size(), 4u);
+  EXPECT_EQ(m.dlg_rows[3], "c; d");
+}
+
+// The status strip tells, in place of the tip and without a box, what was last
+// done, which rows can never be shown and when the sequence can never end; it
+// follows every change and a reader hears it as the strip's name.
 TEST_F(DesignerTest, TheStatusStripTellsWhereTheSequenceCannotGo) {
   main_form& m = start();
   const std::string tip = tips()[4];
@@ -779,9 +968,10 @@ TEST_F(DesignerTest, TheStatusStripTellsWhereTheSequenceCannotGo) {
     EXPECT_EQ(m.status.accessible().name, m.status.caption());
     return m.status.caption();
   };
+  EXPECT_EQ(notice(), tip);
   add(U"a");
   add(U"b");
-  EXPECT_EQ(notice(), tip);
+  EXPECT_EQ(notice(), "Выполнено: добавление диалога 1");
   const ui::Color tip_color = m.status.fore_color();
 
   // Row 0 leads to itself on OK: row 1 is never shown and nothing ends.
@@ -807,20 +997,20 @@ TEST_F(DesignerTest, TheStatusStripTellsWhereTheSequenceCannotGo) {
     ui.click(e.SDButton1);
   });
   ui.double_click(m.str_str[0]);
-  EXPECT_EQ(notice(), "Диалоги 1–4 никогда не будут показаны.");
-  EXPECT_EQ(m.status.tooltip(), notice());
+  EXPECT_EQ(notice(), "Выполнено: изменение диалога 0. Диалоги 1–4 никогда не будут показаны.");
+  EXPECT_EQ(m.status.tooltip(), "Диалоги 1–4 никогда не будут показаны.");
   m.dlg_rows[0] = "a; Диалог; Без значка; ОК; ОК>2, 5 с>конец";
   m.dlg_rows[3] = "c; Диалог; Без значка; ОК; ОК>0";
   m.UpdateText();
-  EXPECT_EQ(notice(), "Диалоги 1, 4 никогда не будут показаны.");
+  EXPECT_EQ(notice(), "Выполнено: изменение диалога 0. Диалоги 1, 4 никогда не будут показаны.");
 
   // Deleting row 1 leaves one row that no path reaches.
   ui.click(m.str_str[1]);
   ui.click(m.sd_edit);
-  EXPECT_EQ(notice(), "Диалог 3 никогда не будет показан.");
+  EXPECT_EQ(notice(), "Выполнено: удаление диалога 1. Диалог 3 никогда не будет показан.");
   ui.click(m.str_str[3]);
   ui.click(m.sd_edit);  // 0 -> 1 -> 2 -> 0, and the timeout ends
-  EXPECT_EQ(notice(), tip);
+  EXPECT_EQ(notice(), "Выполнено: удаление диалога 3");
   EXPECT_EQ(m.status.fore_color(), tip_color);
   EXPECT_EQ(m.status.tooltip(), "");
 
@@ -836,7 +1026,8 @@ TEST_F(DesignerTest, TheStatusStripTellsWhereTheSequenceCannotGo) {
   m.dlg_rows = {"Начало; A; Вопрос; Да и Нет; Да>1, Нет>2", "Ловушка; B; Информация; ОК; ОК>1",
                 "Выход; C; Информация; ОК"};
   m.UpdateText();
-  EXPECT_EQ(notice(), "После диалога 1 программа не закончится (все пути по кругу).");
+  // Beside what was done, the wording that fits.
+  EXPECT_EQ(notice(), "Выполнено: удаление диалога 3. После диалога 1 программа не закончится.");
   EXPECT_EQ(m.status.tooltip(),
             "После диалога 1 программа никогда не закончится: все пути от него ведут по кругу.");
   m.dlg_rows[1] = "Ловушка; B; Информация; ОК; ОК>2";
@@ -855,8 +1046,7 @@ TEST_F(DesignerTest, TheStatusStripTellsWhereTheSequenceCannotGo) {
   ui.answer(ui::IdNo);
   open("loop.dlg");
   EXPECT_EQ(notice(), "Программа никогда не закончится: все пути ведут по кругу.");
-  ui.answer(ui::IdNo);  // opening keeps the changed mark
-  ui.click(m.sd[0]);
+  ui.click(m.sd[0]);  // what was opened is unchanged: New asks nothing
   EXPECT_EQ(notice(), tip);
 }
 

@@ -52,11 +52,17 @@ class Win32Backend : public Backend {
   void shell_open(Form* owner, std::string_view target, std::string_view directory,
                   int show) override;
   Size work_area(const Form& form) override;
-  int popup_menu(Control& at, Point where, const std::vector<std::string>& items) override;
+  using Backend::popup_menu;
+  int popup_menu(Control& at, Point where, const std::vector<MenuItem>& items) override;
   Bitmap draw(const Diagram& diagram, int times) override;
   // exchange.cpp: the clipboard, the save dialog (comdlg32, loaded when first
   // asked) and the system's PNG encoder.
+  using Backend::copy_to_clipboard;
   bool copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture) override;
+  bool copy_to_clipboard(Form& owner, std::string_view text, std::string_view format,
+                         std::string_view data) override;
+  std::optional<std::string> clipboard_text(Form& owner) override;
+  std::optional<std::string> clipboard_data(Form& owner, std::string_view format) override;
   std::optional<std::string> save_file_name(Form& owner, const SaveQuestion& q) override;
   std::string encode_png(const Bitmap& picture, std::string* why) override;
   void trace(std::string_view phase, const Form* form = nullptr) override;
