@@ -2,8 +2,8 @@
 
 #include <fstream>
 #include <iterator>
-#include <set>
 
+#include "../answers.h"
 #include "designer/app.h"
 #include "designer_fixture.h"
 #include "script/block.h"
@@ -777,24 +777,7 @@ TEST_F(DesignerTest, DeletingARowRenumbersTheJumps) {
 
 namespace {
 
-std::string text_of(const std::string& row) { return std::string(script::split_row(row).field[0]); }
-
-// Each row's text with where its answers and its timeout lead: "дальше", "конец" or
-// the text of the row they lead to.
-std::set<std::string> answers_by_text(const script::Rows& rows) {
-  std::set<std::string> out;
-  for (const std::string& row : rows) {
-    if (row.empty()) continue;
-    const script::Next n = script::next_of(row);
-    std::string line = text_of(row);
-    for (int t : {n.answer[0], n.answer[1], n.answer[2], n.wait_next})
-      line += " > " + (t == script::kGoOn ? "дальше"
-                       : t == script::kEnd ? "конец"
-                                           : text_of(rows[static_cast<std::size_t>(t)]));
-    out.insert(line);
-  }
-  return out;
-}
+using answers::text_of;
 
 std::string quiz_bytes() {
   std::string path = QUILLET_SOURCE_DIR "/examples/quiz.dlg";
@@ -814,9 +797,9 @@ TEST_F(DesignerTest, EditsByKeysMenuAndPointerKeepEveryAnswersDialog) {
   folder.put("quiz.dlg", quiz_bytes());
   main_form& m = start();
   open("quiz.dlg");
-  const std::set<std::string> opened = answers_by_text(m.dlg_rows);
+  const std::set<std::string> opened = answers::by_text(m.dlg_rows);
   const auto keeps = [&] {
-    for (const std::string& a : answers_by_text(m.dlg_rows)) EXPECT_TRUE(opened.count(a)) << a;
+    for (const std::string& a : answers::by_text(m.dlg_rows)) EXPECT_TRUE(opened.count(a)) << a;
   };
   const auto at = [&](std::string_view start) {
     for (int i = 0; i < script::kRowCount; ++i)
