@@ -908,11 +908,11 @@ TEST_F(DesignerTest, EditsByKeysMenuAndPointerKeepEveryAnswersDialog) {
     auto& s = static_cast<save_form&>(f);
     EXPECT_EQ(s.Text1.text(), "quiz");
     s.Text1.set_text("");
-    ui.type(s.Text1, U"копия");
+    ui.type(s.Text1, U"copy");
     ui.click(s.sd_save);
   });
   ui.key(m, 'S', ui::shift::Ctrl | ui::shift::Shift);
-  EXPECT_EQ(folder.get("копия.dlg"), last);
+  EXPECT_EQ(folder.get("copy.dlg"), last);
   EXPECT_EQ(folder.get("quiz.dlg"), quiz_bytes());
   ui.key(m, ui::key::F5, ui::shift::Shift);
   EXPECT_EQ(started(), (std::vector<std::string>{folder / "run.exe /from 2"}));
