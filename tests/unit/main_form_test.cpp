@@ -6,8 +6,6 @@
 #include "../answers.h"
 #include "designer/app.h"
 #include "designer_fixture.h"
-#include "script/block.h"
-#include "script/jumps.h"
 #include "script/row.h"
 
 using namespace designer;
@@ -777,8 +775,6 @@ TEST_F(DesignerTest, DeletingARowRenumbersTheJumps) {
 
 namespace {
 
-using answers::text_of;
-
 std::string quiz_bytes() {
   std::string path = QUILLET_SOURCE_DIR "/examples/quiz.dlg";
 #ifdef _WIN32
@@ -790,142 +786,40 @@ std::string quiz_bytes() {
 
 }  // namespace
 
-// Every command on the quiz, by key, by the context menu and by the pointer: each
-// answer still leads to the dialog of the same text, fifteen rows stay the limit,
-// undoing all the way gives the bytes opened and redoing all the way the last ones.
-TEST_F(DesignerTest, EditsByKeysMenuAndPointerKeepEveryAnswersDialog) {
+// What the end-to-end test of the edits leaves out: a new dialog before the
+// selection, its jumps given as the list numbers the rows and renumbered with them;
+// greyed menu items; a block pasted into another project, its jumps out of it
+// become «дальше»; plain text on the clipboard; a fresh history after New.
+TEST_F(DesignerTest, NewDialogsBeforeOthersAndPastesFromElsewhere) {
   folder.put("quiz.dlg", quiz_bytes());
   main_form& m = start();
   open("quiz.dlg");
   const std::set<std::string> opened = answers::by_text(m.dlg_rows);
-  const auto keeps = [&] {
-    for (const std::string& a : answers::by_text(m.dlg_rows)) EXPECT_TRUE(opened.count(a)) << a;
-  };
-  const auto at = [&](std::string_view start) {
-    for (int i = 0; i < script::kRowCount; ++i)
-      if (m.dlg_rows[static_cast<std::size_t>(i)].starts_with(start)) return i;
-    ADD_FAILURE() << start;
-    return 0;
-  };
-  const auto menu = [&](int item, std::function<void()> open_it) {
-    ui.answer_menu(item);
-    open_it();
-  };
-  constexpr int kUndo = 0, kCut = 3, kPaste = 5, kDown = 9, kBefore = 11, kDelete = 13;
-
-  // Keys: Shift+Down stretches the selection, Alt+Down moves both rows.
-  ui.click(m.str_str[3]);
-  ui.key(m, ui::key::Down, ui::shift::Shift);
-  EXPECT_TRUE(m.str_str[3].accessible().selected && m.str_str[4].accessible().selected);
-  EXPECT_TRUE(m.TextBox.accessible().multi_selectable);
-  EXPECT_EQ(m.TextBox.selected_item(), &m.str_str[4]) << "the end the keys move";
-  ui.key(m, ui::key::Down, ui::shift::Alt);
-  EXPECT_EQ(at("Верно, восемь!"), 4);
-  EXPECT_EQ(m.selection(), (script::Selection{4, 5}));
-  EXPECT_EQ(m.status.caption(), "Выполнено: перемещение диалогов 3, 4");
-  keeps();
-  // Copied, then pasted after row 0: the copies' jumps lead where the rows' did.
-  ui.key(m, 'C', ui::shift::Ctrl);
-  EXPECT_EQ(ui.clipboard_text(), script::rows_as_text(std::vector<std::string>(
-                                     m.dlg_rows.begin() + 4, m.dlg_rows.begin() + 6)));
-  ui.click(m.str_str[0]);
-  ui.key(m, 'V', ui::shift::Ctrl);
-  EXPECT_EQ(m.selection(), (script::Selection{1, 2}));
-  EXPECT_EQ(text_of(m.dlg_rows[1]), text_of(m.dlg_rows[6]));
-  keeps();
-  // Fourteen rows: a copy of two does not fit, and nothing changes.
-  const script::Rows full = m.dlg_rows;
-  ui.answer(ui::IdOk);
-  ui.key(m, 'D', ui::shift::Ctrl);
-  EXPECT_EQ(ui.boxes().back().text,
-            "Не помещается: нужно строк — 2, а свободных строк — 1 из 15.\r\n\r\nНичего не изменено.");
-  EXPECT_EQ(m.dlg_rows, full);
-
-  // The context menu, by the right button and by its keys: items greyed where
-  // they cannot work; cut a row no answer names and paste it further down.
-  menu(kCut, [&] { ui.right_click(m.str_str[at("Не угадали")]); });
-  EXPECT_FALSE(ui.menu_items().back()[1].enabled) << "nothing to redo";
-  EXPECT_EQ(ui.menu_items().back()[kDown].text, "Ни&же\tAlt+↓");
-  ui.click(m.str_str[at("Вопрос 3")]);
-  menu(kPaste, [&] { ui.key(m, ui::key::F10, ui::shift::Shift); });
-  EXPECT_EQ(at("Не угадали"), at("Вопрос 3") + 1);
-  keeps();
-  menu(kDown, [&] { ui.key(m, ui::key::Apps); });
-  EXPECT_EQ(at("Не угадали"), at("Вопрос 3") + 2);
   ui.on_modal("make_form", [this](ui::Form& f) {
     auto& e = static_cast<make_form&>(f);
     ui.type(e.dlg_text, U"Новый");
     ui.choose(e.dlg_next[0], 2);  // диалог 1, as the list numbers it now
     ui.click(e.SDButton1);
   });
-  const std::string one = text_of(m.dlg_rows[1]);
-  menu(kBefore, [&] { ui.right_click(m.str_str[0]); });
-  EXPECT_EQ(m.dlg_rows[0], "Новый; Диалог; Без значка; ОК; ОК>2");
-  EXPECT_EQ(text_of(m.dlg_rows[2]), one);
-  ui.answer(ui::IdOk);
-  menu(kBefore, [&] { ui.right_click(m.str_str[0]); });  // fifteen rows: refused at once
-  EXPECT_EQ(ui.boxes().back().text,
-            "Не помещается: нужно строк — 1, а свободных строк — 0 из 15.\r\n\r\nНичего не изменено.");
-  menu(kDelete, [&] { ui.right_click(m.str_str[0]); });
+  ui.answer_menu(11);
+  ui.right_click(m.str_str[1]);
+  EXPECT_FALSE(ui.menu_items().back()[1].enabled) << "nothing to redo";
+  EXPECT_EQ(ui.menu_items().back()[11].text, "&Новый диалог перед этим");
+  EXPECT_EQ(m.dlg_rows[1], "Новый; Диалог; Без значка; ОК; ОК>2");
+  EXPECT_EQ(m.selection(), (script::Selection{1, 1}));
+  for (const std::string& a : answers::by_text(m.dlg_rows))
+    EXPECT_TRUE(a.starts_with("Новый") || opened.count(a)) << a;
 
-  // The pointer: a row dragged by its number below another, with a mark where it
-  // lands; Esc cancels a drag.
-  const auto drag = [&](int row, int gap, bool cancel) {
-    ui::Label& num = m.str_num[row];
-    ui.mouse_down(num, {5, 5});
-    ui.mouse_move(num, {5, 8});
-    ui.mouse_move(num, {5, 24 * gap + 4 - num.top()});
-    EXPECT_TRUE(m.drop_mark.visible());
-    EXPECT_EQ(m.drop_mark.top(), 24 * gap + 3);
-    if (cancel) ui.key(m, ui::key::Escape);
-    EXPECT_EQ(m.drop_mark.visible(), !cancel);
-    ui.mouse_up(num, {5, 24 * gap + 4 - num.top()});
-  };
-  const script::Rows before_drag = m.dlg_rows;
-  const int dragged = at("Не угадали");
-  drag(dragged, 1, true);
-  EXPECT_EQ(m.dlg_rows, before_drag);
-  drag(dragged, 1, false);
-  EXPECT_EQ(at("Не угадали"), 1);
-  EXPECT_FALSE(m.drop_mark.visible());
-  keeps();
-
-  // Undone all the way: the bytes opened, nothing to save; redone: the last ones.
-  const std::string last = script::write_rows(m.dlg_rows);
-  while (m.changed) menu(kUndo, [&] { ui.right_click(m.TextBox); });
-  EXPECT_EQ(script::write_rows(m.dlg_rows), quiz_bytes());
-  EXPECT_EQ(m.status.caption(), "Отменено: перемещение диалогов 3, 4");
-  EXPECT_EQ(m.selection(), (script::Selection{3, 4}));
-  for (int i = 0; i < 8; ++i) ui.key(m, 'Y', ui::shift::Ctrl);
-  ui.key(m, 'Z', ui::shift::Ctrl | ui::shift::Shift);
-  EXPECT_EQ(script::write_rows(m.dlg_rows), last);
-  EXPECT_TRUE(m.changed);
-
-  // Shift+F5 plays from the first selected row; Ctrl+Shift+S saves a copy.
-  folder.put("run.exe", "player");
-  ui.click(m.str_str[2]);
-  ui.on_modal("save_form", [this](ui::Form& f) {
-    auto& s = static_cast<save_form&>(f);
-    EXPECT_EQ(s.Text1.text(), "quiz");
-    s.Text1.set_text("");
-    ui.type(s.Text1, U"copy");
-    ui.click(s.sd_save);
-  });
-  ui.key(m, 'S', ui::shift::Ctrl | ui::shift::Shift);
-  EXPECT_EQ(folder.get("copy.dlg"), last);
-  EXPECT_EQ(folder.get("quiz.dlg"), quiz_bytes());
-  ui.key(m, ui::key::F5, ui::shift::Shift);
-  EXPECT_EQ(started(), (std::vector<std::string>{folder / "run.exe /from 2"}));
-
-  // In another project the jumps out of a pasted block become «дальше», told in
-  // the strip; a text that cannot be rows is refused, naming its line and why.
   ui.key(m, ui::key::Home);
   ui.key(m, ui::key::Down, ui::shift::Shift);
   ui.key(m, 'X', ui::shift::Ctrl);
   ui.answer(ui::IdNo);
   ui.key(m, 'N', ui::shift::Ctrl);
   ui.key(m, 'V', ui::shift::Ctrl);
-  EXPECT_EQ(m.dlg_rows[1], "Не угадали. Посчитайте ещё раз!; Мимо; Ошибка; ОК; ОК «Ещё раз»");
+  EXPECT_EQ(shown_rows(), (std::vector<std::string>{
+                              "Небольшая викторина: три вопроса.#Начнём?; Викторина; Вопрос; Да "
+                              "и Нет; Да «Начнём!», Нет «В другой раз»",
+                              "Новый; Диалог; Без значка; ОК"}));
   EXPECT_EQ(m.status.caption(),
             "Выполнено: вставка диалогов 0, 1; переходов к диалогам вне вставленных, ставших "
             "«дальше»: 2");
@@ -937,8 +831,10 @@ TEST_F(DesignerTest, EditsByKeysMenuAndPointerKeepEveryAnswersDialog) {
             "проекта (Windows-1251) нет символов «日», «本».\r\n\r\nНичего не вставлено.");
   ui.put_on_clipboard("a; b\r\n\r\nc; d");
   ui.key(m, 'V', ui::shift::Ctrl);
-  EXPECT_EQ(shown_rows().size(), 4u);
   EXPECT_EQ(m.dlg_rows[3], "c; d");
+  for (int i = 0; i < 3; ++i) ui.key(m, 'Z', ui::shift::Ctrl);
+  EXPECT_TRUE(shown_rows().empty()) << "New started the history afresh";
+  EXPECT_FALSE(m.changed);
 }
 
 // The status strip tells, in place of the tip and without a box, what was last
