@@ -2002,23 +2002,8 @@ TEST_F(Designer, TheQuizEditedAtTheScreensScale) {
     HWND shown = probe::wait_window(process_, {L"#32768", L"", true}, kWindowTimeoutMs);
     ASSERT_TRUE(shown) << "no context menu";
     if (picture) {
-      // The menu with the window it belongs to.
       Sleep(300);
-      RECT a{}, b{}, both{};
-      GetWindowRect(main_, &a);
-      GetWindowRect(shown, &b);
-      UnionRect(&both, &a, &b);
-      const probe::Image screen = probe::capture(nullptr);
-      probe::Image part;
-      part.width = std::min<int>(both.right, screen.width) - std::max<int>(both.left, 0);
-      part.height = std::min<int>(both.bottom, screen.height) - std::max<int>(both.top, 0);
-      for (int y = 0; y < part.height; ++y) {
-        const auto* line = screen.rgb.data() +
-                           (static_cast<std::size_t>(y + std::max<int>(both.top, 0)) * screen.width +
-                            std::max<int>(both.left, 0)) * 3;
-        part.rgb.insert(part.rgb.end(), line, line + part.width * 3);
-      }
-      EXPECT_TRUE(probe::save_png(part, probe::screenshot_folder() + L"\\" + picture));
+      shoot(nullptr, picture);  // the screen: the menu and the window it belongs to
     }
     probe::send_text(letter);
     EXPECT_TRUE(probe::wait_gone(shown, kWindowTimeoutMs) ||

@@ -904,14 +904,11 @@ TEST(Edits, EveryAnswerKeepsItsDialogAndTheHistoryGoesBothWays) {
   }
 }
 
-TEST(Edits, TargetsThatLoseTheirRowAndWhatTheClipboardCarries) {
+TEST(Edits, TargetsThatLoseTheirRowAndRowsFromPlainText) {
   // An empty field goes with its separator.
   const auto drop = [](int) { return kGoOn; };
   EXPECT_EQ(retarget("a; b; c; Да и Нет; Да>3", drop), "a; b; c; Да и Нет");
   EXPECT_EQ(retarget("a; b; c; Да и Нет; Да>3; z", drop), "a; b; c; Да и Нет; ; z");
-  const Block block = make_block({"a\n; b", "c; d; e; ОК; ОК>0"}, {7, 9}, 0, 2, "p 1");
-  EXPECT_EQ(read_block(write_block(block)), block);
-  EXPECT_FALSE(read_block(write_block(block) + "x"));
   // Plain text: lines end at CR LF, CR or LF; the first that cannot be a row stops all.
   EXPECT_EQ(rows_from_text("a\r\n\r\nb\nc\rd", 4).rows, (std::vector<std::string>{"a", "b", "c", "d"}));
   const TextRows text = rows_from_text("a\n\nb\nc", 2);
