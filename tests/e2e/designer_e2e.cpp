@@ -1754,15 +1754,26 @@ TEST_F(Designer, TheSchemeAtTheScreensScale) {
     EXPECT_TEXT(probe::text(window), L"Схема - [quiz.dlg]");
     EXPECT_EQ(GetWindow(window, GW_OWNER), main_);
     EXPECT_TRUE(GetWindowLongPtrW(window, GWL_STYLE) & WS_THICKFRAME) << "not resizable";
-    RECT work{}, r{};
+    RECT work{}, r{}, m{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     GetWindowRect(window, &r);
+    GetWindowRect(main_, &m);
     EXPECT_TRUE(r.left >= work.left && r.top >= work.top && r.right <= work.right &&
                 r.bottom <= work.bottom)
         << describe(r) << " is not within " << describe(work);
-    // The whole quiz at once: no scroll bars.
-    EXPECT_FALSE(GetWindowLongPtrW(scheme, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL));
+    // Beside the main window, not over it: right of it and level with it, as
+    // every screen of these tests has room there for at least the least scheme.
+    EXPECT_EQ(r.left, m.right) << describe(r) << " is not right of " << describe(m);
+    EXPECT_EQ(r.top, std::min(m.top, work.bottom - (r.bottom - r.top))) << describe(r);
+    // As large as the quiz, or as the room there allows: then it scrolls across
+    // only, with the room for the scroll bar given.
+    const LONG_PTR bars = GetWindowLongPtrW(scheme, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL);
+    EXPECT_TRUE(bars == 0 || (bars == WS_HSCROLL && r.right == work.right))
+        << describe(r) << (bars & WS_VSCROLL ? " scrolls down" : " scrolls across");
     EXPECT_EQ(probe::focus_of(window), scheme) << "the scheme has not the keys";
+    shoot(nullptr, L"designer_scheme_beside_" + std::to_wstring(work.right - work.left) + L"x" +
+                       std::to_wstring(work.bottom - work.top) + L"_" + std::to_wstring(dpi) +
+                       L".png");
   }
   const probe::AccessibleView list = probe::read_accessible(scheme);
   EXPECT_EQ(list.role, ROLE_SYSTEM_LIST);
@@ -1927,6 +1938,29 @@ TEST_F(Designer, TheSchemeAtTheScreensScale) {
     EXPECT_NEAR(be32(16), 2 * shown.cx, 2);
     EXPECT_NEAR(be32(20), 2 * shown.cy, 2);
   }
+  // Where the user leaves the window, made smaller, at the top left corner.
+  RECT left_at{};
+  {
+    SCOPED_TRACE("the wheel a small step at a time, as a touchpad turns it");
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    left_at = {work.left, work.top, work.left + scaled(330, dpi), work.top + scaled(280, dpi)};
+    SetWindowPos(window, nullptr, left_at.left, left_at.top, left_at.right - left_at.left,
+                 left_at.bottom - left_at.top, SWP_NOZORDER);
+    ASSERT_TRUE(wait_until(
+        [&] { return GetWindowLongPtrW(scheme, GWL_STYLE) & WS_VSCROLL; }, kWindowTimeoutMs))
+        << "the smaller scheme does not scroll";
+    SetForegroundWindow(window);
+    ASSERT_TRUE(wait_focus(scheme));
+    probe::Pointer pointer;
+    pointer.move_to(probe::middle_of(scheme));
+    const auto top = [&] { return probe::read_accessible(scheme, 1).location.top; };
+    const LONG before = top();
+    pointer.wheel(-3, WHEEL_DELTA / 3);
+    // Three thirds of a notch scroll as far as a notch (24 pixels of the scheme).
+    EXPECT_TRUE(wait_until([&] { return top() == before - scaled(24, dpi); }, kWindowTimeoutMs))
+        << "moved " << before - top();
+  }
   {
     SCOPED_TRACE("live");
     probe::click(control(main_, L"sd_edit"));  // deletes the selected row
@@ -1944,6 +1978,9 @@ TEST_F(Designer, TheSchemeAtTheScreensScale) {
     window = wait_form(process_, L"scheme_form");
     ASSERT_TRUE(window);
     EXPECT_EQ(probe::read_accessible(control(window, L"scheme")).child_count, 11);
+    RECT r{};
+    GetWindowRect(window, &r);
+    EXPECT_EQ(describe(r), describe(left_at)) << "not where the user left it";
     PostMessageW(main_, WM_CLOSE, 0, 0);
     HWND box = wait_box();  // the delete is not saved
     ASSERT_TRUE(box);
