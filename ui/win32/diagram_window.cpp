@@ -252,7 +252,9 @@ class DiagramWindow : public ControlWindow {
                                   msg == WM_LBUTTONUP ? MouseButton::Left : MouseButton::Right);
         return 0;
       case WM_SIZE:
+        // A window opened or made smaller than the drawing still shows the selection.
         update_scroll_bars();
+        show_selected();
         return 0;
       case WM_HSCROLL:
       case WM_VSCROLL:
