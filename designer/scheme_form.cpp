@@ -272,8 +272,9 @@ void scheme_form::scheme_KeyDown(int& code, unsigned shift) {
 }
 
 void scheme_form::KeyPress(char32_t& key) {
-  const auto* k = std::find_if(std::begin(kAnswerKeys), std::end(kAnswerKeys),
-                               [&](const AnswerKey& a) { return a.lower == key || a.upper == key; });
+  const auto* k =
+      std::find_if(std::begin(kAnswerKeys), std::end(kAnswerKeys),
+                   [&](const AnswerKey& a) { return a.lower == key || a.upper == key; });
   if (k == std::end(kAnswerKeys)) return;
   Follow(k->answer);
   key = 0;

@@ -1823,8 +1823,8 @@ TEST_F(Designer, TheSchemeAtTheScreensScale) {
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     SetWindowPos(window, nullptr, work.left, work.top, scaled(330, dpi), scaled(280, dpi),
                  SWP_NOZORDER);
-    ASSERT_TRUE(wait_until(
-        [&] { return GetWindowLongPtrW(scheme, GWL_STYLE) & WS_VSCROLL; }, kWindowTimeoutMs))
+    ASSERT_TRUE(wait_until([&] { return GetWindowLongPtrW(scheme, GWL_STYLE) & WS_VSCROLL; },
+                           kWindowTimeoutMs))
         << "the smaller scheme does not scroll";
     SetForegroundWindow(window);
     ASSERT_TRUE(wait_focus(scheme));
@@ -1853,8 +1853,8 @@ TEST_F(Designer, TheSchemeAtTheScreensScale) {
     GetWindowRect(scheme, &shown);
     const int width = outer.right - outer.left - (shown.right - shown.left) + inside.cx +
                       (before.left - end.left);
-    const int height = outer.bottom - outer.top - (shown.bottom - shown.top) + inside.cy +
-                       (before.top - end.top);
+    const int height =
+        outer.bottom - outer.top - (shown.bottom - shown.top) + inside.cy + (before.top - end.top);
     left_at = {work.left, work.top, work.left + width, work.top + height};
     SetWindowPos(window, nullptr, left_at.left, left_at.top, width, height, SWP_NOZORDER);
     EXPECT_TRUE(wait_until(

@@ -5,13 +5,13 @@
 
 #include "ui/win32/scale.h"
 
-#include "ui/win32/placement.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <random>
+
+#include "ui/win32/placement.h"
 
 using namespace ui;
 using namespace ui::win32;
@@ -181,8 +181,8 @@ TEST(Placement, BesideTheOwnerElseOverAsLittleOfItsListAsCanBe) {
     const Size held[] = {{std::min(want.width, room[0]), want.height},
                          {std::min(want.width, room[1]), want.height},
                          {want.width, std::min(want.height, room[2])}};
-    const auto* whole = std::find_if(std::begin(held), std::end(held),
-                                     [&](const Size& s) { return s == want; });
+    const auto* whole =
+        std::find_if(std::begin(held), std::end(held), [&](const Size& s) { return s == want; });
     long long most = -1;
     for (const Size& s : held)
       if (s.width >= least.width && s.height >= least.height)
@@ -191,7 +191,9 @@ TEST(Placement, BesideTheOwnerElseOverAsLittleOfItsListAsCanBe) {
       // Whole, on the first side with room: right, left, below.
       ASSERT_EQ((Size{r.width, r.height}), want);
       const int side = static_cast<int>(whole - std::begin(held));
-      ASSERT_EQ(side == 0 ? r.left : side == 1 ? right(r) : r.top,
+      ASSERT_EQ(side == 0   ? r.left
+                : side == 1 ? right(r)
+                            : r.top,
                 side == 0   ? std::max(right(owner), work.left)
                 : side == 1 ? std::min(owner.left, right(work))
                             : std::max(bottom(owner), work.top));

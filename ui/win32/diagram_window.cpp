@@ -263,8 +263,8 @@ class DiagramWindow : public ControlWindow {
       case WM_MOUSEWHEEL:
       case 0x020E: {  // WM_MOUSEHWHEEL
         const bool across = msg != WM_MOUSEWHEEL || (GET_KEYSTATE_WPARAM(w) & MK_SHIFT);
-        const int step = wheel_step(across ? 0 : 1, GET_WHEEL_DELTA_WPARAM(w) *
-                                                        (msg == WM_MOUSEWHEEL ? -1 : 1));
+        const int step =
+            wheel_step(across ? 0 : 1, GET_WHEEL_DELTA_WPARAM(w) * (msg == WM_MOUSEWHEEL ? -1 : 1));
         scroll_to(across ? scroll_.x + step : scroll_.x, across ? scroll_.y : scroll_.y + step);
         return 0;
       }

@@ -90,7 +90,8 @@ HGLOBAL global_copy(const void* data, std::size_t size) {
 // rows from the bottom, written straight into the memory the clipboard takes.
 HGLOBAL clipboard_dib(const Bitmap& picture) {
   const UINT stride = stride_of(picture);
-  const std::size_t rows = static_cast<std::size_t>(stride) * static_cast<std::size_t>(picture.height);
+  const std::size_t rows =
+      static_cast<std::size_t>(stride) * static_cast<std::size_t>(picture.height);
   BITMAPINFOHEADER h{};
   h.biSize = sizeof h;
   h.biWidth = picture.width;

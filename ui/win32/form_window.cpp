@@ -202,7 +202,8 @@ void FormWindow::place_beside() {
   GetWindowRect(owner_window, &at);
   // On the owner's display first, so that the sizes below are at its dpi.
   if (backend_.dpi_of(owner_window) != dpi_) {
-    SetWindowPos(hwnd(), nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd(), nullptr, at.left, at.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     if (const int dpi = backend_.dpi_of(hwnd()); dpi != dpi_) {
       RECT now{};
       GetWindowRect(hwnd(), &now);
@@ -226,8 +227,8 @@ void FormWindow::place_beside() {
                          ? outer_size(dpi_, least_inside)
                          : want;
   const Rect work = rect(display.rcWork);
-  Rect r = win32::place_beside(work, rect(at), rect(clear), {want.cx, want.cy},
-                               {least.cx, least.cy});
+  Rect r =
+      win32::place_beside(work, rect(at), rect(clear), {want.cx, want.cy}, {least.cx, least.cy});
   // A window made narrower than it wants scrolls across: it gets the room of the
   // scroll bar below, so that it need not scroll down too (and the other way).
   if (r.width < want.cx && r.height == want.cy) {

@@ -64,10 +64,11 @@ Rect place_beside(Rect work, Rect owner, Rect keep_clear, Size want, Size least)
   long long chosen_clear = -1, chosen_owner = -1;
   for (int x : xs)
     for (int y : ys) {
-      const Rect r{within(x, work.left, right_of(work) - w), within(y, work.top, bottom_of(work) - h),
-                   w, h};
+      const Rect r{within(x, work.left, right_of(work) - w),
+                   within(y, work.top, bottom_of(work) - h), w, h};
       const long long clear = shared_area(r, keep_clear), over = shared_area(r, owner);
-      if (chosen_clear < 0 || clear < chosen_clear || (clear == chosen_clear && over < chosen_owner)) {
+      if (chosen_clear < 0 || clear < chosen_clear ||
+          (clear == chosen_clear && over < chosen_owner)) {
         chosen = r;
         chosen_clear = clear;
         chosen_owner = over;
