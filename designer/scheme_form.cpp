@@ -319,8 +319,12 @@ void scheme_form::SavePicture() {
   const auto path = ui::backend().save_file_name(
       *this, {"Сохранить картинку", "Рисунок PNG", "png", name + ".png"});
   if (!path) return;
+  const ui::Bitmap picture = scheme.picture(2);
+  if (picture.width <= 0 && !layout_.cards.empty())
+    return void(MsgBox("Картинка не сохранена: её не удалось нарисовать.",
+                       ui::mb::Critical | ui::mb::Ok));
   std::string why;
-  const std::string png = ui::backend().encode_png(scheme.picture(2), &why);
+  const std::string png = ui::backend().encode_png(picture, &why);
   if (png.empty())
     return void(MsgBox("Картинка не сохранена: " + why + ".", ui::mb::Critical | ui::mb::Ok));
   const platform::FileError error = platform::write_file(*path, png);
