@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <random>
+#include <utility>
 
 #include "ui/win32/placement.h"
 
@@ -131,89 +132,68 @@ TEST(Scale, AFaceOnTheScreenShowsEveryModelPixelWhereItsBoxFalls) {
 }
 
 TEST(Scale, APictureKeepsASaneSize) {
-  // A wide scheme of fifteen dialogs, at twice 200 %: 13,500 x 5,500 pixels asked.
-  const Size wide{3375, 1375};
-  const int dpi = picture_dpi(wide, 2 * 192);
-  const long long w = scale(wide.width, dpi), h = scale(wide.height, dpi);
-  EXPECT_LE(w * h, kMostPicturePixels);
-  EXPECT_GT(static_cast<long long>(scale(wide.width, dpi + 1)) * scale(wide.height, dpi + 1),
-            kMostPicturePixels)
-      << "as large as the limit allows";
+  // A wide scheme of fifteen dialogs, at twice 200 %: 13,500 x 5,500 pixels asked,
+  // as many as the limit allows given.
+  const auto pixels = [](int dpi) { return 1LL * scale(3375, dpi) * scale(1375, dpi); };
+  const int dpi = picture_dpi({3375, 1375}, 2 * 192);
+  EXPECT_TRUE(pixels(dpi) <= kMostPicturePixels && pixels(dpi + 1) > kMostPicturePixels) << dpi;
   EXPECT_EQ(picture_dpi({624, 642}, 2 * 192), 2 * 192) << "the quiz at its full scale";
   const int tall = picture_dpi({200, 20000}, 192);
-  EXPECT_LE(scale(20000, tall), kMostPictureSide);
-  EXPECT_GT(scale(20000, tall + 1), kMostPictureSide);
+  EXPECT_TRUE(scale(20000, tall) <= kMostPictureSide && scale(20000, tall + 1) > kMostPictureSide);
 }
 
-// The rule against a reference that tries every place in a small work area.
+// The rule against a reference that tries every place in small work areas.
 TEST(Placement, BesideTheOwnerElseOverAsLittleOfItsListAsCanBe) {
+  EXPECT_EQ(shared_area({0, 0, 4, 4}, {2, 3, 5, 5}), 2);
   std::mt19937 random(4242);
   const auto pick = [&](int low, int high) {
     return low + static_cast<int>(random() % static_cast<unsigned>(high - low + 1));
   };
   const auto right = [](Rect r) { return r.left + r.width; };
   const auto bottom = [](Rect r) { return r.top + r.height; };
-  const auto covered = [&](Rect a, Rect b) {
-    long long n = 0;
-    for (int y = std::max(a.top, b.top); y < std::min(bottom(a), bottom(b)); ++y)
-      n += std::max(0, std::min(right(a), right(b)) - std::max(a.left, b.left));
-    return n;
-  };
   for (int round = 0; round < 3000; ++round) {
     const Rect work{pick(-30, 30), pick(-30, 30), pick(10, 60), pick(10, 45)};
     const Rect owner{work.left + pick(-8, work.width), work.top + pick(-8, work.height),
                      pick(4, 40), pick(4, 35)};
     const Rect list{owner.left + pick(0, owner.width / 2), owner.top + pick(0, owner.height / 2),
                     pick(1, owner.width / 2 + 1), pick(1, owner.height / 2 + 1)};
-    const Size asked{pick(1, 70), pick(1, 55)};
-    const Size smallest{pick(1, asked.width), pick(1, asked.height)};
+    const Size asked{pick(1, 70), pick(1, 55)},
+        smallest{pick(1, asked.width), pick(1, asked.height)};
     const Rect r = place_beside(work, owner, list, asked, smallest);
-    SCOPED_TRACE(testing::Message() << "round " << round);
+    SCOPED_TRACE(round);
     const Size want{std::min(asked.width, work.width), std::min(asked.height, work.height)};
     const Size least{std::min(smallest.width, want.width), std::min(smallest.height, want.height)};
     ASSERT_TRUE(r.left >= work.left && r.top >= work.top && right(r) <= right(work) &&
                 bottom(r) <= bottom(work));
-    ASSERT_TRUE(r.width >= least.width && r.height >= least.height && r.width <= want.width &&
-                r.height <= want.height);
-    const int room[] = {right(work) - std::max(right(owner), work.left),
-                        std::min(owner.left, right(work)) - work.left,
-                        bottom(work) - std::max(bottom(owner), work.top)};
-    const Size held[] = {{std::min(want.width, room[0]), want.height},
-                         {std::min(want.width, room[1]), want.height},
-                         {want.width, std::min(want.height, room[2])}};
-    const auto* whole =
-        std::find_if(std::begin(held), std::end(held), [&](const Size& s) { return s == want; });
+    // What each side holds of the window: right, left, below.
+    const int start[] = {std::max(right(owner), work.left), std::min(owner.left, right(work)),
+                         std::max(bottom(owner), work.top)};
+    const int room[] = {right(work) - start[0], start[1] - work.left, bottom(work) - start[2]};
+    int whole = -1;
     long long most = -1;
-    for (const Size& s : held)
-      if (s.width >= least.width && s.height >= least.height)
-        most = std::max(most, static_cast<long long>(s.width) * s.height);
-    if (whole != std::end(held)) {
-      // Whole, on the first side with room: right, left, below.
+    for (int side = 2; side >= 0; --side) {
+      const Size held = side < 2 ? Size{std::min(want.width, room[side]), want.height}
+                                 : Size{want.width, std::min(want.height, room[side])};
+      if (held == want) whole = side;
+      if (held.width >= least.width && held.height >= least.height)
+        most = std::max(most, 1LL * held.width * held.height);
+    }
+    if (whole >= 0) {
       ASSERT_EQ((Size{r.width, r.height}), want);
-      const int side = static_cast<int>(whole - std::begin(held));
-      ASSERT_EQ(side == 0   ? r.left
-                : side == 1 ? right(r)
-                            : r.top,
-                side == 0   ? std::max(right(owner), work.left)
-                : side == 1 ? std::min(owner.left, right(work))
-                            : std::max(bottom(owner), work.top));
+      ASSERT_EQ(whole == 0 ? r.left : whole == 1 ? right(r) : r.top, start[whole]);
     } else if (most >= 0) {
-      // Made smaller beside the owner, on the side that holds the most of it.
-      ASSERT_EQ(covered(r, owner), 0);
-      ASSERT_EQ(static_cast<long long>(r.width) * r.height, most);
+      ASSERT_EQ(shared_area(r, owner), 0);
+      ASSERT_EQ(1LL * r.width * r.height, most);
     } else {
-      // Over the owner: nowhere else covers less of the list, then of the owner.
       ASSERT_EQ((Size{r.width, r.height}), least);
-      long long fewest = -1, fewest_owner = -1;
-      for (int x = work.left; x <= right(work) - least.width; ++x)
-        for (int y = work.top; y <= bottom(work) - least.height; ++y) {
+      std::pair<long long, long long> fewest{-1, -1};
+      for (int x = work.left; x + least.width <= right(work); ++x)
+        for (int y = work.top; y + least.height <= bottom(work); ++y) {
           const Rect at{x, y, least.width, least.height};
-          const long long c = covered(at, list), o = covered(at, owner);
-          if (fewest < 0 || c < fewest || (c == fewest && o < fewest_owner))
-            fewest = c, fewest_owner = o;
+          const std::pair covered{shared_area(at, list), shared_area(at, owner)};
+          if (fewest.first < 0 || covered < fewest) fewest = covered;
         }
-      ASSERT_EQ(covered(r, list), fewest);
-      ASSERT_EQ(covered(r, owner), fewest_owner);
+      ASSERT_EQ((std::pair{shared_area(r, list), shared_area(r, owner)}), fewest);
     }
   }
 }

@@ -213,15 +213,13 @@ void check(const script::Rows& rows, const script::Graph& graph, const Layout& l
   // seem to lead to the end mark of "Нет".
   const auto clear_of_others = [&](const std::vector<Point>& line, const Arrow* own) {
     for (std::size_t k = 0; k + 1 < line.size(); ++k)
-      for (const Arrow& other : layout.arrows) {
-        if (&other == own) continue;
-        EXPECT_FALSE(other.to == kEnd && enters(line[k], line[k + 1], end_mark(other)))
-            << (own ? own->from : -1) << "->" << (own ? own->to : -1) << " through the end mark of "
-            << other.from << ":" << other.exit;
-        EXPECT_FALSE(enters(line[k], line[k + 1], other.label_box))
-            << (own ? own->from : -1) << "->" << (own ? own->to : -1) << " through the label of "
-            << other.from << ":" << other.exit;
-      }
+      for (const Arrow& other : layout.arrows)
+        if (&other != own) {
+          EXPECT_FALSE(other.to == kEnd && enters(line[k], line[k + 1], end_mark(other)))
+              << k << " through the end mark of " << other.from << ":" << other.exit;
+          EXPECT_FALSE(enters(line[k], line[k + 1], other.label_box))
+              << k << " through the label of " << other.from << ":" << other.exit;
+        }
   };
   clear_of_others(layout.start_arrow, nullptr);
   for (const Arrow& arrow : layout.arrows) clear_of_others(arrow.points, &arrow);
