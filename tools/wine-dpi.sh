@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs one Windows program under Wine on a screen of another dpi: in the prefix
 # build/wine-DPI (made on first use) and a virtual screen of its own, as large as
-# 1024 x 768 at that scale. The program learns the dpi from QUILLET_DPI. CTest
-# runs the designer's scale test through it once per dpi.
+# 1024 x 768 at that scale (QUILLET_SCREEN=1280x1024 another size, in a prefix
+# build/wine-DPI-1280x1024). The program learns the dpi from QUILLET_DPI. CTest
+# runs the designer's scale test through it once per dpi and screen.
 # Usage: tools/wine-dpi.sh DPI PROGRAM [ARGUMENTS...]
 set -eu
 . "$(dirname "$0")/wine-env.sh"

@@ -36,10 +36,11 @@ quillet_wine_prefix() {
   fi
 }
 
-# The size of the virtual screen for a dpi: 1024 x 768 at that scale, as a
-# display of 150 or 200 % has room for.
+# The size of the virtual screen for a dpi: QUILLET_SCREEN (1024x768 unless set)
+# at that scale, as a display of 150 or 200 % has room for.
 quillet_dpi_screen() {
-  echo "$((1024 * $1 / 96))x$((768 * $1 / 96))"
+  local screen=${QUILLET_SCREEN:-1024x768}
+  echo "$((${screen%x*} * $1 / 96))x$((${screen#*x} * $1 / 96))"
 }
 
 # Switches WINEPREFIX to a prefix whose screen has another dpi (LogPixels), made
@@ -50,7 +51,8 @@ quillet_dpi_screen() {
 quillet_dpi_prefix() {
   local dpi=$1 base=$QUILLET_BASE_PREFIX
   (export WINEPREFIX=$base && quillet_wine_prefix)
-  export WINEPREFIX=$QUILLET_ROOT/build/wine-$dpi
+  # A screen of another size has a prefix of its own: the size is the prefix's.
+  export WINEPREFIX=$QUILLET_ROOT/build/wine-$dpi${QUILLET_SCREEN:+-$QUILLET_SCREEN}
   [ -f "$WINEPREFIX/.quillet-dpi" ] && return 0
   echo "Creating the Wine prefix in $WINEPREFIX for $dpi dpi (first use only)..." >&2
   # The registry on disk is up to date once the project's server has ended.

@@ -1754,15 +1754,35 @@ TEST_F(Designer, TheSchemeAtTheScreensScale) {
     EXPECT_TEXT(probe::text(window), L"Схема - [quiz.dlg]");
     EXPECT_EQ(GetWindow(window, GW_OWNER), main_);
     EXPECT_TRUE(GetWindowLongPtrW(window, GWL_STYLE) & WS_THICKFRAME) << "not resizable";
-    RECT work{}, r{};
+    RECT work{}, r{}, m{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     GetWindowRect(window, &r);
+    GetWindowRect(main_, &m);
     EXPECT_TRUE(r.left >= work.left && r.top >= work.top && r.right <= work.right &&
                 r.bottom <= work.bottom)
         << describe(r) << " is not within " << describe(work);
-    // The whole quiz at once: no scroll bars.
-    EXPECT_FALSE(GetWindowLongPtrW(scheme, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL));
+    // Beside the main window, not over it: right of it and level with it, as
+    // every screen of these tests has room there for at least the least scheme.
+    EXPECT_EQ(r.left, m.right) << describe(r) << " is not right of " << describe(m);
+    EXPECT_EQ(r.top, std::min(m.top, work.bottom - (r.bottom - r.top))) << describe(r);
+    // As large as the quiz, or as the room there allows: then it scrolls across
+    // only, with the room for the scroll bar given.
+    const LONG_PTR bars = GetWindowLongPtrW(scheme, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL);
+    EXPECT_TRUE(bars == 0 || (bars == WS_HSCROLL && r.right == work.right))
+        << describe(r) << (bars & WS_VSCROLL ? " scrolls down" : " scrolls across");
     EXPECT_EQ(probe::focus_of(window), scheme) << "the scheme has not the keys";
+    // The selected card, the start's, shows whole, however narrow the window.
+    const probe::AccessibleView start = probe::read_accessible(scheme, 1);
+    RECT inside{};
+    GetWindowRect(scheme, &inside);
+    EXPECT_TRUE(start.state & STATE_SYSTEM_SELECTED);
+    EXPECT_TRUE(start.location.left >= inside.left && start.location.right <= inside.right)
+        << describe(start.location) << " is not within " << describe(inside);
+    SetCursorPos(work.right - 1, work.bottom - 1);  // no tooltip in the picture
+    Sleep(300);
+    shoot(nullptr, L"designer_scheme_beside_" + std::to_wstring(work.right - work.left) + L"x" +
+                       std::to_wstring(work.bottom - work.top) + L"_" + std::to_wstring(dpi) +
+                       L".png");
   }
   const probe::AccessibleView list = probe::read_accessible(scheme);
   EXPECT_EQ(list.role, ROLE_SYSTEM_LIST);
@@ -1794,6 +1814,54 @@ TEST_F(Designer, TheSchemeAtTheScreensScale) {
         probe::read_accessible(scheme, card_of_row[static_cast<std::size_t>(row)]).location;
     return POINT{(at.left + at.right) / 2, (at.top + at.bottom) / 2};
   };
+  // The quiz is wider than the room beside the main window: the user makes the
+  // window smaller still, then as large as the scheme, at the top left corner.
+  RECT left_at{};
+  {
+    SCOPED_TRACE("the wheel a small step at a time, as a touchpad turns it");
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    SetWindowPos(window, nullptr, work.left, work.top, scaled(330, dpi), scaled(280, dpi),
+                 SWP_NOZORDER);
+    ASSERT_TRUE(wait_until([&] { return GetWindowLongPtrW(scheme, GWL_STYLE) & WS_VSCROLL; },
+                           kWindowTimeoutMs))
+        << "the smaller scheme does not scroll";
+    SetForegroundWindow(window);
+    ASSERT_TRUE(wait_focus(scheme));
+    const auto first_card = [&] { return probe::read_accessible(scheme, 1).location; };
+    send(scheme, WM_HSCROLL, SB_TOP);
+    send(scheme, WM_VSCROLL, SB_TOP);
+    const RECT before = first_card();
+    {
+      probe::Pointer pointer;
+      pointer.move_to(probe::middle_of(scheme));
+      pointer.wheel(-3, WHEEL_DELTA / 3);
+      pointer.move_to(work.right - 1, work.bottom - 1);  // no tooltip in the pictures
+    }
+    // Three thirds of a notch scroll as far as a notch: 24 pixels of the scheme.
+    EXPECT_TRUE(wait_until([&] { return first_card().top == before.top - scaled(24, dpi); },
+                           kWindowTimeoutMs))
+        << "moved " << before.top - first_card().top;
+    // The whole scheme: the window as large as the scheme's inside shown plus
+    // what it scrolls.
+    send(scheme, WM_HSCROLL, SB_BOTTOM);
+    send(scheme, WM_VSCROLL, SB_BOTTOM);
+    const RECT end = first_card();
+    const SIZE inside = client_size(scheme);
+    RECT outer{}, shown{};
+    GetWindowRect(window, &outer);
+    GetWindowRect(scheme, &shown);
+    const int width = outer.right - outer.left - (shown.right - shown.left) + inside.cx +
+                      (before.left - end.left);
+    const int height =
+        outer.bottom - outer.top - (shown.bottom - shown.top) + inside.cy + (before.top - end.top);
+    left_at = {work.left, work.top, work.left + width, work.top + height};
+    SetWindowPos(window, nullptr, left_at.left, left_at.top, width, height, SWP_NOZORDER);
+    EXPECT_TRUE(wait_until(
+        [&] { return !(GetWindowLongPtrW(scheme, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)); },
+        kWindowTimeoutMs))
+        << "not the whole scheme in " << width << " x " << height;
+  }
   shoot(window, L"designer_scheme_" + std::to_wstring(dpi) + L".png");
   {
     SCOPED_TRACE("the pointer");
@@ -1944,6 +2012,9 @@ TEST_F(Designer, TheSchemeAtTheScreensScale) {
     window = wait_form(process_, L"scheme_form");
     ASSERT_TRUE(window);
     EXPECT_EQ(probe::read_accessible(control(window, L"scheme")).child_count, 11);
+    RECT r{};
+    GetWindowRect(window, &r);
+    EXPECT_EQ(describe(r), describe(left_at)) << "not where the user left it";
     PostMessageW(main_, WM_CLOSE, 0, 0);
     HWND box = wait_box();  // the delete is not saved
     ASSERT_TRUE(box);

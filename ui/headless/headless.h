@@ -61,17 +61,18 @@ class Headless : public Backend {
   const std::vector<SaveQuestion>& save_questions() const { return save_questions_; }
 
   // The clipboard as the last copy left it; a clipboard that another program
-  // holds refuses copies and gives nothing. Another program may also put a text
-  // there, or data in a format of its own.
+  // holds refuses copies and gives nothing, one short of memory takes the text
+  // without the picture. Another program may also put a text there, or data in a
+  // format of its own.
   const std::string& clipboard_text() const { return clipboard_text_; }
   const std::optional<Bitmap>& clipboard_picture() const { return clipboard_picture_; }
   const std::string& clipboard_data() const { return clipboard_data_; }
   void set_clipboard_held(bool held) { clipboard_held_ = held; }
+  void set_clipboard_refuses_pictures(bool refuses) { clipboard_refuses_pictures_ = refuses; }
   void put_on_clipboard(std::string text, std::string format = {}, std::string data = {});
   // The headless world encodes no PNG: the bytes name the picture's size
   // ("png 640x480"), or the encoding fails with the reason given here.
   void set_png_failure(std::string why) { png_failure_ = std::move(why); }
-  void set_work_area(Size s) { work_area_ = s; }
   // What the windows did, one line each: "load make_form", "show make_form modal",
   // "hide comp_form", "unload file_form", "box Quillet: Сохранить изменения?".
   const std::vector<std::string>& log() const { return log_; }
@@ -146,13 +147,14 @@ class Headless : public Backend {
   Point cursor_position(const CustomControl& control) override;
   void shell_open(Form* owner, std::string_view target, std::string_view directory,
                   int show) override;
-  Size work_area(const Form& form) override;
   using Backend::popup_menu;
   int popup_menu(Control& at, Point where, const std::vector<MenuItem>& items) override;
-  // The background and the boxes' fills, at `times` the pixels of the drawing.
+  // The background and the boxes' fills, at `times` the pixels of the drawing
+  // (less where the picture would pass the size a picture may have).
   Bitmap draw(const Diagram& diagram, int times) override;
   using Backend::copy_to_clipboard;
-  bool copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture) override;
+  Copied copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture,
+                           std::string* why) override;
   bool copy_to_clipboard(Form& owner, std::string_view text, std::string_view format,
                          std::string_view data) override;
   std::optional<std::string> clipboard_text(Form& owner) override;
@@ -185,8 +187,8 @@ class Headless : public Backend {
   std::string clipboard_format_, clipboard_data_;
   bool clipboard_has_text_ = false;
   bool clipboard_held_ = false;
+  bool clipboard_refuses_pictures_ = false;
   std::string png_failure_;
-  Size work_area_{1024, 738};
   std::vector<BoxShown> boxes_;
   std::vector<ShellCall> shell_calls_;
   std::vector<std::string> log_;
