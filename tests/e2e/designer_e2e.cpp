@@ -2103,6 +2103,7 @@ TEST_F(Designer, TheQuizEditedAtTheScreensScale) {
     pointer.click(row(0));
     probe::send_key('V', probe::kCtrl);
     keeps(1, L"Верно, восемь!");
+    ASSERT_TRUE(wait_focus(list)) << "the keys are at " << probe::to_utf8(focused_name());
     probe::send_key('D', probe::kCtrl);
     HWND box = wait_box();
     ASSERT_NO_FATAL_FAILURE(expect_box(
@@ -2164,6 +2165,7 @@ TEST_F(Designer, TheQuizEditedAtTheScreensScale) {
     steps += 1;
   }
   const auto save_copy = [&](const wchar_t* name) {
+    ASSERT_TRUE(wait_focus(list)) << "the keys are at " << probe::to_utf8(focused_name());
     probe::send_key('S', probe::kCtrl | probe::kShift);
     HWND save = wait_form(process_, L"save_form");
     ASSERT_TRUE(save) << "Ctrl+Shift+S opened no save-as window";
