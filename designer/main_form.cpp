@@ -201,7 +201,8 @@ main_form::main_form() : Form("main_form") {
       {'C', Ctrl, &main_form::CopyRows},      {'V', Ctrl, &main_form::PasteRows},
       {'D', Ctrl, &main_form::DuplicateRows}, {ui::key::F5, Shift, &main_form::RunFrom},
       {'S', Ctrl | Shift, &main_form::SaveAs}};
-  for (auto [code, shift, command] : edits) add_shortcut(code, shift, [this, c = command] { (this->*c)(); });
+  for (auto [code, shift, command] : edits)
+    add_shortcut(code, shift, [this, c = command] { (this->*c)(); });
   add_shortcut(ui::key::Up, Alt, [this] { MoveRows(-1); });
   add_shortcut(ui::key::Down, Alt, [this] { MoveRows(1); });
   restore_button(sd_scheme, name());
@@ -252,12 +253,16 @@ main_form::main_form() : Form("main_form") {
     row.set_accessible_role(ui::Role::ListItem);
     // A row is pressed, dragged and opened by its number or its text alike.
     for (ui::Label* part : {&num, &row}) {
-      const auto in_list = [part](ui::Point p) { return ui::Point{p.x + part->left(), p.y + part->top()}; };
+      const auto in_list = [part](ui::Point p) {
+        return ui::Point{p.x + part->left(), p.y + part->top()};
+      };
       part->on_mouse_down = [this, i, in_list](ui::Point p, ui::MouseButton b, unsigned shift) {
         row_MouseDown(i, in_list(p), b, shift);
       };
       part->on_mouse_move = [this, in_list](ui::Point p) { row_MouseMove(in_list(p)); };
-      part->on_mouse_up = [this, in_list](ui::Point p, ui::MouseButton b) { row_MouseUp(in_list(p), b); };
+      part->on_mouse_up = [this, in_list](ui::Point p, ui::MouseButton b) {
+        row_MouseUp(in_list(p), b);
+      };
       part->on_mouse_lost = [this] { EndDrag(); };
       part->on_double_click = [this, i] { str_str_DblClick(i); };
     }
@@ -443,7 +448,8 @@ void main_form::TextBox_KeyDown(int& code, unsigned shift) {
     code = 0;
     return EndDrag();
   }
-  if ((code == ui::key::F10 && shift == ui::shift::Shift) || (code == ui::key::Apps && shift == None)) {
+  if ((code == ui::key::F10 && shift == ui::shift::Shift) ||
+      (code == ui::key::Apps && shift == None)) {
     code = 0;
     ui::Label& row = str_str[dlg_index];
     if (row.visible()) return ShowMenu(row, {8, row.height()});
@@ -578,8 +584,7 @@ bool main_form::NoRoomFor(int needed) {
 void main_form::CopyRows() {
   if (!RowsSelected()) return;
   const script::Selection s = selection();
-  const script::Block block =
-      script::make_block(dlg_rows, ids_, s.first(), s.count(), project_);
+  const script::Block block = script::make_block(dlg_rows, ids_, s.first(), s.count(), project_);
   if (!ui::backend().copy_to_clipboard(*this, script::rows_as_text(block.rows),
                                        script::kBlockFormat, script::write_block(block))) {
     MsgBox("Диалоги не скопированы: буфер обмена занят другой программой. Попробуйте ещё раз.",
@@ -635,8 +640,7 @@ void main_form::DuplicateRows() {
   if (NoRoomFor(n)) return;
   const script::Block block = script::make_block(dlg_rows, ids_, s.first(), n, project_);
   if (const auto copy = script::paste_block(dlg_rows, ids_, project_, s.last() + 1, block))
-    ApplyEdit(copy->edit, {s.last() + 1, s.last() + n},
-              "дублирование " + rows_words(s.first(), n));
+    ApplyEdit(copy->edit, {s.last() + 1, s.last() + n}, "дублирование " + rows_words(s.first(), n));
 }
 
 void main_form::MoveRows(int by) {

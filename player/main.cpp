@@ -102,9 +102,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
 
   HandleSource from_file(file);
   MessageBoxes screen;
-  const int answer =
-      player::play(carried ? static_cast<script::ByteSource&>(*carried) : from_file, screen,
-                   player::first_line(arguments ? arguments : L""));
+  const int answer = player::play(carried ? static_cast<script::ByteSource&>(*carried) : from_file,
+                                  screen, player::first_line(arguments ? arguments : L""));
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   return answer;
 }

@@ -25,7 +25,7 @@ inline std::set<std::string> by_text(const script::Rows& rows) {
     const script::Next n = script::next_of(row);
     std::string line = text_of(row);
     for (int t : {n.answer[0], n.answer[1], n.answer[2], n.wait_next})
-      line += " > " + (t == script::kGoOn ? "дальше"
+      line += " > " + (t == script::kGoOn  ? "дальше"
                        : t == script::kEnd ? "конец"
                                            : text_of(rows[static_cast<std::size_t>(t)]));
     out.insert(line);

@@ -2052,10 +2052,13 @@ TEST_F(Designer, TheQuizEditedAtTheScreensScale) {
   probe::Pointer pointer;
 
   HWND list = control(main_, L"TextBox");
-  const auto row = [&](int i) { return probe::find_by_name(main_, L"str_str(" + std::to_wstring(i) + L")"); };
+  const auto row = [&](int i) {
+    return probe::find_by_name(main_, L"str_str(" + std::to_wstring(i) + L")");
+  };
   // The rows as the list shows them, once it shows `start` at row i.
   const auto rows_when = [&](int i, std::wstring_view start) {
-    EXPECT_TRUE(wait_until([&] { return probe::text(row(i)).starts_with(start); }, kWindowTimeoutMs))
+    EXPECT_TRUE(
+        wait_until([&] { return probe::text(row(i)).starts_with(start); }, kWindowTimeoutMs))
         << "row " << i << " is not " << probe::to_utf8(start);
     script::Rows rows;
     for (int k = 0; k < 15 && is_visible(row(k)); ++k)
@@ -2091,8 +2094,9 @@ TEST_F(Designer, TheQuizEditedAtTheScreensScale) {
     SCOPED_TRACE("keys: a range of two moved down, copied, pasted; the limit");
     pointer.click(row(3));
     probe::send_key(VK_DOWN, probe::kShift);
-    EXPECT_TRUE(wait_until([&] { return probe::read_accessible(list, 5).state & STATE_SYSTEM_SELECTED; },
-                           kWindowTimeoutMs));
+    EXPECT_TRUE(
+        wait_until([&] { return probe::read_accessible(list, 5).state & STATE_SYSTEM_SELECTED; },
+                   kWindowTimeoutMs));
     EXPECT_TRUE(probe::read_accessible(list, 4).state & STATE_SYSTEM_SELECTED);
     EXPECT_TRUE(probe::read_accessible(list).state & STATE_SYSTEM_MULTISELECTABLE);
     probe::send_key(VK_DOWN, probe::kAlt);
@@ -2107,8 +2111,11 @@ TEST_F(Designer, TheQuizEditedAtTheScreensScale) {
     probe::send_key('D', probe::kCtrl);
     HWND box = wait_box();
     ASSERT_NO_FATAL_FAILURE(expect_box(
-        box, {L"Quillet", L"Не помещается: нужно строк — 2, а свободных строк — 1 из 15.\r\n\r\nНичего не изменено.",
-              {IDOK}, BoxIcon::Exclamation}));
+        box,
+        {L"Quillet",
+         L"Не помещается: нужно строк — 2, а свободных строк — 1 из 15.\r\n\r\nНичего не изменено.",
+         {IDOK},
+         BoxIcon::Exclamation}));
     pointer.click(GetDlgItem(box, IDOK));
     ASSERT_TRUE(probe::wait_gone(box, kWindowTimeoutMs));
     steps += 2;

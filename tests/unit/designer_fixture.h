@@ -108,7 +108,8 @@ class DesignerTest : public ::testing::Test {
  private:
   // The program's path, then its arguments after a space when it has any.
   static platform::FileError record_start(std::string_view path, std::string_view arguments) {
-    started().push_back(std::string(path) + (arguments.empty() ? "" : " ") + std::string(arguments));
+    started().push_back(std::string(path) + (arguments.empty() ? "" : " ") +
+                        std::string(arguments));
     return platform::FileError::None;
   }
 };

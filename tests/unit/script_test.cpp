@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <fstream>
-#include <random>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -715,7 +715,8 @@ class EditModel {
       case 0: {
         const Edit e = remove_rows(rows_, first, count);
         const bool after = first + count < n;
-        const Ref successor = after ? Ref{Ref::To, nodes_[first + count].id} : Ref{Ref::Past, 0, first};
+        const Ref successor =
+            after ? Ref{Ref::To, nodes_[first + count].id} : Ref{Ref::Past, 0, first};
         nodes_.erase(nodes_.begin() + first, nodes_.begin() + first + count);
         for (Node& node : nodes_)
           for (Ref& r : node.refs)
@@ -761,10 +762,12 @@ class EditModel {
         for (Node& copy : copies) {
           copy.id = next_++;
           for (Ref& r : copy.refs) {
-            const auto inside = std::find_if(copied_.second.begin(), copied_.second.end(),
-                                             [&](const Node& c) { return r.kind == Ref::To && c.id == r.id; });
+            const auto inside =
+                std::find_if(copied_.second.begin(), copied_.second.end(),
+                             [&](const Node& c) { return r.kind == Ref::To && c.id == r.id; });
             if (inside != copied_.second.end())
-              r.id = copies.front().id + static_cast<std::uint32_t>(inside - copied_.second.begin());
+              r.id =
+                  copies.front().id + static_cast<std::uint32_t>(inside - copied_.second.begin());
             else if (r.kind == Ref::Past || (r.kind == Ref::To && (!here || !find(r.id))))
               r = {}, ++lost;
           }
@@ -819,7 +822,8 @@ class EditModel {
   void push_past(int k) {
     for (Node& node : nodes_)
       for (Ref& r : node.refs)
-        if (r.kind == Ref::Past) r = r.at + k < kRowCount ? Ref{Ref::Past, 0, r.at + k} : Ref{Ref::End};
+        if (r.kind == Ref::Past)
+          r = r.at + k < kRowCount ? Ref{Ref::Past, 0, r.at + k} : Ref{Ref::End};
   }
   Ref random_ref(bool past) {
     const int n = static_cast<int>(nodes_.size());
@@ -837,7 +841,8 @@ class EditModel {
   // ">N" where the model's rows stand now, ">конец", or nothing for the row below.
   std::string number(const Ref& r) const {
     if (r.kind == Ref::GoOn) return "";
-    if (r.kind != Ref::To) return ">" + (r.kind == Ref::End ? std::string("конец") : std::to_string(r.at));
+    if (r.kind != Ref::To)
+      return ">" + (r.kind == Ref::End ? std::string("конец") : std::to_string(r.at));
     for (std::size_t i = 0; i < nodes_.size(); ++i)
       if (nodes_[i].id == r.id) return ">" + std::to_string(i);
     return "";
@@ -866,7 +871,8 @@ class EditModel {
     }
     std::uint32_t fresh = next_;
     for (const Node& node : nodes_)
-      if (std::find(ids_.begin(), ids_.end(), node.id) == ids_.end()) fresh = std::min(fresh, node.id);
+      if (std::find(ids_.begin(), ids_.end(), node.id) == ids_.end())
+        fresh = std::min(fresh, node.id);
     ids_ = carry_ids(ids_, e.moves, e.rows, fresh);
     rows_ = e.rows;
   }
@@ -910,7 +916,8 @@ TEST(Edits, TargetsThatLoseTheirRowAndRowsFromPlainText) {
   EXPECT_EQ(retarget("a; b; c; Да и Нет; Да>3", drop), "a; b; c; Да и Нет");
   EXPECT_EQ(retarget("a; b; c; Да и Нет; Да>3; z", drop), "a; b; c; Да и Нет; ; z");
   // Plain text: lines end at CR LF, CR or LF; the first that cannot be a row stops all.
-  EXPECT_EQ(rows_from_text("a\r\n\r\nb\nc\rd", 4).rows, (std::vector<std::string>{"a", "b", "c", "d"}));
+  EXPECT_EQ(rows_from_text("a\r\n\r\nb\nc\rd", 4).rows,
+            (std::vector<std::string>{"a", "b", "c", "d"}));
   const TextRows text = rows_from_text("a\n\nb\nc", 2);
   EXPECT_EQ(text.problem, TextRows::Problem::NoRoom);
   EXPECT_EQ(text.line, 4);

@@ -316,7 +316,6 @@ std::optional<std::string> Win32Backend::clipboard_data(Form& owner, std::string
   return bytes->substr(kSizeBytes, static_cast<std::size_t>(size));
 }
 
-
 std::optional<std::string> Win32Backend::save_file_name(Form& owner, const SaveQuestion& q) {
   const GetSaveFileNameFn ask = save_dialog_function();
   if (!ask) return std::nullopt;

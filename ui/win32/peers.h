@@ -162,7 +162,7 @@ class ControlWindow : public Window, public Peer {
   LRESULT mouse(UINT msg, WPARAM w, LPARAM l);
 
   bool tool_added_ = false;
-  bool held_ = false;  // the left button went down on the control and is held
+  bool held_ = false;            // the left button went down on the control and is held
   bool creation_waits_ = false;  // hidden: the window comes when the control is shown
   std::unique_ptr<ControlAccessibility> accessibility_;
   // While a change is pushed to the window or read back from it, the window is
