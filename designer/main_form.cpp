@@ -581,24 +581,26 @@ bool main_form::NoRoomFor(int needed) {
   return true;
 }
 
-void main_form::CopyRows() {
-  if (!RowsSelected()) return;
+bool main_form::ToClipboard() {
+  if (!RowsSelected()) return false;
   const script::Selection s = selection();
   const script::Block block = script::make_block(dlg_rows, ids_, s.first(), s.count(), project_);
   if (!ui::backend().copy_to_clipboard(*this, script::rows_as_text(block.rows),
                                        script::kBlockFormat, script::write_block(block))) {
     MsgBox("Диалоги не скопированы: буфер обмена занят другой программой. Попробуйте ещё раз.",
            ui::mb::Exclamation | ui::mb::Ok);
-    return;
+    return false;
   }
   done_ = "Скопировано: " + rows_words(s.first(), s.count(), true);
-  UpdateNotice();
+  return true;
+}
+
+void main_form::CopyRows() {
+  if (ToClipboard()) UpdateNotice();
 }
 
 void main_form::CutRows() {
-  if (!RowsSelected()) return;
-  CopyRows();
-  if (done_.rfind("Скопировано", 0) != 0) return;  // not on the clipboard: nothing is taken
+  if (!ToClipboard()) return;  // not on the clipboard: nothing is taken
   const script::Selection s = selection();
   ApplyEdit(script::remove_rows(dlg_rows, s.first(), s.count()), {s.first(), s.first()},
             "вырезание " + rows_words(s.first(), s.count()));

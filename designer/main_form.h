@@ -123,6 +123,9 @@ class main_form : public ui::Form {
   void Restore(const script::ProjectState& state, const std::string& words);
   // Refuses an insert of `needed` rows that do not fit; true when it did.
   bool NoRoomFor(int needed);
+  // The selected rows on the clipboard, as plain lines and as a block of the
+  // designer's own; false (told in a box) when they could not go.
+  bool ToClipboard();
   // The pointer on a row (its number or its text), in the list's pixels: a press
   // selects, a drag moves the selected rows to the gap between rows it is let go
   // at, shown by drop_mark; Esc or a lost pointer cancels it.
