@@ -136,17 +136,18 @@ class main_form : public ui::Form {
   // The gap between rows nearest to a height in the list: 0 above the first row,
   // ShownRows() below the last.
   int GapAt(int y) const;
-  // The list as one tab stop: arrows, Home and End select, Enter edits and
-  // Delete deletes the selected row.
+  // The list as one tab stop: arrows, Home and End select (with Shift, the rows
+  // in between too), Enter edits, Delete deletes the selected rows, Shift+F10 and
+  // the menu key open the context menu, Esc cancels a drag.
   void TextBox_KeyDown(int& code, unsigned shift);
   void mark_focus_row();
   void sd_new_Click();
   void sd_edit_Click();
   // Opens the editor for dlg_index with row and stores what it gives back.
   void EditRow(const std::string& row, const std::string& caption);
-  // The status strip: the notice of rows never shown, of rows after which the
-  // sequence never ends and of a sequence that never ends while there is one (in
-  // dark red), the tip otherwise.
+  // The status strip: what was last done, and the notice of rows never shown, of
+  // rows after which the sequence never ends and of a sequence that never ends
+  // while there is one (in dark red); the tip while there is neither.
   void UpdateNotice();
   // The scheme window, when open, follows the project.
   void UpdateScheme();
