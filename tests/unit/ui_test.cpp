@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 
 #include "ui/controls.h"
 #include "ui/custom.h"
@@ -463,6 +464,66 @@ TEST_F(UiTest, ADropDownListTellsAChoiceOnceWhateverOrderTheBoxReportsIn) {
   next.list_cancelled();
   EXPECT_EQ(next.text(), "диалог 3");
   EXPECT_TRUE(chosen.empty());
+}
+
+// Whatever the backend reports, in whatever order and with whatever index, and
+// however the window refills or sets the list meanwhile (open or not), the box
+// shows one of its items, is open exactly as last told, tells each new choice
+// once, and a list closed without a choice shows the choice again.
+TEST_F(UiTest, ADropDownListKeepsOneConsistentStateWhateverHappens) {
+  choices_form& f = Single<choices_form>::get();
+  f.show();
+  ComboBox& box = f.next[0];
+  int told = 0;
+  box.on_change = [&] { ++told; };
+  std::mt19937 random(25);
+  const auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+  // The reference: the choice as its item's text (unique in each filling), and
+  // whether the list is open.
+  std::string choice = box.text();
+  bool open = false;
+  int expected_told = 0, fillings = 0;
+  for (int step = 0; step < 5000; ++step) {
+    const int size = static_cast<int>(box.items().size());
+    const int at = pick(size + 3) - 2;
+    const std::string item = at >= 0 && at < size ? box.items()[static_cast<std::size_t>(at)] : "";
+    const bool to_open = pick(2) == 1;
+    switch (pick(5)) {
+      case 0:
+        box.shown(at, to_open);
+        if (!to_open && item != choice) ++expected_told;
+        if (!to_open) choice = item;
+        open = to_open;
+        break;
+      case 1:
+        box.list_cancelled();
+        open = false;
+        break;
+      case 2:
+        box.clear();
+        ++fillings;
+        for (int i = pick(4); i > 0; --i)
+          box.add_item(std::to_string(fillings) + "." + std::to_string(i));
+        choice.clear();
+        break;
+      case 3:
+        box.set_list_index(at);
+        choice = item;
+        break;
+      default:
+        box.state_pulled(at, to_open);
+        if (!to_open) choice = item;
+        open = to_open;
+        break;
+    }
+    ASSERT_GE(box.list_index(), -1);
+    ASSERT_LT(box.list_index(), static_cast<int>(box.items().size()));
+    ASSERT_EQ(box.dropped_down(), open) << "step " << step;
+    if (!open) {
+      ASSERT_EQ(box.text(), choice) << "step " << step;
+    }
+    ASSERT_EQ(told, expected_told) << "step " << step;
+  }
 }
 
 TEST_F(UiTest, ACheckBoxTogglesWhenSpaceIsLetGoOrItIsClicked) {
