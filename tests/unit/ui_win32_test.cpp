@@ -361,6 +361,17 @@ TEST_F(Win32, ControlsPaintWhatTheirPropertiesSay) {
   EXPECT_EQ(SendMessageW(window(form.icon[2]), BM_GETCHECK, 0, 0), BST_CHECKED);
   // The system makes double clicks only for a class that asks for them.
   EXPECT_TRUE(GetClassLongW(window(form.probe), GCL_STYLE) & CS_DBLCLKS);
+
+  // A text box shows its hint while it is empty, and only then.
+  const HWND box = window(form.box);
+  form.box.set_text("");
+  EXPECT_EQ(ink_columns(box, {0, 0}).first, -1);
+  form.box.set_cue_banner("Да");
+  EXPECT_GE(ink_columns(box, {0, 0}).first, 0) << "no hint in an empty box";
+  form.box.set_text("Ш");
+  const std::vector<std::uint32_t> typed = render(box);
+  form.box.set_cue_banner("");
+  EXPECT_EQ(render(box), typed) << "a hint beside the text";
 }
 
 TEST_F(Win32, GeometryIsInPixelsOfTheContainer) {
