@@ -53,8 +53,9 @@ std::vector<HWND> g_handling;
 // destroyed.
 std::vector<HWND> g_waiting;
 
-// Whether destroying the window would destroy h: h itself, a window inside it,
-// or a window owned by it or by a window it owns.
+// Whether destroying the window takes h along: h itself, a window inside it, or
+// one whose top-level window it or a window inside it owns, directly or through
+// other owned windows.
 bool takes_along(HWND window, HWND h) {
   if (h == window || IsChild(window, h)) return true;
   for (HWND top = GetAncestor(h, GA_ROOT); top; top = GetWindow(top, GW_OWNER))
