@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <random>
+#include <utility>
 
 #include "ui/controls.h"
 #include "ui/custom.h"
@@ -476,42 +477,29 @@ TEST_F(UiTest, ADropDownListKeepsOneConsistentStateWhateverHappens) {
   ComboBox& box = f.next[0];
   int told = 0, expected = 0, fillings = 0;
   box.on_change = [&] { ++told; };
-  // The reference: the choice as its item's text (unique in each filling), and
-  // whether the list is open.
-  std::string choice = box.text();
+  std::string choice = box.text();  // the reference, unique in each filling
   bool open = false;
   std::mt19937 random(25);
   const auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
   for (int step = 0; step < 5000; ++step) {
     const int size = static_cast<int>(box.items().size()), at = pick(size + 3) - 2;
     const std::string item = at >= 0 && at < size ? box.items()[static_cast<std::size_t>(at)] : "";
-    const bool to_open = pick(2) == 1;
-    switch (pick(4)) {
-      case 0:  // what the box shows, told as news or pulled
-        if (pick(2) == 1) {
-          box.shown(at, to_open);
-          expected += !to_open && item != choice;
-        } else {
-          box.state_pulled(at, to_open);
-        }
-        if (!to_open) choice = item;
-        open = to_open;
-        break;
-      case 1:
-        box.list_cancelled();
-        open = false;
-        break;
-      case 2:
-        box.clear();
-        ++fillings;
-        for (int i = pick(4); i > 0; --i)
-          box.add_item(std::to_string(fillings) + "." + std::to_string(i));
-        choice.clear();
-        break;
-      default:
-        box.set_list_index(at);
-        choice = item;
-        break;
+    const int what = pick(4);
+    if (what == 0) {
+      open = pick(2) == 1;
+      box.shown(at, open);
+      if (!open) expected += std::exchange(choice, item) != item;
+    } else if (what == 1) {
+      box.list_cancelled();
+      open = false;
+    } else if (what == 2) {
+      box.clear();
+      ++fillings;
+      for (int i = pick(4); i > 0; --i) box.add_item(std::to_string(fillings * 10 + i));
+      choice.clear();
+    } else {
+      box.set_list_index(at);
+      choice = item;
     }
     ASSERT_LT(box.list_index(), static_cast<int>(box.items().size())) << "step " << step;
     ASSERT_EQ(box.dropped_down(), open) << "step " << step;
