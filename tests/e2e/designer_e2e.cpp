@@ -2035,7 +2035,11 @@ TEST_F(Designer, TheEditorByThePointer) {
   probe::Pointer pointer;
   const auto open_editor = [&] {
     pointer.click(control(main_, L"sd_new"));
-    return wait_form(process_, L"make_form");
+    HWND editor = wait_form(process_, L"make_form");
+    // Clicked before it is in front and drawn, the editor may miss the click.
+    wait_until([&] { return GetForegroundWindow() == editor; }, kWindowTimeoutMs);
+    probe::capture_settled(editor, 3000);
+    return editor;
   };
   const auto dropped = [](HWND list) { return send(list, CB_GETDROPPEDSTATE) != 0; };
   // A click opens the list, a click on the item closes it there.
@@ -2055,15 +2059,15 @@ TEST_F(Designer, TheEditorByThePointer) {
         << "a click on an item did not close the list";
     EXPECT_TRUE(wait_text(list, shown)) << visible(probe::text(list));
   };
-  // The editor's start, as the user made it: a text, «Да и Нет», «конец» for Да
-  // chosen in the open list, and a click into the timeout box.
-  const auto begin = [&](HWND editor) {
+  // The editor's start, as the user made it: a text, «Да и Нет» (or another set),
+  // «конец» for Да chosen in the open list, and a click into the timeout box.
+  const auto begin = [&](HWND editor, int set = 2) {
     HWND text = control(editor, L"dlg_text");
     pointer.click(text);
     ASSERT_TRUE(wait_focus(text));
     probe::send_text(L"Новый");
     EXPECT_TRUE(wait_text(text, L"Новый")) << visible(probe::text(text));
-    HWND yes_no = control(editor, L"dlg_button(2)");
+    HWND yes_no = control(editor, L"dlg_button(" + std::to_wstring(set) + L")");
     pointer.click(yes_no);
     ASSERT_TRUE(wait_until([&] { return checked(yes_no); }, kWindowTimeoutMs));
     HWND yes = control(editor, L"dlg_next(0)");
@@ -2135,6 +2139,31 @@ TEST_F(Designer, TheEditorByThePointer) {
     ASSERT_NO_FATAL_FAILURE(confirm(editor));
     expect_row(1, L"Новый; Диалог; Без значка; Да и Нет; Да>конец, 7 с>0");
   }
+  // Straight through as a new user goes, then with three answers and a caption
+  // typed in; after OK the pointer goes on over where the editor was. Nothing of
+  // the editor may run on after OK closed it (the run fails on a heap fault).
+  for (const int set : {2, 3}) {
+    SCOPED_TRACE(set == 2 ? "straight through" : "three answers and a caption");
+    HWND editor = open_editor();
+    ASSERT_TRUE(editor);
+    ASSERT_NO_FATAL_FAILURE(begin(editor, set));
+    if (set == 3) {
+      HWND caption = control(editor, L"dlg_caption(0)");
+      pointer.click(caption);
+      ASSERT_TRUE(wait_focus(caption));
+      probe::send_text(L"Ага");
+      EXPECT_TRUE(wait_text(caption, L"Ага")) << visible(probe::text(caption));
+      pointer.click(control(editor, L"dlg_wait"));
+    }
+    probe::send_text(L"7");
+    ASSERT_NO_FATAL_FAILURE(choose(control(editor, L"dlg_wait_next"), 1, L"диалог 0"));
+    const POINT ok = probe::middle_of(control(editor, L"SDButton1"));
+    ASSERT_NO_FATAL_FAILURE(confirm(editor));
+    pointer.move_to(ok.x - 40, ok.y + 30);
+    pointer.click_at(ok);
+  }
+  expect_row(2, L"Новый; Диалог; Без значка; Да и Нет; Да>конец, 7 с>0");
+  expect_row(3, L"Новый; Диалог; Без значка; Да, Нет и Отмена; Да «Ага»>конец, 7 с>0");
   EXPECT_TRUE(process_.running()) << "the designer ended";
 }
 
