@@ -77,20 +77,16 @@ bool items::is_caption(std::string_view text) {
   return chars > 0;
 }
 
-std::size_t items::item_end(std::string_view field) {
-  bool quotes = true;  // false once a "«" has no "»" after it: none later has either
-  std::size_t i = 0;
-  while (i < field.size()) {
-    if (quotes && field.substr(i).starts_with(kOpenQuote)) {
-      const std::size_t close = field.find(kCloseQuote, i + kOpenQuote.size());
-      if (close != std::string_view::npos) {
-        i = close + kCloseQuote.size();
-        continue;
-      }
-      quotes = false;
-    }
-    if (field.substr(i).starts_with(kSeparator)) return i;
-    ++i;
+std::size_t items::item_end(std::string_view field, std::size_t from, std::size_t& close) {
+  for (std::size_t i = from; i < field.size(); ++i) {
+    // The first byte is compared first: a field can be megabytes long.
+    const char c = field[i];
+    if (c == kSeparator[0] && field.substr(i).starts_with(kSeparator)) return i;
+    if (c != kOpenQuote[0] || !field.substr(i).starts_with(kOpenQuote)) continue;
+    const std::size_t after = i + kOpenQuote.size();
+    if (close != std::string_view::npos && close < after) close = field.find(kCloseQuote, after);
+    // What lies between the quotes belongs to this item; the loop steps past the "»".
+    if (close != std::string_view::npos) i = close + kCloseQuote.size() - 1;
   }
   return field.size();
 }

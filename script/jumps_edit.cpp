@@ -98,7 +98,9 @@ std::string renumber_after_delete(std::string_view row, int deleted) {
   // Field 4 is a view into row: what precedes and follows it stays as it is.
   const std::size_t from = static_cast<std::size_t>(fields.field[4].data() - row.data());
   const std::size_t to = from + fields.field[4].size();
-  std::string out(row.substr(0, from));
+  std::string out;
+  out.reserve(row.size());  // a target renumbered is never longer
+  out.append(row.substr(0, from));
   bool first = true;
   items::for_each(fields.field[4], [&](std::string_view text) {
     if (!first) out.append(items::kSeparator);
