@@ -36,7 +36,7 @@ constexpr std::array<char16_t, 128> kUpper = {
 // The UTF-8 form of each character of the upper half: two or three bytes.
 struct Utf8Form {
   char bytes[3];
-  std::size_t size;
+  unsigned char size;
 };
 constexpr std::array<Utf8Form, 128> kUpperUtf8 = [] {
   std::array<Utf8Form, 128> forms{};

@@ -10,8 +10,6 @@
 namespace script {
 namespace {
 
-bool is_target(int target) { return target == kEnd || (target >= 0 && target < kRowCount); }
-
 void append_target(std::string& out, int target) {
   out += items::kLeadsTo;
   if (target == kEnd)
@@ -42,7 +40,7 @@ std::string compose_next(const Next& next, int button_set) {
   const bool waits = next.wait >= 1 && next.wait <= kMaxWait;
   if (waits) {
     item_start();
-    out.append(std::to_string(next.wait)).append(items::kSecondsMark);
+    out.append(seconds_text(next.wait));
     if (is_target(next.wait_next)) append_target(out, next.wait_next);
   }
   if (waits && next.countdown) {
@@ -51,8 +49,7 @@ std::string compose_next(const Next& next, int button_set) {
   }
   if (next.pause >= 1 && next.pause <= kMaxPause) {
     item_start();
-    out.append(kPauseName).append(" ").append(std::to_string(next.pause));
-    out.append(items::kSecondsMark);
+    out.append(kPauseName).append(" ").append(seconds_text(next.pause));
   }
   return out;
 }
