@@ -1,9 +1,6 @@
 #include "script/cp1251.h"
 
-#include <algorithm>
 #include <array>
-
-#include "utf/utf.h"
 
 namespace script {
 namespace {
@@ -87,33 +84,6 @@ std::string to_utf8(std::string_view cp1251) {
     for (std::size_t k = 0; k < f.size; ++k) *p++ = f.bytes[k];
   }
   return out;
-}
-
-std::string to_cp1251(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size());
-  while (!utf8.empty()) {
-    char32_t c;
-    utf8.remove_prefix(utf::decode(utf8, c));
-    const int b = cp1251_byte(c);
-    out += b < 0 ? '?' : static_cast<char>(b);
-  }
-  return out;
-}
-
-std::string fit_cp1251(std::string_view utf8) { return to_utf8(to_cp1251(utf8)); }
-
-std::vector<std::string> unstorable_chars(std::string_view utf8) {
-  std::vector<std::string> found;
-  while (!utf8.empty()) {
-    char32_t c;
-    utf8.remove_prefix(utf::decode(utf8, c));
-    if (cp1251_byte(c) >= 0) continue;
-    std::string one;
-    utf::append(one, c);
-    if (std::find(found.begin(), found.end(), one) == found.end()) found.push_back(std::move(one));
-  }
-  return found;
 }
 
 }  // namespace script
