@@ -24,6 +24,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <cwchar>
 #include <optional>
 #include <string>
