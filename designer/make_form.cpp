@@ -54,17 +54,11 @@ std::string unstorable_message(const std::vector<std::string>& chars) {
 }
 
 // The seconds of the timeout or the pause box: 0 when it is empty, nothing when it
-// holds no whole number from 1 to max.
+// holds no whole number from 1 to max. Zeros typed in front count for nothing.
 std::optional<int> seconds_in(std::string_view typed, int max) {
   if (typed.empty()) return 0;
-  int seconds = 0;
-  for (char c : typed) {
-    if (c < '0' || c > '9') return std::nullopt;
-    seconds = seconds * 10 + (c - '0');
-    if (seconds > max) return std::nullopt;
-  }
-  if (seconds == 0) return std::nullopt;
-  return seconds;
+  typed.remove_prefix(std::min(typed.find_first_not_of('0'), typed.size()));
+  return script::parse_seconds(typed, max);
 }
 
 // What was typed, as a refusal quotes it: its start, when a paste brought a long
@@ -158,7 +152,7 @@ void make_form::Fill(const std::string& row, const std::vector<int>& targets) {
   const script::Next next = script::next_of(f);
   std::vector<int> rows;
   for (int t : targets)
-    if (t >= 0 && t < script::kRowCount) rows.push_back(t);
+    if (script::is_row(t)) rows.push_back(t);
   for (int t : next.answer) rows.push_back(t);
   rows.push_back(next.wait_next);
   std::erase_if(rows, [](int t) { return t < 0; });

@@ -58,6 +58,9 @@ void main_form::OpenFile(const std::string& fl) {
   dlg_rows = std::move(rows);
   file_name = std::string(file_name_part(fl));
   set_caption(project_caption(file_name));
+  // The rows are the file's now: nothing is left to save (a failed open above keeps
+  // the mark as it was, with the rows it belongs to).
+  changed = false;
   UpdateText();
 }
 

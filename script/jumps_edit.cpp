@@ -1,7 +1,7 @@
 // What the designer does with field 4: writes it and renumbers it when a row is
 // deleted. Apart from the reading, so that the player does not carry it.
 
-#include <algorithm>
+#include <unordered_set>
 
 #include "script/jump_items.h"
 #include "script/jumps.h"
@@ -9,8 +9,6 @@
 
 namespace script {
 namespace {
-
-bool is_target(int target) { return target == kEnd || (target >= 0 && target < kRowCount); }
 
 void append_target(std::string& out, int target) {
   out += items::kLeadsTo;
@@ -42,7 +40,7 @@ std::string compose_next(const Next& next, int button_set) {
   const bool waits = next.wait >= 1 && next.wait <= kMaxWait;
   if (waits) {
     item_start();
-    out.append(std::to_string(next.wait)).append(items::kSecondsMark);
+    out.append(seconds_text(next.wait));
     if (is_target(next.wait_next)) append_target(out, next.wait_next);
   }
   if (waits && next.countdown) {
@@ -51,8 +49,7 @@ std::string compose_next(const Next& next, int button_set) {
   }
   if (next.pause >= 1 && next.pause <= kMaxPause) {
     item_start();
-    out.append(kPauseName).append(" ").append(std::to_string(next.pause));
-    out.append(items::kSecondsMark);
+    out.append(kPauseName).append(" ").append(seconds_text(next.pause));
   }
   return out;
 }
@@ -60,17 +57,12 @@ std::string compose_next(const Next& next, int button_set) {
 std::optional<CaptionProblem> caption_problem(std::string_view caption) {
   if (caption.empty()) return CaptionProblem{CaptionProblem::Kind::Empty, {}};
   std::vector<std::string> refused;
+  std::unordered_set<char32_t> seen;  // a paste may be long
   std::size_t chars = 0;
   for (std::string_view rest = caption; !rest.empty(); ++chars) {
     char32_t c;
-    const std::size_t n = utf::decode(rest, c);
-    if (!items::caption_char(c)) {
-      std::string one;
-      utf::append(one, c);
-      if (std::find(refused.begin(), refused.end(), one) == refused.end())
-        refused.push_back(std::move(one));
-    }
-    rest.remove_prefix(n);
+    rest.remove_prefix(utf::decode(rest, c));
+    if (!items::caption_char(c) && seen.insert(c).second) utf::append(refused.emplace_back(), c);
   }
   if (!refused.empty()) return CaptionProblem{CaptionProblem::Kind::Refused, std::move(refused)};
   if (chars > kMaxCaptionChars) return CaptionProblem{CaptionProblem::Kind::TooLong, {}};
@@ -98,7 +90,9 @@ std::string renumber_after_delete(std::string_view row, int deleted) {
   // Field 4 is a view into row: what precedes and follows it stays as it is.
   const std::size_t from = static_cast<std::size_t>(fields.field[4].data() - row.data());
   const std::size_t to = from + fields.field[4].size();
-  std::string out(row.substr(0, from));
+  std::string out;
+  out.reserve(row.size());  // a target renumbered is never longer
+  out.append(row.substr(0, from));
   bool first = true;
   items::for_each(fields.field[4], [&](std::string_view text) {
     if (!first) out.append(items::kSeparator);
