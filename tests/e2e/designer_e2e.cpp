@@ -1027,6 +1027,45 @@ TEST_F(Designer, PreviewsAndBuildsAProject) {
     EXPECT_TRUE(read_file(build_folder + L"\\exe.exe") == player)
         << "exe.exe is no copy of run.exe";
 
+    SCOPED_TRACE("a second build while the finished console is open");
+    probe::click(control(main_, L"sd(3)"));
+    HWND prompt = wait_form(process_, L"comp_form");
+    ASSERT_TRUE(prompt) << "Build showed no prompt";
+    const std::wstring out8 = in_program(L"out8");
+    send(control(prompt, L"cmp"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(out8.c_str()));
+    probe::click(control(prompt, L"comp"));
+    EXPECT_TRUE(probe::wait_gone(console, kWindowTimeoutMs)) << "the finished console stayed";
+    console = wait_form(process_, L"compile_form");
+    ASSERT_TRUE(console) << "no new console";
+    cmd = control(console, L"cmd");
+
+    // While it runs, a confirmation says so and builds nothing; closing the prompt
+    // leaves the build its path.
+    probe::click(control(main_, L"sd(3)"));
+    prompt = wait_form(process_, L"comp_form");
+    ASSERT_TRUE(prompt) << "Build showed no prompt";
+    EXPECT_TEXT(probe::text(control(prompt, L"cmp")), out8);
+    probe::click(control(prompt, L"comp"));
+    HWND box = wait_box();
+    ASSERT_TRUE(box) << "no word of the running build";
+    EXPECT_EQ(probe::read_message_box(box).text.find(L"Предыдущая сборка ещё идёт"), 0u)
+        << visible(probe::read_message_box(box).text);
+    probe::answer(box, IDOK);
+    EXPECT_TRUE(is_visible(prompt)) << "the prompt closed";
+    probe::click(control(prompt, L"cls"));
+    EXPECT_TRUE(wait_until([&] { return !is_visible(prompt); }, kWindowTimeoutMs));
+    ASSERT_TRUE(wait_until(
+        [&] {
+          return probe::text(cmd).find(L"Press Any Key To Continue...") != std::wstring::npos;
+        },
+        kBuildTimeoutMs))
+        << visible(probe::text(cmd));
+    const std::wstring second = probe::text(cmd);
+    EXPECT_NE(second.find(L"\r\nEXE-Path: " + out8 + L"\\exe.exe\r\n"), std::wstring::npos)
+        << visible(second);
+    EXPECT_EQ(std::count(second.begin(), second.end(), L'\r'), 11) << visible(second);
+    EXPECT_TRUE(read_file(out8 + L"\\exe.exe") == player) << "out8\\exe.exe is no copy of run.exe";
+
     PostMessageW(console, WM_CHAR, L'x', 1);
     EXPECT_TRUE(probe::wait_gone(console, kWindowTimeoutMs)) << "a key did not close the console";
     EXPECT_TRUE(is_visible(main_));

@@ -424,29 +424,51 @@ TEST_F(BuildTest, TheCloseBoxStopsTheBuildAndKeepsWhatWasMade) {
   EXPECT_EQ(folder.get("out/exe.exe"), kPlayer);
 }
 
-TEST_F(BuildTest, ConfirmingAgainShowsTheStoppedConsole) {
+// A second build while the first one's console is still open. Stopped, it makes
+// way for a fresh console that builds where the prompt now says. Running, it runs
+// on: the prompt says so and stays, and closing it only hides it, since the build
+// still reads its path there.
+TEST_F(BuildTest, ConfirmingAgainBuildsAfreshUnlessABuildRuns) {
   folder.put("run.exe", kPlayer);
   saved_story();
-  compile_form& c = build();
+  build(folder / "out7");
   ticks(12);
-  ASSERT_TRUE(c.done);
-  const std::string text = transcript(c);
-  std::filesystem::remove(folder.native("story.dlg_compile") / "exe.exe");
+  ASSERT_TRUE(console()->done);
 
   ui.clear_log();
-  compile_form& same = build(folder / "other");
-  EXPECT_EQ(&same, &c);
-  EXPECT_EQ(std::count(ui.log().begin(), ui.log().end(), "load compile_form"), 0);
-  EXPECT_TRUE(c.visible());
-  EXPECT_EQ(transcript(c), text);  // no new banner
-  EXPECT_EQ(c.step, 12);
-  EXPECT_TRUE(c.done);
-  ticks(20);
-  EXPECT_EQ(transcript(c), text);  // no new build
-  EXPECT_FALSE(folder.has("other"));
-  EXPECT_FALSE(std::filesystem::exists(folder.native("story.dlg_compile") / "exe.exe"));
-  ui.press_key(c, U'q');
-  EXPECT_FALSE(ui::Single<compile_form>::loaded());
+  compile_form& again = build(folder / "out8");
+  EXPECT_EQ(ui.log(), (std::vector<std::string>{"load comp_form", "show comp_form modal",
+                                                "unload compile_form", "hide comp_form",
+                                                "load compile_form", "show compile_form"}));
+  EXPECT_EQ(lines(again).size(), 4u);  // a new banner
+  ticks(6);
+
+  ui.on_modal("comp_form", [this](ui::Form& f) {
+    auto& p = static_cast<comp_form&>(f);
+    EXPECT_EQ(p.cmp.text(), folder / "out8");
+    p.cmp.set_text(folder / "out9");
+    ui.answer(ui::IdOk);
+    ui.click(p.comp);
+    EXPECT_TRUE(p.visible());
+    ASSERT_EQ(ui.boxes().size(), 1u);
+    EXPECT_EQ(ui.boxes().back().text,
+              "Предыдущая сборка ещё идёт, новая не начата. Дождитесь её конца в окне консоли "
+              "и нажмите «Компиляция» ещё раз.");
+    EXPECT_EQ(ui.boxes().back().style, ui::mb::Exclamation | ui::mb::Ok);
+    p.cmp.set_text(folder / "out8");
+    ui.close(p);
+  });
+  ui.click(main().sd[3]);
+  EXPECT_EQ(console(), &again);
+  ASSERT_NE(prompt(), nullptr);
+  EXPECT_FALSE(prompt()->visible());
+  ticks(6);
+  EXPECT_EQ(lines(again).at(lines(again).size() - 2),
+            "EXE-Path: " + (folder / "out8") + "\\exe.exe");
+  EXPECT_EQ(folder.get("out8/exe.exe"), kPlayer);
+  EXPECT_EQ(folder.get("out7/exe.exe"), kPlayer);
+  EXPECT_FALSE(folder.has("out9"));
+  EXPECT_EQ(prompt(), nullptr);
 }
 
 TEST_F(BuildTest, StepsReadTheirInputsAfresh) {
@@ -993,13 +1015,18 @@ TEST_F(CommandLineTest, OneFileNeverReplacesTheDesignersOwnFiles) {
   std::filesystem::create_directory_symlink(folder.native("Квиллет"), folder.native("ярлык"));
   spellings.push_back(folder / "ярлык");
 #endif
-  for (const std::string project : {"run.dlg", "quillet.dlg"}) {
-    folder.put("projects/" + project, script({"Свой; Файл"}));
+  for (const auto& [project, own] :
+       {std::pair{"run.dlg", "run.exe"}, {"quillet.dlg", "quillet.exe"}}) {
+    folder.put("projects/" + std::string(project), script({"Свой; Файл"}));
     for (const std::string& spelling : spellings) {
-      SCOPED_TRACE(project + " into " + spelling);
+      SCOPED_TRACE(project + (" into " + spelling));
       EXPECT_EQ(run({"/compile", project, spelling, "/onefile"}), kExitCopyFailed);
-      expect_stop("Compiling an EXE-file...",
-                  "Из имени проекта " + project + " не получается имя программы");
+      expect_stop("Compiling an EXE-file...", "Программа ");
+      EXPECT_NE(report.find(" заменила бы " + std::string(own) +
+                            " самого конструктора; выберите другую папку или другое имя "
+                            "проекта.\r\n"),
+                std::string::npos)
+          << report;
     }
   }
   for (const auto& [name, bytes] : own) EXPECT_EQ(read(program + "\\" + name), bytes) << name;

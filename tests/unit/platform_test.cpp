@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/long_path.h"
 #include "platform/platform.h"
 #include "test_folder.h"
 
@@ -52,6 +53,14 @@ TEST(Platform, WritingReplacesWholeAndLeavesNoTemporaryFile) {
   EXPECT_EQ(platform::write_file(f / "p.dlg", "second, longer"), FileError::None);
   EXPECT_EQ(platform::write_file(f / "e.dlg", ""), FileError::None);
   EXPECT_EQ(f.get("p.dlg"), "second, longer");
+  EXPECT_EQ(f.entries(), (std::vector<std::string>{"e.dlg", "p.dlg"}));
+
+  // The longest name a file can have: its temporary file needs a shorter name.
+  const std::string longest = std::string(251, 'n') + ".dlg";
+  EXPECT_EQ(platform::write_file(f / longest, "long"), FileError::None);
+  EXPECT_EQ(platform::copy_file(f / "p.dlg", f / longest), FileError::None);
+  EXPECT_EQ(f.get(longest), "second, longer");
+  EXPECT_EQ(platform::delete_file(f / longest), FileError::None);
   EXPECT_EQ(f.entries(), (std::vector<std::string>{"e.dlg", "p.dlg"}));
 
   EXPECT_EQ(platform::write_file(f / "no\\such\\p.dlg", "x"), FileError::PathNotFound);
@@ -109,4 +118,19 @@ TEST(Platform, ProcessStartCanBeObserved) {
   EXPECT_EQ(platform::start_minimized("C:\\Tools\\run.exe"), FileError::None);
   EXPECT_EQ(g_started, "C:\\Tools\\run.exe");
   platform::set_process_starter(nullptr);
+}
+
+TEST(Platform, LongFormOfPaths) {
+  for (const auto& [plain, long_form] : std::vector<std::pair<std::wstring, std::wstring>>{
+           {L"C:\\Tools\\run.exe", L"\\\\?\\C:\\Tools\\run.exe"},
+           {L"d:\\", L"\\\\?\\d:\\"},
+           {L"\\\\server\\share\\p.dlg", L"\\\\?\\UNC\\server\\share\\p.dlg"}}) {
+    EXPECT_EQ(platform::long_form(plain), long_form);
+    EXPECT_EQ(platform::long_form(long_form), long_form);
+    EXPECT_EQ(platform::plain_form(long_form), plain);
+    EXPECT_EQ(platform::plain_form(plain), plain);
+  }
+  // Device paths and paths that are not full stay as they are.
+  for (const std::wstring path : {L"\\\\.\\COM1", L"run.exe", L"C:run.exe", L"\\Tools", L""})
+    EXPECT_EQ(platform::long_form(path), path);
 }
