@@ -1050,6 +1050,7 @@ TEST_F(Designer, PreviewsAndBuildsAProject) {
     ASSERT_TRUE(box) << "no word of the running build";
     EXPECT_EQ(probe::read_message_box(box).text.find(L"Предыдущая сборка ещё идёт"), 0u)
         << visible(probe::read_message_box(box).text);
+    shoot(box, L"designer_build_running.png");
     probe::answer(box, IDOK);
     EXPECT_TRUE(is_visible(prompt)) << "the prompt closed";
     probe::click(control(prompt, L"cls"));
