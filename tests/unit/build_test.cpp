@@ -426,8 +426,8 @@ TEST_F(BuildTest, TheCloseBoxStopsTheBuildAndKeepsWhatWasMade) {
 
 // A second build while the first one's console is still open. Stopped, it makes
 // way for a fresh console that builds where the prompt now says. Running, it runs
-// on: the prompt says so and stays, and closing it only hides it, since the build
-// still reads its path there.
+// on: the prompt says so and stays, closing it only hides it (the build still
+// reads its path there), and the build's end leaves it shown for the next build.
 TEST_F(BuildTest, ConfirmingAgainBuildsAfreshUnlessABuildRuns) {
   folder.put("run.exe", kPlayer);
   saved_story();
@@ -443,31 +443,43 @@ TEST_F(BuildTest, ConfirmingAgainBuildsAfreshUnlessABuildRuns) {
   EXPECT_EQ(lines(again).size(), 4u);  // a new banner
   ticks(6);
 
-  ui.on_modal("comp_form", [this](ui::Form& f) {
+  const std::string running =
+      "Предыдущая сборка ещё идёт, новая не начата. Дождитесь её конца в окне консоли и "
+      "нажмите «Компиляция» ещё раз.";
+  ui.on_modal("comp_form", [&](ui::Form& f) {
     auto& p = static_cast<comp_form&>(f);
     EXPECT_EQ(p.cmp.text(), folder / "out8");
-    p.cmp.set_text(folder / "out9");
     ui.answer(ui::IdOk);
     ui.click(p.comp);
-    EXPECT_TRUE(p.visible());
-    ASSERT_EQ(ui.boxes().size(), 1u);
-    EXPECT_EQ(ui.boxes().back().text,
-              "Предыдущая сборка ещё идёт, новая не начата. Дождитесь её конца в окне консоли "
-              "и нажмите «Компиляция» ещё раз.");
+    EXPECT_EQ(ui.boxes().back().text, running);
     EXPECT_EQ(ui.boxes().back().style, ui::mb::Exclamation | ui::mb::Ok);
-    p.cmp.set_text(folder / "out8");
     ui.close(p);
   });
   ui.click(main().sd[3]);
   EXPECT_EQ(console(), &again);
   ASSERT_NE(prompt(), nullptr);
   EXPECT_FALSE(prompt()->visible());
-  ticks(6);
-  EXPECT_EQ(lines(again).at(lines(again).size() - 2),
-            "EXE-Path: " + (folder / "out8") + "\\exe.exe");
-  EXPECT_EQ(folder.get("out8/exe.exe"), kPlayer);
-  EXPECT_EQ(folder.get("out7/exe.exe"), kPlayer);
-  EXPECT_FALSE(folder.has("out9"));
+
+  ui.on_modal("comp_form", [&](ui::Form& f) {
+    auto& p = static_cast<comp_form&>(f);
+    ui.answer(ui::IdOk);
+    ui.click(p.comp);
+    EXPECT_EQ(ui.boxes().back().text, running);
+    ticks(6);  // the running build ends meanwhile
+    EXPECT_TRUE(again.done);
+    EXPECT_EQ(lines(again).at(lines(again).size() - 2),
+              "EXE-Path: " + (folder / "out8") + "\\exe.exe");
+    EXPECT_TRUE(p.visible());
+    p.cmp.set_text(folder / "out9");
+    ui.click(p.comp);
+  });
+  ui.click(main().sd[3]);
+  EXPECT_EQ(ui.boxes().size(), 2u);
+  ticks(12);
+  EXPECT_EQ(lines(*console()).at(lines(*console()).size() - 2),
+            "EXE-Path: " + (folder / "out9") + "\\exe.exe");
+  for (const char* out : {"out7", "out8", "out9"})
+    EXPECT_EQ(folder.get(out + std::string("/exe.exe")), kPlayer) << out;
   EXPECT_EQ(prompt(), nullptr);
 }
 
