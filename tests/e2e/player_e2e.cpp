@@ -402,23 +402,13 @@ TEST_F(Player, AnAnswerInTimeWinsAndTheTimeEndsWithItsBox) {
   expect_end_without_box({first, second}, IDOK);
 }
 
-// Here from a folder so deep that run.exe's path has the most characters a program
-// can be started from (259) and the main.dlg beside it one more, which only the
-// long form of the path reaches.
 TEST_F(Player, SkipsTheEmptyRowsADesignerFileEndsWith) {
   std::wstring script =
       L"Первая#строка; Один; Информация; ОК\r\n"
       L"Удалить?; Два; Вопрос; Да, Нет и Отмена\r\n"
       L"Третий; Три; Восклицание; Да и Нет\r\n";
   for (int i = 0; i < 12; ++i) script += L"\r\n";
-  const std::wstring deep =
-      program_folder_ + L"\\" + std::wstring(MAX_PATH - 10 - program_folder_.size(), L'd');
-  program_folder_ = L"\\\\?\\" + program_folder_;  // so that all of it goes at the end
-  ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr)) << GetLastError();
-  ASSERT_TRUE(probe::copy_file(run_exe_, deep + L"\\run.exe"));
-  run_exe_ = deep + L"\\run.exe";
-  ASSERT_EQ(run_exe_.size(), MAX_PATH - 1u);
-  ASSERT_TRUE(probe::write_file(L"\\\\?\\" + deep + L"\\main.dlg", cp1251(script)));
+  write_script(cp1251(script));
   play({
       {L"Один", L"Первая\rстрока", {IDOK}, BoxIcon::Asterisk, IDOK},
       {L"Два", L"Удалить?", {IDCANCEL, IDYES, IDNO}, BoxIcon::Question, IDNO},

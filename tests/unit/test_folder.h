@@ -7,10 +7,6 @@
 #include <random>
 #include <string>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 class TestFolder {
  public:
   TestFolder() {
@@ -20,12 +16,8 @@ class TestFolder {
     std::filesystem::create_directories(path_);
   }
   ~TestFolder() {
-#ifdef _WIN32
-    remove_tree(L"\\\\?\\" + path_.wstring());
-#else
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
-#endif
   }
   TestFolder(const TestFolder&) = delete;
   TestFolder& operator=(const TestFolder&) = delete;
@@ -54,25 +46,5 @@ class TestFolder {
   }
 
  private:
-#ifdef _WIN32
-  // In the long form, so that folders deeper than 260 characters go too, which
-  // the standard library's removal leaves.
-  static void remove_tree(const std::wstring& folder) {
-    WIN32_FIND_DATAW found;
-    const HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        const std::wstring name = found.cFileName, path = folder + L"\\" + name;
-        if (name == L"." || name == L"..") continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          remove_tree(path);
-        else
-          DeleteFileW(path.c_str());
-      } while (FindNextFileW(h, &found));
-      FindClose(h);
-    }
-    RemoveDirectoryW(folder.c_str());
-  }
-#endif
   std::filesystem::path path_;
 };
