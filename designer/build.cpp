@@ -77,13 +77,14 @@ FileError read_whole(std::string_view path, std::string& bytes) {
 // the project file inside it, through a temporary file in build_path that is then
 // moved over the target, so a target held open (a running copy) or a read-only
 // folder fails with the old file intact and nothing left beside it. A target that
-// is the designer's own run.exe or quillet.exe counts as a bad name.
+// is the designer's own run.exe or quillet.exe is refused.
 Stop WriteOneFile(std::string_view project_path, std::string_view build_path, FileError& error,
                   std::string& problem) {
   const std::string name = OneFileName(project_path);
   const std::string target = std::string(build_path) + "\\" + name;
   error = FileError::BadFileName;
-  if (name.empty() || own_file(target)) return Stop::BadProgramName;
+  if (name.empty()) return Stop::BadProgramName;
+  if (own_file(target)) return Stop::OwnProgram;
   std::string player, script;
   error = read_whole(player_path(), player);
   if (error != FileError::None) return no_player_or(Stop::CopyFailed);

@@ -37,11 +37,11 @@ struct Job {
 
 // Why a build stopped. BadPlayer: run.exe is no program file the one-file build
 // can put a script into; BadProgramName: the project's name makes no file name
-// for a one-file program, or one that would replace the designer's own run.exe or
-// quillet.exe.
+// for a one-file program; OwnProgram: the one-file program would replace the
+// designer's own run.exe or quillet.exe.
 enum class Stop {
   None, NoProject, ProjectUnreadable, FolderNotMade, PlayerMissing, BadPlayer, BadProgramName,
-  CopyFailed
+  OwnProgram, CopyFailed
 };
 
 // The steps, numbered as the console runs them: 1 "Preparations...", 3 "Started

@@ -34,7 +34,8 @@ constexpr std::string_view kUsage =
     "  3  папку не удалось создать;\r\n"
     "  4  рядом с quillet.exe нет run.exe;\r\n"
     "  5  файл не удалось скопировать или записать (например, exe.exe\r\n"
-    "     сейчас запущен) или из имени проекта не получается имя файла.\r\n"
+    "     сейчас запущен), из имени проекта не получается имя файла\r\n"
+    "     или программа заменила бы run.exe или quillet.exe конструктора.\r\n"
     "\r\n"
     "Пакетный файл ждёт конца сборки; в командной строке пишите\r\n"
     "start /wait quillet.exe /compile ...\r\n";
@@ -99,6 +100,13 @@ int Compile(const CommandLine& command, const Output& out) {
       case build::Stop::BadProgramName:
         return stopped(kExitCopyFailed, "Из имени проекта " + job.project_name +
                                             " не получается имя программы");
+      case build::Stop::OwnProgram: {
+        const std::string name = build::ProgramName(job);
+        return stopped(kExitCopyFailed,
+                       "Программа " + folder + "\\" + name + " заменила бы " +
+                           (same_file_name(name, "run.exe") ? "run.exe" : "quillet.exe") +
+                           " самого конструктора; выберите другую папку или другое имя проекта");
+      }
       case build::Stop::CopyFailed:
         return stopped(kExitCopyFailed,
                        (command.one_file ? "Не удалось записать программу " + folder + "\\" +

@@ -1,10 +1,20 @@
 #include "designer/comp_form.h"
 
+#include "designer/app.h"
 #include "designer/buttons.h"
 #include "designer/compile_form.h"
 #include "designer/main_form.h"
 
 namespace designer {
+namespace {
+
+// The console of a build that has not stopped yet, if one is open.
+compile_form* running_build() {
+  compile_form* console = ui::Single<compile_form>::if_loaded();
+  return console && !console->done ? console : nullptr;
+}
+
+}  // namespace
 
 comp_form::comp_form() : Form("comp_form") {
   set_caption("Компиляция");
@@ -35,9 +45,26 @@ void comp_form::Load() {
   one_file.set_value(false);
 }
 
-void comp_form::comp_Click() {
+bool comp_form::QueryUnload(ui::UnloadReason) {
+  // A running build reads its path and its kind here until it ends.
+  if (!running_build()) return true;
   hide();
-  // Loading the console starts the build; a console still open is shown again.
+  return false;
+}
+
+void comp_form::comp_Click() {
+  if (running_build()) {
+    MsgBox(
+        "Предыдущая сборка ещё идёт, новая не начата. Дождитесь её конца в окне "
+        "консоли и нажмите «Компиляция» ещё раз.",
+        ui::mb::Exclamation | ui::mb::Ok);
+    return;
+  }
+  // The console of a build that has stopped makes way: showing it again would
+  // report that build's result as this one's.
+  if (compile_form* stopped = ui::Single<compile_form>::if_loaded()) stopped->unload();
+  hide();
+  // Loading the console starts the build.
   ui::Single<compile_form>::get().show();
 }
 

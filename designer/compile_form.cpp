@@ -92,15 +92,20 @@ void compile_form::stop(build::Stop why) {
   append(why == build::Stop::NoProject ? kContinue : "\r\nPress Any Key To Countinue...");
   operations.set_enabled(false);
   done = true;
-  if (why != build::Stop::NoProject)
-    if (comp_form* prompt = ui::Single<comp_form>::if_loaded()) prompt->unload();
+  if (why != build::Stop::NoProject) close_prompt();
 }
 
 void compile_form::finish() {
   append(build::ExePath(job()) + std::string(kContinue));
   operations.set_enabled(false);
   done = true;
-  if (comp_form* prompt = ui::Single<comp_form>::if_loaded()) prompt->unload();
+  close_prompt();
+}
+
+void compile_form::close_prompt() {
+  // A prompt the user has opened again for the next build stays as it is.
+  comp_form* prompt = ui::Single<comp_form>::if_loaded();
+  if (prompt && !prompt->visible()) prompt->unload();
 }
 
 // One build step per tick. A failing step stops the build where it stands and

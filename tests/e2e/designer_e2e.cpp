@@ -915,8 +915,9 @@ TEST_F(Designer, EveryWindowAtTheScreensScale) {
 
 // A saved project previewed with the player and built into a program of its own:
 // the player's box, the preview copy, the build prompt and console with the whole
-// transcript, the built files, and the built program started elsewhere. Then the
-// about window, and a closing that asks nothing.
+// transcript, the built files, a second build in a new console while the first one
+// is still open, and the built program started elsewhere. Then the about window,
+// and a closing that asks nothing.
 TEST_F(Designer, PreviewsAndBuildsAProject) {
   ASSERT_NO_FATAL_FAILURE(add_player());
   // A preview copy left by an earlier run goes at the next start.
@@ -1026,6 +1027,23 @@ TEST_F(Designer, PreviewsAndBuildsAProject) {
     EXPECT_FALSE(player.empty());
     EXPECT_TRUE(read_file(build_folder + L"\\exe.exe") == player)
         << "exe.exe is no copy of run.exe";
+
+    SCOPED_TRACE("a second build while the finished console is open");
+    probe::click(control(main_, L"sd(3)"));
+    HWND prompt = wait_form(process_, L"comp_form");
+    ASSERT_TRUE(prompt) << "Build showed no prompt";
+    const std::wstring out8 = in_program(L"out8");
+    send(control(prompt, L"cmp"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(out8.c_str()));
+    probe::click(control(prompt, L"comp"));
+    EXPECT_TRUE(probe::wait_gone(console, kWindowTimeoutMs)) << "the finished console stayed";
+    console = wait_form(process_, L"compile_form");
+    ASSERT_TRUE(console) << "no new console";
+    cmd = control(console, L"cmd");
+    EXPECT_TRUE(wait_until(
+        [&] { return probe::text(cmd).find(L"EXE-Path: " + out8) != std::wstring::npos; },
+        kBuildTimeoutMs))
+        << visible(probe::text(cmd));
+    EXPECT_TRUE(read_file(out8 + L"\\exe.exe") == player) << "nothing built into out8";
 
     PostMessageW(console, WM_CHAR, L'x', 1);
     EXPECT_TRUE(probe::wait_gone(console, kWindowTimeoutMs)) << "a key did not close the console";

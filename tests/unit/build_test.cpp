@@ -424,29 +424,38 @@ TEST_F(BuildTest, TheCloseBoxStopsTheBuildAndKeepsWhatWasMade) {
   EXPECT_EQ(folder.get("out/exe.exe"), kPlayer);
 }
 
-TEST_F(BuildTest, ConfirmingAgainShowsTheStoppedConsole) {
+// A second build while the first one's console is still open: stopped, it makes
+// way for a new console that builds where the prompt now says; running, it runs
+// on, the prompt says so and closing it only hides it, and the build's end leaves
+// it shown for the next build.
+TEST_F(BuildTest, ConfirmingAgainBuildsAfreshUnlessABuildRuns) {
   folder.put("run.exe", kPlayer);
   saved_story();
-  compile_form& c = build();
+  build(folder / "out7");
   ticks(12);
-  ASSERT_TRUE(c.done);
-  const std::string text = transcript(c);
-  std::filesystem::remove(folder.native("story.dlg_compile") / "exe.exe");
-
-  ui.clear_log();
-  compile_form& same = build(folder / "other");
-  EXPECT_EQ(&same, &c);
-  EXPECT_EQ(std::count(ui.log().begin(), ui.log().end(), "load compile_form"), 0);
-  EXPECT_TRUE(c.visible());
-  EXPECT_EQ(transcript(c), text);  // no new banner
-  EXPECT_EQ(c.step, 12);
-  EXPECT_TRUE(c.done);
-  ticks(20);
-  EXPECT_EQ(transcript(c), text);  // no new build
-  EXPECT_FALSE(folder.has("other"));
-  EXPECT_FALSE(std::filesystem::exists(folder.native("story.dlg_compile") / "exe.exe"));
-  ui.press_key(c, U'q');
-  EXPECT_FALSE(ui::Single<compile_form>::loaded());
+  compile_form& again = build(folder / "out8");
+  EXPECT_EQ(lines(again).size(), 4u);  // a new console: its banner alone
+  ticks(6);
+  ui.on_modal("comp_form", [this](ui::Form& f) {
+    ui.answer(ui::IdOk);
+    ui.click(static_cast<comp_form&>(f).comp);
+    ui.close(f);
+  });
+  ui.click(main().sd[3]);
+  EXPECT_EQ(ui.boxes().back().text,
+            "Предыдущая сборка ещё идёт, новая не начата. Дождитесь её конца в окне консоли и "
+            "нажмите «Компиляция» ещё раз.");
+  ASSERT_NE(prompt(), nullptr);
+  ui.on_modal("comp_form", [&](ui::Form& f) {
+    ticks(6);
+    EXPECT_TRUE(again.done && f.visible());
+    confirm(folder / "out9")(f);
+  });
+  ui.click(main().sd[3]);
+  ticks(12);
+  EXPECT_EQ(lines(*console()).at(10), "EXE-Path: " + (folder / "out9") + "\\exe.exe");
+  for (const char* out : {"out7", "out8", "out9"})
+    EXPECT_EQ(folder.get(out + std::string("/exe.exe")), kPlayer) << out;
 }
 
 TEST_F(BuildTest, StepsReadTheirInputsAfresh) {
@@ -993,13 +1002,18 @@ TEST_F(CommandLineTest, OneFileNeverReplacesTheDesignersOwnFiles) {
   std::filesystem::create_directory_symlink(folder.native("Квиллет"), folder.native("ярлык"));
   spellings.push_back(folder / "ярлык");
 #endif
-  for (const std::string project : {"run.dlg", "quillet.dlg"}) {
-    folder.put("projects/" + project, script({"Свой; Файл"}));
+  for (const auto& [project, own] :
+       {std::pair{"run.dlg", "run.exe"}, {"quillet.dlg", "quillet.exe"}}) {
+    folder.put("projects/" + std::string(project), script({"Свой; Файл"}));
     for (const std::string& spelling : spellings) {
-      SCOPED_TRACE(project + " into " + spelling);
+      SCOPED_TRACE(project + (" into " + spelling));
       EXPECT_EQ(run({"/compile", project, spelling, "/onefile"}), kExitCopyFailed);
-      expect_stop("Compiling an EXE-file...",
-                  "Из имени проекта " + project + " не получается имя программы");
+      expect_stop("Compiling an EXE-file...", "Программа ");
+      EXPECT_NE(report.find(" заменила бы " + std::string(own) +
+                            " самого конструктора; выберите другую папку или другое имя "
+                            "проекта.\r\n"),
+                std::string::npos)
+          << report;
     }
   }
   for (const auto& [name, bytes] : own) EXPECT_EQ(read(program + "\\" + name), bytes) << name;

@@ -1,6 +1,7 @@
 // Saving and opening projects: the save-as and open windows, the file bytes, the
 // error boxes, and the save-changes prompt before New and Open.
 
+#include "designer/app.h"
 #include "designer_fixture.h"
 
 using namespace designer;
@@ -137,6 +138,34 @@ TEST_F(DesignerTest, NamesThatCannotBeAProjectFileAreRefused) {
   ui.click(m.sd[2]);
   EXPECT_EQ(m.file_name, "console. .dlg");
   EXPECT_EQ(folder.entries(), (std::vector<std::string>{"console. .dlg"}));
+}
+
+// The longest name saves and opens again in a folder deeper than the 260
+// characters of a Windows path without its long form; a path longer than any
+// system takes is refused before writing.
+TEST_F(DesignerTest, TheLongestNameSavesInADeepFolder) {
+  const std::string deep = folder / std::string(100, 'd'), name(251, 'n');
+  ASSERT_EQ(platform::create_folder(deep), platform::FileError::None);
+  platform::set_program_folder(deep);
+  main_form& m = start();
+  add(U"Глубоко");
+  ui.on_modal("save_form", save_as(std::u32string(name.begin(), name.end())));
+  ui.click(m.sd[2]);
+  ui.click(m.sd[0]);
+  open(name + ".dlg");
+  EXPECT_EQ(shown_rows(), std::vector<std::string>{"Глубоко; Диалог; Без значка; ОК"});
+  EXPECT_EQ(platform::delete_file(deep + "\\" + name + ".dlg"), platform::FileError::None);
+
+  platform::set_program_folder(deep + "\\" + std::string(kLongestPath, 'z'));
+  ui.click(m.sd[0]);
+  add(U"x");
+  ui.answer(ui::IdOk);
+  ui.on_modal("save_form", [this](ui::Form& f) {
+    ui.click(static_cast<save_form&>(f).sd_save);
+    ui.click(static_cast<save_form&>(f).sd_close);
+  });
+  ui.click(m.sd[2]);
+  EXPECT_EQ(ui.boxes().back().text.rfind("Путь к файлу проекта слишком длинный", 0), 0u);
 }
 
 TEST_F(DesignerTest, OpenListsProjectsAndReadsTheFirstFifteenLines) {
