@@ -322,7 +322,7 @@ void scheme_form::SavePicture() {
   if (name.size() > 4 && same_file_name(name.substr(name.size() - 4), ".dlg"))
     name.resize(name.size() - 4);
   const auto path = ui::backend().save_file_name(
-      *this, {"Сохранить картинку", "Рисунок PNG", "png", name + ".png"});
+      *this, {"Сохранить картинку", "Рисунок PNG", "png", name + ".png", {}});
   if (!path) return;
   std::string why;
   const std::string png = ui::backend().encode_png(scheme.picture(2), &why);

@@ -1,7 +1,7 @@
 // Building: the build-path prompt, the console window and its twelve timed steps,
 // with the files they make, their stops and the blinking cursor; the same build
 // from quillet.exe's command line, with its exit codes; and the one-file build,
-// down to the program file it writes.
+// down to the program file it writes, with its own version and icon.
 
 #include "designer/build.h"
 
@@ -9,13 +9,17 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <stdexcept>
 
 #include "designer/command_line.h"
+#include "designer/icon_file.h"
 #include "designer/pe_resources.h"
 #include "designer/resource_ids.h"
 #include "designer_fixture.h"
+#include "resources/box_icons.h"
+#include "resources/version.h"
 #include "sample_program.h"
 #include "utf/utf.h"
 
@@ -690,6 +694,10 @@ std::uint32_t u32(const std::string& b, std::size_t at) {
   return v;
 }
 
+std::uint32_t u16(const std::string& b, std::size_t at) {
+  return static_cast<unsigned char>(b.at(at)) | static_cast<unsigned char>(b.at(at + 1)) << 8;
+}
+
 std::vector<pe::Resource> resources_of(const std::string& program) {
   std::vector<pe::Resource> resources;
   std::string problem;
@@ -702,6 +710,62 @@ const pe::Resource kIcon{{3, {}}, kNumber1, Sample::kEnglish, 0, Sample::kIcon};
 const pe::Resource kManifest{{24, {}}, kNumber1, Sample::kEnglish, 0, Sample::kManifest};
 
 pe::Resource carried(std::string script) { return {{10, {}}, kNumber1, 0, 0, std::move(script)}; }
+
+// A one-file program with the player's own icon.
+std::string one_file(const std::string& player, const std::string& script, std::string& problem) {
+  return build::OneFileProgram(player, script, "story.exe", {}, problem);
+}
+
+// What a version resource tells, read as the system walks it: blocks of a
+// length, a value length (in UTF-16 units for a text), a type (1: text) and a
+// key, then the value and the children, each on 4 bytes.
+struct Version {
+  std::uint32_t file_high = 0, file_low = 0, product_high = 0, product_low = 0;
+  std::map<std::string, std::string> texts;
+  bool operator==(const Version&) const = default;
+};
+void read_version(const std::string& b, std::size_t at, std::size_t end, Version& v) {
+  for (; at + 6 <= end; at = (at + u16(b, at) + 3) / 4 * 4) {
+    const std::size_t length = u16(b, at), value_length = u16(b, at + 2);
+    const bool text = u16(b, at + 4) == 1;
+    std::wstring key, value;
+    std::size_t p = at + 6;
+    for (; u16(b, p) != 0; p += 2) key += static_cast<wchar_t>(u16(b, p));
+    p = (p + 2 + 3) / 4 * 4;
+    if (key == L"VS_VERSION_INFO")
+      v = {u32(b, p + 8), u32(b, p + 12), u32(b, p + 16), u32(b, p + 20), {}};
+    for (std::size_t i = 0; text && i + 1 < value_length; ++i)
+      value += static_cast<wchar_t>(u16(b, p + 2 * i));
+    if (text && value_length) v.texts[utf::narrow(key)] = utf::narrow(value);
+    read_version(b, (p + (text ? 2 : 1) * value_length + 3) / 4 * 4, at + length, v);
+  }
+}
+
+// The resources of a one-file program but its version, which is checked to be
+// its own for a program file called `name`.
+std::vector<pe::Resource> program_resources(const std::string& program, const std::string& name) {
+  std::vector<pe::Resource> resources = resources_of(program);
+  const auto version = std::find_if(resources.begin(), resources.end(),
+                                    [](const pe::Resource& r) { return r.type.number == 16; });
+  if (version == resources.end()) {
+    ADD_FAILURE() << "no version";
+    return resources;
+  }
+  Version v;
+  read_version(version->data, 0, version->data.size(), v);
+  const std::string title = name.substr(0, name.size() - 4);
+  EXPECT_EQ(v, (Version{0x10000, 0, 0x10000, 0,
+                        {{"Comments", "Сделано в Quillet " QUILLET_VERSION},
+                         {"FileDescription", title},
+                         {"FileVersion", "1.0.0.0"},
+                         {"InternalName", name},
+                         {"OriginalFilename", name},
+                         {"ProductName", title},
+                         {"ProductVersion", "1.0.0.0"}}}));
+  EXPECT_EQ(version->language, 0x419);
+  resources.erase(version);
+  return resources;
+}
 
 // The sample with its headers copied behind the last section, where 0x3C points.
 std::string headers_moved_behind() {
@@ -749,9 +813,9 @@ TEST(OneFile, TheProgramCarriesTheScriptAndKeepsEverythingElse) {
   for (const std::string& script : {small, big}) {
     SCOPED_TRACE(script.size());
     std::string problem;
-    const std::string program = build::OneFileProgram(player, script, problem);
+    const std::string program = one_file(player, script, problem);
     ASSERT_FALSE(program.empty()) << problem;
-    EXPECT_EQ(resources_of(program),
+    EXPECT_EQ(program_resources(program, "story.exe"),
               (std::vector<pe::Resource>{kIcon, carried(script), kManifest}));
 
     // The headers but the fields that describe the new sizes, the code and the
@@ -781,9 +845,8 @@ TEST(OneFile, TheProgramCarriesTheScriptAndKeepsEverythingElse) {
     EXPECT_EQ(u32(program, Sample::kOptional + 64), pe::Checksum(program));
 
     // The same bytes every time; a script carried already is replaced whole.
-    EXPECT_EQ(build::OneFileProgram(player, script, problem), program);
-    EXPECT_EQ(build::OneFileProgram(build::OneFileProgram(player, "old", problem), script, problem),
-              program);
+    EXPECT_EQ(one_file(player, script, problem), program);
+    EXPECT_EQ(one_file(one_file(player, "old", problem), script, problem), program);
   }
 
   // Names sort before numbers, in upper case, at every level, and read back.
@@ -804,7 +867,7 @@ TEST(OneFile, TheWriterRefusesWhatItDoesNotUnderstand) {
   const std::string player = Sample::bytes();
   const auto refused = [](const std::string& image) {
     std::string problem;
-    const bool empty = build::OneFileProgram(image, "a; b\r\n", problem).empty();
+    const bool empty = one_file(image, "a; b\r\n", problem).empty();
     return empty && !problem.empty();
   };
   const auto changed = [&](std::size_t at, std::uint32_t value) {
@@ -834,7 +897,7 @@ TEST(OneFile, TheWriterRefusesWhatItDoesNotUnderstand) {
   // point into the rebuilt directory.
   EXPECT_TRUE(refused(relocations_at(Sample::kResourcesAt + 0x100))) << "relocations inside";
   std::string problem;
-  const std::string kept = build::OneFileProgram(relocations_at(0x1100), "a; b\r\n", problem);
+  const std::string kept = one_file(relocations_at(0x1100), "a; b\r\n", problem);
   ASSERT_FALSE(kept.empty()) << problem;
   EXPECT_EQ(u32(kept, Sample::kOptional + 112 + 8 * 5), 0x1100u);
   EXPECT_EQ(kept.substr(0x200, 0x200), relocations_at(0x1100).substr(0x200, 0x200));
@@ -872,7 +935,7 @@ TEST(OneFile, TheWriterRefusesWhatItDoesNotUnderstand) {
     std::string b = player;
     b[at] = static_cast<char>(~b[at]);
     std::string problem;
-    const std::string program = build::OneFileProgram(b, "a; b\r\n", problem);
+    const std::string program = one_file(b, "a; b\r\n", problem);
     if (program.empty()) continue;
     std::vector<pe::Resource> resources;
     EXPECT_TRUE(pe::ReadResources(program, resources, problem)) << "at " << at << ": " << problem;
@@ -914,7 +977,8 @@ TEST_F(CommandLineTest, OneFileBuildsOneProgramNamedAfterTheProject) {
                                 "Building Finished.", "", "EXE-Path: " + out + "\\quiz.exe", ""}));
   EXPECT_EQ(folder.entries("projects/quiz.dlg_compile"), std::vector<std::string>{"quiz.exe"});
   const std::string program = folder.get("projects/quiz.dlg_compile/quiz.exe");
-  EXPECT_EQ(resources_of(program), (std::vector<pe::Resource>{kIcon, carried(project), kManifest}));
+  EXPECT_EQ(program_resources(program, "quiz.exe"),
+            (std::vector<pe::Resource>{kIcon, carried(project), kManifest}));
 
   // Into another folder, the switch first: the same bytes.
   EXPECT_EQ(run({"/compile", "/onefile", folder / "projects\\quiz.dlg", "other"}), kExitOk);
@@ -1043,7 +1107,7 @@ TEST_F(BuildTest, TheBoxBuildsOneProgramNamedAfterTheProject) {
                   "Compiling an EXE-file... OK", "Building Finished.", "",
                   "EXE-Path: " + out + "\\story.exe", "Press Any Key To Continue..."}));
     EXPECT_EQ(folder.entries("story.dlg_compile"), std::vector<std::string>{"story.exe"});
-    EXPECT_EQ(resources_of(folder.get("story.dlg_compile/story.exe")),
+    EXPECT_EQ(program_resources(folder.get("story.dlg_compile/story.exe"), "story.exe"),
               (std::vector<pe::Resource>{kIcon, carried(folder.get("story.dlg")), kManifest}));
     EXPECT_FALSE(ui::Single<comp_form>::loaded());
     ui.press_key(c, U'x');

@@ -57,7 +57,8 @@ class Win32Backend : public Backend {
   // exchange.cpp: the clipboard, the save dialog (comdlg32, loaded when first
   // asked) and the system's PNG encoder.
   bool copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture) override;
-  std::optional<std::string> save_file_name(Form& owner, const SaveQuestion& q) override;
+  std::optional<std::string> save_file_name(Form& owner, const FileQuestion& q) override;
+  std::optional<std::string> open_file_name(Form& owner, const FileQuestion& q) override;
   std::string encode_png(const Bitmap& picture, std::string* why) override;
   void trace(std::string_view phase, const Form* form = nullptr) override;
 
