@@ -4,7 +4,9 @@
 #   script_fuzz        everything that reads a script (seeds: tests/fuzz/corpus/);
 #   pe_resources_fuzz  the one-file build's reader and writer of program files
 #                      (seeds: tests/fuzz/pe_corpus/, and the run.exe of the Windows
-#                      build when there is one).
+#                      build when there is one);
+#   icon_file_fuzz     the reader of the .ico files a one-file program may carry
+#                      (seeds: tests/fuzz/icon_corpus/, and the box icons of a build).
 # Each keeps what it finds in build/fuzz/<target>/corpus/; a crash or a failed check
 # is written to build/fuzz/<target>/ and makes the script exit non-zero.
 # Usage: tools/fuzz.sh [SECONDS]
@@ -53,7 +55,9 @@ run() {
 
 build script_fuzz tests/fuzz/script_fuzz.cpp player/dialoged.cpp player/play.cpp script/*.cpp \
   utf/*.cpp
-build pe_resources_fuzz tests/fuzz/pe_resources_fuzz.cpp designer/pe_resources.cpp
+build pe_resources_fuzz tests/fuzz/pe_resources_fuzz.cpp designer/pe_resources.cpp utf/*.cpp
+build icon_file_fuzz tests/fuzz/icon_file_fuzz.cpp designer/icon_file.cpp designer/pe_resources.cpp \
+  utf/*.cpp
 
 # The player as built, behind the control byte the target reads first.
 seeds=$out/pe_resources_fuzz/seeds
@@ -62,8 +66,15 @@ if [ -f build/windows/bin/run.exe ]; then
   { printf '\003'; cat build/windows/bin/run.exe; } >"$seeds/run.exe"
 fi
 
+icon_seeds=$out/icon_file_fuzz/seeds
+mkdir -p "$icon_seeds"
+for built in build/linux/resources build/windows/resources; do
+  if [ -d "$built" ]; then cp "$built"/box_*.ico "$icon_seeds/" 2>/dev/null || true; fi
+done
+
 status=0
 run script_fuzz "the script reader" 20000 tests/fuzz/corpus || status=1
 run pe_resources_fuzz "the program file writer" 65536 tests/fuzz/pe_corpus "$seeds" || status=1
+run icon_file_fuzz "the icon reader" 65536 tests/fuzz/icon_corpus "$icon_seeds" || status=1
 [ $status -eq 0 ] && echo "fuzz: no finding"
 exit $status

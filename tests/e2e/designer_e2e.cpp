@@ -891,7 +891,10 @@ TEST_F(Designer, EveryWindowAtTheScreensScale) {
     SCOPED_TRACE("Build: saving, the prompt and the console");
     close_with(opens(main_, L"sd(3)", L"save_form", 347, 77), L"sd_close");
     HWND prompt = wait_form(process_, L"comp_form");
-    expect_window(prompt, 324, 129);
+    expect_window(prompt, 324, 153);
+    // With one file ticked, the choice of its icon shows usable.
+    probe::click(control(prompt, L"one_file"));
+    EXPECT_TRUE(wait_until([&] { return checked(control(prompt, L"one_file")); }, kWindowTimeoutMs));
     shoot(prompt, L"designer_build_prompt" + at_dpi);
     HWND console = opens(prompt, L"comp", L"compile_form", 577, 353);
     HWND cmd = control(console, L"cmd");
@@ -955,7 +958,7 @@ TEST_F(Designer, PreviewsAndBuildsAProject) {
     ASSERT_TRUE(prompt) << "Build showed no prompt";
     EXPECT_TEXT(probe::text(prompt), L"Компиляция");
     EXPECT_EQ(client_size(prompt).cx, 324);
-    EXPECT_EQ(client_size(prompt).cy, 129);
+    EXPECT_EQ(client_size(prompt).cy, 153);
     EXPECT_TEXT(probe::text(control(prompt, L"cmp")), build_folder);
     EXPECT_TEXT(probe::text(control(prompt, L"one_file")), L"Одним файлом");
     EXPECT_FALSE(checked(control(prompt, L"one_file")));
@@ -1099,9 +1102,29 @@ TEST_F(Designer, BuildsOneFileByKeys) {
     EXPECT_FALSE(checked(box)) << "the prompt came with its box ticked";
     press(VK_TAB);
     EXPECT_TRUE(wait_focus(box));
+    HWND icons = control(prompt, L"comp_icon");
+    EXPECT_FALSE(IsWindowEnabled(icons)) << "the icon is there to choose without one file";
+    EXPECT_TRUE(probe::read_accessible(icons).state & STATE_SYSTEM_UNAVAILABLE);
     press(VK_SPACE);
     EXPECT_TRUE(wait_until([&] { return checked(box); }, kWindowTimeoutMs)) << "Space did not tick";
-    if (screenshot) shoot(prompt, screenshot);
+    // Tab to the icon, now usable; Home and four times Down choose «Вопрос».
+    press(VK_TAB);
+    EXPECT_TRUE(wait_focus(icons));
+    press(VK_HOME);
+    for (int i = 0; i < 4; ++i) press(VK_DOWN);
+    EXPECT_TRUE(wait_until([&] { return probe::read_accessible(icons).value == L"Вопрос"; },
+                           kWindowTimeoutMs));
+    EXPECT_TEXT(probe::read_accessible(icons).name, L"Значок программы:");
+    if (screenshot) {
+      shoot(prompt, screenshot);
+      probe::send_key(VK_DOWN, probe::kAlt);
+      EXPECT_TRUE(wait_until([&] { return probe::dropped_list(process_.id()) != nullptr; },
+                             kWindowTimeoutMs));
+      shoot(prompt, L"designer_build_prompt_icons.png");
+      probe::send_key(VK_UP, probe::kAlt);
+      EXPECT_TRUE(wait_until([&] { return probe::dropped_list(process_.id()) == nullptr; },
+                             kWindowTimeoutMs));
+    }
     press(VK_TAB);
     EXPECT_TRUE(wait_focus(control(prompt, L"comp")));
     press(VK_RETURN);

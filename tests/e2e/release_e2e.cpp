@@ -2,11 +2,14 @@
 // driven from cmd the way a script drives it: /compile builds a program with no
 // window and tells the outcome in its exit code, which becomes ERRORLEVEL, as does
 // the answer the built program was given; /compile ... /onefile builds one program
-// that carries its script, as the system reads and runs it.
+// that carries its script, its own version and the icon asked for, as the system
+// reads and runs it.
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "probe.h"
@@ -284,8 +287,8 @@ TEST_F(CommandLine, BuildsOneProgramThatCarriesItsScript) {
   EXPECT_EQ(compile(L"/compile /onefile \"" + projects_ + L"\\викторина.dlg\" again"), 0);
   EXPECT_EQ(read_file(projects_ + L"\\again\\викторина.exe"), program);
 
-  // The system reads it as a program file: its checksum, the script, and run.exe's
-  // icon, manifest and version as they were.
+  // The system reads it as a program file: its checksum, the script, run.exe's
+  // icon and manifest as they were, and a version of its own.
   DWORD header_sum = 0, sum = 0;
   ASSERT_EQ(MapFileAndCheckSumW(path.c_str(), &header_sum, &sum),
             static_cast<DWORD>(CHECKSUM_SUCCESS));
@@ -293,10 +296,11 @@ TEST_F(CommandLine, BuildsOneProgramThatCarriesItsScript) {
   const std::wstring run = program_ + L"\\run.exe";
   EXPECT_EQ(resource(path, RT_RCDATA), script);
   EXPECT_EQ(resource(run, RT_RCDATA), "");
-  for (const wchar_t* type : {RT_ICON, RT_GROUP_ICON, RT_MANIFEST, RT_VERSION}) {
+  for (const wchar_t* type : {RT_ICON, RT_GROUP_ICON, RT_MANIFEST}) {
     EXPECT_FALSE(resource(run, type).empty());
     EXPECT_EQ(resource(path, type), resource(run, type));
   }
+  EXPECT_NE(resource(path, RT_VERSION), resource(run, RT_VERSION));
 
   // Alone in an empty folder, started from elsewhere, it shows its script; beside
   // a main.dlg it still does.
@@ -353,6 +357,129 @@ TEST_F(CommandLine, BuildsOneProgramThatCarriesItsScript) {
   ASSERT_TRUE(probe::write_file(run, moved + headers));
   EXPECT_EQ(compile(L"/compile викторина.dlg moved /onefile"), 4);
   EXPECT_EQ(entries(projects_ + L"\\moved"), std::vector<std::wstring>{});
+}
+
+// The images of an .ico file, in the order of its directory.
+std::vector<std::string> ico_images(const std::string& ico) {
+  const auto get = [&](std::size_t at, int bytes) {
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(ico.at(at + i));
+    return v;
+  };
+  std::vector<std::string> images;
+  for (std::uint32_t i = 0; i < get(4, 2); ++i)
+    images.push_back(ico.substr(get(6 + 16 * i + 12, 4), get(6 + 16 * i + 8, 4)));
+  return images;
+}
+
+BOOL CALLBACK count_name(HMODULE, LPCWSTR, LPWSTR, LONG_PTR count) {
+  ++*reinterpret_cast<int*>(count);
+  return TRUE;
+}
+
+// A one-file program introduces itself by its project's name, in Properties and
+// Task Manager, with the icon asked for: an .ico file's images byte for byte, or
+// a box icon of the editor; Explorer's way to its icon finds them; it still plays
+// its script. An .ico file that is none stops the build before anything is made.
+TEST_F(CommandLine, BuildsOneProgramWithItsOwnNameVersionAndIcon) {
+  ASSERT_TRUE(probe::write_file(projects_ + L"\\Викторина.dlg", story_));
+  const std::string icon = read_file(probe::windows_path(QUILLET_ICON_FILE));
+  ASSERT_TRUE(probe::write_file(projects_ + L"\\своё.ico", icon));
+  ASSERT_TRUE(probe::write_file(projects_ + L"\\плохое.ico", "MZ, not an icon"));
+  const auto compile = [&](const std::wstring& arguments) {
+    DWORD code = 99;
+    const probe::Process q = probe::start(program_ + L"\\quillet.exe", projects_, arguments);
+    EXPECT_TRUE(q.wait(kCommandTimeoutMs, &code)) << "quillet.exe did not end";
+    return static_cast<int>(code);
+  };
+  ASSERT_EQ(compile(L"/compile Викторина.dlg own /onefile /icon своё.ico"), 0);
+  ASSERT_EQ(compile(L"/compile Викторина.dlg box /onefile /icon Вопрос"), 0);
+  EXPECT_EQ(compile(L"/compile Викторина.dlg bad /onefile /icon плохое.ico"), 6);
+  EXPECT_EQ(GetFileAttributesW((projects_ + L"\\bad").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  const std::wstring path = projects_ + L"\\own\\Викторина.exe";
+  {
+    SCOPED_TRACE("the resource functions: one group, the file's images");
+    const HMODULE m = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(m);
+    int groups = 0;
+    EnumResourceNamesW(m, RT_GROUP_ICON, count_name, reinterpret_cast<LONG_PTR>(&groups));
+    EXPECT_EQ(groups, 1);
+    FreeLibrary(m);
+    const std::string group = resource(path, RT_GROUP_ICON);
+    const std::vector<std::string> images = ico_images(icon);
+    ASSERT_EQ(group.size(), 6 + 14 * images.size());
+    for (std::size_t i = 0; i < images.size(); ++i) {
+      const auto id = static_cast<WORD>(static_cast<unsigned char>(group[6 + 14 * i + 12]) |
+                                        static_cast<unsigned char>(group[6 + 14 * i + 13]) << 8);
+      const HMODULE again = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+      std::string bytes;
+      if (const HRSRC r = FindResourceW(again, MAKEINTRESOURCEW(id), RT_ICON))
+        bytes.assign(static_cast<const char*>(LockResource(LoadResource(again, r))),
+                     SizeofResource(again, r));
+      FreeLibrary(again);
+      EXPECT_TRUE(bytes == images[i]) << "image " << i;
+    }
+    const std::string box = resource(projects_ + L"\\box\\Викторина.exe", RT_GROUP_ICON);
+    ASSERT_EQ(box.size(), 6u + 14 * 5);
+    EXPECT_EQ(box[6 + 14 * 4], 0) << "no 256-pixel image";
+  }
+  {
+    SCOPED_TRACE("the version Properties and Task Manager show");
+    DWORD ignored = 0;
+    std::vector<char> info(GetFileVersionInfoSizeW(path.c_str(), &ignored));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT fixed_size = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixed_size));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x10000u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+    for (const auto& [name, value] : std::vector<std::pair<const wchar_t*, std::wstring>>{
+             {L"FileDescription", L"Викторина"},
+             {L"ProductName", L"Викторина"},
+             {L"OriginalFilename", L"Викторина.exe"},
+             {L"InternalName", L"Викторина.exe"},
+             {L"FileVersion", L"1.0.0.0"},
+             {L"Comments", L"Сделано в Quillet " + from_utf8(QUILLET_VERSION)},
+             {L"CompanyName", L"(missing)"},
+             {L"LegalCopyright", L"(missing)"}})
+      EXPECT_EQ(version_string(info, name), value) << probe::to_utf8(name);
+  }
+  {
+    SCOPED_TRACE("Explorer's way to the icon: the file's 32-pixel image");
+    EXPECT_EQ(ExtractIconExW(path.c_str(), -1, nullptr, nullptr, 0), 1u);
+    HICON large = nullptr, small = nullptr;
+    ExtractIconExW(path.c_str(), 0, &large, &small, 1);
+    ASSERT_TRUE(large && small);
+    ICONINFO parts{};
+    ASSERT_TRUE(GetIconInfo(large, &parts));
+    BITMAPINFO bmi{};
+    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), 32, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<std::uint32_t> shown(32 * 32);
+    const HDC dc = GetDC(nullptr);
+    EXPECT_EQ(GetDIBits(dc, parts.hbmColor, 0, 32, shown.data(), &bmi, DIB_RGB_COLORS), 32);
+    ReleaseDC(nullptr, dc);
+    // The file's 32-pixel image: its header, then its rows from the bottom.
+    const std::string drawn = ico_images(icon).back();
+    int opaque = 0, same = 0;
+    for (int y = 0; y < 32; ++y)
+      for (int x = 0; x < 32; ++x) {
+        std::uint32_t p;
+        std::memcpy(&p, drawn.data() + 40 + 4 * ((31 - y) * 32 + x), 4);
+        if (p >> 24 != 0xFF) continue;
+        ++opaque;
+        same += (shown[static_cast<std::size_t>(y * 32 + x)] & 0xFFFFFF) == (p & 0xFFFFFF);
+      }
+    EXPECT_GT(opaque, 100);
+    EXPECT_EQ(same, opaque);
+    DeleteObject(parts.hbmColor);
+    DeleteObject(parts.hbmMask);
+    DestroyIcon(large);
+    DestroyIcon(small);
+  }
+  EXPECT_EQ(play(path, projects_, {IDYES}),
+            (std::vector<std::wstring>{L"Установка: Продолжить?", L"6"}));
 }
 
 // Any other argument is ignored: the designer starts as it always does.

@@ -12,6 +12,7 @@
 #include <map>
 #include <optional>
 #include <stdexcept>
+#include <tuple>
 
 #include "designer/command_line.h"
 #include "designer/icon_file.h"
@@ -605,6 +606,26 @@ TEST(CommandLine, OnlyTheFirstArgumentNamesACommand) {
     EXPECT_EQ(c.folder, "out");
   }
   EXPECT_EQ(kind({"/onefile", "/compile", "a.dlg"}), Kind::Designer);
+  // "/icon" and its word wherever they stand, with "/onefile": a box icon by its
+  // name in any case, else a file.
+  for (const auto& [args, box, file] :
+       std::vector<std::tuple<std::vector<std::string>, int, std::string>>{
+           {{"/compile", "a.dlg", "out", "/onefile", "/icon", "вопрос"}, 3, ""},
+           {{"/compile", "-ICON", "ОШИБКА", "a.dlg", "/onefile", "out"}, 0, ""},
+           {{"/compile", "/icon", "Ёлка.ico", "/onefile", "a.dlg", "out"}, -1, "Ёлка.ico"}}) {
+    const CommandLine c = ParseCommandLine(args);
+    EXPECT_EQ(c.kind, Kind::Compile) << c.problem;
+    EXPECT_EQ(c.icon, (build::ProgramIcon{box, file}));
+    EXPECT_EQ(c.project, "a.dlg");
+    EXPECT_EQ(c.folder, "out");
+  }
+  for (const auto& [args, problem] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"/compile", "a.dlg", "/icon", "Вопрос"},
+            "значок бывает только у программы одним файлом (/onefile)"},
+           {{"/compile", "a.dlg", "/onefile", "/icon"}, "после /icon не указан значок"},
+           {{"/compile", "a.dlg", "/onefile", "/icon", "Вопрос", "/icon", "x.ico"},
+            "значок указан дважды"}})
+    EXPECT_EQ(ParseCommandLine(args).problem, problem);
   EXPECT_EQ(ParseCommandLine({"/compile", "/onefile"}).problem, "не указан проект");
   EXPECT_EQ(kind({"/compile", "a", "b", "c", "/onefile"}), Kind::BadUsage);
   const CommandLine both = ParseCommandLine({"-COMPILE", "C:\\Мои проекты\\a b.dlg", "вывод"});
@@ -944,6 +965,109 @@ TEST(OneFile, TheWriterRefusesWhatItDoesNotUnderstand) {
   }
 }
 
+namespace {
+
+std::uint32_t crc32(std::string_view bytes) {
+  std::uint32_t c = 0xFFFFFFFFu;
+  for (const char b : bytes) {
+    c ^= static_cast<unsigned char>(b);
+    for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+  }
+  return ~c;
+}
+
+std::vector<pe::IconImage> icon_of(std::string_view file) {
+  std::vector<pe::IconImage> images;
+  std::string problem;
+  EXPECT_TRUE(ico::ReadIcon(file, images, problem)) << problem;
+  return images;
+}
+
+}  // namespace
+
+TEST(OneFile, AnIconFileIsReadWholeOrRefusedWithItsReason) {
+  // The editor's four box icons, at the sizes Explorer asks for, 256 as PNG.
+  for (const std::string_view box : {resources::kBoxIconError, resources::kBoxIconWarning,
+                                     resources::kBoxIconInformation, resources::kBoxIconQuestion}) {
+    const auto images = icon_of(box);
+    ASSERT_EQ(images.size(), 5u);
+    for (std::size_t i = 0; i < images.size(); ++i) {
+      EXPECT_EQ(images[i].width, (std::array<int, 5>{16, 24, 32, 48, 0})[i]);
+      EXPECT_EQ(images[i].bit_count, 32);
+      EXPECT_EQ(images[i].data.substr(0, 4), i < 4 ? "\x28\0\0\0"s : "\x89PNG"s);
+      EXPECT_NE(box.find(images[i].data), std::string_view::npos);
+    }
+  }
+  const std::string good(resources::kBoxIconQuestion);
+  const std::size_t bitmap = u32(good, 6 + 12), png = u32(good, 6 + 4 * 16 + 12);
+  const auto changed = [&](std::size_t at, std::uint32_t value, int bytes = 4) {
+    std::string b = good;
+    Sample::set(b, at, value, bytes);
+    return b;
+  };
+  // The PNG with a wider header, its checksum right.
+  std::string wide = changed(png + 16, 0x00020000);  // 512, big-endian
+  Sample::set(wide, png + 29, crc32(std::string_view(wide).substr(png + 12, 17)));
+  std::reverse(wide.begin() + static_cast<long>(png) + 29, wide.begin() + static_cast<long>(png) + 33);
+  std::string spoilt = good;
+  spoilt[png + 60] ^= 1;
+  for (const auto& [file, why] : std::vector<std::pair<std::string, std::string>>{
+           {"", "это не файл значка (.ico)"},
+           {changed(0, 1, 2), "это не файл значка (.ico)"},
+           {changed(2, 2, 2), "это курсор, а не значок"},
+           {changed(4, 0, 2), "в нём нет ни одного рисунка"},
+           {changed(4, 300, 2), "в нём больше 256 рисунков"},
+           {good.substr(0, 6 + 16 * 5 - 1), "его каталог рисунков обрывается"},
+           {changed(6 + 16 + 12, static_cast<std::uint32_t>(good.size()) - 10),
+            "рисунок 2 лежит за концом файла"},
+           {changed(6 + 16 + 8, 0), "рисунок 2 пуст"},
+           {changed(6 + 8, static_cast<std::uint32_t>(good.size() - bitmap)),
+            "рисунок 2 занимает те же байты, что и другой рисунок"},
+           {changed(bitmap + 4, 300), "рисунок 1 больше 256 точек (300 × 16)"},
+           {changed(bitmap + 12, 0, 2), "рисунок 1 повреждён"},
+           {changed(bitmap + 8, 64), "рисунок 1 повреждён"},  // its rows pass its end
+           {wide, "рисунок 5 больше 256 точек (512 × 256)"},
+           {spoilt, "рисунок 5 в формате PNG повреждён"},
+           {good + std::string(ico::kMaxFileBytes, '\0'), "он больше 1 МБ"}}) {
+    std::vector<pe::IconImage> images{{}};
+    std::string problem;
+    EXPECT_FALSE(ico::ReadIcon(file, images, problem)) << why;
+    EXPECT_EQ(problem, why);
+    EXPECT_TRUE(images.empty());
+  }
+  // A directory that leaves the depth to the image takes the image's own.
+  EXPECT_EQ(icon_of(changed(6 + 6, 0, 2))[0].bit_count, 32);
+  EXPECT_EQ(icon_of(changed(6 + 4 * 16 + 6, 0, 2))[4].bit_count, 32);
+}
+
+// The chosen icon replaces the player's, as its only group; the script and the
+// manifest stay; the version is the program's own.
+TEST(OneFile, TheProgramCarriesTheIconItsAuthorChose) {
+  const auto images = icon_of(resources::kBoxIconInformation);
+  std::string problem;
+  const std::string program =
+      build::OneFileProgram(Sample::bytes(), "s", "Викторина.exe", images, problem);
+  ASSERT_FALSE(program.empty()) << problem;
+  std::vector<pe::Resource> expected;
+  std::string group = "\0\0\1\0\5\0"s;
+  for (std::uint16_t i = 0; i < images.size(); ++i) {
+    expected.push_back({{3, {}}, {static_cast<std::uint16_t>(i + 1), {}}, 0, 0, images[i].data});
+    std::string entry(14, '\0');
+    entry[0] = static_cast<char>(images[i].width);
+    entry[1] = static_cast<char>(images[i].height);
+    Sample::set(entry, 4, 1, 2);
+    Sample::set(entry, 6, 32, 2);
+    Sample::set(entry, 8, static_cast<std::uint32_t>(images[i].data.size()));
+    Sample::set(entry, 12, i + 1u, 2);
+    group += entry;
+  }
+  expected.push_back(carried("s"));
+  expected.push_back({{14, {}}, kNumber1, 0, 0, group});
+  expected.push_back(kManifest);
+  EXPECT_EQ(program_resources(program, "Викторина.exe"), expected);
+  EXPECT_EQ(build::OneFileProgram(program, "s", "Викторина.exe", images, problem), program);
+}
+
 TEST(OneFile, TheProgramIsNamedAfterTheProject) {
   for (const auto& [project, name] :
        std::vector<std::pair<std::string, std::string>>{{"викторина.dlg", "викторина.exe"},
@@ -984,6 +1108,25 @@ TEST_F(CommandLineTest, OneFileBuildsOneProgramNamedAfterTheProject) {
   EXPECT_EQ(run({"/compile", "/onefile", folder / "projects\\quiz.dlg", "other"}), kExitOk);
   EXPECT_EQ(folder.get("projects/other/quiz.exe"), program);
 
+  {
+    SCOPED_TRACE("a box icon, an icon file, and icons refused before anything is made");
+    EXPECT_EQ(run({"/compile", "quiz.dlg", "box", "/onefile", "/icon", "Информация"}), kExitOk);
+    const std::vector<pe::IconImage> box = icon_of(resources::kBoxIconInformation);
+    std::string problem;
+    const std::string expected = build::OneFileProgram(Sample::bytes(), project, "quiz.exe", box, problem);
+    EXPECT_EQ(folder.get("projects/box/quiz.exe"), expected);
+    folder.put("projects/Значок.ico", std::string(resources::kBoxIconInformation));
+    EXPECT_EQ(run({"/compile", "quiz.dlg", "file", "/onefile", "/icon", "Значок.ico"}), kExitOk);
+    EXPECT_EQ(folder.get("projects/file/quiz.exe"), expected);
+    folder.put("projects/bad.ico", "not an icon");
+    EXPECT_EQ(run({"/compile", "quiz.dlg", "no", "/onefile", "/icon", "bad.ico"}), kExitBadIcon);
+    expect_stop("Started building quiz.dlg...",
+                "Файл " + here_ + "\\bad.ico не годится как значок: это не файл значка (.ico)");
+    EXPECT_EQ(run({"/compile", "quiz.dlg", "no", "/onefile", "/icon", "missing.ico"}), kExitBadIcon);
+    expect_stop("Started building quiz.dlg...",
+                "Не удалось прочитать значок " + here_ + "\\missing.ico: Файл не найден (ошибка 53)");
+    EXPECT_FALSE(folder.has("projects/no"));
+  }
   {
     SCOPED_TRACE("a project name that makes no file name");
     folder.put("projects/.dlg", project);
@@ -1111,6 +1254,66 @@ TEST_F(BuildTest, TheBoxBuildsOneProgramNamedAfterTheProject) {
               (std::vector<pe::Resource>{kIcon, carried(folder.get("story.dlg")), kManifest}));
     EXPECT_FALSE(ui::Single<comp_form>::loaded());
     ui.press_key(c, U'x');
+  }
+  {
+    SCOPED_TRACE("the icon: the project's own beside it, a file refused, another taken");
+    folder.put("story.ico", std::string(resources::kBoxIconWarning));
+    folder.put("bad.ico", "MZ");
+    folder.put("mine.ico", std::string(resources::kBoxIconQuestion));
+    ui.answer(ui::IdOk);
+    ui.on_modal("comp_form", [this](ui::Form& f) {
+      auto& p = static_cast<comp_form&>(f);
+      EXPECT_EQ(p.comp_icon.items(),
+                (std::vector<std::string>{"Как у проигрывателя", "Ошибка", "Восклицание",
+                                          "Информация", "Вопрос", "story.ico", "Из файла..."}));
+      EXPECT_EQ(p.comp_icon.text(), "story.ico");
+      EXPECT_EQ(p.comp_icon.accessible().name, "Значок программы:");
+      // Usable only for one file.
+      EXPECT_FALSE(p.Label2.enabled());
+      EXPECT_THROW(ui.choose(p.comp_icon, 1), std::logic_error);
+      ui.click(p.one_file);
+      ui.answer_open(folder / "bad.ico");
+      ui.choose(p.comp_icon, 6);
+      EXPECT_EQ(ui.boxes().back().text,
+                "Файл " + folder / "bad.ico" + " не годится как значок: это не файл значка (.ico).");
+      EXPECT_EQ(p.comp_icon.text(), "story.ico");
+      ui.answer_open(folder / "mine.ico");
+      ui.choose(p.comp_icon, 6);
+      ui.answer_open(std::nullopt);
+      ui.choose(p.comp_icon, 6);
+      EXPECT_EQ(p.comp_icon.text(), "mine.ico");
+      EXPECT_EQ(ui.open_questions().back().file_name, folder / "mine.ico");
+      EXPECT_EQ(ui.open_questions().front().folder, folder.str());
+      ui.click(p.comp);
+    });
+    ui.click(m.sd[3]);
+    ticks(12);
+    std::string problem;
+    EXPECT_EQ(folder.get("story.dlg_compile/story.exe"),
+              build::OneFileProgram(Sample::bytes(), folder.get("story.dlg"), "story.exe",
+                                    icon_of(resources::kBoxIconQuestion), problem));
+    ui.press_key(*console(), U'x');
+
+    SCOPED_TRACE("a box icon by keys");
+    ui.on_modal("comp_form", [this](ui::Form& f) {
+      ui.key(f, ui::key::Tab);
+      ui.key(f, ui::key::Space);
+      ui.key(f, ui::key::Tab);
+      auto& p = static_cast<comp_form&>(f);
+      EXPECT_EQ(p.focused_control(), &p.comp_icon);
+      ui.key(f, ui::key::Home);
+      ui.key(f, ui::key::Down);
+      EXPECT_EQ(p.comp_icon.text(), "Ошибка");
+      ui.key(f, ui::key::Enter);
+    });
+    ui.click(m.sd[3]);
+    ticks(12);
+    EXPECT_EQ(folder.get("story.dlg_compile/story.exe"),
+              build::OneFileProgram(Sample::bytes(), folder.get("story.dlg"), "story.exe",
+                                    icon_of(resources::kBoxIconError), problem));
+    ui.press_key(*console(), U'x');
+    for (const char* icon : {"story.ico", "bad.ico", "mine.ico"})
+      std::filesystem::remove(folder.native(icon));
   }
   {
     SCOPED_TRACE("the next prompt comes with the box off");
