@@ -15,9 +15,11 @@
 #include "probe.h"
 #include "resources/version.h"
 
-// <imagehlp.h> needs the types of <windows.h>, which probe.h includes.
+// <imagehlp.h> and <shellapi.h> need the types of <windows.h>, which probe.h
+// includes.
 // clang-format off
 #include <imagehlp.h>
+#include <shellapi.h>
 // clang-format on
 
 namespace {
