@@ -160,9 +160,9 @@ int wmain(int argc, wchar_t** argv) {
   const std::string player = probe::read_file(run_exe);
   std::string problem;
   const std::wstring one_file = elsewhere + L"\\bench.exe";
-  probe::write_file(one_file,
-                    designer::build::OneFileProgram(
-                        player, probe::read_file(folder + L"\\main.dlg"), "bench.exe", {}, problem));
+  probe::write_file(
+      one_file, designer::build::OneFileProgram(player, probe::read_file(folder + L"\\main.dlg"),
+                                                "bench.exe", {}, problem));
 
   const std::vector<Subject> subjects = {
       {"run.exe", run_exe, L"", elsewhere},

@@ -141,10 +141,9 @@ Stop Step(int step, const Job& job, const Output& out, FileError& error, std::st
       out("\r\nCompiling an EXE-file...");
       return Stop::None;
     case 9:
-      if (const Stop stop = job.one_file
-                                ? WriteOneFile(job.project_path, job.icon, job.folder(), error,
-                                               problem)
-                                : CopyFiles(job.project_path, job.folder(), error);
+      if (const Stop stop =
+              job.one_file ? WriteOneFile(job.project_path, job.icon, job.folder(), error, problem)
+                           : CopyFiles(job.project_path, job.folder(), error);
           stop != Stop::None)
         return stop;
       out(kOk);
@@ -252,7 +251,8 @@ std::string OneFileProgram(std::string_view player, std::string_view script, std
                          0,
                          icon[i].data});
   if (!icon.empty())
-    resources.push_back({{pe::kIconGroupType, {}}, {1, {}}, icon_language, 0, pe::IconGroup(icon, 1)});
+    resources.push_back(
+        {{pe::kIconGroupType, {}}, {1, {}}, icon_language, 0, pe::IconGroup(icon, 1)});
 
   std::string_view title = name;
   if (title.size() >= 4 && same_file_name(title.substr(title.size() - 4), ".exe"))
@@ -267,8 +267,8 @@ std::string OneFileProgram(std::string_view player, std::string_view script, std
                      {"OriginalFilename", std::string(name)},
                      {"ProductName", std::string(title)},
                      {"ProductVersion", "1.0.0.0"}};
-  resources.push_back({{pe::kVersionType, {}}, {1, {}}, kVersionLanguage, 0,
-                       pe::VersionResource(version)});
+  resources.push_back(
+      {{pe::kVersionType, {}}, {1, {}}, kVersionLanguage, 0, pe::VersionResource(version)});
   return pe::WithResources(player, std::move(resources), problem);
 }
 

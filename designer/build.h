@@ -27,7 +27,7 @@ using Output = std::function<void(std::string_view)>;
 // The icon of a one-file program: the player's own, one of the dialog editor's
 // four box icons, or an .ico file.
 struct ProgramIcon {
-  int box = -1;      // 0 to 3: the icons named by script::kIconNames, drawn as the editor draws them
+  int box = -1;  // 0 to 3: the icons named by script::kIconNames, drawn as the editor draws them
   std::string file;  // when box is -1: an .ico file's path; neither: the player's own
   friend bool operator==(const ProgramIcon&, const ProgramIcon&) = default;
 };
@@ -54,8 +54,15 @@ struct Job {
 // quillet.exe; BadIcon: the one-file program's .ico file cannot be read or is no
 // icon it can carry.
 enum class Stop {
-  None, NoProject, ProjectUnreadable, FolderNotMade, PlayerMissing, BadPlayer, BadProgramName,
-  BadIcon, CopyFailed
+  None,
+  NoProject,
+  ProjectUnreadable,
+  FolderNotMade,
+  PlayerMissing,
+  BadPlayer,
+  BadProgramName,
+  BadIcon,
+  CopyFailed
 };
 
 // The steps, numbered as the console runs them: 1 "Preparations...", 3 "Started
@@ -94,8 +101,7 @@ std::string OneFileName(std::string_view project);
 bool IconImages(const ProgramIcon& icon, std::vector<pe::IconImage>& images,
                 platform::FileError& error, std::string& problem);
 // Why an icon file is refused, in a sentence that names it.
-std::string IconRefusal(std::string_view path, platform::FileError error,
-                        std::string_view problem);
+std::string IconRefusal(std::string_view path, platform::FileError error, std::string_view problem);
 
 // The bytes of a one-file program `name` ("викторина.exe", from OneFileName): the
 // player with `script` inside it, replacing a script it carried already; version

@@ -9,9 +9,8 @@ namespace {
 using pe::IconImage;
 
 std::uint32_t get16(std::string_view b, std::size_t at) {
-  return static_cast<unsigned char>(b[at]) | static_cast<std::uint32_t>(
-                                                 static_cast<unsigned char>(b[at + 1]))
-                                                 << 8;
+  return static_cast<unsigned char>(b[at]) |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8;
 }
 std::uint32_t get32(std::string_view b, std::size_t at) {
   return get16(b, at) | get16(b, at + 2) << 16;
@@ -70,10 +69,10 @@ Verdict check_png(std::string_view png, std::uint16_t& bit_count) {
       const std::uint32_t width = big32(body, 0), height = big32(body, 4);
       const int depth = static_cast<unsigned char>(body[8]);
       colour = static_cast<unsigned char>(body[9]);
-      const bool known = (colour == 0 && (depth == 1 || depth == 2 || depth == 4 || depth == 8 ||
-                                          depth == 16)) ||
-                         (colour == 3 && (depth == 1 || depth == 2 || depth == 4 || depth == 8)) ||
-                         ((colour == 2 || colour == 4 || colour == 6) && (depth == 8 || depth == 16));
+      const bool known =
+          (colour == 0 && (depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16)) ||
+          (colour == 3 && (depth == 1 || depth == 2 || depth == 4 || depth == 8)) ||
+          ((colour == 2 || colour == 4 || colour == 6) && (depth == 8 || depth == 16));
       if (width == 0 || height == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF || !known ||
           body[10] != 0 || body[11] != 0 || static_cast<unsigned char>(body[12]) > 1)
         return v;
@@ -133,8 +132,8 @@ Verdict check_bitmap(std::string_view bmp, std::uint16_t& bit_count) {
     colours = used ? used : 1u << bits;
   }
   const std::uint64_t masks = compression == 3 && header == 40 ? 12 : 0;
-  const std::uint64_t image_row = (std::uint64_t{static_cast<std::uint32_t>(width)} * bits + 31) /
-                                  32 * 4;
+  const std::uint64_t image_row =
+      (std::uint64_t{static_cast<std::uint32_t>(width)} * bits + 31) / 32 * 4;
   const std::uint64_t mask_row = (static_cast<std::uint64_t>(width) + 31) / 32 * 4;
   const std::uint64_t needed =
       header + masks + 4 * colours + static_cast<std::uint64_t>(height) * (image_row + mask_row);
@@ -183,8 +182,7 @@ bool ReadIcon(std::string_view file, std::vector<IconImage>& images, std::string
     image.data = std::string(file.substr(offset, size));
     std::uint16_t depth = 0;
     const bool is_png = image.data.starts_with(std::string_view("\x89PNG\r\n\x1A\n", 8));
-    const Verdict verdict =
-        is_png ? check_png(image.data, depth) : check_bitmap(image.data, depth);
+    const Verdict verdict = is_png ? check_png(image.data, depth) : check_bitmap(image.data, depth);
     if (verdict.width > 0)
       return fail(problem, number + " больше " + std::to_string(kMaxSide) + " точек (" +
                                std::to_string(verdict.width) + " × " +

@@ -14,7 +14,7 @@
 namespace designer::ico {
 
 inline constexpr std::size_t kMaxFileBytes = 1u << 20;  // 1 MB
-inline constexpr int kMaxSide = 256;                     // pixels
+inline constexpr int kMaxSide = 256;                    // pixels
 inline constexpr std::size_t kMaxImages = 256;
 
 // The images of an .ico file in the order of its directory, each with the colour

@@ -571,15 +571,16 @@ std::string VersionResource(const VersionInfo& info) {
   for (const std::uint32_t field :
        {0xFEEF04BDu, 0x00010000u, pair(info.file_version, 0), pair(info.file_version, 2),
         pair(info.product_version, 0), pair(info.product_version, 2),
-        0x3Fu,                      // the flags that are meaningful
-        0u, 0x00040004u,            // no flags; for Windows NT
-        1u, 0u,                     // a program
-        0u, 0u})                    // no date
+        0x3Fu,            // the flags that are meaningful
+        0u, 0x00040004u,  // no flags; for Windows NT
+        1u, 0u,           // a program
+        0u, 0u})          // no date
     add32(fixed, field);
   std::vector<std::string> strings;
   for (const auto& [name, text] : info.strings) {
     const std::string value = utf16_bytes(text);
-    strings.push_back(version_block(name, value, static_cast<std::uint32_t>(value.size() / 2), true));
+    strings.push_back(
+        version_block(name, value, static_cast<std::uint32_t>(value.size() / 2), true));
   }
   char table[9];
   std::snprintf(table, sizeof table, "%04X04B0", static_cast<unsigned>(info.language));

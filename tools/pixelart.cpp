@@ -191,13 +191,12 @@ class Deflater {
       code(0xC0 + v - 280, 8);
   }
   void match(int length, int distance) {
-    static constexpr int kLengthBase[] = {3,  4,  5,  6,  7,  8,  9,  10, 11,  13,
-                                          15, 17, 19, 23, 27, 31, 35, 43, 51,  59,
+    static constexpr int kLengthBase[] = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
+                                          15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
                                           67, 83, 99, 115, 131, 163, 195, 227, 258};
-    static constexpr int kDistanceBase[] = {1,    2,    3,    4,    5,    7,     9,     13,
-                                            17,   25,   33,   49,   65,   97,    129,   193,
-                                            257,  385,  513,  769,  1025, 1537,  2049,  3073,
-                                            4097, 6145, 8193, 12289, 16385, 24577};
+    static constexpr int kDistanceBase[] = {
+        1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
+        193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
     int l = 28;
     while (kLengthBase[l] > length) --l;
     symbol(257 + l);
@@ -214,7 +213,8 @@ class Deflater {
     std::vector<int> head(1 << 15, -1), previous(static_cast<std::size_t>(n), -1);
     const auto hash = [&](int i) {
       return (static_cast<unsigned char>(data[i]) << 10 ^
-              static_cast<unsigned char>(data[i + 1]) << 5 ^ static_cast<unsigned char>(data[i + 2])) &
+              static_cast<unsigned char>(data[i + 1]) << 5 ^
+              static_cast<unsigned char>(data[i + 2])) &
              0x7FFF;
     };
     const auto insert = [&](int i) {
@@ -229,7 +229,8 @@ class Deflater {
         int candidate = head[hash(i)];
         for (int tries = 0; candidate >= 0 && i - candidate <= kWindow && tries < kChain; ++tries) {
           int length = 0;
-          while (length < kMaxMatch && i + length < n && data[candidate + length] == data[i + length])
+          while (length < kMaxMatch && i + length < n &&
+                 data[candidate + length] == data[i + length])
             ++length;
           if (length > best) {
             best = length;

@@ -131,8 +131,7 @@ void Form::tab(bool backward) {
 void Form::step_option(OptionButton& from, int step) {
   std::vector<OptionButton*> group;
   for (Control* c : controls_)
-    if (OptionButton* o = as_option(c);
-        o && &o->parent() == &from.parent() && reachable(*o))
+    if (OptionButton* o = as_option(c); o && &o->parent() == &from.parent() && reachable(*o))
       group.push_back(o);
   std::stable_sort(group.begin(), group.end(), by_tab_index);
   const auto it = std::find(group.begin(), group.end(), &from);

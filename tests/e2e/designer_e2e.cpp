@@ -894,7 +894,8 @@ TEST_F(Designer, EveryWindowAtTheScreensScale) {
     expect_window(prompt, 324, 153);
     // With one file ticked, the choice of its icon shows usable.
     probe::click(control(prompt, L"one_file"));
-    EXPECT_TRUE(wait_until([&] { return checked(control(prompt, L"one_file")); }, kWindowTimeoutMs));
+    EXPECT_TRUE(
+        wait_until([&] { return checked(control(prompt, L"one_file")); }, kWindowTimeoutMs));
     shoot(prompt, L"designer_build_prompt" + at_dpi);
     HWND console = opens(prompt, L"comp", L"compile_form", 577, 353);
     HWND cmd = control(console, L"cmd");

@@ -89,7 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         "the group lists every image");
   for (std::size_t i = 0; i < count; ++i) {
     const std::size_t entry = 6 + 14 * i;
-    check(little(group, entry + 8) == images[i].data.size() && little(group, entry + 12, 2) == i + 1 &&
+    check(little(group, entry + 8) == images[i].data.size() &&
+              little(group, entry + 12, 2) == i + 1 &&
               little(group, entry + 6, 2) == images[i].bit_count,
           "each entry names its image as it is kept");
   }

@@ -775,7 +775,10 @@ std::vector<pe::Resource> program_resources(const std::string& program, const st
   Version v;
   read_version(version->data, 0, version->data.size(), v);
   const std::string title = name.substr(0, name.size() - 4);
-  EXPECT_EQ(v, (Version{0x10000, 0, 0x10000, 0,
+  EXPECT_EQ(v, (Version{0x10000,
+                        0,
+                        0x10000,
+                        0,
                         {{"Comments", "Сделано в Quillet " QUILLET_VERSION},
                          {"FileDescription", title},
                          {"FileVersion", "1.0.0.0"},
@@ -1008,7 +1011,8 @@ TEST(OneFile, AnIconFileIsReadWholeOrRefusedWithItsReason) {
   // The PNG with a wider header, its checksum right.
   std::string wide = changed(png + 16, 0x00020000);  // 512, big-endian
   Sample::set(wide, png + 29, crc32(std::string_view(wide).substr(png + 12, 17)));
-  std::reverse(wide.begin() + static_cast<long>(png) + 29, wide.begin() + static_cast<long>(png) + 33);
+  std::reverse(wide.begin() + static_cast<long>(png) + 29,
+               wide.begin() + static_cast<long>(png) + 33);
   std::string spoilt = good;
   spoilt[png + 60] ^= 1;
   for (const auto& [file, why] : std::vector<std::pair<std::string, std::string>>{
@@ -1113,7 +1117,8 @@ TEST_F(CommandLineTest, OneFileBuildsOneProgramNamedAfterTheProject) {
     EXPECT_EQ(run({"/compile", "quiz.dlg", "box", "/onefile", "/icon", "Информация"}), kExitOk);
     const std::vector<pe::IconImage> box = icon_of(resources::kBoxIconInformation);
     std::string problem;
-    const std::string expected = build::OneFileProgram(Sample::bytes(), project, "quiz.exe", box, problem);
+    const std::string expected =
+        build::OneFileProgram(Sample::bytes(), project, "quiz.exe", box, problem);
     EXPECT_EQ(folder.get("projects/box/quiz.exe"), expected);
     folder.put("projects/Значок.ico", std::string(resources::kBoxIconInformation));
     EXPECT_EQ(run({"/compile", "quiz.dlg", "file", "/onefile", "/icon", "Значок.ico"}), kExitOk);
@@ -1122,9 +1127,10 @@ TEST_F(CommandLineTest, OneFileBuildsOneProgramNamedAfterTheProject) {
     EXPECT_EQ(run({"/compile", "quiz.dlg", "no", "/onefile", "/icon", "bad.ico"}), kExitBadIcon);
     expect_stop("Started building quiz.dlg...",
                 "Файл " + here_ + "\\bad.ico не годится как значок: это не файл значка (.ico)");
-    EXPECT_EQ(run({"/compile", "quiz.dlg", "no", "/onefile", "/icon", "missing.ico"}), kExitBadIcon);
-    expect_stop("Started building quiz.dlg...",
-                "Не удалось прочитать значок " + here_ + "\\missing.ico: Файл не найден (ошибка 53)");
+    EXPECT_EQ(run({"/compile", "quiz.dlg", "no", "/onefile", "/icon", "missing.ico"}),
+              kExitBadIcon);
+    expect_stop("Started building quiz.dlg...", "Не удалось прочитать значок " + here_ +
+                                                    "\\missing.ico: Файл не найден (ошибка 53)");
     EXPECT_FALSE(folder.has("projects/no"));
   }
   {
@@ -1274,8 +1280,8 @@ TEST_F(BuildTest, TheBoxBuildsOneProgramNamedAfterTheProject) {
       ui.click(p.one_file);
       ui.answer_open(folder / "bad.ico");
       ui.choose(p.comp_icon, 6);
-      EXPECT_EQ(ui.boxes().back().text,
-                "Файл " + folder / "bad.ico" + " не годится как значок: это не файл значка (.ico).");
+      EXPECT_EQ(ui.boxes().back().text, "Файл " + folder / "bad.ico" +
+                                            " не годится как значок: это не файл значка (.ico).");
       EXPECT_EQ(p.comp_icon.text(), "story.ico");
       ui.answer_open(folder / "mine.ico");
       ui.choose(p.comp_icon, 6);

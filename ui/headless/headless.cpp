@@ -213,7 +213,8 @@ std::optional<std::string> file_dialog(std::string_view kind, Form& owner, const
                                        std::vector<std::string>& log) {
   questions.push_back(q);
   log.push_back(std::string(kind) + " dialog over " + owner.name() + ": " + q.title);
-  if (answers.empty()) throw std::logic_error("unscripted " + std::string(kind) + " dialog: " + q.title);
+  if (answers.empty())
+    throw std::logic_error("unscripted " + std::string(kind) + " dialog: " + q.title);
   auto path = std::move(answers.front());
   answers.pop_front();
   return path;
