@@ -1173,6 +1173,44 @@ TEST_F(Designer, BuildsOneFileByKeys) {
     EXPECT_TRUE(running.wait(kWindowTimeoutMs, &code)) << "the program did not end";
     EXPECT_EQ(code, static_cast<DWORD>(IDYES));
   }
+  {
+    SCOPED_TRACE("an icon from a file, through the system's open dialog");
+    const std::wstring icon = working_folder_ + L"\\своё.ico";
+    ASSERT_TRUE(probe::copy_file(probe::windows_path(QUILLET_ICON_FILE), icon));
+    SetForegroundWindow(main_);
+    press(VK_F7);
+    HWND prompt = wait_form(process_, L"comp_form");
+    ASSERT_TRUE(prompt);
+    HWND icons = control(prompt, L"comp_icon");
+    probe::click(control(prompt, L"one_file"));
+    EXPECT_TRUE(wait_until([&] { return IsWindowEnabled(icons) != FALSE; }, kWindowTimeoutMs));
+    // Another program's choice of «Из файла...» counts as the user's.
+    PostMessageW(icons, CB_SETCURSEL, 5, 0);
+    HWND dialog =
+        probe::wait_window(process_, {kBoxClass, L"Значок программы", true}, kWindowTimeoutMs);
+    ASSERT_TRUE(dialog) << "no open dialog";
+    HWND name = GetDlgItem(dialog, 0x47c);        // the file name (cmb13)
+    if (!name) name = GetDlgItem(dialog, 0x480);  // edt1, in the older dialog
+    ASSERT_TRUE(name);
+    send(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(icon.c_str()));
+    probe::command(dialog, IDOK);
+    EXPECT_TRUE(wait_until([&] { return probe::read_accessible(icons).value == L"своё.ico"; },
+                           kWindowTimeoutMs))
+        << probe::to_utf8(probe::read_accessible(icons).value);
+    probe::click(control(prompt, L"comp"));
+    HWND console = wait_form(process_, L"compile_form");
+    ASSERT_TRUE(console);
+    EXPECT_TRUE(wait_until(
+        [&] { return probe::text(control(console, L"cmd")).find(L"Press Any Key To Continue") !=
+                     std::wstring::npos; },
+        kBuildTimeoutMs));
+    const HMODULE built = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const HRSRC group = built ? FindResourceW(built, MAKEINTRESOURCEW(1), RT_GROUP_ICON) : nullptr;
+    EXPECT_EQ(group ? SizeofResource(built, group) : 0, 6u + 14 * 2) << "not the file's two images";
+    if (built) FreeLibrary(built);
+    PostMessageW(console, WM_CHAR, L'x', 1);
+    EXPECT_TRUE(probe::wait_gone(console, kWindowTimeoutMs));
+  }
   PostMessageW(main_, WM_CLOSE, 0, 0);
   EXPECT_TRUE(process_.wait(kWindowTimeoutMs)) << "the designer did not end";
 }
@@ -1416,6 +1454,8 @@ TEST_F(ScreenReader, HearsAndWorksEveryWindow) {
     ASSERT_TRUE(prompt);
     expect_heard(prompt, {{L"cmp", 0, L"Введите путь компиляции:", kText, 0, L""},
                           {L"one_file", 0, L"Одним файлом", kCheck, 0, L"Установить"},
+                          {L"comp_icon", 0, L"Значок программы:", kCombo,
+                           STATE_SYSTEM_UNAVAILABLE, L"Открыть"},
                           {L"comp", 0, L"Компиляция", kPush, kDefault, L"Нажать"},
                           {L"cls", 0, L"Отмена", kPush, 0, L"Нажать"}});
     HWND console = act_and_wait(prompt, L"comp", L"compile_form");
