@@ -79,10 +79,10 @@ FileError read_whole(std::string_view path, std::string& bytes,
 }
 
 // Writes build_path\OneFileName(project_path): the program folder's run.exe with
-// the project file and the icon inside it, through a temporary file in build_path that is then
-// moved over the target, so a target held open (a running copy) or a read-only
-// folder fails with the old file intact and nothing left beside it. A target that
-// is the designer's own run.exe or quillet.exe counts as a bad name.
+// the project file and the icon inside it, through a temporary file in build_path
+// that is then moved over the target, so a target held open (a running copy) or a
+// read-only folder fails with the old file intact and nothing left beside it. A
+// target that is the designer's own run.exe or quillet.exe counts as a bad name.
 Stop WriteOneFile(std::string_view project_path, const ProgramIcon& icon,
                   std::string_view build_path, FileError& error, std::string& problem) {
   const std::string name = OneFileName(project_path);

@@ -1054,8 +1054,8 @@ TEST_F(CommandLineTest, OneFileBuildsOneProgramNamedAfterTheProject) {
     const std::string expected =
         build::OneFileProgram(Sample::bytes(), project, "quiz.exe", box, problem);
     EXPECT_EQ(folder.get("projects/box/quiz.exe"), expected);
-    folder.put("projects/Значок.ico", std::string(resources::kBoxIconInformation));
-    EXPECT_EQ(run({"/compile", "quiz.dlg", "file", "/onefile", "/icon", "Значок.ico"}), kExitOk);
+    folder.put("projects/mine.ico", std::string(resources::kBoxIconInformation));
+    EXPECT_EQ(run({"/compile", "quiz.dlg", "file", "/onefile", "/icon", "mine.ico"}), kExitOk);
     EXPECT_EQ(folder.get("projects/file/quiz.exe"), expected);
     folder.put("projects/bad.ico", "not an icon");
     EXPECT_EQ(run({"/compile", "quiz.dlg", "no", "/onefile", "/icon", "bad.ico"}), kExitBadIcon);
