@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <tuple>
 
@@ -43,10 +44,9 @@ const Color kStartBorder = Color::rgb(56, 142, 60);
 const Color kStartText = Color::rgb(28, 88, 30);
 const Color kEnd = Color::rgb(40, 40, 40);
 
-// The window opens at least this large, and is never made smaller.
+// The window is never made smaller than this, not even to stand beside the main
+// window.
 constexpr int kLeastWidth = 240, kLeastHeight = 160;
-// What a window's frame and caption take around its inside, roughly, in pixels.
-constexpr int kFrameWidth = 24, kFrameHeight = 56;
 
 // The pictures of the icons on the cards, by position in the icon names; greyed
 // for the cards of dialogs never shown.
@@ -73,6 +73,19 @@ ui::Picture card_picture(int icon, bool grey) {
   return p;
 }
 
+// The keys that follow an answer's arrow: the letter its name starts with (Отмена
+// has М, as ОК has О), and the key where a Russian keyboard has that letter,
+// whatever layout is on.
+struct AnswerKey {
+  script::Answer answer;
+  char32_t lower, upper;
+  int code;
+};
+constexpr AnswerKey kAnswerKeys[] = {{script::Answer::Ok, U'о', U'О', 'J'},
+                                     {script::Answer::Yes, U'д', U'Д', 'L'},
+                                     {script::Answer::No, U'н', U'Н', 'Y'},
+                                     {script::Answer::Cancel, U'м', U'М', 'V'}};
+
 ui::Rect rect(const scheme::Box& b) { return {b.x, b.y, b.width, b.height}; }
 
 std::vector<ui::Point> points(const std::vector<scheme::Point>& from) {
@@ -87,7 +100,8 @@ scheme_form::scheme_form() : Form("scheme_form") {
   set_scale(ui::ScaleMode::Pixels);
   set_border(ui::Border::Sizable);
   set_show_in_taskbar(false);
-  set_start_position(ui::StartPosition::CenterScreen);
+  set_start_position(ui::StartPosition::BesideOwner);
+  set_keeps_place(true);
   set_key_preview(true);
   set_back_color(kBackground);
   set_min_client_size(kLeastWidth, kLeastHeight);
@@ -120,14 +134,11 @@ scheme_form::scheme_form() : Form("scheme_form") {
 main_form& scheme_form::main() const { return ui::Single<main_form>::get(); }
 
 void scheme_form::Load() {
+  // Beside the main window, or over as little of its list as can be.
+  set_keep_clear(&main().TextBox);
   Refresh();
-  // As large as the whole scheme, within the screen.
-  const ui::Size area = ui::backend().work_area(*this);
-  const int width =
-      std::clamp(layout_.width, kLeastWidth, std::max(kLeastWidth, area.width - kFrameWidth));
-  const int height =
-      std::clamp(layout_.height, kLeastHeight, std::max(kLeastHeight, area.height - kFrameHeight));
-  set_client_size(width, height);
+  // As large as the whole scheme; where it opens, the room there may make it smaller.
+  set_client_size(std::max(layout_.width, kLeastWidth), std::max(layout_.height, kLeastHeight));
   Resize();
 }
 
@@ -250,46 +261,22 @@ void scheme_form::scheme_KeyDown(int& code, unsigned shift) {
         }
       }
       break;
-    // The keys where a Russian keyboard has О, Д, Н and М, whatever layout is on.
-    case 'J':
-      Follow(script::Answer::Ok);
-      break;
-    case 'L':
-      Follow(script::Answer::Yes);
-      break;
-    case 'Y':
-      Follow(script::Answer::No);
-      break;
-    case 'V':
-      Follow(script::Answer::Cancel);
-      break;
-    default:
-      return;
+    default: {
+      const auto* k = std::find_if(std::begin(kAnswerKeys), std::end(kAnswerKeys),
+                                   [&](const AnswerKey& a) { return a.code == code; });
+      if (k == std::end(kAnswerKeys)) return;
+      Follow(k->answer);
+    }
   }
   code = 0;
 }
 
 void scheme_form::KeyPress(char32_t& key) {
-  switch (key) {
-    case U'о':
-    case U'О':
-      Follow(script::Answer::Ok);
-      break;
-    case U'д':
-    case U'Д':
-      Follow(script::Answer::Yes);
-      break;
-    case U'н':
-    case U'Н':
-      Follow(script::Answer::No);
-      break;
-    case U'м':
-    case U'М':
-      Follow(script::Answer::Cancel);
-      break;
-    default:
-      return;
-  }
+  const auto* k =
+      std::find_if(std::begin(kAnswerKeys), std::end(kAnswerKeys),
+                   [&](const AnswerKey& a) { return a.lower == key || a.upper == key; });
+  if (k == std::end(kAnswerKeys)) return;
+  Follow(k->answer);
   key = 0;
 }
 
@@ -311,8 +298,16 @@ void scheme_form::ShowMenu(ui::Point at) {
 
 void scheme_form::CopyScheme() {
   const ui::Bitmap picture = scheme.picture(2);
-  if (!ui::backend().copy_to_clipboard(*this, scheme::copy_text(layout_), &picture))
-    MsgBox("Схема не скопирована: буфер обмена занят другой программой. Попробуйте ещё раз.",
+  const bool drawn = picture.width > 0 && picture.height > 0;
+  std::string why;
+  const ui::Copied copied = ui::backend().copy_to_clipboard(*this, scheme::copy_text(layout_),
+                                                            drawn ? &picture : nullptr, &why);
+  if (copied == ui::Copied::Nothing)
+    MsgBox("Схема не скопирована: " + why + ". Попробуйте ещё раз.",
+           ui::mb::Exclamation | ui::mb::Ok);
+  else if (copied != ui::Copied::All && !layout_.cards.empty())
+    MsgBox("Скопирован только текст схемы, без картинки: " +
+               (drawn ? why : std::string("картинку не удалось нарисовать")) + ".",
            ui::mb::Exclamation | ui::mb::Ok);
 }
 
@@ -324,8 +319,12 @@ void scheme_form::SavePicture() {
   const auto path = ui::backend().save_file_name(
       *this, {"Сохранить картинку", "Рисунок PNG", "png", name + ".png", {}});
   if (!path) return;
+  const ui::Bitmap picture = scheme.picture(2);
+  if (picture.width <= 0 && !layout_.cards.empty())
+    return void(MsgBox("Картинка не сохранена: её не удалось нарисовать.",
+                       ui::mb::Critical | ui::mb::Ok));
   std::string why;
-  const std::string png = ui::backend().encode_png(scheme.picture(2), &why);
+  const std::string png = ui::backend().encode_png(picture, &why);
   if (png.empty())
     return void(MsgBox("Картинка не сохранена: " + why + ".", ui::mb::Critical | ui::mb::Ok));
   const platform::FileError error = platform::write_file(*path, png);

@@ -741,7 +741,7 @@ Layout lay_out(const script::Rows& rows, const script::Graph& graph, const Measu
   if (g.cards.empty()) return out;
 
   // The card's size: one for all, wide enough for the widest row of labels.
-  const Box number_size = measure("14", false);
+  const Box number_size = measure("14", true);  // drawn bold
   const int column = std::max(kIconSize, number_size.width);
   const int title_height = std::max(1, measure(kStartText, true).height);
   const int line_height = std::max(1, measure(kStartText, false).height);
@@ -783,7 +783,7 @@ Layout lay_out(const script::Rows& rows, const script::Graph& graph, const Measu
   assign_tracks(g, out_tracks, in_tracks);
 
   // Heights: each layer of cards, and below it its channel: the labels, the runs of
-  // loops leaving it, the slant (or the end marks), the runs of loops entering the next
+  // loops leaving it, the end marks, the slant, the runs of loops entering the next
   // layer and the straight run into it.
   const std::size_t layer_count = g.layers.size();
   std::vector<bool> ends(layer_count, false);
@@ -791,7 +791,7 @@ Layout lay_out(const script::Rows& rows, const script::Graph& graph, const Measu
     if (e.kind == Kind::End)
       ends[static_cast<std::size_t>(g.cards[static_cast<std::size_t>(e.from)].layer)] = true;
   const int label_band = kLabelTop + label_height + 1;
-  std::vector<int> top(layer_count), out_y(layer_count), in_y(layer_count);
+  std::vector<int> top(layer_count), out_y(layer_count), slant_y(layer_count), in_y(layer_count);
   int y = kMargin;
   const Box mark_text = measure(kStartText, false);
   if (start_card >= 0) {
@@ -808,9 +808,11 @@ Layout lay_out(const script::Rows& rows, const script::Graph& graph, const Measu
     top[l] = y;
     y += card_height;
     out_y[l] = y + label_band + out_tracks[l] * kTrack;
+    // The end marks have a band of their own above the slant, where every other
+    // arrow still runs straight down from its own port: none passes through a mark.
+    slant_y[l] = out_y[l] + (ends[l] ? kEndRun + kEndMark / 2 + 2 : 0);
     const bool group_ends = l + 1 == layer_count || static_cast<int>(l + 1) == g.main_layers;
-    const int end_room = ends[l] ? kEndRun + kEndMark / 2 + 2 : 2;
-    y = out_y[l] + (group_ends ? end_room : std::max(kSlant, end_room));
+    y = group_ends ? std::max(slant_y[l], out_y[l] + 2) : slant_y[l] + kSlant;
   }
   out.height = y + kMargin;
 
@@ -891,12 +893,12 @@ Layout lay_out(const script::Rows& rows, const script::Graph& graph, const Measu
         const auto tl = static_cast<std::size_t>(to.layer);
         const int tx = card_x(g, e.to) + e.in_port;
         if (e.kind == Kind::Forward) {
-          push(a.points, {sx, out_y[fl]});
+          push(a.points, {sx, slant_y[fl]});
           for (int pass : e.passes) {
             const Node& n = g.nodes[static_cast<std::size_t>(pass)];
             const auto pl = static_cast<std::size_t>(n.layer);
             push(a.points, {static_cast<int>(n.x), in_y[pl]});
-            push(a.points, {static_cast<int>(n.x), out_y[pl]});
+            push(a.points, {static_cast<int>(n.x), slant_y[pl]});
           }
           push(a.points, {tx, in_y[tl]});
         } else {

@@ -11,6 +11,7 @@
 // layout. Whatever the project:
 //   - no card overlaps another, and every card has the same size;
 //   - no arrow runs through a card other than at its own two ends;
+//   - no arrow runs through another arrow's end mark or label;
 //   - each label stands just below its card, beside the start of its arrow, and no
 //     label overlaps another label, a card, the start mark or an end mark;
 //   - every exit of the graph is one arrow, in the graph's order.

@@ -28,6 +28,9 @@ struct FileQuestion {
   std::string folder;
 };
 
+// What a copy put on the clipboard.
+enum class Copied { Nothing, TextOnly, All };
+
 class Backend {
  public:
   virtual ~Backend() = default;
@@ -57,18 +60,17 @@ class Backend {
   virtual void shell_open(Form* owner, std::string_view target, std::string_view directory,
                           int show) = 0;
 
-  // The size of the work area (the screen without the taskbar) that the form's
-  // window is on, in the form's pixels at its scale.
-  virtual Size work_area(const Form& form) = 0;
   // A menu of commands at a point of a control, in its pixels (of a diagram: of
   // the drawing); the index of the item chosen, -1 when none was. "\t" in an
   // item parts its words from its key.
   virtual int popup_menu(Control& at, Point where, const std::vector<std::string>& items) = 0;
-  // The diagram drawn whole as it draws on screen, at `times` its window's scale.
+  // The diagram drawn whole as it draws on screen, at `times` its window's scale
+  // or less (Diagram::picture); empty when it could not be drawn.
   virtual Bitmap draw(const Diagram& diagram, int times) = 0;
-  // Puts a text, and a picture when there is one, on the clipboard; false when
-  // the clipboard could not be had.
-  virtual bool copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture) = 0;
+  // Puts a text, and a picture when there is one, on the clipboard. Says what
+  // went, and why the rest did not in *why.
+  virtual Copied copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture,
+                                   std::string* why) = 0;
   // The system's save dialog over the form: the path chosen, nothing when the
   // user cancelled.
   virtual std::optional<std::string> save_file_name(Form& owner, const FileQuestion& q) = 0;

@@ -93,7 +93,9 @@ class Diagram : public Control {
   // The item whose box holds the point, -1 for none.
   int item_at(Point p) const;
 
-  // The drawing whole as a picture, at `times` the window's scale.
+  // The drawing whole as a picture, at `times` the window's scale, or smaller
+  // where that would pass the size a picture may have (8192 pixels on a side,
+  // 16 million in all); empty when it could not be drawn.
   Bitmap picture(int times) const;
 
   // The pointer, in pixels of the drawing (scrolling taken off).

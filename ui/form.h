@@ -18,7 +18,10 @@ class OptionButton;
 // Sizable: the user resizes the window (and may maximize it); its inside
 // follows (client_resized).
 enum class Border { FixedSingle, FixedDialog, Sizable };
-enum class StartPosition { CenterScreen, SystemDefault };
+// BesideOwner: the window opens beside its owner on the owner's display, as
+// large as it can be there, or, where there is no room beside, over the owner
+// where it covers least of keep_clear.
+enum class StartPosition { CenterScreen, SystemDefault, BesideOwner };
 enum class UnloadReason { Code, CloseBox };
 
 class Form : public Container {
@@ -52,6 +55,15 @@ class Form : public Container {
   void set_show_in_taskbar(bool s) { show_in_taskbar_ = s; }
   StartPosition start_position() const { return start_; }
   void set_start_position(StartPosition p) { start_ = p; }
+  // The part of the owner that a window opening beside it covers least of where
+  // it must cover some (the main window's list); the whole owner while none.
+  const Control* keep_clear() const { return keep_clear_; }
+  void set_keep_clear(const Control* part) { keep_clear_ = part; }
+  // The window opens where the last window of its name was closed, as large (and
+  // maximized if it was), while the program runs; the first one opens at its
+  // start position.
+  bool keeps_place() const { return keeps_place_; }
+  void set_keeps_place(bool k) { keeps_place_ = k; }
   Color back_color() const { return back_; }
   void set_back_color(Color c);
   // The window's icon: the number of an icon among the program's resources, or 0
@@ -171,6 +183,8 @@ class Form : public Container {
   bool min_button_ = false;
   bool show_in_taskbar_ = true;
   StartPosition start_ = StartPosition::SystemDefault;
+  const Control* keep_clear_ = nullptr;
+  bool keeps_place_ = false;
   Color back_ = Color::system(SysColor::ButtonFace);
   int icon_ = 0;
   bool key_preview_ = false;

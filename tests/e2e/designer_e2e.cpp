@@ -1818,15 +1818,35 @@ TEST_F(Designer, TheSchemeAtTheScreensScale) {
     EXPECT_TEXT(probe::text(window), L"Схема - [quiz.dlg]");
     EXPECT_EQ(GetWindow(window, GW_OWNER), main_);
     EXPECT_TRUE(GetWindowLongPtrW(window, GWL_STYLE) & WS_THICKFRAME) << "not resizable";
-    RECT work{}, r{};
+    RECT work{}, r{}, m{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     GetWindowRect(window, &r);
+    GetWindowRect(main_, &m);
     EXPECT_TRUE(r.left >= work.left && r.top >= work.top && r.right <= work.right &&
                 r.bottom <= work.bottom)
         << describe(r) << " is not within " << describe(work);
-    // The whole quiz at once: no scroll bars.
-    EXPECT_FALSE(GetWindowLongPtrW(scheme, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL));
+    // Beside the main window, not over it: right of it and level with it, as
+    // every screen of these tests has room there for at least the least scheme.
+    EXPECT_EQ(r.left, m.right) << describe(r) << " is not right of " << describe(m);
+    EXPECT_EQ(r.top, std::min(m.top, work.bottom - (r.bottom - r.top))) << describe(r);
+    // As large as the quiz, or as the room there allows: then it scrolls across
+    // only, with the room for the scroll bar given.
+    const LONG_PTR bars = GetWindowLongPtrW(scheme, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL);
+    EXPECT_TRUE(bars == 0 || (bars == WS_HSCROLL && r.right == work.right))
+        << describe(r) << (bars & WS_VSCROLL ? " scrolls down" : " scrolls across");
     EXPECT_EQ(probe::focus_of(window), scheme) << "the scheme has not the keys";
+    // The selected card, the start's, shows whole, however narrow the window.
+    const probe::AccessibleView start = probe::read_accessible(scheme, 1);
+    RECT inside{};
+    GetWindowRect(scheme, &inside);
+    EXPECT_TRUE(start.state & STATE_SYSTEM_SELECTED);
+    EXPECT_TRUE(start.location.left >= inside.left && start.location.right <= inside.right)
+        << describe(start.location) << " is not within " << describe(inside);
+    SetCursorPos(work.right - 1, work.bottom - 1);  // no tooltip in the picture
+    Sleep(300);
+    shoot(nullptr, L"designer_scheme_beside_" + std::to_wstring(work.right - work.left) + L"x" +
+                       std::to_wstring(work.bottom - work.top) + L"_" + std::to_wstring(dpi) +
+                       L".png");
   }
   const probe::AccessibleView list = probe::read_accessible(scheme);
   EXPECT_EQ(list.role, ROLE_SYSTEM_LIST);
@@ -1858,6 +1878,54 @@ TEST_F(Designer, TheSchemeAtTheScreensScale) {
         probe::read_accessible(scheme, card_of_row[static_cast<std::size_t>(row)]).location;
     return POINT{(at.left + at.right) / 2, (at.top + at.bottom) / 2};
   };
+  // The quiz is wider than the room beside the main window: the user makes the
+  // window smaller still, then as large as the scheme, at the top left corner.
+  RECT left_at{};
+  {
+    SCOPED_TRACE("the wheel a small step at a time, as a touchpad turns it");
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    SetWindowPos(window, nullptr, work.left, work.top, scaled(330, dpi), scaled(280, dpi),
+                 SWP_NOZORDER);
+    ASSERT_TRUE(wait_until([&] { return GetWindowLongPtrW(scheme, GWL_STYLE) & WS_VSCROLL; },
+                           kWindowTimeoutMs))
+        << "the smaller scheme does not scroll";
+    SetForegroundWindow(window);
+    ASSERT_TRUE(wait_focus(scheme));
+    const auto first_card = [&] { return probe::read_accessible(scheme, 1).location; };
+    send(scheme, WM_HSCROLL, SB_TOP);
+    send(scheme, WM_VSCROLL, SB_TOP);
+    const RECT before = first_card();
+    {
+      probe::Pointer pointer;
+      pointer.move_to(probe::middle_of(scheme));
+      pointer.wheel(-3, WHEEL_DELTA / 3);
+      pointer.move_to(work.right - 1, work.bottom - 1);  // no tooltip in the pictures
+    }
+    // Three thirds of a notch scroll as far as a notch: 24 pixels of the scheme.
+    EXPECT_TRUE(wait_until([&] { return first_card().top == before.top - scaled(24, dpi); },
+                           kWindowTimeoutMs))
+        << "moved " << before.top - first_card().top;
+    // The whole scheme: the window as large as the scheme's inside shown plus
+    // what it scrolls.
+    send(scheme, WM_HSCROLL, SB_BOTTOM);
+    send(scheme, WM_VSCROLL, SB_BOTTOM);
+    const RECT end = first_card();
+    const SIZE inside = client_size(scheme);
+    RECT outer{}, shown{};
+    GetWindowRect(window, &outer);
+    GetWindowRect(scheme, &shown);
+    const int width = outer.right - outer.left - (shown.right - shown.left) + inside.cx +
+                      (before.left - end.left);
+    const int height =
+        outer.bottom - outer.top - (shown.bottom - shown.top) + inside.cy + (before.top - end.top);
+    left_at = {work.left, work.top, work.left + width, work.top + height};
+    SetWindowPos(window, nullptr, left_at.left, left_at.top, width, height, SWP_NOZORDER);
+    EXPECT_TRUE(wait_until(
+        [&] { return !(GetWindowLongPtrW(scheme, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)); },
+        kWindowTimeoutMs))
+        << "not the whole scheme in " << width << " x " << height;
+  }
   shoot(window, L"designer_scheme_" + std::to_wstring(dpi) + L".png");
   {
     SCOPED_TRACE("the pointer");
@@ -2008,6 +2076,9 @@ TEST_F(Designer, TheSchemeAtTheScreensScale) {
     window = wait_form(process_, L"scheme_form");
     ASSERT_TRUE(window);
     EXPECT_EQ(probe::read_accessible(control(window, L"scheme")).child_count, 11);
+    RECT r{};
+    GetWindowRect(window, &r);
+    EXPECT_EQ(describe(r), describe(left_at)) << "not where the user left it";
     PostMessageW(main_, WM_CLOSE, 0, 0);
     HWND box = wait_box();  // the delete is not saved
     ASSERT_TRUE(box);
@@ -2028,7 +2099,11 @@ TEST_F(Designer, TheEditorByThePointer) {
   probe::Pointer pointer;
   const auto open_editor = [&] {
     pointer.click(control(main_, L"sd_new"));
-    return wait_form(process_, L"make_form");
+    HWND editor = wait_form(process_, L"make_form");
+    // Clicked before it is in front and drawn, the editor may miss the click.
+    wait_until([&] { return GetForegroundWindow() == editor; }, kWindowTimeoutMs);
+    probe::capture_settled(editor, 3000);
+    return editor;
   };
   const auto dropped = [](HWND list) { return send(list, CB_GETDROPPEDSTATE) != 0; };
   // A click opens the list, a click on the item closes it there.
@@ -2048,15 +2123,15 @@ TEST_F(Designer, TheEditorByThePointer) {
         << "a click on an item did not close the list";
     EXPECT_TRUE(wait_text(list, shown)) << visible(probe::text(list));
   };
-  // The editor's start, as the user made it: a text, «Да и Нет», «конец» for Да
-  // chosen in the open list, and a click into the timeout box.
-  const auto begin = [&](HWND editor) {
+  // The editor's start, as the user made it: a text, «Да и Нет» (or another set),
+  // «конец» for Да chosen in the open list, and a click into the timeout box.
+  const auto begin = [&](HWND editor, int set = 2) {
     HWND text = control(editor, L"dlg_text");
     pointer.click(text);
     ASSERT_TRUE(wait_focus(text));
     probe::send_text(L"Новый");
     EXPECT_TRUE(wait_text(text, L"Новый")) << visible(probe::text(text));
-    HWND yes_no = control(editor, L"dlg_button(2)");
+    HWND yes_no = control(editor, L"dlg_button(" + std::to_wstring(set) + L")");
     pointer.click(yes_no);
     ASSERT_TRUE(wait_until([&] { return checked(yes_no); }, kWindowTimeoutMs));
     HWND yes = control(editor, L"dlg_next(0)");
@@ -2128,6 +2203,31 @@ TEST_F(Designer, TheEditorByThePointer) {
     ASSERT_NO_FATAL_FAILURE(confirm(editor));
     expect_row(1, L"Новый; Диалог; Без значка; Да и Нет; Да>конец, 7 с>0");
   }
+  // Straight through as a new user goes, then with three answers and a caption
+  // typed in; after OK the pointer goes on over where the editor was. Nothing of
+  // the editor may run on after OK closed it (the run fails on a heap fault).
+  for (const int set : {2, 3}) {
+    SCOPED_TRACE(set == 2 ? "straight through" : "three answers and a caption");
+    HWND editor = open_editor();
+    ASSERT_TRUE(editor);
+    ASSERT_NO_FATAL_FAILURE(begin(editor, set));
+    if (set == 3) {
+      HWND caption = control(editor, L"dlg_caption(0)");
+      pointer.click(caption);
+      ASSERT_TRUE(wait_focus(caption));
+      probe::send_text(L"Ага");
+      EXPECT_TRUE(wait_text(caption, L"Ага")) << visible(probe::text(caption));
+      pointer.click(control(editor, L"dlg_wait"));
+    }
+    probe::send_text(L"7");
+    ASSERT_NO_FATAL_FAILURE(choose(control(editor, L"dlg_wait_next"), 1, L"диалог 0"));
+    const POINT ok = probe::middle_of(control(editor, L"SDButton1"));
+    ASSERT_NO_FATAL_FAILURE(confirm(editor));
+    pointer.move_to(ok.x - 40, ok.y + 30);
+    pointer.click_at(ok);
+  }
+  expect_row(2, L"Новый; Диалог; Без значка; Да и Нет; Да>конец, 7 с>0");
+  expect_row(3, L"Новый; Диалог; Без значка; Да, Нет и Отмена; Да «Ага»>конец, 7 с>0");
   EXPECT_TRUE(process_.running()) << "the designer ended";
 }
 

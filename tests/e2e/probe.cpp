@@ -463,9 +463,9 @@ void Pointer::drag(POINT from, POINT to) {
   Sleep(kInputPauseMs);
 }
 
-void Pointer::wheel(int notches) {
-  for (int i = 0; i < std::abs(notches); ++i) {
-    send_mouse(MOUSEEVENTF_WHEEL, notches > 0 ? WHEEL_DELTA : -WHEEL_DELTA);
+void Pointer::wheel(int steps, int delta) {
+  for (int i = 0; i < std::abs(steps); ++i) {
+    send_mouse(MOUSEEVENTF_WHEEL, steps > 0 ? delta : -delta);
     Sleep(kInputPauseMs);
   }
 }

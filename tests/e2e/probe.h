@@ -146,9 +146,10 @@ class Pointer {
   void double_click();
   // Presses at one point, moves in steps to the other and lets go there.
   void drag(POINT from, POINT to);
-  // The wheel turned by whole notches where the pointer is; negative turns it
+  // The wheel turned where the pointer is, by `steps` of `delta` each: whole
+  // notches by default, smaller steps as a touchpad sends them. Negative turns it
   // towards the user (down a list).
-  void wheel(int notches);
+  void wheel(int steps, int delta = WHEEL_DELTA);
 
  private:
   static constexpr LONG kNone = -1;

@@ -1018,6 +1018,16 @@ TEST_F(SchemeTest, CopiesAndSavesItsPictureAndSaysWhyNot) {
   ui.key(scheme, 'C', ui::shift::Ctrl);
   ASSERT_EQ(ui.boxes().size(), 1u);
   EXPECT_NE(ui.boxes()[0].text.find("буфер обмена занят"), std::string::npos);
+  // Short of memory for the picture: the text goes alone, and the window says so.
+  ui.set_clipboard_held(false);
+  ui.set_clipboard_refuses_pictures(true);
+  ui.answer(ui::IdOk);
+  ui.key(scheme, 'C', ui::shift::Ctrl);
+  ASSERT_EQ(ui.boxes().size(), 2u);
+  EXPECT_EQ(ui.boxes()[1].text,
+            "Скопирован только текст схемы, без картинки: не хватило памяти для картинки.");
+  EXPECT_EQ(ui.clipboard_text(), scheme::copy_text(scheme.layout()));
+  EXPECT_FALSE(ui.clipboard_picture());
 
   // Saved as PNG where the user says, proposed under the project's name.
   main().file_name = "story.dlg";
@@ -1030,18 +1040,18 @@ TEST_F(SchemeTest, CopiesAndSavesItsPictureAndSaysWhyNot) {
             "png " + std::to_string(twice.width) + "x" + std::to_string(twice.height));
   ui.answer_save(std::nullopt);  // cancelled: nothing written, nothing said
   ui.key(scheme, 'S', ui::shift::Ctrl);
-  EXPECT_EQ(ui.boxes().size(), 1u);
+  EXPECT_EQ(ui.boxes().size(), 2u);
   ui.answer_save(folder / "missing\\scheme.png");
   ui.answer(ui::IdOk);
   ui.key(scheme, 'S', ui::shift::Ctrl);
-  ASSERT_EQ(ui.boxes().size(), 2u);
-  EXPECT_NE(ui.boxes()[1].text.find("Картинка не сохранена"), std::string::npos);
-  EXPECT_NE(ui.boxes()[1].text.find(ErrorDescription(76)), std::string::npos) << ui.boxes()[1].text;
+  ASSERT_EQ(ui.boxes().size(), 3u);
+  EXPECT_NE(ui.boxes()[2].text.find("Картинка не сохранена"), std::string::npos);
+  EXPECT_NE(ui.boxes()[2].text.find(ErrorDescription(76)), std::string::npos) << ui.boxes()[2].text;
   ui.set_png_failure("Кодировщик PNG системы недоступен");
   ui.answer_save(folder / "other.png");
   ui.answer(ui::IdOk);
   ui.key(scheme, 'S', ui::shift::Ctrl);
-  ASSERT_EQ(ui.boxes().size(), 3u);
-  EXPECT_EQ(ui.boxes()[2].text, "Картинка не сохранена: Кодировщик PNG системы недоступен.");
+  ASSERT_EQ(ui.boxes().size(), 4u);
+  EXPECT_EQ(ui.boxes()[3].text, "Картинка не сохранена: Кодировщик PNG системы недоступен.");
   EXPECT_FALSE(folder.has("other.png"));
 }

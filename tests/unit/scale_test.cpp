@@ -1,12 +1,18 @@
 // The display-scale arithmetic of the Win32 backend: exact at 96 dpi, boxes that
 // keep touching or keep apart, pointer coordinates that find their model pixel,
-// measured texts that fit their scaled boxes, and pixel art repeated whole.
+// measured texts that fit their scaled boxes, pixel art repeated whole, pictures
+// of a sane size; and where a window opens beside its owner.
 
 #include "ui/win32/scale.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <random>
+#include <utility>
+
+#include "ui/win32/placement.h"
 
 using namespace ui;
 using namespace ui::win32;
@@ -122,6 +128,73 @@ TEST(Scale, AFaceOnTheScreenShowsEveryModelPixelWhereItsBoxFalls) {
           for (int cx = cell.left; cx < cell.left + cell.width; ++cx)
             ASSERT_EQ(shown.at(cx, cy), face.at(x, y)) << dpi << ": " << x << "," << y;
       }
+  }
+}
+
+TEST(Scale, APictureKeepsASaneSize) {
+  // A wide scheme of fifteen dialogs, at twice 200 %: 13,500 x 5,500 pixels asked,
+  // as many as the limit allows given.
+  const auto pixels = [](int dpi) { return 1LL * scale(3375, dpi) * scale(1375, dpi); };
+  const int dpi = picture_dpi({3375, 1375}, 2 * 192);
+  EXPECT_TRUE(pixels(dpi) <= kMostPicturePixels && pixels(dpi + 1) > kMostPicturePixels) << dpi;
+  EXPECT_EQ(picture_dpi({624, 642}, 2 * 192), 2 * 192) << "the quiz at its full scale";
+  const int tall = picture_dpi({200, 20000}, 192);
+  EXPECT_TRUE(scale(20000, tall) <= kMostPictureSide && scale(20000, tall + 1) > kMostPictureSide);
+}
+
+// The rule against a reference that tries every place in small work areas.
+TEST(Placement, BesideTheOwnerElseOverAsLittleOfItsListAsCanBe) {
+  EXPECT_EQ(shared_area({0, 0, 4, 4}, {2, 3, 5, 5}), 2);
+  std::mt19937 random(4242);
+  const auto pick = [&](int low, int high) {
+    return low + static_cast<int>(random() % static_cast<unsigned>(high - low + 1));
+  };
+  const auto right = [](Rect r) { return r.left + r.width; };
+  const auto bottom = [](Rect r) { return r.top + r.height; };
+  for (int round = 0; round < 3000; ++round) {
+    const Rect work{pick(-30, 30), pick(-30, 30), pick(10, 60), pick(10, 45)};
+    const Rect owner{work.left + pick(-8, work.width), work.top + pick(-8, work.height),
+                     pick(4, 40), pick(4, 35)};
+    const Rect list{owner.left + pick(0, owner.width / 2), owner.top + pick(0, owner.height / 2),
+                    pick(1, owner.width / 2 + 1), pick(1, owner.height / 2 + 1)};
+    const Size asked{pick(1, 70), pick(1, 55)},
+        smallest{pick(1, asked.width), pick(1, asked.height)};
+    const Rect r = place_beside(work, owner, list, asked, smallest);
+    SCOPED_TRACE(round);
+    const Size want{std::min(asked.width, work.width), std::min(asked.height, work.height)};
+    const Size least{std::min(smallest.width, want.width), std::min(smallest.height, want.height)};
+    ASSERT_TRUE(r.left >= work.left && r.top >= work.top && right(r) <= right(work) &&
+                bottom(r) <= bottom(work));
+    // What each side holds of the window: right, left, below.
+    const int start[] = {std::max(right(owner), work.left), std::min(owner.left, right(work)),
+                         std::max(bottom(owner), work.top)};
+    const int room[] = {right(work) - start[0], start[1] - work.left, bottom(work) - start[2]};
+    int whole = -1;
+    long long most = -1;
+    for (int side = 2; side >= 0; --side) {
+      const Size held = side < 2 ? Size{std::min(want.width, room[side]), want.height}
+                                 : Size{want.width, std::min(want.height, room[side])};
+      if (held == want) whole = side;
+      if (held.width >= least.width && held.height >= least.height)
+        most = std::max(most, 1LL * held.width * held.height);
+    }
+    if (whole >= 0) {
+      ASSERT_EQ((Size{r.width, r.height}), want);
+      ASSERT_EQ(whole == 0 ? r.left : whole == 1 ? right(r) : r.top, start[whole]);
+    } else if (most >= 0) {
+      ASSERT_EQ(shared_area(r, owner), 0);
+      ASSERT_EQ(1LL * r.width * r.height, most);
+    } else {
+      ASSERT_EQ((Size{r.width, r.height}), least);
+      std::pair<long long, long long> fewest{-1, -1};
+      for (int x = work.left; x + least.width <= right(work); ++x)
+        for (int y = work.top; y + least.height <= bottom(work); ++y) {
+          const Rect at{x, y, least.width, least.height};
+          const std::pair covered{shared_area(at, list), shared_area(at, owner)};
+          if (fewest.first < 0 || covered < fewest) fewest = covered;
+        }
+      ASSERT_EQ((std::pair{shared_area(r, list), shared_area(r, owner)}), fewest);
+    }
   }
 }
 

@@ -135,6 +135,7 @@ void check(const script::Rows& rows, const script::Graph& graph, const Layout& l
     }
     EXPECT_LE(fixed_measure(card.title, true).width, card.title_box.width) << card.title;
     EXPECT_LE(fixed_measure(card.line, false).width, card.line_box.width) << card.line;
+    EXPECT_LE(fixed_measure(std::to_string(card.row), true).width, card.number_box.width);
   }
   for (int r = 0; r < script::kRowCount; ++r) {
     const auto i = static_cast<std::size_t>(r);
@@ -207,6 +208,21 @@ void check(const script::Rows& rows, const script::Graph& graph, const Layout& l
     EXPECT_TRUE(inside(layout.start_mark, layout));
     for (const Card& card : layout.cards) EXPECT_FALSE(overlap(layout.start_mark, card.box));
   }
+
+  // No line runs through another arrow's end mark or label: "Отмена" must not
+  // seem to lead to the end mark of "Нет".
+  const auto clear_of_others = [&](const std::vector<Point>& line, const Arrow* own) {
+    for (std::size_t k = 0; k + 1 < line.size(); ++k)
+      for (const Arrow& other : layout.arrows)
+        if (&other != own) {
+          EXPECT_FALSE(other.to == kEnd && enters(line[k], line[k + 1], end_mark(other)))
+              << k << " through the end mark of " << other.from << ":" << other.exit;
+          EXPECT_FALSE(enters(line[k], line[k + 1], other.label_box))
+              << k << " through the label of " << other.from << ":" << other.exit;
+        }
+  };
+  clear_of_others(layout.start_arrow, nullptr);
+  for (const Arrow& arrow : layout.arrows) clear_of_others(arrow.points, &arrow);
 }
 
 script::Rows read_example(const char* name) {

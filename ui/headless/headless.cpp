@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "ui/win32/scale.h"
 #include "utf/utf.h"
 
 namespace ui::headless {
@@ -161,8 +162,6 @@ void Headless::shell_open(Form* owner, std::string_view target, std::string_view
       {owner ? owner->name() : std::string(), std::string(target), std::string(directory), show});
 }
 
-Size Headless::work_area(const Form&) { return work_area_; }
-
 int Headless::popup_menu(Control& at, Point, const std::vector<std::string>& items) {
   reachable(at);
   menus_.push_back(items);
@@ -182,27 +181,35 @@ Bitmap Headless::draw(const Diagram& diagram, int times) {
     return 0xFF000000u | (c.is_system() ? 0xFFFFFFu : c.rgb_value());
   };
   const Size e = diagram.extent();
-  Bitmap out(e.width * times, e.height * times, argb(diagram.back_color()));
+  const int dpi = win32::picture_dpi(e, win32::kBaseDpi * std::max(times, 1));
+  Bitmap out(win32::scale(e.width, dpi), win32::scale(e.height, dpi), argb(diagram.back_color()));
   for (const Shape& s : diagram.shapes()) {
     const auto* box = std::get_if<shape::Box>(&s);
     if (!box) continue;
-    const Rect r = box->at;
-    for (int y = std::max(r.top * times, 0); y < std::min((r.top + r.height) * times, out.height);
-         ++y)
-      for (int x = std::max(r.left * times, 0); x < std::min((r.left + r.width) * times, out.width);
-           ++x)
+    const Rect r = win32::scale(box->at, dpi);
+    for (int y = std::max(r.top, 0); y < std::min(r.top + r.height, out.height); ++y)
+      for (int x = std::max(r.left, 0); x < std::min(r.left + r.width, out.width); ++x)
         out.at(x, y) = argb(box->fill);
   }
   return out;
 }
 
-bool Headless::copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture) {
+Copied Headless::copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture,
+                                   std::string* why) {
   log_.push_back("copy from " + owner.name());
-  if (clipboard_held_) return false;
+  if (clipboard_held_) {
+    if (why) *why = "буфер обмена занят другой программой";
+    return Copied::Nothing;
+  }
   clipboard_text_ = text;
   clipboard_picture_.reset();
-  if (picture) clipboard_picture_ = *picture;
-  return true;
+  if (!picture) return Copied::TextOnly;
+  if (clipboard_refuses_pictures_) {
+    if (why) *why = "не хватило памяти для картинки";
+    return Copied::TextOnly;
+  }
+  clipboard_picture_ = *picture;
+  return Copied::All;
 }
 
 namespace {

@@ -62,14 +62,14 @@ class Headless : public Backend {
   const std::vector<FileQuestion>& open_questions() const { return open_questions_; }
 
   // The clipboard as the last copy left it; a clipboard that another program
-  // holds refuses copies.
+  // holds refuses copies, one short of memory takes the text without the picture.
   const std::string& clipboard_text() const { return clipboard_text_; }
   const std::optional<Bitmap>& clipboard_picture() const { return clipboard_picture_; }
   void set_clipboard_held(bool held) { clipboard_held_ = held; }
+  void set_clipboard_refuses_pictures(bool refuses) { clipboard_refuses_pictures_ = refuses; }
   // The headless world encodes no PNG: the bytes name the picture's size
   // ("png 640x480"), or the encoding fails with the reason given here.
   void set_png_failure(std::string why) { png_failure_ = std::move(why); }
-  void set_work_area(Size s) { work_area_ = s; }
   // What the windows did, one line each: "load make_form", "show make_form modal",
   // "hide comp_form", "unload file_form", "box Quillet: Сохранить изменения?".
   const std::vector<std::string>& log() const { return log_; }
@@ -136,11 +136,12 @@ class Headless : public Backend {
   Point cursor_position(const CustomControl& control) override;
   void shell_open(Form* owner, std::string_view target, std::string_view directory,
                   int show) override;
-  Size work_area(const Form& form) override;
   int popup_menu(Control& at, Point where, const std::vector<std::string>& items) override;
-  // The background and the boxes' fills, at `times` the pixels of the drawing.
+  // The background and the boxes' fills, at `times` the pixels of the drawing
+  // (less where the picture would pass the size a picture may have).
   Bitmap draw(const Diagram& diagram, int times) override;
-  bool copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture) override;
+  Copied copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture,
+                           std::string* why) override;
   std::optional<std::string> save_file_name(Form& owner, const FileQuestion& q) override;
   std::optional<std::string> open_file_name(Form& owner, const FileQuestion& q) override;
   std::string encode_png(const Bitmap& picture, std::string* why) override;
@@ -167,8 +168,8 @@ class Headless : public Backend {
   std::string clipboard_text_;
   std::optional<Bitmap> clipboard_picture_;
   bool clipboard_held_ = false;
+  bool clipboard_refuses_pictures_ = false;
   std::string png_failure_;
-  Size work_area_{1024, 738};
   std::vector<BoxShown> boxes_;
   std::vector<ShellCall> shell_calls_;
   std::vector<std::string> log_;

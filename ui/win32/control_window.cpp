@@ -101,7 +101,7 @@ void ControlWindow::update(Prop what) {
   switch (what) {
     case Prop::Geometry:
       place();
-      refresh(what);
+      if (alive) refresh(what);
       break;
     case Prop::Visible:
       ShowWindow(hwnd(), control_.visible() ? SW_SHOWNA : SW_HIDE);

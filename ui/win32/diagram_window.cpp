@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 #include <variant>
 
 #include "ui/diagram.h"
@@ -251,7 +252,9 @@ class DiagramWindow : public ControlWindow {
                                   msg == WM_LBUTTONUP ? MouseButton::Left : MouseButton::Right);
         return 0;
       case WM_SIZE:
+        // A window opened or made smaller than the drawing still shows the selection.
         update_scroll_bars();
+        show_selected();
         return 0;
       case WM_HSCROLL:
       case WM_VSCROLL:
@@ -259,9 +262,9 @@ class DiagramWindow : public ControlWindow {
         return 0;
       case WM_MOUSEWHEEL:
       case 0x020E: {  // WM_MOUSEHWHEEL
-        const int notches = GET_WHEEL_DELTA_WPARAM(w) / WHEEL_DELTA;
         const bool across = msg != WM_MOUSEWHEEL || (GET_KEYSTATE_WPARAM(w) & MK_SHIFT);
-        const int step = scale(kScrollStep, dpi()) * notches * (msg == WM_MOUSEWHEEL ? -1 : 1);
+        const int step =
+            wheel_step(across ? 0 : 1, GET_WHEEL_DELTA_WPARAM(w) * (msg == WM_MOUSEWHEEL ? -1 : 1));
         scroll_to(across ? scroll_.x + step : scroll_.x, across ? scroll_.y : scroll_.y + step);
         return 0;
       }
@@ -285,6 +288,18 @@ class DiagramWindow : public ControlWindow {
  private:
   Point pointer(LPARAM l) const {
     return unscale(Point{GET_X_LPARAM(l) + scroll_.x, GET_Y_LPARAM(l) + scroll_.y}, dpi());
+  }
+
+  // The pixels to scroll for a turn of the wheel, kScrollStep a notch. A touchpad
+  // sends a notch in small steps: what does not make a whole pixel waits for the
+  // next step in the same direction.
+  int wheel_step(int axis, int delta) {
+    int& rest = wheel_rest_[axis];
+    if ((rest < 0 && delta > 0) || (rest > 0 && delta < 0)) rest = 0;
+    rest += delta * scale(kScrollStep, dpi());
+    const int pixels = rest / WHEEL_DELTA;
+    rest -= pixels * WHEEL_DELTA;
+    return pixels;
   }
 
   SIZE content() const {
@@ -394,6 +409,7 @@ class DiagramWindow : public ControlWindow {
   }
 
   POINT scroll_{0, 0};
+  int wheel_rest_[2] = {0, 0};  // across and down, in pixels x WHEEL_DELTA
   bool settling_ = false;
   Canvas canvas_;  // the back buffer, kept while the window's size stays
 };
@@ -405,10 +421,14 @@ Bitmap draw_diagram(Win32Backend& backend, const Diagram& d, int dpi) {
   Canvas canvas;
   if (!canvas.ensure(scale(e.width, dpi), scale(e.height, dpi))) return {};
   paint(canvas, backend.gdi(), d, dpi, POINT{0, 0});
-  Bitmap out(canvas.width(), canvas.height());
-  const std::uint32_t* px = canvas.bits();
-  for (std::size_t i = 0; i < out.pixels.size(); ++i) out.pixels[i] = px[i] | 0xFF000000u;
-  return out;
+  try {
+    Bitmap out(canvas.width(), canvas.height());
+    const std::uint32_t* px = canvas.bits();
+    for (std::size_t i = 0; i < out.pixels.size(); ++i) out.pixels[i] = px[i] | 0xFF000000u;
+    return out;
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
 }
 
 std::unique_ptr<Peer> make_peer(Win32Backend& b, Diagram& c) {

@@ -10,6 +10,7 @@
 #include <wincodec.h>
 // clang-format on
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -60,21 +61,16 @@ std::string hresult_text(HRESULT hr) {
   return code;
 }
 
-// The rows of a picture as 24-bit BGR, top row first, each padded to 4 bytes.
-std::vector<BYTE> bgr_rows(const Bitmap& picture, UINT* stride) {
-  *stride = static_cast<UINT>((picture.width * 3 + 3) & ~3);
-  std::vector<BYTE> rows(static_cast<std::size_t>(*stride) *
-                         static_cast<std::size_t>(picture.height));
-  for (int y = 0; y < picture.height; ++y) {
-    BYTE* row = rows.data() + static_cast<std::size_t>(y) * *stride;
-    for (int x = 0; x < picture.width; ++x) {
-      const std::uint32_t p = picture.at(x, y);
-      row[3 * x] = static_cast<BYTE>(p);
-      row[3 * x + 1] = static_cast<BYTE>(p >> 8);
-      row[3 * x + 2] = static_cast<BYTE>(p >> 16);
-    }
+// A picture's rows as 24-bit BGR, each padded to 4 bytes.
+UINT stride_of(const Bitmap& picture) { return static_cast<UINT>((picture.width * 3 + 3) & ~3); }
+
+void write_bgr_row(const Bitmap& picture, int y, BYTE* row) {
+  for (int x = 0; x < picture.width; ++x) {
+    const std::uint32_t p = picture.at(x, y);
+    row[3 * x] = static_cast<BYTE>(p);
+    row[3 * x + 1] = static_cast<BYTE>(p >> 8);
+    row[3 * x + 2] = static_cast<BYTE>(p >> 16);
   }
-  return rows;
 }
 
 HGLOBAL global_copy(const void* data, std::size_t size) {
@@ -91,10 +87,11 @@ HGLOBAL global_copy(const void* data, std::size_t size) {
 }
 
 // A device-independent bitmap as the clipboard keeps it: the header, then 24-bit
-// rows from the bottom.
+// rows from the bottom, written straight into the memory the clipboard takes.
 HGLOBAL clipboard_dib(const Bitmap& picture) {
-  UINT stride = 0;
-  const std::vector<BYTE> rows = bgr_rows(picture, &stride);
+  const UINT stride = stride_of(picture);
+  const std::size_t rows =
+      static_cast<std::size_t>(stride) * static_cast<std::size_t>(picture.height);
   BITMAPINFOHEADER h{};
   h.biSize = sizeof h;
   h.biWidth = picture.width;
@@ -102,13 +99,20 @@ HGLOBAL clipboard_dib(const Bitmap& picture) {
   h.biPlanes = 1;
   h.biBitCount = 24;
   h.biCompression = BI_RGB;
-  h.biSizeImage = static_cast<DWORD>(rows.size());
-  std::vector<BYTE> dib(sizeof h + rows.size());
-  std::memcpy(dib.data(), &h, sizeof h);
+  h.biSizeImage = static_cast<DWORD>(rows);
+  const HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof h + rows);
+  if (!g) return nullptr;
+  auto* dib = static_cast<BYTE*>(GlobalLock(g));
+  if (!dib) {
+    GlobalFree(g);
+    return nullptr;
+  }
+  std::memcpy(dib, &h, sizeof h);
   for (int y = 0; y < picture.height; ++y)
-    std::memcpy(dib.data() + sizeof h + static_cast<std::size_t>(picture.height - 1 - y) * stride,
-                rows.data() + static_cast<std::size_t>(y) * stride, stride);
-  return global_copy(dib.data(), dib.size());
+    write_bgr_row(picture, y,
+                  dib + sizeof h + static_cast<std::size_t>(picture.height - 1 - y) * stride);
+  GlobalUnlock(g);
+  return g;
 }
 
 using FileDialogFn = BOOL(WINAPI*)(OPENFILENAMEW*);
@@ -189,11 +193,18 @@ std::string encode(const Bitmap& picture, std::string* why) {
   WICPixelFormatGUID format = kPixels24bppBgr;
   if (FAILED(hr = frame->SetPixelFormat(&format)) || !IsEqualGUID(format, kPixels24bppBgr))
     return fail("Кодировщик PNG не принял формат точек", FAILED(hr) ? hr : E_NOTIMPL);
-  UINT stride = 0;
-  std::vector<BYTE> rows = bgr_rows(picture, &stride);
-  if (FAILED(hr = frame->WritePixels(static_cast<UINT>(picture.height), stride,
-                                     static_cast<UINT>(rows.size()), rows.data())) ||
-      FAILED(hr = frame->Commit()) || FAILED(hr = encoder->Commit()))
+  // A strip of rows at a time, so that a large picture takes no second copy.
+  const UINT stride = stride_of(picture);
+  constexpr int kStrip = 64;
+  std::vector<BYTE> rows(static_cast<std::size_t>(stride) * kStrip);
+  for (int y = 0; y < picture.height && SUCCEEDED(hr); y += kStrip) {
+    const int count = std::min(kStrip, picture.height - y);
+    for (int k = 0; k < count; ++k)
+      write_bgr_row(picture, y + k, rows.data() + static_cast<std::size_t>(k) * stride);
+    hr = frame->WritePixels(static_cast<UINT>(count), stride, stride * static_cast<UINT>(count),
+                            rows.data());
+  }
+  if (FAILED(hr) || FAILED(hr = frame->Commit()) || FAILED(hr = encoder->Commit()))
     return fail("Кодировщик PNG не записал картинку", hr);
   HGLOBAL memory = nullptr;
   if (FAILED(hr = GetHGlobalFromStream(stream.get(), &memory)))
@@ -210,33 +221,50 @@ std::string encode(const Bitmap& picture, std::string* why) {
 
 }  // namespace
 
-bool Win32Backend::copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture) {
+Copied Win32Backend::copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture,
+                                       std::string* why) {
   // Another program may hold the clipboard for a moment.
   bool open = false;
   for (int attempt = 0; attempt < 10 && !open; ++attempt) {
     open = OpenClipboard(window_of(owner)) != FALSE;
     if (!open) Sleep(20);
   }
-  if (!open) return false;
-  bool done = EmptyClipboard() != FALSE;
+  if (!open) {
+    if (why) *why = "буфер обмена занят другой программой";
+    return Copied::Nothing;
+  }
   std::wstring units;
   for (wchar_t c : widen(text)) {
     // Lines end with CR LF on the clipboard.
     if (c == L'\n' && (units.empty() || units.back() != L'\r')) units += L'\r';
     units += c;
   }
-  if (done) {
-    const HGLOBAL g = global_copy(units.c_str(), (units.size() + 1) * sizeof(wchar_t));
-    done = g && SetClipboardData(CF_UNICODETEXT, g);
-    if (g && !done) GlobalFree(g);
+  Copied copied = Copied::Nothing;
+  const char* reason = nullptr;
+  if (!EmptyClipboard()) {
+    reason = "буфер обмена занят другой программой";
+  } else if (const HGLOBAL g = global_copy(units.c_str(), (units.size() + 1) * sizeof(wchar_t));
+             !g) {
+    reason = "не хватило памяти";
+  } else if (!SetClipboardData(CF_UNICODETEXT, g)) {
+    GlobalFree(g);
+    reason = "буфер обмена не принял текст";
+  } else {
+    copied = Copied::TextOnly;
   }
-  if (done && picture && picture->width > 0 && picture->height > 0) {
-    const HGLOBAL g = clipboard_dib(*picture);
-    done = g && SetClipboardData(CF_DIB, g);
-    if (g && !done) GlobalFree(g);
+  if (copied == Copied::TextOnly && picture && picture->width > 0 && picture->height > 0) {
+    if (const HGLOBAL g = clipboard_dib(*picture); !g) {
+      reason = "не хватило памяти для картинки";
+    } else if (!SetClipboardData(CF_DIB, g)) {
+      GlobalFree(g);
+      reason = "буфер обмена не принял картинку";
+    } else {
+      copied = Copied::All;
+    }
   }
   CloseClipboard();
-  return done;
+  if (reason && why) *why = reason;
+  return copied;
 }
 
 std::optional<std::string> Win32Backend::save_file_name(Form& owner, const FileQuestion& q) {

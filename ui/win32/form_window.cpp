@@ -12,6 +12,7 @@
 #include "ui/controls.h"
 #include "ui/win32/gdi.h"
 #include "ui/win32/peers.h"
+#include "ui/win32/placement.h"
 #include "ui/win32/start_trace.h"
 
 namespace ui::win32 {
@@ -106,6 +107,12 @@ HWND FormWindow::tooltips() {
 
 FormWindow::~FormWindow() {
   if (HWND h = hwnd()) {
+    Win32Backend::Place kept{};
+    kept.placement.length = sizeof kept.placement;
+    if (placed_ && form_.keeps_place() && GetWindowPlacement(h, &kept.placement)) {
+      kept.maximized = IsZoomed(h) != FALSE;
+      backend_.keep_place(form_.name(), kept);
+    }
     backend_.modal_ending(h);
     backend_.form_destroyed(h);
   }
@@ -123,11 +130,15 @@ DWORD FormWindow::ex_style() const {
   return form_.border() == Border::FixedDialog ? WS_EX_DLGMODALFRAME : 0;
 }
 
-SIZE FormWindow::outer_size(int dpi) const {
-  const RECT client{0, 0, scale(form_.to_pixels(form_.client_width()), dpi),
-                    scale(form_.to_pixels(form_.client_height()), dpi)};
-  const RECT r = backend_.frame(client, style(), ex_style(), dpi);
+SIZE FormWindow::outer_size(int dpi, Size client) const {
+  const RECT inside{0, 0, scale(form_.to_pixels(client.width), dpi),
+                    scale(form_.to_pixels(client.height), dpi)};
+  const RECT r = backend_.frame(inside, style(), ex_style(), dpi);
   return {r.right - r.left, r.bottom - r.top};
+}
+
+SIZE FormWindow::outer_size(int dpi) const {
+  return outer_size(dpi, {form_.client_width(), form_.client_height()});
 }
 
 void FormWindow::rescale(int dpi, const RECT& suggested) {
@@ -181,6 +192,67 @@ void FormWindow::place_centred() {
       now.right - now.left == s.cx && now.bottom - now.top == s.cy)
     return;
   SetWindowPos(hwnd(), nullptr, at.x, at.y, s.cx, s.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FormWindow::place_beside() {
+  const Form* owner = form_.owner();
+  const HWND owner_window = owner ? Win32Backend::window_of(*owner) : nullptr;
+  if (!owner_window || IsIconic(owner_window)) return place_centred();
+  RECT at{};
+  GetWindowRect(owner_window, &at);
+  // On the owner's display first, so that the sizes below are at its dpi.
+  if (backend_.dpi_of(owner_window) != dpi_) {
+    SetWindowPos(hwnd(), nullptr, at.left, at.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (const int dpi = backend_.dpi_of(hwnd()); dpi != dpi_) {
+      RECT now{};
+      GetWindowRect(hwnd(), &now);
+      rescale(dpi, now);
+    }
+  }
+  MONITORINFO display{};
+  display.cbSize = sizeof display;
+  if (!GetMonitorInfoW(MonitorFromWindow(owner_window, MONITOR_DEFAULTTONEAREST), &display))
+    return place_centred();
+  RECT clear = at;
+  if (const Control* part = form_.keep_clear())
+    if (const ControlWindow* w = ControlWindow::of(*part); w && w->hwnd())
+      GetWindowRect(w->hwnd(), &clear);
+  const auto rect = [](const RECT& r) {
+    return Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  };
+  const SIZE want = outer_size();
+  const Size least_inside = form_.min_client_size();
+  const SIZE least = form_.border() == Border::Sizable && least_inside.width > 0
+                         ? outer_size(dpi_, least_inside)
+                         : want;
+  const Rect work = rect(display.rcWork);
+  Rect r =
+      win32::place_beside(work, rect(at), rect(clear), {want.cx, want.cy}, {least.cx, least.cy});
+  // A window made narrower than it wants scrolls across: it gets the room of the
+  // scroll bar below, so that it need not scroll down too (and the other way).
+  if (r.width < want.cx && r.height == want.cy) {
+    r.height = std::min(r.height + backend_.metric(SM_CYHSCROLL, dpi_), work.height);
+    r.top = std::min(r.top, work.top + work.height - r.height);
+  } else if (r.height < want.cy && r.width == want.cx) {
+    r.width = std::min(r.width + backend_.metric(SM_CXVSCROLL, dpi_), work.width);
+    r.left = std::min(r.left, work.left + work.width - r.width);
+  }
+  SetWindowPos(hwnd(), nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+int FormWindow::place() {
+  if (form_.keeps_place())
+    if (const Win32Backend::Place* kept = backend_.kept_place(form_.name())) {
+      WINDOWPLACEMENT p = kept->placement;
+      p.showCmd = SW_HIDE;  // shown by the caller, maximized or not
+      p.flags = 0;
+      SetWindowPlacement(hwnd(), &p);
+      return kept->maximized ? SW_SHOWMAXIMIZED : SW_SHOW;
+    }
+  if (form_.start_position() == StartPosition::CenterScreen) place_centred();
+  if (form_.start_position() == StartPosition::BesideOwner) place_beside();
+  return SW_SHOW;
 }
 
 void FormWindow::update(Prop what) {
@@ -237,9 +309,10 @@ void FormWindow::show() {
                       reinterpret_cast<LONG_PTR>(owner_window ? owner_window : backend_.parking()));
   }
   follow_text_metrics();
+  int how = SW_SHOW;
   if (!placed_) {
     placed_ = true;
-    if (form_.start_position() == StartPosition::CenterScreen) place_centred();
+    how = place();
   }
   if (!shown_once_) {
     // A window opened from the keyboard shows where the focus is at once; one
@@ -253,7 +326,9 @@ void FormWindow::show() {
     return;
   }
   trace_mark("show: ready");
-  ShowWindow(hwnd(), SW_SHOW);
+  Alive alive(*this);  // activated, the window may run a handler that closes it
+  ShowWindow(hwnd(), how);
+  if (!alive) return;
   trace_mark("show: visible");
   UpdateWindow(hwnd());
   trace_mark("show: painted");
@@ -291,11 +366,8 @@ LRESULT FormWindow::on_message(UINT msg, WPARAM w, LPARAM l) {
     case WM_GETMINMAXINFO: {
       const Size least = form_.min_client_size();
       if (form_.border() != Border::Sizable || least.width <= 0) break;
-      const RECT client{0, 0, scale(form_.to_pixels(least.width), dpi_),
-                        scale(form_.to_pixels(least.height), dpi_)};
-      const RECT r = backend_.frame(client, style(), ex_style(), dpi_);
-      auto* info = reinterpret_cast<MINMAXINFO*>(l);
-      info->ptMinTrackSize = {r.right - r.left, r.bottom - r.top};
+      const SIZE s = outer_size(dpi_, least);
+      reinterpret_cast<MINMAXINFO*>(l)->ptMinTrackSize = {s.cx, s.cy};
       return 0;
     }
     case kWmGetDpiScaledSize:
@@ -308,8 +380,8 @@ LRESULT FormWindow::on_message(UINT msg, WPARAM w, LPARAM l) {
     case WM_TIMER: {
       const auto it = timers_.find(w);
       if (it == timers_.end()) return 0;
-      Timer& t = *it->second;
-      if (t.on_tick) t.on_tick();
+      // A copy runs: the handler may set another in its place.
+      if (auto tick = it->second->on_tick) tick();
       return 0;
     }
     case WM_CHAR: {

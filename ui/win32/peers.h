@@ -49,6 +49,9 @@ class FormWindow : public Window, public Peer {
  private:
   DWORD style() const;
   DWORD ex_style() const;
+  // The window's size around an inside of the given size (of the form's own by
+  // default), in the form's scale, with the frame at that dpi.
+  SIZE outer_size(int dpi, Size client) const;
   SIZE outer_size(int dpi) const;
   SIZE outer_size() const { return outer_size(dpi_); }
   // The window went to a display of another dpi: the suggested place, then
@@ -61,6 +64,11 @@ class FormWindow : public Window, public Peer {
   // The top-left corner of a window of size s centred on the main screen's work area.
   static POINT centred(SIZE s);
   void place_centred();
+  // Beside the owner on its display (StartPosition::BesideOwner).
+  void place_beside();
+  // Where the window goes when it first shows: where the last window of its
+  // name was closed, or at its start position. The command that shows it.
+  int place();
   void show();
   // The system's keyboard cues of the window, and the form's, made one.
   bool system_cues() const;

@@ -23,6 +23,23 @@ Rect scale(Rect r, int dpi) {
   return {left, top, scale(r.left + r.width, dpi) - left, scale(r.top + r.height, dpi) - top};
 }
 
+int picture_dpi(Size extent, int dpi) {
+  const auto fits = [&](int d) {
+    const long long w = scale(extent.width, d), h = scale(extent.height, d);
+    return w <= kMostPictureSide && h <= kMostPictureSide && w * h <= kMostPicturePixels;
+  };
+  // The scaled size grows with the dpi: the highest that fits, by halving.
+  int low = 1, high = std::max(dpi, 1);
+  while (low < high) {
+    const int mid = low + (high - low + 1) / 2;
+    if (fits(mid))
+      low = mid;
+    else
+      high = mid - 1;
+  }
+  return low;
+}
+
 int unscale(int p, int dpi) {
   // scale(m) <= p  <=>  m x dpi + 48 < (p + 1) x 96  <=>  m x dpi <= 96 p + 47
   return static_cast<int>(

@@ -33,6 +33,16 @@ int whole_factor(int dpi);
 // screen: repeated by the whole factor and centred in the scaled box.
 Rect picture_place(Point at, Size picture, int dpi);
 
+// A picture of a whole drawing (a copy, a saved file) is never larger than
+// this, so that a large drawing at a high scale never asks for hundreds of
+// megabytes.
+inline constexpr int kMostPictureSide = 8192;
+inline constexpr long long kMostPicturePixels = 16LL << 20;
+// The dpi a drawing of `extent` model pixels is drawn at for a picture asked for
+// at `dpi`: that dpi, or the highest below it at which the picture keeps within
+// the limits above (1 at least).
+int picture_dpi(Size extent, int dpi);
+
 // Each pixel made factor x factor pixels.
 Bitmap repeat_pixels(const Bitmap& src, int factor);
 // src in the middle of a transparent width x height (cut where it is larger).

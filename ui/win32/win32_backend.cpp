@@ -254,9 +254,11 @@ bool Win32Backend::keyboard_in_use() const {
 }
 
 void Win32Backend::handle(MSG& msg) {
-  if (keys(msg)) return;
-  TranslateMessage(&msg);
-  DispatchMessageW(&msg);
+  if (!keys(msg)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  Window::destroy_freed();
 }
 
 int Win32Backend::run_loop() {
@@ -391,22 +393,6 @@ void Win32Backend::shell_open(Form* owner, std::string_view target, std::string_
           d.empty() ? nullptr : d.c_str(), show);
 }
 
-Size Win32Backend::work_area(const Form& form) {
-  const HWND h = window_of(form);
-  const Form* owner = form.owner();
-  const HWND shown = h ? h : owner ? window_of(*owner) : nullptr;
-  RECT work{};
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  if (shown && GetMonitorInfoW(MonitorFromWindow(shown, MONITOR_DEFAULTTONEAREST), &info))
-    work = info.rcWork;
-  else
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-  const int dpi = dpi_for(form);
-  return {unscale(static_cast<int>(work.right - work.left), dpi),
-          unscale(static_cast<int>(work.bottom - work.top), dpi)};
-}
-
 int Win32Backend::popup_menu(Control& at, Point where, const std::vector<std::string>& items) {
   const ControlWindow* w = ControlWindow::of(at);
   if (!w || !w->hwnd() || items.empty()) return -1;
@@ -427,7 +413,13 @@ int Win32Backend::popup_menu(Control& at, Point where, const std::vector<std::st
 }
 
 Bitmap Win32Backend::draw(const Diagram& diagram, int times) {
-  return draw_diagram(*this, diagram, dpi_for(diagram.form()) * std::max(times, 1));
+  return draw_diagram(*this, diagram,
+                      picture_dpi(diagram.extent(), dpi_for(diagram.form()) * std::max(times, 1)));
+}
+
+const Win32Backend::Place* Win32Backend::kept_place(const std::string& form) const {
+  const auto it = places_.find(form);
+  return it == places_.end() ? nullptr : &it->second;
 }
 
 HCURSOR Win32Backend::hand_cursor(int dpi) {

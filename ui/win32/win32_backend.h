@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <map>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -51,12 +52,12 @@ class Win32Backend : public Backend {
   Point cursor_position(const CustomControl& control) override;
   void shell_open(Form* owner, std::string_view target, std::string_view directory,
                   int show) override;
-  Size work_area(const Form& form) override;
   int popup_menu(Control& at, Point where, const std::vector<std::string>& items) override;
   Bitmap draw(const Diagram& diagram, int times) override;
-  // exchange.cpp: the clipboard, the save dialog (comdlg32, loaded when first
+  // exchange.cpp: the clipboard, the save and open dialogs (comdlg32, loaded when first
   // asked) and the system's PNG encoder.
-  bool copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture) override;
+  Copied copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture,
+                           std::string* why) override;
   std::optional<std::string> save_file_name(Form& owner, const FileQuestion& q) override;
   std::optional<std::string> open_file_name(Form& owner, const FileQuestion& q) override;
   std::string encode_png(const Bitmap& picture, std::string* why) override;
@@ -101,6 +102,14 @@ class Win32Backend : public Backend {
   // The keyboard was used last, not the mouse, or the user wants the keyboard
   // cues always shown: a window opened now shows its focus mark at once.
   bool keyboard_in_use() const;
+  // Where the windows of forms that keep their place (Form::keeps_place) were
+  // last closed, by the form's name, while the program runs; nullptr for none.
+  struct Place {
+    WINDOWPLACEMENT placement;
+    bool maximized;
+  };
+  const Place* kept_place(const std::string& form) const;
+  void keep_place(const std::string& form, const Place& place) { places_[form] = place; }
 
  private:
   struct Modal {
@@ -124,6 +133,7 @@ class Win32Backend : public Backend {
   HWND quit_on_ = nullptr;
   UINT_PTR timer_ids_ = 0;
   bool keyboard_last_ = false;
+  std::map<std::string, Place> places_;
   int program_icon_ = 0;
   bool class_icons_ = false;  // this backend gave the form class its icons
   // Icons from the program's resources, by resource number, small and size in pixels.
