@@ -169,8 +169,9 @@ int wmain(int argc, wchar_t** argv) {
   const std::string player = probe::read_file(run_exe);
   std::string problem;
   const std::wstring one_file = elsewhere + L"\\bench.exe";
-  probe::write_file(one_file, designer::build::OneFileProgram(
-                                  player, probe::read_file(folder + L"\\main.dlg"), problem));
+  probe::write_file(
+      one_file, designer::build::OneFileProgram(player, probe::read_file(folder + L"\\main.dlg"),
+                                                "bench.exe", {}, problem));
 
   const std::vector<Subject> subjects = {
       {"run.exe", run_exe, L"", elsewhere},
@@ -248,7 +249,7 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<double> ms;
     for (int i = 0; i < 101; ++i) {
       const double t = now_ms();
-      program = designer::build::OneFileProgram(player, project, problem);
+      program = designer::build::OneFileProgram(player, project, "bench.exe", {}, problem);
       ms.push_back(now_ms() - t);
     }
     print("  %-16s %5zu bytes: %zu bytes, %+zd; %.3f ms\n", name, project.size(), program.size(),

@@ -17,14 +17,16 @@ constexpr std::string_view kContinue = "\r\nPress Any Key To Continue...";
 
 std::string build_path() { return ui::Single<comp_form>::get().cmp.text(); }
 
-// What the steps read: the main window's project, the prompt's build path and
-// whether it asks for one file, afresh at every tick.
+// What the steps read: the main window's project, the prompt's build path,
+// whether it asks for one file and with which icon, afresh at every tick.
 build::Job job() {
   build::Job j;
   j.project_name = ui::Single<main_form>::get().GetFile();
   j.project_path = in_program_folder(j.project_name);
   j.folder = build_path;
-  j.one_file = ui::Single<comp_form>::get().one_file.value();
+  const comp_form& prompt = ui::Single<comp_form>::get();
+  j.one_file = prompt.one_file.value();
+  j.icon = prompt.Icon();
   return j;
 }
 

@@ -11,7 +11,9 @@
 #                      emptied at each start, so that the start stays short;
 #   pe_resources_fuzz  the one-file build's reader and writer of program files
 #                      (seeds: tests/fuzz/pe_corpus/, and the run.exe of the Windows
-#                      build when there is one).
+#                      build when there is one);
+#   icon_file_fuzz     the reader of the .ico files a one-file program may carry
+#                      (seeds: tests/fuzz/icon_corpus/, and the box icons of a build).
 # Each keeps what it finds in build/fuzz/<target>/corpus/; a crash, a failed check or a
 # timeout is written to build/fuzz/<target>/ and makes the script exit non-zero.
 # Usage: tools/fuzz.sh [SECONDS]
@@ -60,7 +62,9 @@ run() {
 
 build script_fuzz tests/fuzz/script_fuzz.cpp player/dialoged.cpp player/play.cpp script/*.cpp \
   utf/*.cpp
-build pe_resources_fuzz tests/fuzz/pe_resources_fuzz.cpp designer/pe_resources.cpp
+build pe_resources_fuzz tests/fuzz/pe_resources_fuzz.cpp designer/pe_resources.cpp utf/*.cpp
+build icon_file_fuzz tests/fuzz/icon_file_fuzz.cpp designer/icon_file.cpp designer/pe_resources.cpp \
+  utf/*.cpp
 
 # The player as built, behind the control byte the target reads first.
 seeds=$out/pe_resources_fuzz/seeds
@@ -80,6 +84,12 @@ mkdir -p "$large_seeds"
 rm -rf "$out/script_fuzz/large"
 mkdir -p "$out/script_fuzz/large"
 
+icon_seeds=$out/icon_file_fuzz/seeds
+mkdir -p "$icon_seeds"
+for built in build/linux/resources build/windows/resources; do
+  if [ -d "$built" ]; then cp "$built"/box_*.ico "$icon_seeds/" 2>/dev/null || true; fi
+done
+
 status=0
 run script_fuzz "the script reader" "$seconds" 20000 10 "$out/script_fuzz/corpus" \
   tests/fuzz/corpus || status=1
@@ -87,5 +97,7 @@ run script_fuzz "the script reader on inputs up to 1 MB" $(((seconds + 2) / 3)) 
   "$out/script_fuzz/large" "$large_seeds" tests/fuzz/corpus || status=1
 run pe_resources_fuzz "the program file writer" "$seconds" 65536 10 \
   "$out/pe_resources_fuzz/corpus" tests/fuzz/pe_corpus "$seeds" || status=1
+run icon_file_fuzz "the icon reader" "$seconds" 65536 10 \
+  "$out/icon_file_fuzz/corpus" tests/fuzz/icon_corpus "$icon_seeds" || status=1
 [ $status -eq 0 ] && echo "fuzz: no finding"
 exit $status

@@ -891,7 +891,11 @@ TEST_F(Designer, EveryWindowAtTheScreensScale) {
     SCOPED_TRACE("Build: saving, the prompt and the console");
     close_with(opens(main_, L"sd(3)", L"save_form", 347, 77), L"sd_close");
     HWND prompt = wait_form(process_, L"comp_form");
-    expect_window(prompt, 324, 129);
+    expect_window(prompt, 324, 153);
+    // With one file ticked, the choice of its icon shows usable.
+    probe::click(control(prompt, L"one_file"));
+    EXPECT_TRUE(
+        wait_until([&] { return checked(control(prompt, L"one_file")); }, kWindowTimeoutMs));
     shoot(prompt, L"designer_build_prompt" + at_dpi);
     HWND console = opens(prompt, L"comp", L"compile_form", 577, 353);
     HWND cmd = control(console, L"cmd");
@@ -956,7 +960,7 @@ TEST_F(Designer, PreviewsAndBuildsAProject) {
     ASSERT_TRUE(prompt) << "Build showed no prompt";
     EXPECT_TEXT(probe::text(prompt), L"Компиляция");
     EXPECT_EQ(client_size(prompt).cx, 324);
-    EXPECT_EQ(client_size(prompt).cy, 129);
+    EXPECT_EQ(client_size(prompt).cy, 153);
     EXPECT_TEXT(probe::text(control(prompt, L"cmp")), build_folder);
     EXPECT_TEXT(probe::text(control(prompt, L"one_file")), L"Одним файлом");
     EXPECT_FALSE(checked(control(prompt, L"one_file")));
@@ -1117,9 +1121,29 @@ TEST_F(Designer, BuildsOneFileByKeys) {
     EXPECT_FALSE(checked(box)) << "the prompt came with its box ticked";
     press(VK_TAB);
     EXPECT_TRUE(wait_focus(box));
+    HWND icons = control(prompt, L"comp_icon");
+    EXPECT_FALSE(IsWindowEnabled(icons)) << "the icon is there to choose without one file";
+    EXPECT_TRUE(probe::read_accessible(icons).state & STATE_SYSTEM_UNAVAILABLE);
     press(VK_SPACE);
     EXPECT_TRUE(wait_until([&] { return checked(box); }, kWindowTimeoutMs)) << "Space did not tick";
-    if (screenshot) shoot(prompt, screenshot);
+    // Tab to the icon, now usable; Home and four times Down choose «Вопрос».
+    press(VK_TAB);
+    EXPECT_TRUE(wait_focus(icons));
+    press(VK_HOME);
+    for (int i = 0; i < 4; ++i) press(VK_DOWN);
+    EXPECT_TRUE(wait_until([&] { return probe::read_accessible(icons).value == L"Вопрос"; },
+                           kWindowTimeoutMs));
+    EXPECT_TEXT(probe::read_accessible(icons).name, L"Значок программы:");
+    if (screenshot) {
+      shoot(prompt, screenshot);
+      probe::send_key(VK_DOWN, probe::kAlt);
+      EXPECT_TRUE(wait_until([&] { return probe::dropped_list(process_.id()) != nullptr; },
+                             kWindowTimeoutMs));
+      shoot(nullptr, L"designer_build_prompt_icons.png");  // the list lies past the window
+      probe::send_key(VK_UP, probe::kAlt);
+      EXPECT_TRUE(wait_until([&] { return probe::dropped_list(process_.id()) == nullptr; },
+                             kWindowTimeoutMs));
+    }
     press(VK_TAB);
     EXPECT_TRUE(wait_focus(control(prompt, L"comp")));
     press(VK_RETURN);
@@ -1166,6 +1190,44 @@ TEST_F(Designer, BuildsOneFileByKeys) {
     DWORD code = 0;
     EXPECT_TRUE(running.wait(kWindowTimeoutMs, &code)) << "the program did not end";
     EXPECT_EQ(code, static_cast<DWORD>(IDYES));
+  }
+  {
+    SCOPED_TRACE("an icon from a file, through the system's open dialog");
+    const std::wstring icon = working_folder_ + L"\\своё.ico";
+    ASSERT_TRUE(probe::copy_file(probe::windows_path(QUILLET_ICON_FILE), icon));
+    SetForegroundWindow(main_);
+    press(VK_F7);
+    HWND prompt = wait_form(process_, L"comp_form");
+    ASSERT_TRUE(prompt);
+    HWND icons = control(prompt, L"comp_icon");
+    probe::click(control(prompt, L"one_file"));
+    EXPECT_TRUE(wait_until([&] { return IsWindowEnabled(icons) != FALSE; }, kWindowTimeoutMs));
+    // Another program's choice of «Из файла...» counts as the user's.
+    PostMessageW(icons, CB_SETCURSEL, 5, 0);
+    HWND dialog =
+        probe::wait_window(process_, {kBoxClass, L"Значок программы", true}, kWindowTimeoutMs);
+    ASSERT_TRUE(dialog) << "no open dialog";
+    HWND name = GetDlgItem(dialog, 0x47c);        // the file name (cmb13)
+    if (!name) name = GetDlgItem(dialog, 0x480);  // edt1, in the older dialog
+    ASSERT_TRUE(name);
+    send(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(icon.c_str()));
+    probe::command(dialog, IDOK);
+    EXPECT_TRUE(wait_until([&] { return probe::read_accessible(icons).value == L"своё.ico"; },
+                           kWindowTimeoutMs))
+        << probe::to_utf8(probe::read_accessible(icons).value);
+    probe::click(control(prompt, L"comp"));
+    HWND console = wait_form(process_, L"compile_form");
+    ASSERT_TRUE(console);
+    EXPECT_TRUE(wait_until(
+        [&] { return probe::text(control(console, L"cmd")).find(L"Press Any Key To Continue") !=
+                     std::wstring::npos; },
+        kBuildTimeoutMs));
+    const HMODULE built = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const HRSRC group = built ? FindResourceW(built, MAKEINTRESOURCEW(1), RT_GROUP_ICON) : nullptr;
+    EXPECT_EQ(group ? SizeofResource(built, group) : 0, 6u + 14 * 2) << "not the file's two images";
+    if (built) FreeLibrary(built);
+    PostMessageW(console, WM_CHAR, L'x', 1);
+    EXPECT_TRUE(probe::wait_gone(console, kWindowTimeoutMs));
   }
   PostMessageW(main_, WM_CLOSE, 0, 0);
   EXPECT_TRUE(process_.wait(kWindowTimeoutMs)) << "the designer did not end";
@@ -1410,6 +1472,8 @@ TEST_F(ScreenReader, HearsAndWorksEveryWindow) {
     ASSERT_TRUE(prompt);
     expect_heard(prompt, {{L"cmp", 0, L"Введите путь компиляции:", kText, 0, L""},
                           {L"one_file", 0, L"Одним файлом", kCheck, 0, L"Установить"},
+                          {L"comp_icon", 0, L"Значок программы:", kCombo,
+                           STATE_SYSTEM_UNAVAILABLE, L"Открыть"},
                           {L"comp", 0, L"Компиляция", kPush, kDefault, L"Нажать"},
                           {L"cls", 0, L"Отмена", kPush, 0, L"Нажать"}});
     HWND console = act_and_wait(prompt, L"comp", L"compile_form");

@@ -54,11 +54,12 @@ class Win32Backend : public Backend {
                   int show) override;
   int popup_menu(Control& at, Point where, const std::vector<std::string>& items) override;
   Bitmap draw(const Diagram& diagram, int times) override;
-  // exchange.cpp: the clipboard, the save dialog (comdlg32, loaded when first
+  // exchange.cpp: the clipboard, the save and open dialogs (comdlg32, loaded when first
   // asked) and the system's PNG encoder.
   Copied copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture,
                            std::string* why) override;
-  std::optional<std::string> save_file_name(Form& owner, const SaveQuestion& q) override;
+  std::optional<std::string> save_file_name(Form& owner, const FileQuestion& q) override;
+  std::optional<std::string> open_file_name(Form& owner, const FileQuestion& q) override;
   std::string encode_png(const Bitmap& picture, std::string* why) override;
   void trace(std::string_view phase, const Form* form = nullptr) override;
 
