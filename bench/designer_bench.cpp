@@ -2,14 +2,18 @@
 // - cold start: from process start to the visible main window, against a program
 //   that only opens an empty window, without and with the designer's manifest;
 // - the peak working set after start and after fifteen dialogs were composed;
-// - opening a 100 MB hand-edited project against a normal one: bytes read (the
-//   process's own I/O counters) and time from the click to the new caption;
+// - opening a 100 MB hand-edited project, and one whose first row's field 4 is
+//   10 MB of "«" that never close (bench.h), against a normal one: bytes read (the
+//   process's own I/O counters) and time from the click to the new caption and the
+//   window redrawn;
 // - where the start goes: the designer and the bare window started again with
 //   their traces on (QUILLET_TRACE), each phase's end from the moment the
 //   process was asked for.
 //
-//   designer_bench [--runs N] [--start-only] [--before QUILLET_EXE]
+//   designer_bench [--runs N] [--start-only] [--open-only] [--field-bytes N]
+//                  [--before QUILLET_EXE]
 //
+// --open-only leaves out the starts, --field-bytes sets the long field's length.
 // --before takes another build of quillet.exe (an older commit's, say) into the
 // cold starts, taking turns with the others, for a before-and-after figure.
 //
@@ -176,10 +180,25 @@ std::string project(long lines, const std::string& line) {
   return bytes;
 }
 
+// The processor time the designer has used, user and kernel, from the host's count
+// beside its I/O counts (Wine's own GetProcessTimes counts one thread at most):
+// unlike the time on the clock, what other programs on the machine do hardly moves it.
+double cpu_ms(const std::wstring& host_io) {
+  const std::string stat = probe::read_file(host_io.substr(0, host_io.size() - 2) + L"stat");
+  // After the program's name in brackets: state, then 10 fields, then utime and stime.
+  std::istringstream fields(stat.substr(stat.rfind(')') + 1));
+  std::string skip;
+  for (int i = 0; i < 11; ++i) fields >> skip;
+  double user = 0, kernel = 0;
+  fields >> user >> kernel;
+  return (user + kernel) * 10.0;  // in ticks of 10 ms
+}
+
 // Opens a project of the program folder through the open window; returns the time
-// from the confirming click to the new caption, and the bytes read meanwhile.
+// from the confirming click to the new caption and the window redrawn, the processor
+// time the designer used meanwhile, and the bytes it read.
 bool open_project(const probe::Process& p, const std::wstring& host_io, HWND main,
-                  const std::wstring& name, double* ms, ULONGLONG* read) {
+                  const std::wstring& name, double* ms, double* cpu, ULONGLONG* read) {
   probe::click(probe::find_by_name(main, L"sd(1)"));
   HWND open = wait_window(p, L"QuilletForm", L"file_form");
   if (!open) return false;
@@ -195,25 +214,100 @@ bool open_project(const probe::Process& p, const std::wstring& host_io, HWND mai
   }
   const std::wstring caption = L"Quillet - [" + name + L"]";
   const ULONGLONG before = bytes_read(p, host_io);
+  const double cpu_before = cpu_ms(host_io);
   const double start = now_ms();
   probe::click(probe::find_by_name(open, L"sd_open"));
-  const bool ok = wait_until([&] { return probe::text(main) == caption; });
+  const bool ok = wait_until([&] { return probe::text(main) == caption; }, 600000);
+  // The caption comes first; then the rows, the notice and the painting.
+  DWORD_PTR ignored;
+  SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 600000, &ignored);
+  RedrawWindow(main, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   *ms = now_ms() - start;
+  *cpu = cpu_ms(host_io) - cpu_before;
   *read = bytes_read(p, host_io) - before;
   wait_until([&] { return !visible_window(p, L"QuilletForm", L"file_form"); }, 5000);
   return ok;
+}
+
+// Memory, and the opens, in one session of the designer; then the folders go.
+int session_figures(const std::wstring& quillet, const std::wstring& folder,
+                    const std::wstring& elsewhere, std::size_t field_bytes) {
+  const std::string normal_line =
+      "Hello; Title; \xC8\xED\xF4\xEE\xF0\xEC\xE0\xF6\xE8\xFF; \xCE\xCA";
+  probe::write_file(folder + L"\\normal.dlg", project(15, normal_line));
+  std::string big = project(15, normal_line);
+  big += project(100'000'000 / 64, std::string(62, 'x'));  // hand-edited: a tail of junk
+  probe::write_file(folder + L"\\big.dlg", big);
+  probe::write_file(folder + L"\\field4.dlg",
+                    bench::unmatched_quotes_row(field_bytes) + "\r\n" + project(14, normal_line));
+
+  probe::Process p = probe::start(quillet, elsewhere);
+  HWND main = wait_window(p, L"QuilletForm", L"main_form");
+  if (!main) {
+    print("the designer showed no main window\n");
+    return 1;
+  }
+  Sleep(500);
+  const std::wstring host_io = host_io_file(folder);
+  const double after_start = peak_mib(p);
+  for (int row = 0; row < 15; ++row) {
+    probe::click(probe::find_by_name(main, L"sd_new"));
+    HWND editor = wait_window(p, L"QuilletForm", L"make_form");
+    if (!editor) break;
+    probe::type(probe::find_by_name(editor, L"dlg_text"), L"Диалог номер " + std::to_wstring(row));
+    Sleep(50);
+    probe::click(probe::find_by_name(editor, L"SDButton1"));
+    wait_until([&] { return !visible_window(p, L"QuilletForm", L"make_form"); });
+  }
+  const double after_rows = peak_mib(p);
+  print("Peak working set of quillet.exe:\n");
+  print("  after start:                %6.2f MiB\n", after_start);
+  print("  after fifteen dialogs:      %6.2f MiB\n", after_rows);
+
+  // New without saving: answer No to the question first.
+  print("Opening a project (median of 3):\n");
+  for (const std::wstring name : {L"normal.dlg", L"big.dlg", L"field4.dlg"}) {
+    std::vector<double> times, cpu_times;
+    ULONGLONG read = 0;
+    for (int i = 0; i < 3; ++i) {
+      double ms = 0, cpu = 0;
+      std::vector<HWND> none;
+      probe::click(probe::find_by_name(main, L"sd(0)"));
+      if (HWND box = probe::wait_window(p, {L"#32770", L"", true}, 2000, none))
+        probe::answer(box, IDNO);
+      if (open_project(p, host_io, main, name, &ms, &cpu, &read)) {
+        times.push_back(ms);
+        cpu_times.push_back(cpu);
+      }
+    }
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExW((folder + L"\\" + name).c_str(), GetFileExInfoStandard, &data);
+    const double size = static_cast<double>(data.nFileSizeLow) +
+                        static_cast<double>(data.nFileSizeHigh) * 4294967296.0;
+    print("  %-11s %11.0f bytes: %7.1f ms (processor %.0f ms), %llu bytes read\n",
+          probe::to_utf8(name).c_str(), size, median(times), median(cpu_times), read);
+  }
+  p.kill();
+  p.wait(10000);
+  probe::remove_tree(folder);
+  probe::remove_tree(elsewhere);
+  return 0;
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   int runs = 7;
-  bool start_only = false;
+  bool start_only = false, open_only = false;
+  std::size_t field_bytes = 10'000'000;
   std::string before_exe;
   for (int i = 1; i < argc; ++i) {
     const std::wstring arg = argv[i];
     if (arg == L"--runs" && i + 1 < argc) runs = std::max(1, _wtoi(argv[++i]));
     if (arg == L"--start-only") start_only = true;
+    if (arg == L"--open-only") open_only = true;
+    if (arg == L"--field-bytes" && i + 1 < argc)
+      field_bytes = static_cast<std::size_t>(std::max(1, _wtoi(argv[++i])));
     if (arg == L"--before" && i + 1 < argc) before_exe = probe::to_utf8(argv[++i]);
   }
 
@@ -236,6 +330,8 @@ int wmain(int argc, wchar_t** argv) {
     print("cannot copy %s\n", before_exe.c_str());
     return 1;
   }
+
+  if (open_only) return session_figures(quillet, folder, elsewhere, field_bytes);
 
   // Cold start, the programs taking turns so that load changes hit all alike.
   struct Subject {
@@ -344,60 +440,5 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
 
-  // Memory, and the two opens, in one session of the designer.
-  const std::string normal_line =
-      "Hello; Title; \xC8\xED\xF4\xEE\xF0\xEC\xE0\xF6\xE8\xFF; \xCE\xCA";
-  probe::write_file(folder + L"\\normal.dlg", project(15, normal_line));
-  std::string big = project(15, normal_line);
-  big += project(100'000'000 / 64, std::string(62, 'x'));  // hand-edited: a tail of junk
-  probe::write_file(folder + L"\\big.dlg", big);
-
-  probe::Process p = probe::start(quillet, elsewhere);
-  HWND main = wait_window(p, L"QuilletForm", L"main_form");
-  if (!main) {
-    print("the designer showed no main window\n");
-    return 1;
-  }
-  Sleep(500);
-  const std::wstring host_io = host_io_file(folder);
-  const double after_start = peak_mib(p);
-  for (int row = 0; row < 15; ++row) {
-    probe::click(probe::find_by_name(main, L"sd_new"));
-    HWND editor = wait_window(p, L"QuilletForm", L"make_form");
-    if (!editor) break;
-    probe::type(probe::find_by_name(editor, L"dlg_text"), L"Диалог номер " + std::to_wstring(row));
-    Sleep(50);
-    probe::click(probe::find_by_name(editor, L"SDButton1"));
-    wait_until([&] { return !visible_window(p, L"QuilletForm", L"make_form"); });
-  }
-  const double after_rows = peak_mib(p);
-  print("Peak working set of quillet.exe:\n");
-  print("  after start:                %6.2f MiB\n", after_start);
-  print("  after fifteen dialogs:      %6.2f MiB\n", after_rows);
-
-  // New without saving: answer No to the question first.
-  print("Opening a project (median of 3):\n");
-  for (const std::wstring name : {L"normal.dlg", L"big.dlg"}) {
-    std::vector<double> times;
-    ULONGLONG read = 0;
-    for (int i = 0; i < 3; ++i) {
-      double ms = 0;
-      std::vector<HWND> none;
-      probe::click(probe::find_by_name(main, L"sd(0)"));
-      if (HWND box = probe::wait_window(p, {L"#32770", L"", true}, 2000, none))
-        probe::answer(box, IDNO);
-      if (open_project(p, host_io, main, name, &ms, &read)) times.push_back(ms);
-    }
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    GetFileAttributesExW((folder + L"\\" + name).c_str(), GetFileExInfoStandard, &data);
-    const double size = static_cast<double>(data.nFileSizeLow) +
-                        static_cast<double>(data.nFileSizeHigh) * 4294967296.0;
-    print("  %-11s %11.0f bytes: %7.1f ms, %llu bytes read\n", probe::to_utf8(name).c_str(), size,
-          median(times), read);
-  }
-  p.kill();
-  p.wait(10000);
-  probe::remove_tree(folder);
-  probe::remove_tree(elsewhere);
-  return 0;
+  return session_figures(quillet, folder, elsewhere, field_bytes);
 }

@@ -7,9 +7,13 @@
 // - run.exe's peak working set on a script of a million lines against a script of
 //   one line: the player holds one line at a time, so the two should be alike; and
 //   on a million lines whose last box jumps back to line 0 a few times, which costs
-//   one more pass over the file each time, never the file in memory.
+//   one more pass over the file each time, never the file in memory;
+// - the time to the first box when that box's field 4 is 10 MB of "«" that never
+//   close (bench.h), which the player reads in time linear in its length.
 //
-//   startup_bench [--runs N] [--lines N]
+//   startup_bench [--runs N] [--lines N] [--field-bytes N] [--field-only]
+//
+// --field-only prints the last figure alone, for a field of --field-bytes bytes.
 
 // clang-format off
 #include <windows.h>
@@ -136,10 +140,15 @@ std::string filler_script(long lines, int boxes_wanted, std::size_t* box_count) 
 int wmain(int argc, wchar_t** argv) {
   int runs = 7;
   long lines = 1000000;
-  for (int i = 1; i + 1 < argc; i += 2) {
+  long field_bytes = 10'000'000;
+  bool field_only = false;
+  for (int i = 1; i < argc; ++i) {
     const std::wstring arg = argv[i];
-    if (arg == L"--runs") runs = std::max(1, _wtoi(argv[i + 1]));
-    if (arg == L"--lines") lines = std::max(2, _wtoi(argv[i + 1]));
+    if (arg == L"--field-only") field_only = true;
+    if (i + 1 == argc) break;
+    if (arg == L"--runs") runs = std::max(1, _wtoi(argv[++i]));
+    if (arg == L"--lines") lines = std::max(2, _wtoi(argv[++i]));
+    if (arg == L"--field-bytes") field_bytes = std::max(1, _wtoi(argv[++i]));
   }
 
   const std::wstring folder = probe::make_temp_folder(L"quillet-bench");
@@ -160,8 +169,9 @@ int wmain(int argc, wchar_t** argv) {
   const std::string player = probe::read_file(run_exe);
   std::string problem;
   const std::wstring one_file = elsewhere + L"\\bench.exe";
-  probe::write_file(one_file, designer::build::OneFileProgram(
-                                  player, probe::read_file(folder + L"\\main.dlg"), problem));
+  probe::write_file(
+      one_file, designer::build::OneFileProgram(player, probe::read_file(folder + L"\\main.dlg"),
+                                                "bench.exe", {}, problem));
 
   const std::vector<Subject> subjects = {
       {"run.exe", run_exe, L"", elsewhere},
@@ -169,6 +179,25 @@ int wmain(int argc, wchar_t** argv) {
       {"wscript box.vbs", std::wstring(system) + L"\\wscript.exe", L"\"" + vbs + L"\"", elsewhere},
       {"one-file program", one_file, L"", folder},
   };
+
+  const auto long_field = [&] {
+    probe::write_file(folder + L"\\main.dlg", bench::unmatched_quotes_row(field_bytes) + "\r\n");
+    std::vector<double> times;
+    for (int i = 0; i < 3; ++i)
+      if (const auto t = time_to_box({"run.exe", run_exe, L"", folder})) times.push_back(*t);
+    print("First box of a line whose field 4 is %ld bytes of quotes that never close: ",
+          field_bytes);
+    if (times.empty())
+      print("no box appeared\n");
+    else
+      print("%.1f ms (median of %zu)\n", median(times), times.size());
+  };
+  if (field_only) {
+    long_field();
+    probe::remove_tree(folder);
+    probe::remove_tree(elsewhere);
+    return 0;
+  }
 
   print(
       "Time from process start to the first visible box, median of %d runs after one "
@@ -220,7 +249,7 @@ int wmain(int argc, wchar_t** argv) {
     std::vector<double> ms;
     for (int i = 0; i < 101; ++i) {
       const double t = now_ms();
-      program = designer::build::OneFileProgram(player, project, problem);
+      program = designer::build::OneFileProgram(player, project, "bench.exe", {}, problem);
       ms.push_back(now_ms() - t);
     }
     print("  %-16s %5zu bytes: %zu bytes, %+zd; %.3f ms\n", name, project.size(), program.size(),
@@ -262,6 +291,7 @@ int wmain(int argc, wchar_t** argv) {
     print("  %ld lines, jumping back to line 0 %d times: %6.2f MiB (%d boxes, %.1f s)\n", lines,
           kJumpsBack, back.peak_mib, back.boxes, passes_took);
 
+  long_field();
   probe::remove_tree(folder);
   probe::remove_tree(elsewhere);
   return 0;

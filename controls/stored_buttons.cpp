@@ -22,8 +22,8 @@ constexpr std::array kStored{
   StoredButton{"file_form", "sd_cancel", -1, {4440, 720, 1695, 375}, "Отмена", 4, 0, false, 'X'},
   StoredButton{"save_form", "sd_save", -1, {3480, 120, 1575, 375}, "Сохранить", 4, 0, false, 'S'},
   StoredButton{"save_form", "sd_close", -1, {3480, 600, 1575, 375}, "Отмена", 4, 0, false, 'X'},
-  StoredButton{"comp_form", "comp", -1, {1320, 1320, 1575, 375}, "Компиляция", 4, 0, false, 'C'},
-  StoredButton{"comp_form", "cls", -1, {3120, 1320, 1575, 375}, "Отмена", 4, 0, false, 'X'},
+  StoredButton{"comp_form", "comp", -1, {1320, 1680, 1575, 375}, "Компиляция", 4, 0, false, 'C'},
+  StoredButton{"comp_form", "cls", -1, {3120, 1680, 1575, 375}, "Отмена", 4, 0, false, 'X'},
   StoredButton{"about_form", "SDButton1", -1, {3720, 3960, 1815, 300}, "Закрыть", 4, 1, false, 0},
 };
 // clang-format on

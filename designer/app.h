@@ -25,6 +25,10 @@ std::string_view file_name_part(std::string_view path);
 
 // The longest file name Windows makes, in UTF-16 units.
 inline constexpr std::size_t kLongestFileName = 255;
+// The longest path of a file the designer writes, in UTF-16 units: what Windows
+// takes in the long form (about 32,767), less room for its prefix and for the
+// temporary file of the write.
+inline constexpr std::size_t kLongestPath = 32000;
 // The characters of a name that no Windows file name may hold, described in
 // Russian ("символы «:» и «?»", "управляющий символ с кодом 9"); empty when there
 // are none. has_path tells whether "\" or "/" are among them.

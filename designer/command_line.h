@@ -2,8 +2,9 @@
 // quillet.exe's command line. "/compile <project> [<folder>]" builds a program as
 // the Компиляция... command does, without any window, and ends with an exit code
 // a script can branch on; "/onefile" after "/compile", anywhere among its words,
-// makes it one program named after the project. "/?" tells how. Anything else
-// starts the designer.
+// makes it one program named after the project, and "/icon <name or file>" gives
+// that program one of the editor's box icons or an .ico file's. "/?" tells how.
+// Anything else starts the designer.
 // Everything but finding the console to write to lives here.
 
 #include <string>
@@ -20,11 +21,14 @@ struct CommandLine {
   std::string project;    // Compile: the project file as given
   std::string folder;     // Compile: the build folder as given; empty for the default
   bool one_file = false;  // Compile: one program named after the project
+  build::ProgramIcon icon;  // Compile: its icon; a file as given
   std::string problem;    // BadUsage: what is wrong, in Russian
 };
 
 // The arguments after the program's name, in UTF-8. Only the first one decides:
-// "/compile" or "/?" ("-" works as well as "/", in any case, "/onefile" too).
+// "/compile" or "/?" ("-" works as well as "/", in any case, "/onefile" and "/icon"
+// too). The word after "/icon" is a box icon's name (script::kIconNames, in any
+// case) or else a file.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 // The exit codes of quillet.exe for the commands.
@@ -35,6 +39,7 @@ enum ExitCode : int {
   kExitFolderNotMade = 3,
   kExitPlayerMissing = 4,
   kExitCopyFailed = 5,
+  kExitBadIcon = 6,
 };
 
 // Receives what a command reports: UTF-8 text with CR LF line ends.

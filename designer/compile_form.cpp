@@ -17,14 +17,16 @@ constexpr std::string_view kContinue = "\r\nPress Any Key To Continue...";
 
 std::string build_path() { return ui::Single<comp_form>::get().cmp.text(); }
 
-// What the steps read: the main window's project, the prompt's build path and
-// whether it asks for one file, afresh at every tick.
+// What the steps read: the main window's project, the prompt's build path,
+// whether it asks for one file and with which icon, afresh at every tick.
 build::Job job() {
   build::Job j;
   j.project_name = ui::Single<main_form>::get().GetFile();
   j.project_path = in_program_folder(j.project_name);
   j.folder = build_path;
-  j.one_file = ui::Single<comp_form>::get().one_file.value();
+  const comp_form& prompt = ui::Single<comp_form>::get();
+  j.one_file = prompt.one_file.value();
+  j.icon = prompt.Icon();
   return j;
 }
 
@@ -92,15 +94,20 @@ void compile_form::stop(build::Stop why) {
   append(why == build::Stop::NoProject ? kContinue : "\r\nPress Any Key To Countinue...");
   operations.set_enabled(false);
   done = true;
-  if (why != build::Stop::NoProject)
-    if (comp_form* prompt = ui::Single<comp_form>::if_loaded()) prompt->unload();
+  if (why != build::Stop::NoProject) close_prompt();
 }
 
 void compile_form::finish() {
   append(build::ExePath(job()) + std::string(kContinue));
   operations.set_enabled(false);
   done = true;
-  if (comp_form* prompt = ui::Single<comp_form>::if_loaded()) prompt->unload();
+  close_prompt();
+}
+
+void compile_form::close_prompt() {
+  // A prompt the user has opened again for the next build stays as it is.
+  comp_form* prompt = ui::Single<comp_form>::if_loaded();
+  if (prompt && !prompt->visible()) prompt->unload();
 }
 
 // One build step per tick. A failing step stops the build where it stands and

@@ -39,6 +39,8 @@ class compile_form : public ui::Form {
   // The end of a build: a step that stopped it, or the last step.
   void stop(build::Stop why);
   void finish();
+  // The build is done with the prompt: it goes, unless it is shown.
+  void close_prompt();
 };
 
 }  // namespace designer

@@ -90,6 +90,20 @@ std::vector<std::string> graph_notices(const script::Rows& rows) {
   return notices;
 }
 
+// A row as its line in the list, its tooltip and a screen reader give it. A row
+// edited by hand can be megabytes long, which no line shows and no tooltip holds:
+// past kShownChars characters it is cut, with "…".
+std::string shown_row(const std::string& row) {
+  constexpr std::size_t kShownChars = 1000;
+  std::string_view rest = row;
+  for (std::size_t chars = 0; chars < kShownChars && !rest.empty(); ++chars) {
+    char32_t c;
+    rest.remove_prefix(utf::decode(rest, c));
+  }
+  if (rest.empty()) return row;
+  return row.substr(0, row.size() - rest.size()) + "…";
+}
+
 // The rows an answer of row index may lead to: those of the sequence and the row
 // itself.
 std::vector<int> targets_for(const script::Rows& rows, int index) {
@@ -353,9 +367,10 @@ void main_form::UpdateText() {
       break;
     }
     sd_edit.set_visible(true);
-    str_str[i].set_caption(row);
-    str_str[i].set_tooltip(row);
-    str_str[i].set_accessible_name(std::to_string(i) + ": " + row);
+    const std::string shown = shown_row(row);
+    str_str[i].set_caption(shown);
+    str_str[i].set_tooltip(shown);
+    str_str[i].set_accessible_name(std::to_string(i) + ": " + shown);
     str_num[i].set_caption(std::to_string(i));
     str_str[i].set_visible(true);
     str_num[i].set_visible(true);
@@ -498,7 +513,7 @@ void main_form::str_str_DblClick(int index) {
   // A double click comes after a click that selected the row; a reader's default
   // action comes alone.
   if (selection() != script::Selection{index, index}) Select({index, index});
-  EditRow(str_str[index].caption(), "Изменить диалог");
+  EditRow(dlg_rows[static_cast<std::size_t>(index)], "Изменить диалог");
 }
 
 void main_form::sd_new_Click() {

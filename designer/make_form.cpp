@@ -54,17 +54,11 @@ std::string unstorable_message(const std::vector<std::string>& chars) {
 }
 
 // The seconds of the timeout or the pause box: 0 when it is empty, nothing when it
-// holds no whole number from 1 to max.
+// holds no whole number from 1 to max. Zeros typed in front count for nothing.
 std::optional<int> seconds_in(std::string_view typed, int max) {
   if (typed.empty()) return 0;
-  int seconds = 0;
-  for (char c : typed) {
-    if (c < '0' || c > '9') return std::nullopt;
-    seconds = seconds * 10 + (c - '0');
-    if (seconds > max) return std::nullopt;
-  }
-  if (seconds == 0) return std::nullopt;
-  return seconds;
+  typed.remove_prefix(std::min(typed.find_first_not_of('0'), typed.size()));
+  return script::parse_seconds(typed, max);
 }
 
 // What was typed, as a refusal quotes it: its start, when a paste brought a long
@@ -158,7 +152,7 @@ void make_form::Fill(const std::string& row, const std::vector<int>& targets) {
   const script::Next next = script::next_of(f);
   std::vector<int> rows;
   for (int t : targets)
-    if (t >= 0 && t < script::kRowCount) rows.push_back(t);
+    if (script::is_row(t)) rows.push_back(t);
   for (int t : next.answer) rows.push_back(t);
   rows.push_back(next.wait_next);
   std::erase_if(rows, [](int t) { return t < 0; });
@@ -343,12 +337,12 @@ make_form::make_form() : Form("make_form") {
   constexpr int kLists = kRight + 1800;
   constexpr int kCaptions = kRight + 3480;
   constexpr int kLinesTop = 1380;
-  Label5.move(kRight, kLinesTop - 300, 1695, 255);
-  Label5.set_caption("Что дальше:");
-  Label5.set_tab_index(18);
-  Label8.move(kCaptions, kLinesTop - 300, 3600, 255);
-  Label8.set_caption("Надпись на кнопке:");
-  Label8.set_tab_index(19);
+  next_heading.move(kRight, kLinesTop - 300, 1695, 255);
+  next_heading.set_caption("Что дальше:");
+  next_heading.set_tab_index(18);
+  caption_heading.move(kCaptions, kLinesTop - 300, 3600, 255);
+  caption_heading.set_caption("Надпись на кнопке:");
+  caption_heading.set_tab_index(19);
   for (int k = 0; k < script::kMaxAnswers; ++k) {
     const int top = kLinesTop + 375 * k;
     answer[k].move(kRight, top + 60, 1695, 255);
@@ -362,33 +356,33 @@ make_form::make_form() : Form("make_form") {
     dlg_caption[k].on_key_press = [](char32_t& key) { caption_KeyPress(key); };
   }
   constexpr int kWaitTop = kLinesTop + 375 * script::kMaxAnswers;
-  Label6.move(kRight, kWaitTop + 60, 1695, 255);
-  Label6.set_caption("Закрыть само через");
-  Label6.set_tab_index(29);
+  wait_label.move(kRight, kWaitTop + 60, 1695, 255);
+  wait_label.set_caption("Закрыть само через");
+  wait_label.set_tab_index(29);
   dlg_wait.move(kLists, kWaitTop + 15, 615, 285);
-  dlg_wait.set_labelled_by(&Label6);
+  dlg_wait.set_labelled_by(&wait_label);
   dlg_wait.set_tab_index(30);
   dlg_wait.on_key_press = [](char32_t& key) { seconds_KeyPress(key); };
-  Label7.move(kLists + 720, kWaitTop + 60, 855, 255);
-  Label7.set_caption("с, затем");
-  Label7.set_tab_index(31);
+  wait_next_label.move(kLists + 720, kWaitTop + 60, 855, 255);
+  wait_next_label.set_caption("с, затем");
+  wait_next_label.set_tab_index(31);
   dlg_wait_next.move(kCaptions, kWaitTop, 1575, 315);
-  dlg_wait_next.set_labelled_by(&Label7);
+  dlg_wait_next.set_labelled_by(&wait_next_label);
   dlg_wait_next.set_tab_index(32);
   dlg_countdown.move(kCaptions + 1680, kWaitTop + 15, 1920, 285);
   dlg_countdown.set_caption("показывать отсчёт");
   dlg_countdown.set_tab_index(33);
   constexpr int kPauseTop = kWaitTop + 375;
-  Label9.move(kRight, kPauseTop + 60, 1695, 255);
-  Label9.set_caption("Показать через");
-  Label9.set_tab_index(34);
+  pause_label.move(kRight, kPauseTop + 60, 1695, 255);
+  pause_label.set_caption("Показать через");
+  pause_label.set_tab_index(34);
   dlg_pause.move(kLists, kPauseTop + 15, 615, 285);
-  dlg_pause.set_labelled_by(&Label9);
+  dlg_pause.set_labelled_by(&pause_label);
   dlg_pause.set_tab_index(35);
   dlg_pause.on_key_press = [](char32_t& key) { seconds_KeyPress(key); };
-  Label10.move(kLists + 720, kPauseTop + 60, 255, 255);
-  Label10.set_caption("с");
-  Label10.set_tab_index(36);
+  pause_unit.move(kLists + 720, kPauseTop + 60, 255, 255);
+  pause_unit.set_caption("с");
+  pause_unit.set_tab_index(36);
 
   restore_button(SDButton1, name());
   SDButton1.set_tab_index(1);

@@ -44,19 +44,19 @@ class make_form : public ui::Form {
   // What comes next, in a column of its own beside the fields above: one line per
   // button of the chosen set, in the set's order, with where it leads and its
   // caption; then the timeout and the pause before the box.
-  ui::Label Label5{*this, "Label5"};
-  ui::Label Label8{*this, "Label8"};
+  ui::Label next_heading{*this, "next_heading"};
+  ui::Label caption_heading{*this, "caption_heading"};
   ui::ControlArray<ui::Label> answer{*this, "answer", 3};
   ui::ControlArray<ui::ComboBox> dlg_next{*this, "dlg_next", 3};
   ui::ControlArray<ui::TextBox> dlg_caption{*this, "dlg_caption", 3};
-  ui::Label Label6{*this, "Label6"};
+  ui::Label wait_label{*this, "wait_label"};
   ui::TextBox dlg_wait{*this, "dlg_wait"};
-  ui::Label Label7{*this, "Label7"};
+  ui::Label wait_next_label{*this, "wait_next_label"};
   ui::ComboBox dlg_wait_next{*this, "dlg_wait_next"};
   ui::CheckBox dlg_countdown{*this, "dlg_countdown"};
-  ui::Label Label9{*this, "Label9"};
+  ui::Label pause_label{*this, "pause_label"};
   ui::TextBox dlg_pause{*this, "dlg_pause"};
-  ui::Label Label10{*this, "Label10"};
+  ui::Label pause_unit{*this, "pause_unit"};
   controls::SDButton SDButton1{*this, "SDButton1"};
   controls::SDButton sd_cancel{*this, "sd_cancel"};
 

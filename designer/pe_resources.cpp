@@ -1,7 +1,10 @@
 #include "designer/pe_resources.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <optional>
+
+#include "utf/utf.h"
 
 namespace designer::pe {
 namespace {
@@ -496,6 +499,98 @@ std::string WithResources(std::string_view image, std::vector<Resource> resource
   set32(out, l.optional + 64, 0);
   set32(out, l.optional + 64, Checksum(out));
   return out;
+}
+
+std::string IconGroup(const std::vector<IconImage>& images, std::uint16_t first) {
+  std::string out(6, '\0');
+  set16(out, 2, 1);  // icons
+  set16(out, 4, static_cast<std::uint32_t>(images.size()));
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    const IconImage& image = images[i];
+    std::string entry(14, '\0');
+    entry[0] = static_cast<char>(image.width);
+    entry[1] = static_cast<char>(image.height);
+    entry[2] = static_cast<char>(image.colors);
+    set16(entry, 4, image.planes);
+    set16(entry, 6, image.bit_count);
+    set32(entry, 8, static_cast<std::uint32_t>(image.data.size()));
+    set16(entry, 12, static_cast<std::uint32_t>(first + i));
+    out += entry;
+  }
+  return out;
+}
+
+namespace {
+
+// One block of a version resource: its length, its value's length (in UTF-16
+// units for a text, the terminator counted; in bytes otherwise), its type (1 a
+// text), its key, then its value and its children, each started on 4 bytes.
+std::string version_block(std::string_view key, const std::string& value,
+                          std::uint32_t value_length, bool text,
+                          const std::vector<std::string>& children = {}) {
+  std::string b(6, '\0');
+  const auto pad = [&b] { b.resize(align_up(b.size(), 4), '\0'); };
+  for (const char c : key) {  // the keys are ASCII
+    b.append(2, '\0');
+    set16(b, b.size() - 2, static_cast<unsigned char>(c));
+  }
+  b.append(2, '\0');
+  pad();
+  b += value;
+  for (const std::string& child : children) {
+    pad();
+    b += child;
+  }
+  set16(b, 0, static_cast<std::uint32_t>(b.size()));
+  set16(b, 2, value_length);
+  set16(b, 4, text ? 1 : 0);
+  return b;
+}
+
+// A UTF-8 text as UTF-16 units with their terminator, as bytes.
+std::string utf16_bytes(std::string_view text) {
+  std::wstring units;
+  for (std::size_t at = 0; at < text.size();) {
+    char32_t c;
+    at += utf::decode(text.substr(at), c);
+    utf::append_utf16(units, c);
+  }
+  std::string out(2 * units.size() + 2, '\0');
+  for (std::size_t i = 0; i < units.size(); ++i)
+    set16(out, 2 * i, static_cast<std::uint32_t>(units[i]));
+  return out;
+}
+
+}  // namespace
+
+std::string VersionResource(const VersionInfo& info) {
+  const auto pair = [](const std::array<std::uint16_t, 4>& v, int from) {
+    return static_cast<std::uint32_t>(v[from]) << 16 | v[from + 1];
+  };
+  std::string fixed;
+  for (const std::uint32_t field :
+       {0xFEEF04BDu, 0x00010000u, pair(info.file_version, 0), pair(info.file_version, 2),
+        pair(info.product_version, 0), pair(info.product_version, 2),
+        0x3Fu,            // the flags that are meaningful
+        0u, 0x00040004u,  // no flags; for Windows NT
+        1u, 0u,           // a program
+        0u, 0u})          // no date
+    add32(fixed, field);
+  std::vector<std::string> strings;
+  for (const auto& [name, text] : info.strings) {
+    const std::string value = utf16_bytes(text);
+    strings.push_back(
+        version_block(name, value, static_cast<std::uint32_t>(value.size() / 2), true));
+  }
+  char table[9];
+  std::snprintf(table, sizeof table, "%04X04B0", static_cast<unsigned>(info.language));
+  std::string translation;
+  add32(translation, info.language | 1200u << 16);  // the language, UTF-16
+  return version_block(
+      "VS_VERSION_INFO", fixed, static_cast<std::uint32_t>(fixed.size()), false,
+      {version_block("StringFileInfo", {}, 0, true, {version_block(table, {}, 0, true, strings)}),
+       version_block("VarFileInfo", {}, 0, true,
+                     {version_block("Translation", translation, 4, false)})});
 }
 
 std::uint32_t Checksum(std::string_view image) {

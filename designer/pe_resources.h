@@ -12,9 +12,11 @@
 // directory larger than a real program's) is refused with a reason rather than
 // written wrong: no input makes the reader or the writer step outside its buffer.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace designer::pe {
@@ -48,6 +50,33 @@ bool ReadResources(std::string_view image, std::vector<Resource>& resources, std
 // resources have the same type, name and language.
 std::string WithResources(std::string_view image, std::vector<Resource> resources,
                           std::string& problem);
+
+// The resource types a program's icon and version are kept in.
+inline constexpr std::uint16_t kIconType = 3, kIconGroupType = 14, kVersionType = 16;
+
+// One image of an icon, as an .ico file's directory describes it and holds it.
+struct IconImage {
+  std::uint8_t width = 0, height = 0;  // 0 stands for 256
+  std::uint8_t colors = 0;             // palette entries, 0 for 256 or more
+  std::uint16_t planes = 0, bit_count = 0;
+  std::string data;  // a bitmap (header, colours, image and mask) or a PNG file
+  friend bool operator==(const IconImage&, const IconImage&) = default;
+};
+
+// The data of an icon group (RT_GROUP_ICON): the images' directory, each entry
+// naming the image kept as icon number `first`, `first` + 1, and so on.
+std::string IconGroup(const std::vector<IconImage>& images, std::uint16_t first);
+
+// What a version resource (VS_VERSIONINFO) tells: the numbers of the file and the
+// product (major, minor, build, revision) and, for one language in UTF-16, the
+// texts by name in UTF-8, in the order given.
+struct VersionInfo {
+  std::array<std::uint16_t, 4> file_version{}, product_version{};
+  std::uint16_t language = 0;
+  std::vector<std::pair<std::string, std::string>> strings;
+};
+// The data of a version resource for a program (VFT_APP on Windows NT).
+std::string VersionResource(const VersionInfo& info);
 
 // The checksum the system computes for a program file: the 16-bit sum of the file
 // with the checksum field left out, carries folded back in, plus the file's length.

@@ -27,6 +27,12 @@ std::string project_name_problem(std::string_view name) {
     return "Имя слишком длинное: вместе с «.dlg» в имени файла может быть не больше " +
            std::to_string(kLongestFileName) + " символов, а здесь " + std::to_string(length) +
            ". Введите имя короче.";
+  if (const std::size_t length = utf::widen(in_program_folder(std::string(name) + ".dlg")).size();
+      length > kLongestPath)
+    return "Путь к файлу проекта слишком длинный: в нём может быть не больше " +
+           std::to_string(kLongestPath) + " символов, а здесь " + std::to_string(length) +
+           ". Папка программы лежит слишком глубоко: перенесите программу в папку с путём "
+           "короче.";
   // "main" names the preview copy, which Run replaces and the next start deletes.
   if (same_file_name(name, "main"))
     return "Имя main занято файлом предварительного просмотра. Введите другое имя.";

@@ -13,7 +13,8 @@ namespace designer {
 
 // Why a typed name cannot name a project, the file name + ".dlg" in the program
 // folder: a character Windows never allows in a file name (a path among them), a
-// name Windows keeps for a device, a name too long, or the preview copy's "main".
+// name Windows keeps for a device, a name too long, a path too long (the program
+// folder lies too deep), or the preview copy's "main".
 // A Russian message that says so; empty when the name can be saved.
 std::string project_name_problem(std::string_view name);
 

@@ -317,7 +317,7 @@ void scheme_form::SavePicture() {
   if (name.size() > 4 && same_file_name(name.substr(name.size() - 4), ".dlg"))
     name.resize(name.size() - 4);
   const auto path = ui::backend().save_file_name(
-      *this, {"Сохранить картинку", "Рисунок PNG", "png", name + ".png"});
+      *this, {"Сохранить картинку", "Рисунок PNG", "png", name + ".png", {}});
   if (!path) return;
   const ui::Bitmap picture = scheme.picture(2);
   if (picture.width <= 0 && !layout_.cards.empty())

@@ -48,10 +48,10 @@ std::string_view field(const script::Fields& fields, std::size_t i) {
 
 std::string label_of(const script::Exit& exit) {
   if (exit.answer) return std::string(script::kAnswerNames[static_cast<std::size_t>(*exit.answer)]);
-  return std::to_string(exit.wait) + " с";
+  return script::seconds_text(exit.wait);
 }
 
-bool is_row(int target) { return target >= 0 && target < kRowCount; }
+using script::is_row;
 
 std::string where_of(const script::Exit& exit) {
   if (!is_row(exit.to)) return std::string(script::kEndName);
@@ -939,7 +939,7 @@ std::string name_of(const script::Rows& rows, const script::Graph& graph, int ro
     if (exits[k].answer)
       s += script::kAnswerNames[static_cast<std::size_t>(*exits[k].answer)];
     else
-      s += "через " + std::to_string(exits[k].wait) + " с";
+      s += "через " + script::seconds_text(exits[k].wait);
     s += " → " + where_of(exits[k]);
   }
   if (!exits.empty()) s += ".";

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/long_path.h"
 #include "player/play.h"
 #include "player/timed_box.h"
 #include "script/carried_script.h"
@@ -42,6 +43,9 @@ class HandleSource : public script::ByteSource {
   HANDLE h_;
 };
 
+// The folder of this program, in the long form so that its files open at any
+// depth: the system gives the module's path full, cut short when the buffer is
+// too small for it.
 std::wstring program_folder() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
@@ -53,7 +57,7 @@ std::wstring program_folder() {
     }
     path.resize(path.size() * 2);
   }
-  return path.substr(0, path.find_last_of(L'\\'));
+  return platform::long_form(path.substr(0, path.find_last_of(L'\\')));
 }
 
 // The search that lists normal files only: a hidden or system file, or a folder,

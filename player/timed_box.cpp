@@ -11,21 +11,26 @@
 // system's timed message box is not used, as Wine ignores its time.
 //
 // Should the hook or the box's timer be refused, a timer of the thread takes over:
-// it finds the box among the thread's windows and keeps the same time, so a box
-// with a timeout always closes. Everything the box needs lives in one Box on the
-// stack of show_box; the hook and the timers are set for it and removed with it, so
-// nothing reaches a later box. An answer and the last tick are messages of the one
-// thread: whichever comes first closes the box.
+// it finds the box among the thread's windows, puts the captions on its buttons
+// there when no hook could, and keeps the same time, so a box with a timeout always
+// closes. Everything the box needs lives in one Box on the stack of show_box; the
+// hook and the timers are set for it and removed with it, so nothing reaches a later
+// box. An answer and the last tick are messages of the one thread: whichever comes
+// first closes the box. The rules themselves (the seconds left, the buttons' texts
+// and their row) are box_rules.h's, tested apart from Win32.
 
 #include "player/timed_box.h"
 
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <cwchar>
+#include <optional>
 #include <string>
 #include <utility>
 
+#include "player/box_rules.h"
 #include "player/play.h"
 #include "utf/utf.h"
 
@@ -49,13 +54,12 @@ constexpr bool refused(const wchar_t*) { return false; }
 
 struct Box {
   const Dialog& dialog;
-  std::wstring title;
   ULONGLONG ms = 0;            // how long the box stays; 0: until answered
+  BoxClock clock{ms};
   HWND window = nullptr;       // the box, once created
   WNDPROC original = nullptr;  // its window procedure, while the player's stands in
-  UINT_PTR thread_timer = 0;   // the watch when the box's own timer is refused
-  ULONGLONG shown_at = 0;      // the first tick that found it visible
-  bool shown = false;
+  UINT_PTR thread_timer = 0;   // the watch when the hook or the box's own timer is refused
+  bool dressed = false;        // its buttons say their captions
   bool ended = false;
   ULONGLONG seconds_titled = 0;  // the seconds the title tells; 0: none yet
 };
@@ -72,29 +76,13 @@ bool is_dialog(HWND window) {
 void title_seconds(Box& box, ULONGLONG seconds) {
   if (!box.dialog.next.countdown || seconds == box.seconds_titled) return;
   box.seconds_titled = seconds;
-  std::wstring title = box.title;
-  if (!title.empty()) title += L' ';
-  // By hand: the standard conversion would bring the whole formatted printing along.
-  wchar_t digits[24];
-  wchar_t* first = digits + 24;
-  do {
-    *--first = static_cast<wchar_t>(L'0' + seconds % 10);
-    seconds /= 10;
-  } while (seconds > 0);
-  title.append(L"(").append(first, digits + 24).append(L" с)");
-  SetWindowTextW(box.window, title.c_str());
+  SetWindowTextW(box.window, utf::widen(countdown_title(box.dialog.caption, seconds)).c_str());
 }
 
 void tick(Box& box) {
   if (box.ended || !box.window || !IsWindowVisible(box.window)) return;
-  const ULONGLONG now = GetTickCount64();
-  if (!box.shown) {
-    box.shown = true;
-    box.shown_at = now;
-  }
-  const ULONGLONG stayed = now - box.shown_at;
-  if (stayed < box.ms) {
-    title_seconds(box, (box.ms - stayed + 999) / 1000);
+  if (const ULONGLONG left = box.clock.seconds_left(GetTickCount64())) {
+    title_seconds(box, left);
     return;
   }
   box.ended = true;
@@ -104,23 +92,6 @@ void tick(Box& box) {
 
 void CALLBACK box_tick(HWND, UINT, UINT_PTR, DWORD) {
   if (current) tick(*current);
-}
-
-BOOL CALLBACK find_box(HWND window, LPARAM found) {
-  if (!is_dialog(window)) return TRUE;
-  *reinterpret_cast<HWND*>(found) = window;
-  return FALSE;
-}
-
-void CALLBACK thread_tick(HWND, UINT, UINT_PTR, DWORD) {
-  if (!current) return;
-  if (!current->window)
-    EnumThreadWindows(GetCurrentThreadId(), find_box, reinterpret_cast<LPARAM>(&current->window));
-  tick(*current);
-}
-
-void watch_from_thread(Box& box) {
-  if (!box.thread_timer) box.thread_timer = SetTimer(nullptr, 0, kTickMs, thread_tick);
 }
 
 // The box's buttons, left to right as the system placed them.
@@ -149,7 +120,7 @@ int visible_buttons(HWND box, Button (&out)[script::kMaxAnswers]) {
 
 // How wide a button must be to show text whole, in its own font, with the room
 // around it that the system's buttons leave.
-LONG width_for(HWND button, const std::wstring& text) {
+int width_for(HWND button, const std::wstring& text) {
   const HDC dc = GetDC(button);
   if (!dc) return 0;
   const auto font = reinterpret_cast<HFONT>(SendMessageW(button, WM_GETFONT, 0, 0));
@@ -163,42 +134,38 @@ LONG width_for(HWND button, const std::wstring& text) {
   return size.cx + 2 * (metrics.tmHeight * 3 / 4 + 2);
 }
 
-// Puts the captions on the buttons, shown literally, each button as wide as its
-// caption needs (never narrower than the system made it), the box widened where the
-// row of buttons needs it, and the row centred.
+// Puts the captions on the buttons and lays their row out again (box_rules.h's
+// dress_row), the box widened on its monitor where the row needs it.
 void dress_buttons(Box& box) {
+  box.dressed = true;
   const Dialog& dialog = box.dialog;
   const auto answers = script::answers_of(dialog.button_set);
   Button buttons[script::kMaxAnswers];
   const int n = visible_buttons(box.window, buttons);
   if (n != static_cast<int>(answers.size())) return;
+  std::array<ButtonSpan, script::kMaxAnswers> spans{};
+  std::array<int, script::kMaxAnswers> needed{};
+  for (int k = 0; k < n; ++k)
+    spans[k] = {buttons[k].rect.left, buttons[k].rect.right - buttons[k].rect.left};
   bool dressed = false;
   for (int k = 0; k < n; ++k) {
     const std::string& caption = dialog.next.caption[static_cast<std::size_t>(k)];
     if (caption.empty()) continue;
     // The button of this answer: the one with its id, else the one in its place.
     const HWND own = GetDlgItem(box.window, script::answer_info(answers[k]).id);
-    Button* button = &buttons[k];
-    for (Button& b : buttons)
-      if (b.window == own) button = &b;
-    const std::wstring shown = utf::widen(caption);
-    std::wstring text;  // "&" marks no access key: it is doubled
-    for (wchar_t c : shown) text.append(c == L'&' ? 2 : 1, c);
-    SetWindowTextW(button->window, text.c_str());
-    const LONG width =
-        std::max(button->rect.right - button->rect.left, width_for(button->window, shown));
-    button->rect.right = button->rect.left + width;
+    int at = k;
+    for (int b = 0; b < n; ++b)
+      if (buttons[b].window == own) at = b;
+    SetWindowTextW(buttons[at].window, utf::widen(button_text(caption)).c_str());
+    needed[at] = width_for(buttons[at].window, utf::widen(caption));
     dressed = true;
   }
   if (!dressed) return;
 
   RECT client;
   GetClientRect(box.window, &client);
-  const LONG gap = n > 1 ? std::max<LONG>(buttons[1].rect.left - buttons[0].rect.right, 4) : 0;
-  LONG row = gap * (n - 1);
-  for (int k = 0; k < n; ++k) row += buttons[k].rect.right - buttons[k].rect.left;
-  // The box's own margin: where its icon or text begins, at least the buttons' gap.
-  LONG first = client.right;
+  // Where the box's own icon or text begins.
+  std::optional<int> others_left;
   for (HWND child = GetWindow(box.window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     if (!(GetWindowLongW(child, GWL_STYLE) & WS_VISIBLE)) continue;
     if (std::any_of(buttons, buttons + n, [&](const Button& b) { return b.window == child; }))
@@ -206,29 +173,57 @@ void dress_buttons(Box& box) {
     RECT r;
     GetWindowRect(child, &r);
     MapWindowPoints(nullptr, box.window, reinterpret_cast<POINT*>(&r), 2);
-    first = std::min(first, r.left);
+    if (r.left < client.right) others_left = std::min(others_left.value_or(r.left), int{r.left});
   }
-  const LONG margin = std::max(gap, first < client.right ? first : gap);
-  const LONG grow = row + 2 * margin - client.right;
-  if (grow > 0) {
+  const ButtonRow row =
+      dress_row({spans.data(), static_cast<std::size_t>(n)},
+                {needed.data(), static_cast<std::size_t>(n)}, client.right, others_left);
+  if (row.grow > 0) {
     RECT frame;
     GetWindowRect(box.window, &frame);
-    LONG left = frame.left - grow / 2;
+    const int width = frame.right - frame.left;
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
-    if (GetMonitorInfoW(MonitorFromWindow(box.window, MONITOR_DEFAULTTONEAREST), &monitor))
-      left = std::max(monitor.rcWork.left,
-                      std::min(left, monitor.rcWork.right - (frame.right - frame.left + grow)));
-    SetWindowPos(box.window, nullptr, left, frame.top, frame.right - frame.left + grow,
-                 frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    GetClientRect(box.window, &client);
+    // Without the monitor's work area, room enough on both sides.
+    monitor.rcWork = {frame.left - row.grow, frame.top, frame.right + row.grow, frame.bottom};
+    GetMonitorInfoW(MonitorFromWindow(box.window, MONITOR_DEFAULTTONEAREST), &monitor);
+    SetWindowPos(box.window, nullptr,
+                 grown_left(frame.left, width, row.grow, monitor.rcWork.left, monitor.rcWork.right),
+                 frame.top, width + row.grow, frame.bottom - frame.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  LONG x = (client.right - row) / 2;
   for (int k = 0; k < n; ++k) {
     const RECT& r = buttons[k].rect;
-    MoveWindow(buttons[k].window, x, r.top, r.right - r.left, r.bottom - r.top, TRUE);
-    x += r.right - r.left + gap;
+    MoveWindow(buttons[k].window, row.buttons[k].left, r.top, row.buttons[k].width,
+               r.bottom - r.top, TRUE);
   }
+}
+
+BOOL CALLBACK find_box(HWND window, LPARAM found) {
+  if (!is_dialog(window)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+// The watch of a box that the hook did not see made, or whose own timer was refused.
+void CALLBACK thread_tick(HWND, UINT, UINT_PTR, DWORD) {
+  if (!current) return;
+  Box& box = *current;
+  if (!box.window)
+    EnumThreadWindows(GetCurrentThreadId(), find_box, reinterpret_cast<LPARAM>(&box.window));
+  if (!box.window) return;
+  // Without the hook nothing dressed the box before it showed: its captions come now.
+  if (!box.dressed) dress_buttons(box);
+  if (box.ms > 0) {
+    tick(box);
+  } else {
+    KillTimer(nullptr, box.thread_timer);  // dressed, nothing more to watch
+    box.thread_timer = 0;
+  }
+}
+
+void watch_from_thread(Box& box) {
+  if (!box.thread_timer) box.thread_timer = SetTimer(nullptr, 0, kTickMs, thread_tick);
 }
 
 LRESULT CALLBACK box_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -269,18 +264,17 @@ int show_box(const Dialog& dialog) {
   if (dialog.next.pause > 0) Sleep(static_cast<DWORD>(dialog.next.pause) * 1000);
   const std::wstring text = utf::widen(dialog.text);
   const std::wstring title = utf::widen(dialog.caption);
-  const bool dressed = std::any_of(dialog.next.caption.begin(), dialog.next.caption.end(),
-                                   [](const std::string& c) { return !c.empty(); });
-  if (dialog.next.wait <= 0 && !dressed)
+  const bool captions = std::any_of(dialog.next.caption.begin(), dialog.next.caption.end(),
+                                    [](const std::string& c) { return !c.empty(); });
+  if (dialog.next.wait <= 0 && !captions)
     return MessageBoxW(nullptr, text.c_str(), title.c_str(), dialog.style);
 
-  Box box{dialog, title};
-  box.ms = dialog.next.wait > 0 ? static_cast<ULONGLONG>(dialog.next.wait) * 1000 : 0;
+  Box box{dialog, dialog.next.wait > 0 ? static_cast<ULONGLONG>(dialog.next.wait) * 1000 : 0};
   current = &box;
   const HHOOK hook = refused(L"hook")
                          ? nullptr
                          : SetWindowsHookExW(WH_CBT, watch_for_box, nullptr, GetCurrentThreadId());
-  if (!hook && box.ms > 0) watch_from_thread(box);
+  if (!hook) watch_from_thread(box);
   const int answer = MessageBoxW(nullptr, text.c_str(), title.c_str(), dialog.style);
   if (hook) UnhookWindowsHookEx(hook);
   if (box.thread_timer) KillTimer(nullptr, box.thread_timer);

@@ -1,9 +1,6 @@
 #include "script/cp1251.h"
 
-#include <algorithm>
 #include <array>
-
-#include "utf/utf.h"
 
 namespace script {
 namespace {
@@ -33,6 +30,27 @@ constexpr std::array<char16_t, 128> kUpper = {
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
 
+// The UTF-8 form of each character of the upper half: two or three bytes.
+struct Utf8Form {
+  char bytes[3];
+  unsigned char size;
+};
+constexpr std::array<Utf8Form, 128> kUpperUtf8 = [] {
+  std::array<Utf8Form, 128> forms{};
+  for (std::size_t i = 0; i < forms.size(); ++i) {
+    const char32_t c = kUpper[i];
+    Utf8Form& f = forms[i];
+    if (c < 0x800) {
+      f = {{static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))}, 2};
+    } else {
+      f = {{static_cast<char>(0xE0 | (c >> 12)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+            static_cast<char>(0x80 | (c & 0x3F))},
+           3};
+    }
+  }
+  return forms;
+}();
+
 }  // namespace
 
 char32_t cp1251_char(unsigned char b) {
@@ -48,37 +66,24 @@ int cp1251_byte(char32_t c) {
 }
 
 std::string to_utf8(std::string_view cp1251) {
-  std::string out;
-  out.reserve(cp1251.size() * 2);
-  for (char b : cp1251) utf::append(out, cp1251_char(static_cast<unsigned char>(b)));
-  return out;
-}
-
-std::string to_cp1251(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size());
-  while (!utf8.empty()) {
-    char32_t c;
-    utf8.remove_prefix(utf::decode(utf8, c));
-    const int b = cp1251_byte(c);
-    out += b < 0 ? '?' : static_cast<char>(b);
+  // Measured first, then written in place, without a call per byte: a line can be
+  // megabytes long.
+  std::size_t size = cp1251.size();
+  for (const char b : cp1251)
+    if (static_cast<unsigned char>(b) >= 0x80)
+      size += kUpperUtf8[static_cast<unsigned char>(b) - 0x80].size - 1;
+  std::string out(size, '\0');
+  char* p = out.data();
+  for (const char b : cp1251) {
+    const auto u = static_cast<unsigned char>(b);
+    if (u < 0x80) {
+      *p++ = b;
+      continue;
+    }
+    const Utf8Form& f = kUpperUtf8[u - 0x80];
+    for (std::size_t k = 0; k < f.size; ++k) *p++ = f.bytes[k];
   }
   return out;
-}
-
-std::string fit_cp1251(std::string_view utf8) { return to_utf8(to_cp1251(utf8)); }
-
-std::vector<std::string> unstorable_chars(std::string_view utf8) {
-  std::vector<std::string> found;
-  while (!utf8.empty()) {
-    char32_t c;
-    utf8.remove_prefix(utf::decode(utf8, c));
-    if (cp1251_byte(c) >= 0) continue;
-    std::string one;
-    utf::append(one, c);
-    if (std::find(found.begin(), found.end(), one) == found.end()) found.push_back(std::move(one));
-  }
-  return found;
 }
 
 }  // namespace script

@@ -27,11 +27,9 @@ std::optional<int> parse_target(std::string_view s) {
 }
 
 // "<seconds> с" with 1 to max seconds.
-std::optional<int> parse_seconds(std::string_view s, int max) {
+std::optional<int> parse_seconds_item(std::string_view s, int max) {
   if (!s.ends_with(items::kSecondsMark)) return std::nullopt;
-  const auto seconds = parse_number(s.substr(0, s.size() - items::kSecondsMark.size()), max);
-  if (!seconds || *seconds == 0) return std::nullopt;
-  return seconds;
+  return parse_seconds(s.substr(0, s.size() - items::kSecondsMark.size()), max);
 }
 
 // An answer item: the answer's name, then a caption, a target or both.
@@ -61,6 +59,22 @@ std::optional<items::Item> parse_answer(std::string_view text, Answer answer) {
 
 }  // namespace
 
+std::optional<int> parse_seconds(std::string_view digits, int max) {
+  const auto seconds = parse_number(digits, max);
+  if (!seconds || *seconds == 0) return std::nullopt;
+  return seconds;
+}
+
+std::string seconds_text(int seconds) {
+  // By hand: the player would carry the whole formatted printing for a number.
+  std::string digits;
+  do {
+    digits.insert(digits.begin(), static_cast<char>('0' + seconds % 10));
+    seconds /= 10;
+  } while (seconds > 0);
+  return digits.append(items::kSecondsMark);
+}
+
 bool items::caption_char(char32_t c) {
   if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) return false;
   if (c == U'«' || c == U'»' || c == U';' || c == U'#') return false;
@@ -77,20 +91,16 @@ bool items::is_caption(std::string_view text) {
   return chars > 0;
 }
 
-std::size_t items::item_end(std::string_view field) {
-  bool quotes = true;  // false once a "«" has no "»" after it: none later has either
-  std::size_t i = 0;
-  while (i < field.size()) {
-    if (quotes && field.substr(i).starts_with(kOpenQuote)) {
-      const std::size_t close = field.find(kCloseQuote, i + kOpenQuote.size());
-      if (close != std::string_view::npos) {
-        i = close + kCloseQuote.size();
-        continue;
-      }
-      quotes = false;
-    }
-    if (field.substr(i).starts_with(kSeparator)) return i;
-    ++i;
+std::size_t items::item_end(std::string_view field, std::size_t from, std::size_t& close) {
+  for (std::size_t i = from; i < field.size(); ++i) {
+    // The first byte is compared first: a field can be megabytes long.
+    const char c = field[i];
+    if (c == kSeparator[0] && field.substr(i).starts_with(kSeparator)) return i;
+    if (c != kOpenQuote[0] || !field.substr(i).starts_with(kOpenQuote)) continue;
+    const std::size_t after = i + kOpenQuote.size();
+    if (close != std::string_view::npos && close < after) close = field.find(kCloseQuote, after);
+    // What lies between the quotes belongs to this item; the loop steps past the "»".
+    if (close != std::string_view::npos) i = close + kCloseQuote.size() - 1;
   }
   return field.size();
 }
@@ -105,7 +115,7 @@ std::optional<items::Item> items::parse(std::string_view text) {
     return item;
   }
   if (text.starts_with(kPauseName) && text.substr(kPauseName.size()).starts_with(' ')) {
-    const auto seconds = parse_seconds(text.substr(kPauseName.size() + 1), kMaxPause);
+    const auto seconds = parse_seconds_item(text.substr(kPauseName.size() + 1), kMaxPause);
     if (!seconds) return std::nullopt;
     item.kind = Item::Kind::Pause;
     item.seconds = *seconds;
@@ -120,7 +130,7 @@ std::optional<items::Item> items::parse(std::string_view text) {
     if (!target) return std::nullopt;
     item.target = *target;
   }
-  const auto seconds = parse_seconds(item.head, kMaxWait);
+  const auto seconds = parse_seconds_item(item.head, kMaxWait);
   if (!seconds) return std::nullopt;
   item.seconds = *seconds;
   return item;

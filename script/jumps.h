@@ -45,6 +45,11 @@ inline constexpr int kGoOn = -1;  // no item: the next line
 inline constexpr int kEnd = -2;   // "конец": the run ends
 inline constexpr std::string_view kEndName = "конец";
 
+// Whether a target names a line, 0 to 14; whether a field can hold it: such a line
+// or kEnd.
+constexpr bool is_row(int target) { return target >= 0 && target < kRowCount; }
+constexpr bool is_target(int target) { return target == kEnd || is_row(target); }
+
 inline constexpr int kMaxWait = 3600;   // seconds
 inline constexpr int kMaxPause = 3600;  // seconds
 inline constexpr std::string_view kCountdownName = "отсчёт";
@@ -76,6 +81,14 @@ Next parse_next(std::string_view field, int button_set);
 // set's buttons, targets out of range, captions that caption_problem refuses, a wait
 // or pause outside 1 to 3600 and a countdown without a wait are left out.
 std::string compose_next(const Next& next, int button_set);
+
+// Whole seconds from 1 to max written in digits without a leading zero, as field 4
+// and the editor's boxes hold them; nothing otherwise.
+std::optional<int> parse_seconds(std::string_view digits, int max);
+
+// How a number of seconds reads: "5 с", as field 4 writes a timeout and a pause and
+// as the scheme and the box's title tell them.
+std::string seconds_text(int seconds);
 
 // Why a typed text cannot be a button's caption, or nothing when it can.
 struct CaptionProblem {

@@ -1,7 +1,7 @@
 // What the designer does with field 4: writes it. Apart from the reading, so that
 // the player does not carry it.
 
-#include <algorithm>
+#include <unordered_set>
 
 #include "script/jump_items.h"
 #include "script/jumps.h"
@@ -9,8 +9,6 @@
 
 namespace script {
 namespace {
-
-bool is_target(int target) { return target == kEnd || (target >= 0 && target < kRowCount); }
 
 void append_target(std::string& out, int target) {
   out += items::kLeadsTo;
@@ -42,7 +40,7 @@ std::string compose_next(const Next& next, int button_set) {
   const bool waits = next.wait >= 1 && next.wait <= kMaxWait;
   if (waits) {
     item_start();
-    out.append(std::to_string(next.wait)).append(items::kSecondsMark);
+    out.append(seconds_text(next.wait));
     if (is_target(next.wait_next)) append_target(out, next.wait_next);
   }
   if (waits && next.countdown) {
@@ -51,8 +49,7 @@ std::string compose_next(const Next& next, int button_set) {
   }
   if (next.pause >= 1 && next.pause <= kMaxPause) {
     item_start();
-    out.append(kPauseName).append(" ").append(std::to_string(next.pause));
-    out.append(items::kSecondsMark);
+    out.append(kPauseName).append(" ").append(seconds_text(next.pause));
   }
   return out;
 }
@@ -60,17 +57,12 @@ std::string compose_next(const Next& next, int button_set) {
 std::optional<CaptionProblem> caption_problem(std::string_view caption) {
   if (caption.empty()) return CaptionProblem{CaptionProblem::Kind::Empty, {}};
   std::vector<std::string> refused;
+  std::unordered_set<char32_t> seen;  // a paste may be long
   std::size_t chars = 0;
   for (std::string_view rest = caption; !rest.empty(); ++chars) {
     char32_t c;
-    const std::size_t n = utf::decode(rest, c);
-    if (!items::caption_char(c)) {
-      std::string one;
-      utf::append(one, c);
-      if (std::find(refused.begin(), refused.end(), one) == refused.end())
-        refused.push_back(std::move(one));
-    }
-    rest.remove_prefix(n);
+    rest.remove_prefix(utf::decode(rest, c));
+    if (!items::caption_char(c) && seen.insert(c).second) utf::append(refused.emplace_back(), c);
   }
   if (!refused.empty()) return CaptionProblem{CaptionProblem::Kind::Refused, std::move(refused)};
   if (chars > kMaxCaptionChars) return CaptionProblem{CaptionProblem::Kind::TooLong, {}};

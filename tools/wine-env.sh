@@ -27,6 +27,13 @@ quillet_wine_prefix() {
     fi
     wineserver -w 2>/dev/null || true
   fi
+  # A program that crashes prints where and ends, rather than waiting in Wine's
+  # crash window for a click no test gives.
+  if [ ! -f "$WINEPREFIX/.quillet-crash-report" ]; then
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+      >/dev/null 2>&1 && touch "$WINEPREFIX/.quillet-crash-report"
+    wineserver -w 2>/dev/null || true
+  fi
   # Focus marks come when the keyboard is used, as on a fresh Windows; Wine's
   # own default shows them always. Once per prefix, older ones included.
   if [ ! -f "$WINEPREFIX/.quillet-keyboard-cues" ]; then
@@ -69,4 +76,41 @@ quillet_dpi_prefix() {
   grep -qi "\"LogPixels\"=dword:$(printf '%08x' "$dpi")" "$WINEPREFIX/user.reg" ||
     { echo "wine-env: cannot set $dpi dpi in $WINEPREFIX" >&2; return 1; }
   touch "$WINEPREFIX/.quillet-dpi"
+}
+
+# Runs a Windows program under Wine with the heap checked (freed memory filled,
+# every block handed back validated), as every test does, so that memory used
+# after it was freed shows rather than passing by luck. The program and every
+# program it starts print what Wine finds to the standard error, shown after the
+# run; a heap warning or error, an exception Wine swallowed around a window
+# procedure or a crash of any of them fails the run whatever the program's own
+# result. Wine's own processes (the desktop, its services, cmd) inherit the
+# checking from the program that started them: each line names its process, and
+# the lines of those running one of Wine's own programs are shown, not counted.
+quillet_wine_checked() {
+  local log rc=0
+  log=$(mktemp "${TMPDIR:-/tmp}/quillet-wine.XXXXXX") || return 1
+  WINEDEBUG="$WINEDEBUG,err+heap,warn+heap,err+seh,+pid,trace+loaddll" wine "$@" 2>"$log" || rc=$?
+  awk '
+    # The first module a process loads: its program, when Wine built it in.
+    /:trace:loaddll:/ {
+      pid = substr($0, 1, index($0, ":") - 1)
+      if (!(pid in first)) first[pid] = $0 ~ /Loaded L"C:\\\\windows\\\\(system32|syswow64)\\\\[^"\\]*\.exe" .*: builtin/
+      next
+    }
+    { print }
+    /:(warn|err):heap:|:err:seh:.*ignoring exception/ {
+      pid = substr($0, 1, index($0, ":") - 1)
+      if (!first[pid]) found[++n] = $0
+    }
+    # A crash names its thread only, so any crash counts.
+    /Unhandled .* starting debugger|Unhandled page fault/ { found[++n] = $0 }
+    END {
+      if (!n) exit 0
+      print "wine-run: " n " line(s) of heap faults or crashes from the programs under test:"
+      for (i = 1; i <= n; ++i) print "  " found[i]
+      exit 1
+    }' "$log" >&2 || { [ "$rc" -ne 0 ] || rc=1; }
+  rm -f "$log"
+  return "$rc"
 }

@@ -66,7 +66,7 @@ void Control::set_accessible_role(Role role) {
 }
 
 bool Control::do_default_action() {
-  if (accessible().default_action.empty()) return false;
+  if (!enabled() || accessible().default_action.empty()) return false;
   act();
   return true;
 }

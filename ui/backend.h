@@ -27,13 +27,15 @@ struct MenuItem {
   bool operator==(const MenuItem&) const = default;
 };
 
-// What the system's save dialog asks: its title, the kind of file in words and
-// its extension ("png"), and the name it proposes.
-struct SaveQuestion {
+// What the system's save or open dialog asks: its title, the kind of file in
+// words and its extension ("png"), the name it proposes (a path opens it in that
+// path's folder), and else the folder it opens in.
+struct FileQuestion {
   std::string title;
   std::string kind;
   std::string extension;
   std::string file_name;
+  std::string folder;
 };
 
 // What a copy put on the clipboard.
@@ -91,7 +93,10 @@ class Backend {
   virtual std::optional<std::string> clipboard_data(Form& owner, std::string_view format) = 0;
   // The system's save dialog over the form: the path chosen, nothing when the
   // user cancelled.
-  virtual std::optional<std::string> save_file_name(Form& owner, const SaveQuestion& q) = 0;
+  virtual std::optional<std::string> save_file_name(Form& owner, const FileQuestion& q) = 0;
+  // The system's open dialog over the form: the path of the existing file chosen,
+  // nothing when the user cancelled.
+  virtual std::optional<std::string> open_file_name(Form& owner, const FileQuestion& q) = 0;
   // The picture as the bytes of a PNG file, through the system's encoder; empty
   // when it failed, with the reason in *why.
   virtual std::string encode_png(const Bitmap& picture, std::string* why) = 0;

@@ -53,6 +53,15 @@ void Control::set_visible(bool v) {
   if (v && kind() == Kind::Custom && form().visible()) static_cast<CustomControl*>(this)->shown();
 }
 
+void Control::set_enabled(bool e) {
+  if (e == enabled_) return;
+  Form& f = form();
+  const bool had_focus = !e && f.focused_control() && f.focused_control()->inside(*this);
+  enabled_ = e;
+  changed(Prop::Enabled);
+  if (had_focus) f.focus_next(this, false);
+}
+
 bool Control::inside(const Control& c) const {
   for (const Control* at = this; at; at = dynamic_cast<const Control*>(&at->parent()))
     if (at == &c) return true;

@@ -24,7 +24,7 @@ enum class Kind {
 // What changed, so that a peer refreshes only that.
 enum class Prop {
   Geometry, Visible, Caption, Text, Font, Colors, Border, Alignment, Tooltip, Pointer,
-  Picture, Items, Selection, Value, Face, Timer, Icon, Modal, Accessible,
+  Picture, Items, Selection, Value, Face, Timer, Icon, Modal, Accessible, Enabled,
   // A drop-down list opens or closes.
   Dropped,
   // The keys: the control takes the focus, its focus mark comes, goes or moves,
@@ -107,6 +107,11 @@ class Control {
 
   bool visible() const { return visible_; }
   void set_visible(bool v);
+  // Whether the user can use it: a disabled control shows so, takes neither the
+  // focus nor the pointer, and a reader hears it is unavailable. (A timer's own
+  // enabled() tells whether it ticks.)
+  bool enabled() const { return enabled_; }
+  void set_enabled(bool e);
 
   int tab_index() const { return tab_index_; }
   void set_tab_index(int i) { tab_index_ = i; }
@@ -203,6 +208,7 @@ class Control {
   int index_;
   Rect rect_;
   bool visible_ = true;
+  bool enabled_ = true;
   int tab_index_ = 0;
   bool tab_stop_ = true;
   bool can_focus_ = false;

@@ -157,18 +157,21 @@ void ListControl::set_font(Font f) {
 
 bool ComboBox::dropped_down() const {
   pull(Prop::Dropped);
-  return dropped_;
+  return open_on_.has_value();
 }
 
 void ComboBox::state_pulled(int index, bool open) {
+  if (!open)
+    open_on_.reset();
+  else if (!open_on_)
+    open_on_ = index_;
   index_ = valid(index);
-  dropped_ = open;
-  if (!open) chosen_ = index_;
 }
 
 void ComboBox::index_set() {
-  // Set in the open list (by its keys), it is only where the list stands.
-  if (!dropped_) chosen_ = index_;
+  // The window's own choice (or the list emptied) while the list is open: the
+  // list stands there, and a closing without a choice comes back to it.
+  if (open_on_) open_on_ = index_;
 }
 
 void ComboBox::set_dropped_down(bool open) {
@@ -179,20 +182,23 @@ void ComboBox::set_dropped_down(bool open) {
 
 void ComboBox::shown(int index, bool open) {
   index = valid(index);
-  const bool moved = index != index_, turned = open != dropped_;
+  const int choice = open_on_.value_or(index_);
+  const bool moved = index != index_, turned = open != open_on_.has_value();
   index_ = index;
-  dropped_ = open;
+  if (!open)
+    open_on_.reset();
+  else if (!open_on_)
+    open_on_ = choice;
   if (moved) changed(Prop::Selection);
   if (turned) changed(Prop::Dropped);
-  if (open || index_ == chosen_) return;
-  chosen_ = index_;
+  if (open || index_ == choice) return;
   if (on_change) on_change();
 }
 
 void ComboBox::list_cancelled() {
-  const bool was_open = dropped_;
-  index_ = chosen_;
-  dropped_ = false;
+  const bool was_open = open_on_.has_value();
+  index_ = open_on_.value_or(index_);
+  open_on_.reset();
   // The box may show an item the model was not told of: it is set again.
   changed(Prop::Selection);
   if (was_open) changed(Prop::Dropped);

@@ -2,6 +2,7 @@
 // The standard controls that windows are made of.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -138,7 +139,7 @@ class ListControl : public Control {
   int valid(int i) const { return i >= 0 && i < static_cast<int>(items_.size()) ? i : -1; }
   // The window set the entry (or cleared the list).
   virtual void index_set() {}
-  int index_ = -1;  // as last pulled or set
+  int index_ = -1;  // the entry shown, as last pulled or set: -1 or an index of items_
 
  private:
   std::vector<std::string> items_;
@@ -200,8 +201,11 @@ class ComboBox : public ListControl {
   void index_set() override;
 
  private:
-  int chosen_ = -1;  // the choice: what the closed box shows
-  bool dropped_ = false;
+  // Where the choice stands: closed, it is the item shown; open, the list stands
+  // at the item shown and this holds the choice it goes back to when it closes
+  // without one. Absent exactly while the list is open, so the two cannot
+  // disagree, and reset with the items.
+  std::optional<int> open_on_;
 };
 
 // Option buttons in one container form a group: choosing one clears the others.

@@ -13,11 +13,11 @@
 namespace ui {
 namespace {
 
-// Whether the control and every container around it are visible.
-bool shown_with_containers(const Control& c) {
-  if (!c.visible()) return false;
+// Whether the control and every container around it are visible and enabled.
+bool reachable(const Control& c) {
+  if (!c.visible() || !c.enabled()) return false;
   const auto* holder = dynamic_cast<const Control*>(&c.parent());
-  return !holder || shown_with_containers(*holder);
+  return !holder || reachable(*holder);
 }
 
 OptionButton* as_option(Control* c) {
@@ -70,7 +70,7 @@ void Form::set_keyboard_cues(bool shown) {
 std::vector<Control*> Form::tab_order() const {
   std::vector<Control*> order;
   for (Control* c : controls_)
-    if (c->can_focus() && c->tab_stop() && shown_with_containers(*c)) order.push_back(c);
+    if (c->can_focus() && c->tab_stop() && reachable(*c)) order.push_back(c);
   std::stable_sort(order.begin(), order.end(), by_tab_index);
   // Tab enters a group of option buttons at its chosen one (or at its first one
   // when none is chosen); the arrow keys move within the group.
@@ -131,8 +131,7 @@ void Form::tab(bool backward) {
 void Form::step_option(OptionButton& from, int step) {
   std::vector<OptionButton*> group;
   for (Control* c : controls_)
-    if (OptionButton* o = as_option(c);
-        o && &o->parent() == &from.parent() && shown_with_containers(*o))
+    if (OptionButton* o = as_option(c); o && &o->parent() == &from.parent() && reachable(*o))
       group.push_back(o);
   std::stable_sort(group.begin(), group.end(), by_tab_index);
   const auto it = std::find(group.begin(), group.end(), &from);
@@ -201,7 +200,7 @@ void Form::focus_left(Control& c) {
 
 bool Form::activated() {
   Control* c = active_control_;
-  if (c && c->can_focus() && shown_with_containers(*c)) {
+  if (c && c->can_focus() && reachable(*c)) {
     c->set_focus();
     return true;
   }

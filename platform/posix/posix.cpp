@@ -83,7 +83,7 @@ bool write_all(int fd, const char* p, std::size_t n) {
 template <class Fill>
 FileError replace_whole(const std::string& target, Fill fill) {
   if (target.empty() || target.back() == '/') return FileError::BadFileName;
-  const std::string tmp = target + ".~qlt";
+  const std::string tmp = native::temporary_path(target);
   const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return from_errno(errno, target);
   FileError error = fill(fd);

@@ -1,7 +1,12 @@
-// The platform layer on Windows.
+// The platform layer on Windows. Every path goes to the system made full and in
+// the long form (platform/long_path.h), so no file operation stops at 260
+// characters.
 
 #include <windows.h>
 
+#include <algorithm>
+
+#include "platform/long_path.h"
 #include "platform/native.h"
 #include "platform/platform.h"
 #include "utf/utf.h"
@@ -12,11 +17,44 @@ namespace {
 using utf::narrow;
 using utf::widen;
 
-const std::wstring kTemporarySuffix = L".~qlt";
-
+// What precedes the last part of a path; "." when it has one part.
 std::wstring folder_of(const std::wstring& path) {
   const auto slash = path.find_last_of(L"\\/");
   return slash == std::wstring::npos ? L"." : path.substr(0, slash);
+}
+
+// The folder that holds a full path's last part, with the "\" that a root keeps
+// ("\\?\C:\", "\\?\UNC\server\share\"): without it, a drive would be the volume
+// itself and a share no folder.
+std::wstring parent_folder(const std::wstring& path) {
+  std::wstring folder = folder_of(path);
+  const std::wstring_view share = std::wstring_view(folder).substr(
+      folder.starts_with(kLongUncPrefix) ? kLongUncPrefix.size() : folder.size());
+  if (folder.ends_with(L':') || std::count(share.begin(), share.end(), L'\\') == 1) folder += L'\\';
+  return folder;
+}
+
+// A path made full against the current folder: "." and ".." resolved, "/" made
+// "\". The path as it was when the system cannot.
+std::wstring full_wide(const std::wstring& path) {
+  std::wstring full(std::max<std::size_t>(path.size() + 1, MAX_PATH), L'\0');
+  for (;;) {
+    const DWORD n =
+        GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n == 0) return path;
+    if (n < full.size()) {
+      full.resize(n);
+      return full;
+    }
+    full.resize(n);
+  }
+}
+
+// A path as the system takes it at any length: full, in the long form.
+std::wstring native_path(std::string_view path) {
+  const std::wstring wide = widen(path);
+  if (wide.empty() || wide.starts_with(kLongPrefix)) return wide;
+  return long_form(full_wide(wide));
 }
 
 FileError from_last_error(DWORD e = GetLastError()) {
@@ -69,15 +107,15 @@ class HandleInput : public InputFile {
   HANDLE h_;
 };
 
-// Fills the temporary file of `target` through `fill` and moves it over the
-// target; removes it again on any failure.
+// Fills the temporary file of `to` through `fill` and moves it over the target;
+// removes it again on any failure.
 template <class Fill>
-FileError replace_whole(const std::wstring& target, Fill fill) {
-  if (target.empty() || target.back() == L'\\' || target.back() == L'/')
-    return FileError::BadFileName;
+FileError replace_whole(std::string_view to, Fill fill) {
+  if (to.empty() || to.back() == '\\' || to.back() == '/') return FileError::BadFileName;
+  const std::wstring target = native_path(to);
   if (is_folder(target)) return FileError::PathFileAccess;
-  if (!is_folder(folder_of(target))) return FileError::PathNotFound;
-  const std::wstring tmp = target + kTemporarySuffix;
+  if (!is_folder(parent_folder(target))) return FileError::PathNotFound;
+  const std::wstring tmp = widen(native::temporary_path(narrow(target)));
   FileError error = fill(tmp.c_str());
   if (error == FileError::None &&
       !MoveFileExW(tmp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
@@ -99,23 +137,28 @@ std::string program_folder() {
       path.resize(n);
       break;
     }
+    // Cut short: a path longer than the buffer, which the long form allows.
     path.resize(path.size() * 2);
   }
-  return narrow(folder_of(path));
+  // Shown to the user in the build console, so written the way users write paths.
+  return narrow(plain_form(folder_of(path)));
 }
 
 FileError start_minimized(std::string_view path, std::string_view arguments) {
-  const std::wstring app = widen(path);
-  std::wstring command = L"\"" + app + L"\"";
+  // The long form only where it is needed, and no working folder that the
+  // system could not take (the player finds its files by its own path).
+  const std::wstring plain = widen(path);
+  const std::wstring app = plain.size() < MAX_PATH ? plain : native_path(path);
+  const std::wstring folder = folder_of(plain);
+  std::wstring command = L"\"" + plain + L"\"";
   if (!arguments.empty()) command += L" " + widen(arguments);
   STARTUPINFOW si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;
   si.wShowWindow = SW_SHOWMINIMIZED;
   PROCESS_INFORMATION pi{};
-  const std::wstring folder = folder_of(app);
   if (!CreateProcessW(app.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder.c_str(), &si, &pi))
+                      folder.size() < MAX_PATH ? folder.c_str() : nullptr, &si, &pi))
     return from_last_error();
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
@@ -126,7 +169,7 @@ FileError start_minimized(std::string_view path, std::string_view arguments) {
 
 std::vector<std::string> dir_all(std::string_view pattern, unsigned attributes) {
   std::vector<std::string> names;
-  const std::wstring p = widen(pattern);
+  const std::wstring p = native_path(pattern);
   if (p.empty()) return names;
   WIN32_FIND_DATAW found;
   const HANDLE h = FindFirstFileExW(p.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
@@ -146,50 +189,41 @@ std::vector<std::string> dir_all(std::string_view pattern, unsigned attributes) 
 
 std::string full_path(std::string_view path) {
   const std::wstring p = widen(path);
-  if (p.empty()) return {};
-  std::wstring full(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n =
-        GetFullPathNameW(p.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (n == 0) return std::string(path);
-    if (n < full.size()) {
-      full.resize(n);
-      return narrow(full);
-    }
-    full.resize(n);
-  }
+  return p.empty() ? std::string() : narrow(full_wide(p));
 }
 
 bool same_file(std::string_view a, std::string_view b) {
   BY_HANDLE_FILE_INFORMATION first, second;
-  return identity_of(widen(a), first) && identity_of(widen(b), second) &&
+  return identity_of(native_path(a), first) && identity_of(native_path(b), second) &&
          first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
          first.nFileIndexHigh == second.nFileIndexHigh &&
          first.nFileIndexLow == second.nFileIndexLow;
 }
 
 FileError delete_file(std::string_view path) {
-  return DeleteFileW(widen(path).c_str()) ? FileError::None : from_last_error();
+  return DeleteFileW(native_path(path).c_str()) ? FileError::None : from_last_error();
 }
 
 FileError copy_file(std::string_view from, std::string_view to) {
-  const std::wstring src = widen(from);
+  const std::wstring src = native_path(from);
   if (is_folder(src)) return FileError::PathFileAccess;
-  return replace_whole(widen(to), [&](const wchar_t* tmp) {
+  return replace_whole(to, [&](const wchar_t* tmp) {
     return CopyFileW(src.c_str(), tmp, FALSE) ? FileError::None : from_last_error();
   });
 }
 
 FileError create_folder(std::string_view path) {
-  const std::wstring p = widen(path);
+  std::wstring p = native_path(path);
   if (p.empty()) return FileError::PathNotFound;
+  // "C:\out\" is the folder C:\out, which the long form would not take.
+  while (p.back() == L'\\' && parent_folder(p) != p) p.pop_back();
   if (CreateDirectoryW(p.c_str(), nullptr)) return FileError::None;
   const DWORD e = GetLastError();
   return e == ERROR_ALREADY_EXISTS ? FileError::PathFileAccess : from_last_error(e);
 }
 
 std::unique_ptr<InputFile> open_for_reading(std::string_view path, FileError& error) {
-  const std::wstring p = widen(path);
+  const std::wstring p = native_path(path);
   if (is_folder(p)) {
     error = FileError::PathFileAccess;
     return nullptr;
@@ -205,7 +239,7 @@ std::unique_ptr<InputFile> open_for_reading(std::string_view path, FileError& er
 }
 
 FileError write_file(std::string_view path, std::string_view bytes) {
-  return replace_whole(widen(path), [&](const wchar_t* tmp) {
+  return replace_whole(path, [&](const wchar_t* tmp) {
     const HANDLE h = CreateFileW(tmp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return from_last_error();

@@ -892,7 +892,11 @@ TEST_F(Designer, EveryWindowAtTheScreensScale) {
     SCOPED_TRACE("Build: saving, the prompt and the console");
     close_with(opens(main_, L"sd(3)", L"save_form", 347, 77), L"sd_close");
     HWND prompt = wait_form(process_, L"comp_form");
-    expect_window(prompt, 324, 129);
+    expect_window(prompt, 324, 153);
+    // With one file ticked, the choice of its icon shows usable.
+    probe::click(control(prompt, L"one_file"));
+    EXPECT_TRUE(
+        wait_until([&] { return checked(control(prompt, L"one_file")); }, kWindowTimeoutMs));
     shoot(prompt, L"designer_build_prompt" + at_dpi);
     HWND console = opens(prompt, L"comp", L"compile_form", 577, 353);
     HWND cmd = control(console, L"cmd");
@@ -916,8 +920,9 @@ TEST_F(Designer, EveryWindowAtTheScreensScale) {
 
 // A saved project previewed with the player and built into a program of its own:
 // the player's box, the preview copy, the build prompt and console with the whole
-// transcript, the built files, and the built program started elsewhere. Then the
-// about window, and a closing that asks nothing.
+// transcript, the built files, a second build in a new console while the first one
+// is still open, and the built program started elsewhere. Then the about window,
+// and a closing that asks nothing.
 TEST_F(Designer, PreviewsAndBuildsAProject) {
   ASSERT_NO_FATAL_FAILURE(add_player());
   // A preview copy left by an earlier run goes at the next start.
@@ -956,7 +961,7 @@ TEST_F(Designer, PreviewsAndBuildsAProject) {
     ASSERT_TRUE(prompt) << "Build showed no prompt";
     EXPECT_TEXT(probe::text(prompt), L"Компиляция");
     EXPECT_EQ(client_size(prompt).cx, 324);
-    EXPECT_EQ(client_size(prompt).cy, 129);
+    EXPECT_EQ(client_size(prompt).cy, 153);
     EXPECT_TEXT(probe::text(control(prompt, L"cmp")), build_folder);
     EXPECT_TEXT(probe::text(control(prompt, L"one_file")), L"Одним файлом");
     EXPECT_FALSE(checked(control(prompt, L"one_file")));
@@ -1027,6 +1032,23 @@ TEST_F(Designer, PreviewsAndBuildsAProject) {
     EXPECT_FALSE(player.empty());
     EXPECT_TRUE(read_file(build_folder + L"\\exe.exe") == player)
         << "exe.exe is no copy of run.exe";
+
+    SCOPED_TRACE("a second build while the finished console is open");
+    probe::click(control(main_, L"sd(3)"));
+    HWND prompt = wait_form(process_, L"comp_form");
+    ASSERT_TRUE(prompt) << "Build showed no prompt";
+    const std::wstring out8 = in_program(L"out8");
+    send(control(prompt, L"cmp"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(out8.c_str()));
+    probe::click(control(prompt, L"comp"));
+    EXPECT_TRUE(probe::wait_gone(console, kWindowTimeoutMs)) << "the finished console stayed";
+    console = wait_form(process_, L"compile_form");
+    ASSERT_TRUE(console) << "no new console";
+    cmd = control(console, L"cmd");
+    EXPECT_TRUE(wait_until(
+        [&] { return probe::text(cmd).find(L"EXE-Path: " + out8) != std::wstring::npos; },
+        kBuildTimeoutMs))
+        << visible(probe::text(cmd));
+    EXPECT_TRUE(read_file(out8 + L"\\exe.exe") == player) << "nothing built into out8";
 
     PostMessageW(console, WM_CHAR, L'x', 1);
     EXPECT_TRUE(probe::wait_gone(console, kWindowTimeoutMs)) << "a key did not close the console";
@@ -1100,9 +1122,29 @@ TEST_F(Designer, BuildsOneFileByKeys) {
     EXPECT_FALSE(checked(box)) << "the prompt came with its box ticked";
     press(VK_TAB);
     EXPECT_TRUE(wait_focus(box));
+    HWND icons = control(prompt, L"comp_icon");
+    EXPECT_FALSE(IsWindowEnabled(icons)) << "the icon is there to choose without one file";
+    EXPECT_TRUE(probe::read_accessible(icons).state & STATE_SYSTEM_UNAVAILABLE);
     press(VK_SPACE);
     EXPECT_TRUE(wait_until([&] { return checked(box); }, kWindowTimeoutMs)) << "Space did not tick";
-    if (screenshot) shoot(prompt, screenshot);
+    // Tab to the icon, now usable; Home and four times Down choose «Вопрос».
+    press(VK_TAB);
+    EXPECT_TRUE(wait_focus(icons));
+    press(VK_HOME);
+    for (int i = 0; i < 4; ++i) press(VK_DOWN);
+    EXPECT_TRUE(wait_until([&] { return probe::read_accessible(icons).value == L"Вопрос"; },
+                           kWindowTimeoutMs));
+    EXPECT_TEXT(probe::read_accessible(icons).name, L"Значок программы:");
+    if (screenshot) {
+      shoot(prompt, screenshot);
+      probe::send_key(VK_DOWN, probe::kAlt);
+      EXPECT_TRUE(wait_until([&] { return probe::dropped_list(process_.id()) != nullptr; },
+                             kWindowTimeoutMs));
+      shoot(nullptr, L"designer_build_prompt_icons.png");  // the list lies past the window
+      probe::send_key(VK_UP, probe::kAlt);
+      EXPECT_TRUE(wait_until([&] { return probe::dropped_list(process_.id()) == nullptr; },
+                             kWindowTimeoutMs));
+    }
     press(VK_TAB);
     EXPECT_TRUE(wait_focus(control(prompt, L"comp")));
     press(VK_RETURN);
@@ -1149,6 +1191,44 @@ TEST_F(Designer, BuildsOneFileByKeys) {
     DWORD code = 0;
     EXPECT_TRUE(running.wait(kWindowTimeoutMs, &code)) << "the program did not end";
     EXPECT_EQ(code, static_cast<DWORD>(IDYES));
+  }
+  {
+    SCOPED_TRACE("an icon from a file, through the system's open dialog");
+    const std::wstring icon = working_folder_ + L"\\своё.ico";
+    ASSERT_TRUE(probe::copy_file(probe::windows_path(QUILLET_ICON_FILE), icon));
+    SetForegroundWindow(main_);
+    press(VK_F7);
+    HWND prompt = wait_form(process_, L"comp_form");
+    ASSERT_TRUE(prompt);
+    HWND icons = control(prompt, L"comp_icon");
+    probe::click(control(prompt, L"one_file"));
+    EXPECT_TRUE(wait_until([&] { return IsWindowEnabled(icons) != FALSE; }, kWindowTimeoutMs));
+    // Another program's choice of «Из файла...» counts as the user's.
+    PostMessageW(icons, CB_SETCURSEL, 5, 0);
+    HWND dialog =
+        probe::wait_window(process_, {kBoxClass, L"Значок программы", true}, kWindowTimeoutMs);
+    ASSERT_TRUE(dialog) << "no open dialog";
+    HWND name = GetDlgItem(dialog, 0x47c);        // the file name (cmb13)
+    if (!name) name = GetDlgItem(dialog, 0x480);  // edt1, in the older dialog
+    ASSERT_TRUE(name);
+    send(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(icon.c_str()));
+    probe::command(dialog, IDOK);
+    EXPECT_TRUE(wait_until([&] { return probe::read_accessible(icons).value == L"своё.ico"; },
+                           kWindowTimeoutMs))
+        << probe::to_utf8(probe::read_accessible(icons).value);
+    probe::click(control(prompt, L"comp"));
+    HWND console = wait_form(process_, L"compile_form");
+    ASSERT_TRUE(console);
+    EXPECT_TRUE(wait_until(
+        [&] { return probe::text(control(console, L"cmd")).find(L"Press Any Key To Continue") !=
+                     std::wstring::npos; },
+        kBuildTimeoutMs));
+    const HMODULE built = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const HRSRC group = built ? FindResourceW(built, MAKEINTRESOURCEW(1), RT_GROUP_ICON) : nullptr;
+    EXPECT_EQ(group ? SizeofResource(built, group) : 0, 6u + 14 * 2) << "not the file's two images";
+    if (built) FreeLibrary(built);
+    PostMessageW(console, WM_CHAR, L'x', 1);
+    EXPECT_TRUE(probe::wait_gone(console, kWindowTimeoutMs));
   }
   PostMessageW(main_, WM_CLOSE, 0, 0);
   EXPECT_TRUE(process_.wait(kWindowTimeoutMs)) << "the designer did not end";
@@ -1392,6 +1472,8 @@ TEST_F(ScreenReader, HearsAndWorksEveryWindow) {
     ASSERT_TRUE(prompt);
     expect_heard(prompt, {{L"cmp", 0, L"Введите путь компиляции:", kText, 0, L""},
                           {L"one_file", 0, L"Одним файлом", kCheck, 0, L"Установить"},
+                          {L"comp_icon", 0, L"Значок программы:", kCombo,
+                           STATE_SYSTEM_UNAVAILABLE, L"Открыть"},
                           {L"comp", 0, L"Компиляция", kPush, kDefault, L"Нажать"},
                           {L"cls", 0, L"Отмена", kPush, 0, L"Нажать"}});
     HWND console = act_and_wait(prompt, L"comp", L"compile_form");
@@ -2218,7 +2300,11 @@ TEST_F(Designer, TheEditorByThePointer) {
   probe::Pointer pointer;
   const auto open_editor = [&] {
     pointer.click(control(main_, L"sd_new"));
-    return wait_form(process_, L"make_form");
+    HWND editor = wait_form(process_, L"make_form");
+    // Clicked before it is in front and drawn, the editor may miss the click.
+    wait_until([&] { return GetForegroundWindow() == editor; }, kWindowTimeoutMs);
+    probe::capture_settled(editor, 3000);
+    return editor;
   };
   const auto dropped = [](HWND list) { return send(list, CB_GETDROPPEDSTATE) != 0; };
   // A click opens the list, a click on the item closes it there.
@@ -2238,15 +2324,15 @@ TEST_F(Designer, TheEditorByThePointer) {
         << "a click on an item did not close the list";
     EXPECT_TRUE(wait_text(list, shown)) << visible(probe::text(list));
   };
-  // The editor's start, as the user made it: a text, «Да и Нет», «конец» for Да
-  // chosen in the open list, and a click into the timeout box.
-  const auto begin = [&](HWND editor) {
+  // The editor's start, as the user made it: a text, «Да и Нет» (or another set),
+  // «конец» for Да chosen in the open list, and a click into the timeout box.
+  const auto begin = [&](HWND editor, int set = 2) {
     HWND text = control(editor, L"dlg_text");
     pointer.click(text);
     ASSERT_TRUE(wait_focus(text));
     probe::send_text(L"Новый");
     EXPECT_TRUE(wait_text(text, L"Новый")) << visible(probe::text(text));
-    HWND yes_no = control(editor, L"dlg_button(2)");
+    HWND yes_no = control(editor, L"dlg_button(" + std::to_wstring(set) + L")");
     pointer.click(yes_no);
     ASSERT_TRUE(wait_until([&] { return checked(yes_no); }, kWindowTimeoutMs));
     HWND yes = control(editor, L"dlg_next(0)");
@@ -2318,6 +2404,31 @@ TEST_F(Designer, TheEditorByThePointer) {
     ASSERT_NO_FATAL_FAILURE(confirm(editor));
     expect_row(1, L"Новый; Диалог; Без значка; Да и Нет; Да>конец, 7 с>0");
   }
+  // Straight through as a new user goes, then with three answers and a caption
+  // typed in; after OK the pointer goes on over where the editor was. Nothing of
+  // the editor may run on after OK closed it (the run fails on a heap fault).
+  for (const int set : {2, 3}) {
+    SCOPED_TRACE(set == 2 ? "straight through" : "three answers and a caption");
+    HWND editor = open_editor();
+    ASSERT_TRUE(editor);
+    ASSERT_NO_FATAL_FAILURE(begin(editor, set));
+    if (set == 3) {
+      HWND caption = control(editor, L"dlg_caption(0)");
+      pointer.click(caption);
+      ASSERT_TRUE(wait_focus(caption));
+      probe::send_text(L"Ага");
+      EXPECT_TRUE(wait_text(caption, L"Ага")) << visible(probe::text(caption));
+      pointer.click(control(editor, L"dlg_wait"));
+    }
+    probe::send_text(L"7");
+    ASSERT_NO_FATAL_FAILURE(choose(control(editor, L"dlg_wait_next"), 1, L"диалог 0"));
+    const POINT ok = probe::middle_of(control(editor, L"SDButton1"));
+    ASSERT_NO_FATAL_FAILURE(confirm(editor));
+    pointer.move_to(ok.x - 40, ok.y + 30);
+    pointer.click_at(ok);
+  }
+  expect_row(2, L"Новый; Диалог; Без значка; Да и Нет; Да>конец, 7 с>0");
+  expect_row(3, L"Новый; Диалог; Без значка; Да, Нет и Отмена; Да «Ага»>конец, 7 с>0");
   EXPECT_TRUE(process_.running()) << "the designer ended";
 }
 

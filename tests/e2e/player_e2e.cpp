@@ -202,6 +202,9 @@ class Player : public testing::Test {
       EXPECT_TRUE(got.topmost) << "a system-modal box stays above all windows";
       EXPECT_STREQ(probe::to_string(got.icon), probe::to_string(want.icon));
       if (!want.labels.empty()) {
+        // Without its hook a box gets its captions at the first tick of its watch.
+        HWND last = GetDlgItem(box, want.buttons.back());
+        wait_until([&] { return drawn(probe::text(last)) == want.labels.back(); }, 1000);
         EXPECT_EQ(joined(read_labels(box)), joined(want.labels));
       }
       if (screenshot && i == 0) {
@@ -549,23 +552,29 @@ TEST_F(Player, CaptionsCountdownAndPause) {
 }
 
 // When the system refuses the player its watch on a box (the hook that sees the box
-// made, or the timer on the box), a timer of the thread keeps the time all the same.
-TEST_F(Player, ATimedBoxClosesItselfWhenItsWatchIsRefused) {
+// made, or the timer on the box), a timer of the thread keeps the time all the same,
+// and puts the captions on the buttons where the hook could not, a box that does not
+// close itself included.
+TEST_F(Player, ABoxKeepsItsTimeAndCaptionsWhenItsWatchIsRefused) {
   ASSERT_TRUE(probe::copy_file(probe::windows_path(QUILLET_RUN_FAULTS_EXE), run_exe_));
-  write_script(cp1251(L"Часы идут; Часы; Информация; ОК; ОК «Понятно», 2 с, отсчёт\r\n"));
+  write_script(
+      cp1251(L"Часы идут; Часы; Информация; ОК; ОК «Понятно & ладно», 2 с, отсчёт\r\n"
+             L"Без часов; Подписи; Вопрос; Да и Нет; Да «Конечно», Нет «Ни за что»\r\n"));
   for (const wchar_t* fault : {L"timer", L"hook"}) {
     SCOPED_TRACE(probe::to_utf8(fault) + " refused");
     SetEnvironmentVariableW(L"QUILLET_PLAYER_FAULT", fault);
     Box clock{L"Часы (2 с)", L"Часы идут", {IDOK}, BoxIcon::Asterisk, IDTIMEOUT, 2};
+    clock.labels = {L"Понятно & ладно"};
     if (std::wstring_view(fault) == L"timer") {
-      clock.labels = {L"Понятно"};
       clock.titles = {L"Часы (2 с)", L"Часы (1 с)"};
     } else {
       // Nothing dresses the box before it shows: the title follows at the first tick.
       clock.caption = L"Часы";
       clock.titles = {L"Часы", L"Часы (2 с)", L"Часы (1 с)"};
     }
-    play({clock});
+    Box captions{L"Подписи", L"Без часов", {IDYES, IDNO}, BoxIcon::Question, IDNO};
+    captions.labels = {L"Конечно", L"Ни за что"};
+    play({clock, captions});
     SetEnvironmentVariableW(L"QUILLET_PLAYER_FAULT", nullptr);
   }
 }

@@ -2,19 +2,24 @@
 // driven from cmd the way a script drives it: /compile builds a program with no
 // window and tells the outcome in its exit code, which becomes ERRORLEVEL, as does
 // the answer the built program was given; /compile ... /onefile builds one program
-// that carries its script, as the system reads and runs it.
+// that carries its script, its own version and the icon asked for, as the system
+// reads and runs it.
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "probe.h"
 #include "resources/version.h"
 
-// <imagehlp.h> needs the types of <windows.h>, which probe.h includes.
+// <imagehlp.h> and <shellapi.h> need the types of <windows.h>, which probe.h
+// includes.
 // clang-format off
 #include <imagehlp.h>
+#include <shellapi.h>
 // clang-format on
 
 namespace {
@@ -229,12 +234,13 @@ std::vector<std::wstring> entries(const std::wstring& folder) {
   return names;
 }
 
-// Resource number 1 of a type, as the system's resource functions read it.
-std::string resource(const std::wstring& program, const wchar_t* type) {
+// A resource of a type, number 1 unless told, as the system's resource functions
+// read it.
+std::string resource(const std::wstring& program, const wchar_t* type, WORD number = 1) {
   const HMODULE m = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   if (!m) return "(not loaded)";
   std::string bytes;
-  if (const HRSRC r = FindResourceW(m, MAKEINTRESOURCEW(1), type))
+  if (const HRSRC r = FindResourceW(m, MAKEINTRESOURCEW(number), type))
     if (const HGLOBAL g = LoadResource(m, r))
       bytes.assign(static_cast<const char*>(LockResource(g)), SizeofResource(m, r));
   FreeLibrary(m);
@@ -284,8 +290,8 @@ TEST_F(CommandLine, BuildsOneProgramThatCarriesItsScript) {
   EXPECT_EQ(compile(L"/compile /onefile \"" + projects_ + L"\\викторина.dlg\" again"), 0);
   EXPECT_EQ(read_file(projects_ + L"\\again\\викторина.exe"), program);
 
-  // The system reads it as a program file: its checksum, the script, and run.exe's
-  // icon, manifest and version as they were.
+  // The system reads it as a program file: its checksum, the script, run.exe's
+  // icon and manifest as they were, and a version of its own.
   DWORD header_sum = 0, sum = 0;
   ASSERT_EQ(MapFileAndCheckSumW(path.c_str(), &header_sum, &sum),
             static_cast<DWORD>(CHECKSUM_SUCCESS));
@@ -293,10 +299,11 @@ TEST_F(CommandLine, BuildsOneProgramThatCarriesItsScript) {
   const std::wstring run = program_ + L"\\run.exe";
   EXPECT_EQ(resource(path, RT_RCDATA), script);
   EXPECT_EQ(resource(run, RT_RCDATA), "");
-  for (const wchar_t* type : {RT_ICON, RT_GROUP_ICON, RT_MANIFEST, RT_VERSION}) {
+  for (const wchar_t* type : {RT_ICON, RT_GROUP_ICON, RT_MANIFEST}) {
     EXPECT_FALSE(resource(run, type).empty());
     EXPECT_EQ(resource(path, type), resource(run, type));
   }
+  EXPECT_NE(resource(path, RT_VERSION), resource(run, RT_VERSION));
 
   // Alone in an empty folder, started from elsewhere, it shows its script; beside
   // a main.dlg it still does.
@@ -353,6 +360,95 @@ TEST_F(CommandLine, BuildsOneProgramThatCarriesItsScript) {
   ASSERT_TRUE(probe::write_file(run, moved + headers));
   EXPECT_EQ(compile(L"/compile викторина.dlg moved /onefile"), 4);
   EXPECT_EQ(entries(projects_ + L"\\moved"), std::vector<std::wstring>{});
+}
+
+// The images of an .ico file, in the order of its directory.
+std::vector<std::string> ico_images(const std::string& ico) {
+  const auto get = [&](std::size_t at, int bytes) {
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(ico.at(at + i));
+    return v;
+  };
+  std::vector<std::string> images;
+  for (std::uint32_t i = 0; i < get(4, 2); ++i)
+    images.push_back(ico.substr(get(6 + 16 * i + 12, 4), get(6 + 16 * i + 8, 4)));
+  return images;
+}
+
+// A one-file program introduces itself by its project's name, in Properties and
+// Task Manager, with the icon asked for: an .ico file's images byte for byte, or
+// a box icon of the editor; Explorer's way to its icon finds them; it still plays
+// its script. An .ico file that is none stops the build before anything is made.
+TEST_F(CommandLine, BuildsOneProgramWithItsOwnNameVersionAndIcon) {
+  ASSERT_TRUE(probe::write_file(projects_ + L"\\Викторина.dlg", story_));
+  const std::string icon = read_file(probe::windows_path(QUILLET_ICON_FILE));
+  ASSERT_TRUE(probe::write_file(projects_ + L"\\своё.ico", icon));
+  ASSERT_TRUE(probe::write_file(projects_ + L"\\плохое.ico", "MZ, not an icon"));
+  const auto compile = [&](const std::wstring& arguments) {
+    DWORD code = 99;
+    const probe::Process q = probe::start(program_ + L"\\quillet.exe", projects_, arguments);
+    EXPECT_TRUE(q.wait(kCommandTimeoutMs, &code)) << "quillet.exe did not end";
+    return static_cast<int>(code);
+  };
+  ASSERT_EQ(compile(L"/compile Викторина.dlg own /onefile /icon своё.ico"), 0);
+  ASSERT_EQ(compile(L"/compile Викторина.dlg box /onefile /icon Вопрос"), 0);
+  EXPECT_EQ(compile(L"/compile Викторина.dlg bad /onefile /icon плохое.ico"), 6);
+  EXPECT_EQ(GetFileAttributesW((projects_ + L"\\bad").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  const std::wstring path = projects_ + L"\\own\\Викторина.exe";
+  {
+    SCOPED_TRACE("the resource functions: the file's images");
+    const std::string group = resource(path, RT_GROUP_ICON);
+    const std::vector<std::string> images = ico_images(icon);
+    ASSERT_EQ(group.size(), 6 + 14 * images.size());
+    for (std::size_t i = 0; i < images.size(); ++i) {
+      WORD number;
+      std::memcpy(&number, group.data() + 6 + 14 * i + 12, 2);
+      EXPECT_TRUE(resource(path, RT_ICON, number) == images[i]) << "image " << i;
+    }
+    const std::string box = resource(projects_ + L"\\box\\Викторина.exe", RT_GROUP_ICON);
+    ASSERT_EQ(box.size(), 6u + 14 * 5);
+    EXPECT_EQ(box[6 + 14 * 4], 0) << "no 256-pixel image";
+  }
+  {
+    SCOPED_TRACE("the version Properties and Task Manager show");
+    DWORD ignored = 0;
+    std::vector<char> info(GetFileVersionInfoSizeW(path.c_str(), &ignored));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT fixed_size = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixed_size));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x10000u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+    for (const auto& [name, value] : std::vector<std::pair<const wchar_t*, std::wstring>>{
+             {L"FileDescription", L"Викторина"},
+             {L"ProductName", L"Викторина"},
+             {L"OriginalFilename", L"Викторина.exe"},
+             {L"InternalName", L"Викторина.exe"},
+             {L"FileVersion", L"1.0.0.0"},
+             {L"Comments", L"Сделано в Quillet " + from_utf8(QUILLET_VERSION)},
+             {L"CompanyName", L"(missing)"},
+             {L"LegalCopyright", L"(missing)"}})
+      EXPECT_EQ(version_string(info, name), value) << probe::to_utf8(name);
+  }
+  {
+    SCOPED_TRACE("Explorer's way to the icon: one group, its large and small images");
+    EXPECT_EQ(ExtractIconExW(path.c_str(), -1, nullptr, nullptr, 0), 1u);
+    HICON large = nullptr, small = nullptr;
+    ExtractIconExW(path.c_str(), 0, &large, &small, 1);
+    ICONINFO parts{};
+    BITMAP bitmap{};
+    ASSERT_TRUE(large && small && GetIconInfo(large, &parts));
+    GetObjectW(parts.hbmColor, sizeof bitmap, &bitmap);
+    EXPECT_EQ(bitmap.bmWidth, GetSystemMetrics(SM_CXICON));
+    DeleteObject(parts.hbmColor);
+    DeleteObject(parts.hbmMask);
+    DestroyIcon(large);
+    DestroyIcon(small);
+  }
+  EXPECT_EQ(play(path, projects_, {IDYES}),
+            (std::vector<std::wstring>{L"Установка: Продолжить?", L"6"}));
 }
 
 // Any other argument is ignored: the designer starts as it always does.

@@ -128,11 +128,11 @@ std::vector<std::string_view> reference_items(std::string_view field) {
   }
   std::vector<std::string_view> items;
   std::size_t from = 0;
+  auto q = quoted.begin();  // the first quote that ends after `at`: both move forward only
   for (std::size_t at = field.find(", "); at != std::string_view::npos;
        at = field.find(", ", at + 1)) {
-    if (std::any_of(quoted.begin(), quoted.end(),
-                    [&](const auto& q) { return at > q.first && at < q.second; }))
-      continue;
+    while (q != quoted.end() && q->second <= at) ++q;
+    if (q != quoted.end() && at > q->first) continue;
     if (at < from) continue;
     items.push_back(field.substr(from, at - from));
     from = at + 2;

@@ -1,7 +1,7 @@
 // Building: the build-path prompt, the console window and its twelve timed steps,
 // with the files they make, their stops and the blinking cursor; the same build
 // from quillet.exe's command line, with its exit codes; and the one-file build,
-// down to the program file it writes.
+// down to the program file it writes, with its own version and icon.
 
 #include "designer/build.h"
 
@@ -11,11 +11,14 @@
 #include <functional>
 #include <optional>
 #include <stdexcept>
+#include <tuple>
 
 #include "designer/command_line.h"
+#include "designer/icon_file.h"
 #include "designer/pe_resources.h"
 #include "designer/resource_ids.h"
 #include "designer_fixture.h"
+#include "resources/box_icons.h"
 #include "sample_program.h"
 #include "utf/utf.h"
 
@@ -424,29 +427,38 @@ TEST_F(BuildTest, TheCloseBoxStopsTheBuildAndKeepsWhatWasMade) {
   EXPECT_EQ(folder.get("out/exe.exe"), kPlayer);
 }
 
-TEST_F(BuildTest, ConfirmingAgainShowsTheStoppedConsole) {
+// A second build while the first one's console is still open: stopped, it makes
+// way for a new console that builds where the prompt now says; running, it runs
+// on, the prompt says so and closing it only hides it, and the build's end leaves
+// it shown for the next build.
+TEST_F(BuildTest, ConfirmingAgainBuildsAfreshUnlessABuildRuns) {
   folder.put("run.exe", kPlayer);
   saved_story();
-  compile_form& c = build();
+  build(folder / "out7");
   ticks(12);
-  ASSERT_TRUE(c.done);
-  const std::string text = transcript(c);
-  std::filesystem::remove(folder.native("story.dlg_compile") / "exe.exe");
-
-  ui.clear_log();
-  compile_form& same = build(folder / "other");
-  EXPECT_EQ(&same, &c);
-  EXPECT_EQ(std::count(ui.log().begin(), ui.log().end(), "load compile_form"), 0);
-  EXPECT_TRUE(c.visible());
-  EXPECT_EQ(transcript(c), text);  // no new banner
-  EXPECT_EQ(c.step, 12);
-  EXPECT_TRUE(c.done);
-  ticks(20);
-  EXPECT_EQ(transcript(c), text);  // no new build
-  EXPECT_FALSE(folder.has("other"));
-  EXPECT_FALSE(std::filesystem::exists(folder.native("story.dlg_compile") / "exe.exe"));
-  ui.press_key(c, U'q');
-  EXPECT_FALSE(ui::Single<compile_form>::loaded());
+  compile_form& again = build(folder / "out8");
+  EXPECT_EQ(lines(again).size(), 4u);  // a new console: its banner alone
+  ticks(6);
+  ui.on_modal("comp_form", [this](ui::Form& f) {
+    ui.answer(ui::IdOk);
+    ui.click(static_cast<comp_form&>(f).comp);
+    ui.close(f);
+  });
+  ui.click(main().sd[3]);
+  EXPECT_EQ(ui.boxes().back().text,
+            "Предыдущая сборка ещё идёт, новая не начата. Дождитесь её конца в окне консоли и "
+            "нажмите «Компиляция» ещё раз.");
+  ASSERT_NE(prompt(), nullptr);
+  ui.on_modal("comp_form", [&](ui::Form& f) {
+    ticks(6);
+    EXPECT_TRUE(again.done && f.visible());
+    confirm(folder / "out9")(f);
+  });
+  ui.click(main().sd[3]);
+  ticks(12);
+  EXPECT_EQ(lines(*console()).at(10), "EXE-Path: " + (folder / "out9") + "\\exe.exe");
+  for (const char* out : {"out7", "out8", "out9"})
+    EXPECT_EQ(folder.get(out + std::string("/exe.exe")), kPlayer) << out;
 }
 
 TEST_F(BuildTest, StepsReadTheirInputsAfresh) {
@@ -601,6 +613,26 @@ TEST(CommandLine, OnlyTheFirstArgumentNamesACommand) {
     EXPECT_EQ(c.folder, "out");
   }
   EXPECT_EQ(kind({"/onefile", "/compile", "a.dlg"}), Kind::Designer);
+  // "/icon" and its word wherever they stand, with "/onefile": a box icon by its
+  // name in any case, else a file.
+  for (const auto& [args, box, file] :
+       std::vector<std::tuple<std::vector<std::string>, int, std::string>>{
+           {{"/compile", "a.dlg", "out", "/onefile", "/icon", "вопрос"}, 3, ""},
+           {{"/compile", "-ICON", "ОШИБКА", "a.dlg", "/onefile", "out"}, 0, ""},
+           {{"/compile", "/icon", "Ёлка.ico", "/onefile", "a.dlg", "out"}, -1, "Ёлка.ico"}}) {
+    const CommandLine c = ParseCommandLine(args);
+    EXPECT_EQ(c.kind, Kind::Compile) << c.problem;
+    EXPECT_EQ(c.icon, (build::ProgramIcon{box, file}));
+    EXPECT_EQ(c.project, "a.dlg");
+    EXPECT_EQ(c.folder, "out");
+  }
+  for (const auto& [args, problem] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"/compile", "a.dlg", "/icon", "Вопрос"},
+            "значок бывает только у программы одним файлом (/onefile)"},
+           {{"/compile", "a.dlg", "/onefile", "/icon"}, "после /icon не указан значок"},
+           {{"/compile", "a.dlg", "/onefile", "/icon", "Вопрос", "/icon", "x.ico"},
+            "значок указан дважды"}})
+    EXPECT_EQ(ParseCommandLine(args).problem, problem);
   EXPECT_EQ(ParseCommandLine({"/compile", "/onefile"}).problem, "не указан проект");
   EXPECT_EQ(kind({"/compile", "a", "b", "c", "/onefile"}), Kind::BadUsage);
   const CommandLine both = ParseCommandLine({"-COMPILE", "C:\\Мои проекты\\a b.dlg", "вывод"});
@@ -703,6 +735,30 @@ const pe::Resource kManifest{{24, {}}, kNumber1, Sample::kEnglish, 0, Sample::kM
 
 pe::Resource carried(std::string script) { return {{10, {}}, kNumber1, 0, 0, std::move(script)}; }
 
+// A one-file program with the player's own icon.
+std::string one_file(const std::string& player, const std::string& script, std::string& problem) {
+  return build::OneFileProgram(player, script, "story.exe", {}, problem);
+}
+
+// The resources of a one-file program but its version, which is checked to be
+// its own, in Russian, naming the program (read whole by the end-to-end tests).
+std::vector<pe::Resource> program_resources(const std::string& program, const std::string& name) {
+  std::vector<pe::Resource> resources = resources_of(program);
+  const auto version = std::find_if(resources.begin(), resources.end(),
+                                    [](const pe::Resource& r) { return r.type.number == 16; });
+  if (version == resources.end()) {
+    ADD_FAILURE() << "no version";
+    return resources;
+  }
+  std::string utf16;
+  for (const wchar_t c : utf::widen(name))
+    utf16 += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  EXPECT_NE(version->data.find(utf16), std::string::npos);
+  EXPECT_EQ(version->language, 0x419);
+  resources.erase(version);
+  return resources;
+}
+
 // The sample with its headers copied behind the last section, where 0x3C points.
 std::string headers_moved_behind() {
   std::string b = Sample::bytes();
@@ -749,9 +805,9 @@ TEST(OneFile, TheProgramCarriesTheScriptAndKeepsEverythingElse) {
   for (const std::string& script : {small, big}) {
     SCOPED_TRACE(script.size());
     std::string problem;
-    const std::string program = build::OneFileProgram(player, script, problem);
+    const std::string program = one_file(player, script, problem);
     ASSERT_FALSE(program.empty()) << problem;
-    EXPECT_EQ(resources_of(program),
+    EXPECT_EQ(program_resources(program, "story.exe"),
               (std::vector<pe::Resource>{kIcon, carried(script), kManifest}));
 
     // The headers but the fields that describe the new sizes, the code and the
@@ -781,9 +837,8 @@ TEST(OneFile, TheProgramCarriesTheScriptAndKeepsEverythingElse) {
     EXPECT_EQ(u32(program, Sample::kOptional + 64), pe::Checksum(program));
 
     // The same bytes every time; a script carried already is replaced whole.
-    EXPECT_EQ(build::OneFileProgram(player, script, problem), program);
-    EXPECT_EQ(build::OneFileProgram(build::OneFileProgram(player, "old", problem), script, problem),
-              program);
+    EXPECT_EQ(one_file(player, script, problem), program);
+    EXPECT_EQ(one_file(one_file(player, "old", problem), script, problem), program);
   }
 
   // Names sort before numbers, in upper case, at every level, and read back.
@@ -804,7 +859,7 @@ TEST(OneFile, TheWriterRefusesWhatItDoesNotUnderstand) {
   const std::string player = Sample::bytes();
   const auto refused = [](const std::string& image) {
     std::string problem;
-    const bool empty = build::OneFileProgram(image, "a; b\r\n", problem).empty();
+    const bool empty = one_file(image, "a; b\r\n", problem).empty();
     return empty && !problem.empty();
   };
   const auto changed = [&](std::size_t at, std::uint32_t value) {
@@ -834,7 +889,7 @@ TEST(OneFile, TheWriterRefusesWhatItDoesNotUnderstand) {
   // point into the rebuilt directory.
   EXPECT_TRUE(refused(relocations_at(Sample::kResourcesAt + 0x100))) << "relocations inside";
   std::string problem;
-  const std::string kept = build::OneFileProgram(relocations_at(0x1100), "a; b\r\n", problem);
+  const std::string kept = one_file(relocations_at(0x1100), "a; b\r\n", problem);
   ASSERT_FALSE(kept.empty()) << problem;
   EXPECT_EQ(u32(kept, Sample::kOptional + 112 + 8 * 5), 0x1100u);
   EXPECT_EQ(kept.substr(0x200, 0x200), relocations_at(0x1100).substr(0x200, 0x200));
@@ -872,13 +927,92 @@ TEST(OneFile, TheWriterRefusesWhatItDoesNotUnderstand) {
     std::string b = player;
     b[at] = static_cast<char>(~b[at]);
     std::string problem;
-    const std::string program = build::OneFileProgram(b, "a; b\r\n", problem);
+    const std::string program = one_file(b, "a; b\r\n", problem);
     if (program.empty()) continue;
     std::vector<pe::Resource> resources;
     EXPECT_TRUE(pe::ReadResources(program, resources, problem)) << "at " << at << ": " << problem;
     EXPECT_NE(std::find(resources.begin(), resources.end(), carried("a; b\r\n")), resources.end())
         << "at " << at;
   }
+}
+
+namespace {
+
+std::vector<pe::IconImage> icon_of(std::string_view file) {
+  std::vector<pe::IconImage> images;
+  std::string problem;
+  EXPECT_TRUE(ico::ReadIcon(file, images, problem)) << problem;
+  return images;
+}
+
+}  // namespace
+
+TEST(OneFile, AnIconFileIsReadWholeOrRefusedWithItsReason) {
+  // The editor's four box icons, at the sizes Explorer asks for, 256 as PNG.
+  for (const std::string_view box : {resources::kBoxIconError, resources::kBoxIconWarning,
+                                     resources::kBoxIconInformation, resources::kBoxIconQuestion}) {
+    const auto images = icon_of(box);
+    ASSERT_EQ(images.size(), 5u);
+    for (std::size_t i = 0; i < images.size(); ++i) {
+      EXPECT_EQ(images[i].width, (std::array<int, 5>{16, 24, 32, 48, 0})[i]);
+      EXPECT_EQ(images[i].bit_count, 32);
+      EXPECT_EQ(images[i].data.substr(0, 4), i < 4 ? "\x28\0\0\0"s : "\x89PNG"s);
+      EXPECT_NE(box.find(images[i].data), std::string_view::npos);
+    }
+  }
+  const std::string good(resources::kBoxIconQuestion);
+  const std::size_t bitmap = u32(good, 6 + 12), png = u32(good, 6 + 4 * 16 + 12);
+  const auto changed = [&](std::size_t at, std::uint32_t value, int bytes = 4) {
+    std::string b = good;
+    Sample::set(b, at, value, bytes);
+    return b;
+  };
+  std::string spoilt = good;
+  spoilt[png + 60] ^= 1;
+  for (const auto& [file, why] : std::vector<std::pair<std::string, std::string>>{
+           {"", "это не файл значка (.ico)"},
+           {changed(0, 1, 2), "это не файл значка (.ico)"},
+           {changed(2, 2, 2), "это курсор, а не значок"},
+           {changed(4, 0, 2), "в нём нет ни одного рисунка"},
+           {changed(4, 300, 2), "в нём больше 256 рисунков"},
+           {good.substr(0, 6 + 16 * 5 - 1), "его каталог рисунков обрывается"},
+           {changed(6 + 16 + 12, static_cast<std::uint32_t>(good.size()) - 10),
+            "рисунок 2 лежит за концом файла"},
+           {changed(6 + 16 + 8, 0), "рисунок 2 пуст"},
+           {changed(6 + 8, static_cast<std::uint32_t>(good.size() - bitmap)),
+            "рисунок 2 занимает те же байты, что и другой рисунок"},
+           {changed(bitmap + 4, 300), "рисунок 1 больше 256 точек (300 × 16)"},
+           {changed(bitmap + 12, 0, 2), "рисунок 1 повреждён"},
+           {changed(bitmap + 8, 64), "рисунок 1 повреждён"},  // its rows pass its end
+           {spoilt, "рисунок 5 в формате PNG повреждён"},
+           {good + std::string(ico::kMaxFileBytes, '\0'), "он больше 1 МБ"}}) {
+    std::vector<pe::IconImage> images{{}};
+    std::string problem;
+    EXPECT_FALSE(ico::ReadIcon(file, images, problem)) << why;
+    EXPECT_EQ(problem, why);
+    EXPECT_TRUE(images.empty());
+  }
+  // A directory that leaves the depth to the image takes the image's own.
+  EXPECT_EQ(icon_of(changed(6 + 6, 0, 2))[0].bit_count, 32);
+  EXPECT_EQ(icon_of(changed(6 + 4 * 16 + 6, 0, 2))[4].bit_count, 32);
+}
+
+// The chosen icon replaces the player's, as its only group; the script and the
+// manifest stay; the version is the program's own.
+TEST(OneFile, TheProgramCarriesTheIconItsAuthorChose) {
+  const auto images = icon_of(resources::kBoxIconInformation);
+  std::string problem;
+  const std::string program =
+      build::OneFileProgram(Sample::bytes(), "s", "Викторина.exe", images, problem);
+  ASSERT_FALSE(program.empty()) << problem;
+  std::vector<pe::Resource> expected;
+  for (std::uint16_t i = 0; i < images.size(); ++i)
+    expected.push_back({{3, {}}, {static_cast<std::uint16_t>(i + 1), {}}, 0, 0, images[i].data});
+  expected.push_back(carried("s"));
+  expected.push_back({{14, {}}, kNumber1, 0, 0, pe::IconGroup(images, 1)});
+  expected.push_back(kManifest);
+  EXPECT_EQ(program_resources(program, "Викторина.exe"), expected);
+  EXPECT_EQ(build::OneFileProgram(program, "s", "Викторина.exe", images, problem), program);
 }
 
 TEST(OneFile, TheProgramIsNamedAfterTheProject) {
@@ -914,12 +1048,34 @@ TEST_F(CommandLineTest, OneFileBuildsOneProgramNamedAfterTheProject) {
                                 "Building Finished.", "", "EXE-Path: " + out + "\\quiz.exe", ""}));
   EXPECT_EQ(folder.entries("projects/quiz.dlg_compile"), std::vector<std::string>{"quiz.exe"});
   const std::string program = folder.get("projects/quiz.dlg_compile/quiz.exe");
-  EXPECT_EQ(resources_of(program), (std::vector<pe::Resource>{kIcon, carried(project), kManifest}));
+  EXPECT_EQ(program_resources(program, "quiz.exe"),
+            (std::vector<pe::Resource>{kIcon, carried(project), kManifest}));
 
   // Into another folder, the switch first: the same bytes.
   EXPECT_EQ(run({"/compile", "/onefile", folder / "projects\\quiz.dlg", "other"}), kExitOk);
   EXPECT_EQ(folder.get("projects/other/quiz.exe"), program);
 
+  {
+    SCOPED_TRACE("a box icon, an icon file, and icons refused before anything is made");
+    EXPECT_EQ(run({"/compile", "quiz.dlg", "box", "/onefile", "/icon", "Информация"}), kExitOk);
+    const std::vector<pe::IconImage> box = icon_of(resources::kBoxIconInformation);
+    std::string problem;
+    const std::string expected =
+        build::OneFileProgram(Sample::bytes(), project, "quiz.exe", box, problem);
+    EXPECT_EQ(folder.get("projects/box/quiz.exe"), expected);
+    folder.put("projects/mine.ico", std::string(resources::kBoxIconInformation));
+    EXPECT_EQ(run({"/compile", "quiz.dlg", "file", "/onefile", "/icon", "mine.ico"}), kExitOk);
+    EXPECT_EQ(folder.get("projects/file/quiz.exe"), expected);
+    folder.put("projects/bad.ico", "not an icon");
+    EXPECT_EQ(run({"/compile", "quiz.dlg", "no", "/onefile", "/icon", "bad.ico"}), kExitBadIcon);
+    expect_stop("Started building quiz.dlg...",
+                "Файл " + here_ + "\\bad.ico не годится как значок: это не файл значка (.ico)");
+    EXPECT_EQ(run({"/compile", "quiz.dlg", "no", "/onefile", "/icon", "missing.ico"}),
+              kExitBadIcon);
+    expect_stop("Started building quiz.dlg...", "Не удалось прочитать значок " + here_ +
+                                                    "\\missing.ico: Файл не найден (ошибка 53)");
+    EXPECT_FALSE(folder.has("projects/no"));
+  }
   {
     SCOPED_TRACE("a project name that makes no file name");
     folder.put("projects/.dlg", project);
@@ -993,13 +1149,18 @@ TEST_F(CommandLineTest, OneFileNeverReplacesTheDesignersOwnFiles) {
   std::filesystem::create_directory_symlink(folder.native("Квиллет"), folder.native("ярлык"));
   spellings.push_back(folder / "ярлык");
 #endif
-  for (const std::string project : {"run.dlg", "quillet.dlg"}) {
-    folder.put("projects/" + project, script({"Свой; Файл"}));
+  for (const auto& [project, own] :
+       {std::pair{"run.dlg", "run.exe"}, {"quillet.dlg", "quillet.exe"}}) {
+    folder.put("projects/" + std::string(project), script({"Свой; Файл"}));
     for (const std::string& spelling : spellings) {
-      SCOPED_TRACE(project + " into " + spelling);
+      SCOPED_TRACE(project + (" into " + spelling));
       EXPECT_EQ(run({"/compile", project, spelling, "/onefile"}), kExitCopyFailed);
-      expect_stop("Compiling an EXE-file...",
-                  "Из имени проекта " + project + " не получается имя программы");
+      expect_stop("Compiling an EXE-file...", "Программа ");
+      EXPECT_NE(report.find(" заменила бы " + std::string(own) +
+                            " самого конструктора; выберите другую папку или другое имя "
+                            "проекта.\r\n"),
+                std::string::npos)
+          << report;
     }
   }
   for (const auto& [name, bytes] : own) EXPECT_EQ(read(program + "\\" + name), bytes) << name;
@@ -1043,10 +1204,52 @@ TEST_F(BuildTest, TheBoxBuildsOneProgramNamedAfterTheProject) {
                   "Compiling an EXE-file... OK", "Building Finished.", "",
                   "EXE-Path: " + out + "\\story.exe", "Press Any Key To Continue..."}));
     EXPECT_EQ(folder.entries("story.dlg_compile"), std::vector<std::string>{"story.exe"});
-    EXPECT_EQ(resources_of(folder.get("story.dlg_compile/story.exe")),
+    EXPECT_EQ(program_resources(folder.get("story.dlg_compile/story.exe"), "story.exe"),
               (std::vector<pe::Resource>{kIcon, carried(folder.get("story.dlg")), kManifest}));
     EXPECT_FALSE(ui::Single<comp_form>::loaded());
     ui.press_key(c, U'x');
+  }
+  {
+    SCOPED_TRACE("the icon: the project's own beside it, a file refused, another taken");
+    folder.put("story.ico", std::string(resources::kBoxIconWarning));
+    folder.put("bad.ico", "MZ");
+    folder.put("mine.ico", std::string(resources::kBoxIconQuestion));
+    ui.answer(ui::IdOk);
+    ui.on_modal("comp_form", [this](ui::Form& f) {
+      auto& p = static_cast<comp_form&>(f);
+      EXPECT_EQ(p.comp_icon.items(),
+                (std::vector<std::string>{"Как у проигрывателя", "Ошибка", "Восклицание",
+                                          "Информация", "Вопрос", "story.ico", "Из файла..."}));
+      EXPECT_EQ(p.comp_icon.text(), "story.ico");
+      EXPECT_EQ(p.comp_icon.accessible().name, "Значок программы:");
+      // Usable only for one file.
+      EXPECT_FALSE(p.Label2.enabled());
+      EXPECT_THROW(ui.choose(p.comp_icon, 1), std::logic_error);
+      ui.click(p.one_file);
+      ui.answer_open(folder / "bad.ico");
+      ui.choose(p.comp_icon, 6);
+      EXPECT_EQ(ui.boxes().back().text, "Файл " + folder / "bad.ico" +
+                                            " не годится как значок: это не файл значка (.ico).");
+      EXPECT_EQ(p.comp_icon.text(), "story.ico");
+      ui.answer_open(folder / "mine.ico");
+      ui.choose(p.comp_icon, 6);
+      ui.answer_open(std::nullopt);
+      ui.choose(p.comp_icon, 6);
+      EXPECT_EQ(p.comp_icon.text(), "mine.ico");
+      EXPECT_EQ(ui.open_questions().back().file_name, folder / "mine.ico");
+      EXPECT_EQ(ui.open_questions().front().folder, folder.str());
+      ui.click(p.comp);
+    });
+    ui.click(m.sd[3]);
+    ticks(12);
+    std::string problem;
+    EXPECT_EQ(folder.get("story.dlg_compile/story.exe"),
+              build::OneFileProgram(Sample::bytes(), folder.get("story.dlg"), "story.exe",
+                                    icon_of(resources::kBoxIconQuestion), problem));
+    ui.press_key(*console(), U'x');
+
+    for (const char* icon : {"story.ico", "bad.ico", "mine.ico"})
+      std::filesystem::remove(folder.native(icon));
   }
   {
     SCOPED_TRACE("the next prompt comes with the box off");

@@ -28,6 +28,8 @@ TEST_F(DesignerTest, HostileProjectsOpenOrAreRefused) {
   std::mt19937 random(1251);
   std::string binary(65536, '\0');
   for (char& c : binary) c = static_cast<char>(random());
+  std::string long_field4 = script::to_cp1251("Поле; 4; Вопрос; Да и Нет; ");
+  while (long_field4.size() < (1u << 20)) long_field4 += script::to_cp1251("Да «, ");
   const std::vector<Hostile> cases = {
       {"empty.dlg", "", 62},
       {"fourteen.dlg", lines(14, "row; "), 62},
@@ -37,6 +39,8 @@ TEST_F(DesignerTest, HostileProjectsOpenOrAreRefused) {
       {"eof_mark.dlg", lines(15, "\x1A; \x1A") + "\x1A" + lines(3, "after"), 0},
       {"ten_mb_line.dlg", std::string(10 << 20, 'x') + "\r\n" + lines(14, "row; "), 0},
       {"binary.dlg", binary, 0},  // short lines between its random CR bytes
+      // Field 4 of a Yes/No box: 1 MB of "Да «" items whose quotes never close.
+      {"long_field4.dlg", long_field4 + "\r\n" + lines(14, "row; "), 0},
   };
   for (const Hostile& h : cases) folder.put(h.name, h.bytes);
   // A 2 GB file of zeros that takes no room: its first line never ends. Some disks
@@ -68,6 +72,21 @@ TEST_F(DesignerTest, HostileProjectsOpenOrAreRefused) {
     if (h.name == "ten_mb_line.dlg") {
       EXPECT_EQ(m.dlg_rows[0].size(), std::size_t{10} << 20);
       EXPECT_EQ(m.dlg_rows[14], "row; 13");
+      EXPECT_EQ(shown_rows()[0], std::string(1000, 'x') + "…");  // no line shows more
+    }
+    if (h.name == "long_field4.dlg") {
+      // The editor takes the whole row and gives it back unchanged; a delete
+      // renumbers it; all in time linear in its length.
+      const std::string row = m.dlg_rows[0];
+      ui.on_modal("make_form",
+                  [this](ui::Form& f) { ui.click(static_cast<make_form&>(f).SDButton1); });
+      ui.double_click(m.str_str[0]);
+      EXPECT_EQ(m.dlg_rows[0], row);
+      ui.click(m.str_str[1]);
+      ui.click(m.sd_edit);
+      EXPECT_EQ(m.dlg_rows[0], row);
+      EXPECT_EQ(m.dlg_rows[1], "row; 1");
+      m.changed = false;  // for the next open
     }
   }
 }

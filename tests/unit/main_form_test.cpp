@@ -686,7 +686,7 @@ TEST_F(DesignerTest, TheEditorRefusesATimeoutThatCannotWork) {
     ui.click(e.SDButton1);
     EXPECT_NE(ui.boxes().back().text.find("«" + std::string(20, '7') + "…»"), std::string::npos);
     EXPECT_TRUE(main().dlg_rows[0].empty());
-    e.dlg_wait.set_text("3600");
+    e.dlg_wait.set_text("03600");  // a zero in front counts for nothing
     ui.click(e.SDButton1);
   });
   ui.click(m.sd_new);
@@ -925,7 +925,7 @@ TEST_F(DesignerTest, TheStatusStripTellsWhereTheSequenceCannotGo) {
   ui.answer(ui::IdNo);
   open("loop.dlg");
   EXPECT_EQ(notice(), "Программа никогда не закончится: все пути ведут по кругу.");
-  ui.click(m.sd[0]);  // what was opened is unchanged: New asks nothing
+  ui.click(m.sd[0]);  // nothing to save since the open: no question
   EXPECT_EQ(notice(), tip);
 }
 

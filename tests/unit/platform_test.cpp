@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/long_path.h"
 #include "platform/platform.h"
 #include "test_folder.h"
 
@@ -111,4 +112,16 @@ TEST(Platform, ProcessStartCanBeObserved) {
   EXPECT_EQ(platform::start_minimized("C:\\Tools\\run.exe", "/from 3"), FileError::None);
   EXPECT_EQ(g_started, "C:\\Tools\\run.exe|/from 3");
   platform::set_process_starter(nullptr);
+}
+
+TEST(Platform, LongFormOfPaths) {
+  const std::pair<std::wstring, std::wstring> paths[] = {
+      {L"C:\\a.dlg", L"\\\\?\\C:\\a.dlg"}, {L"\\\\s\\share\\a", L"\\\\?\\UNC\\s\\share\\a"}};
+  for (const auto& [plain, long_form] : paths) {
+    EXPECT_EQ(platform::long_form(plain), long_form);
+    EXPECT_EQ(platform::long_form(long_form), long_form);
+    EXPECT_EQ(platform::plain_form(long_form), plain);
+  }
+  for (const std::wstring path : {L"\\\\.\\COM1", L"a.dlg", L"C:a.dlg", L"\\a"})
+    EXPECT_EQ(platform::long_form(path), path);
 }

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "player/box_rules.h"
 #include "player/dialoged.h"
 #include "player/play.h"
 #include "script/cp1251.h"
@@ -357,4 +358,63 @@ TEST(Play, TheGraphOfAProjectIsWhatThePlayerCanDo) {
     EXPECT_EQ(g.never_ends, !reached[kOver]);
     if (testing::Test::HasFailure()) break;
   }
+}
+
+// The box's clock counts from the first tick that finds it on the screen; its title
+// tells the seconds left, rounded up; a caption's "&" shows as it stands.
+TEST(Box, ClockTitleAndButtonTexts) {
+  player::BoxClock clock(3000);
+  EXPECT_EQ(clock.seconds_left(50'000), 3u);
+  EXPECT_EQ(clock.seconds_left(50'001), 3u);
+  EXPECT_EQ(clock.seconds_left(51'000), 2u);
+  EXPECT_EQ(clock.seconds_left(52'999), 1u);
+  EXPECT_EQ(clock.seconds_left(53'000), 0u);
+  EXPECT_EQ(player::countdown_title("Часы", 12), "Часы (12 с)");
+  EXPECT_EQ(player::countdown_title("", 1), "(1 с)");
+  EXPECT_EQ(player::button_text("Я & ты && мы&"), "Я && ты &&&& мы&&");
+}
+
+// Rows of buttons as the system lays them out, with captions of any width: each
+// button as wide as it was and as its caption needs, the system's gap (4 at least)
+// between them, centred, and the box grown just where the row and its margins
+// (the icon's place, at least the gap) do not fit.
+TEST(Box, TheRowOfButtonsKeepsItsGapFitsTheBoxAndIsCentred) {
+  std::minstd_rand random(1251);
+  const auto pick = [&random](int n) {
+    return static_cast<int>(random() % static_cast<unsigned>(n));
+  };
+  for (int round = 0; round < 1000; ++round) {
+    const int n = 1 + pick(3), width = 60 + pick(30), gap = pick(10);
+    const int row_width = n * width + (n - 1) * gap;
+    const int client = row_width + 2 * pick(60);
+    std::vector<player::ButtonSpan> buttons;
+    std::vector<int> needed;
+    for (int k = 0, x = (client - row_width) / 2; k < n; ++k, x += width + gap) {
+      buttons.push_back({x, width});
+      needed.push_back(pick(2) ? pick(250) : 0);
+    }
+    const std::optional<int> others = pick(3) ? std::optional(pick(40)) : std::nullopt;
+    SCOPED_TRACE("round " + std::to_string(round));
+    const player::ButtonRow row = player::dress_row(buttons, needed, client, others);
+    const int want_gap = n > 1 ? std::max(gap, 4) : 0;
+    const int margin = std::max(want_gap, others.value_or(want_gap));
+    for (std::size_t k = 0; k < buttons.size(); ++k) {
+      EXPECT_EQ(row.buttons[k].width, std::max(width, needed[k]));
+      if (k > 0) {
+        EXPECT_EQ(row.buttons[k].left - row.buttons[k - 1].left - row.buttons[k - 1].width,
+                  want_gap);
+      }
+    }
+    const int first = row.buttons[0].left;
+    const int last = row.buttons[buttons.size() - 1].left + row.buttons[buttons.size() - 1].width;
+    EXPECT_LE(std::abs(first - (client + row.grow - last)), 1) << "centred";
+    EXPECT_GE(first, margin);
+    EXPECT_EQ(row.grow > 0, last - first + 2 * margin > client);
+    if (row.grow > 0) {
+      EXPECT_EQ(first, margin) << "grown more than the row needs";
+    }
+  }
+  EXPECT_EQ(player::grown_left(100, 300, 40, 0, 1000), 80);  // half the growth each side
+  EXPECT_EQ(player::grown_left(10, 300, 40, 0, 1000), 0);    // within the work area
+  EXPECT_EQ(player::grown_left(700, 300, 40, 0, 1000), 660);
 }

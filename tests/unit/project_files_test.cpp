@@ -1,6 +1,7 @@
 // Saving and opening projects: the save-as and open windows, the file bytes, the
 // error boxes, and the save-changes prompt before New and Open.
 
+#include "designer/app.h"
 #include "designer_fixture.h"
 
 using namespace designer;
@@ -139,6 +140,34 @@ TEST_F(DesignerTest, NamesThatCannotBeAProjectFileAreRefused) {
   EXPECT_EQ(folder.entries(), (std::vector<std::string>{"console. .dlg"}));
 }
 
+// The longest name saves and opens again in a folder deeper than the 260
+// characters of a Windows path without its long form; a path longer than any
+// system takes is refused before writing.
+TEST_F(DesignerTest, TheLongestNameSavesInADeepFolder) {
+  const std::string deep = folder / std::string(100, 'd'), name(251, 'n');
+  ASSERT_EQ(platform::create_folder(deep), platform::FileError::None);
+  platform::set_program_folder(deep);
+  main_form& m = start();
+  add(U"Глубоко");
+  ui.on_modal("save_form", save_as(std::u32string(name.begin(), name.end())));
+  ui.click(m.sd[2]);
+  ui.click(m.sd[0]);
+  open(name + ".dlg");
+  EXPECT_EQ(shown_rows(), std::vector<std::string>{"Глубоко; Диалог; Без значка; ОК"});
+  EXPECT_EQ(platform::delete_file(deep + "\\" + name + ".dlg"), platform::FileError::None);
+
+  platform::set_program_folder(deep + "\\" + std::string(kLongestPath, 'z'));
+  ui.click(m.sd[0]);
+  add(U"x");
+  ui.answer(ui::IdOk);
+  ui.on_modal("save_form", [this](ui::Form& f) {
+    ui.click(static_cast<save_form&>(f).sd_save);
+    ui.click(static_cast<save_form&>(f).sd_close);
+  });
+  ui.click(m.sd[2]);
+  EXPECT_EQ(ui.boxes().back().text.rfind("Путь к файлу проекта слишком длинный", 0), 0u);
+}
+
 TEST_F(DesignerTest, OpenListsProjectsAndReadsTheFirstFifteenLines) {
   std::string sixteen = script({"r0; t", "r1; t"});
   sixteen += "dropped; t\r\n";
@@ -162,7 +191,7 @@ TEST_F(DesignerTest, OpenListsProjectsAndReadsTheFirstFifteenLines) {
   EXPECT_EQ(shown_rows(), (std::vector<std::string>{"r0; t", "r1; t"}));
   EXPECT_EQ(m.file_name, "long.dlg");
   EXPECT_EQ(m.caption(), "Quillet - [long.dlg]");
-  EXPECT_FALSE(m.changed);  // the rows are those of the file
+  EXPECT_FALSE(m.changed);  // the rows are the file's: nothing to save
   EXPECT_FALSE(ui::Single<file_form>::loaded());
 }
 
@@ -171,11 +200,12 @@ TEST_F(DesignerTest, OpenFailuresShowTheErrorBoxAndKeepEverything) {
   folder.put("gone.dlg", script({"a; b"}));
   main_form& m = start();
   add(U"mine");
-  m.changed = false;
 
+  ui.answer(ui::IdNo);  // not saved: the edit stays a change when the open fails
   ui.answer(ui::IdOk);
   ui.on_modal("file_form", [this](ui::Form& f) { open_entry(f, "short.dlg"); });
   ui.click(m.sd[1]);
+  EXPECT_TRUE(m.changed);
   EXPECT_EQ(ui.boxes().back().text,
             error_text("Произошла ошибка при открытии файла.", 62, "Попытка чтения за концом файла"));
   EXPECT_EQ(ui.boxes().back().style, ui::mb::Critical | ui::mb::Ok);
@@ -185,6 +215,7 @@ TEST_F(DesignerTest, OpenFailuresShowTheErrorBoxAndKeepEverything) {
   EXPECT_EQ(m.caption(), "Tervan Quillet - [Новый диалог]");
   EXPECT_TRUE(m.file_name.empty());
 
+  m.changed = false;  // and a mark that was off stays off
   ui.answer(ui::IdOk);
   ui.on_modal("file_form", [this](ui::Form& f) {
     std::filesystem::remove(folder.native("gone.dlg"));  // deleted while the list is open
@@ -195,6 +226,7 @@ TEST_F(DesignerTest, OpenFailuresShowTheErrorBoxAndKeepEverything) {
             error_text("Произошла ошибка при открытии файла.", 53, "Файл не найден"));
   EXPECT_FALSE(ui::Single<file_form>::loaded());
   EXPECT_EQ(shown_rows().size(), 1u);
+  EXPECT_FALSE(m.changed);
 }
 
 TEST_F(DesignerTest, AnEmptySequenceSavedCannotBeOpenedAgain) {
@@ -280,14 +312,16 @@ TEST_F(DesignerTest, OpenAsksFirstAndCancelReadsNothing) {
   EXPECT_EQ(m.dlg_rows[0], "x; Диалог; Без значка; ОК");
   EXPECT_FALSE(ui::Single<file_form>::loaded());
 
-  // No: the opened rows replace the edits and are the file's, so closing asks
-  // nothing.
+  // No: the opened rows replace the edits and count as unchanged, so closing asks
+  // nothing and the opened file is not written over.
+  folder.put("other.dlg", script({"other; o"}) + "a sixteenth line, dropped by a save\r\n");
   ui.answer(ui::IdNo);
   ui.on_modal("file_form", [this](ui::Form& f) { open_entry(f, "other.dlg"); });
   ui.click(m.sd[1]);
   EXPECT_EQ(m.dlg_rows[0], "other; o");
   EXPECT_FALSE(m.changed);
-  ui.close(m);
+  ui.close(m);  // an unscripted question would fail the test
   EXPECT_FALSE(ui::Single<main_form>::loaded());
-  EXPECT_EQ(folder.get("other.dlg"), script({"other; o"}));
+  EXPECT_EQ(folder.get("other.dlg"),
+            script({"other; o"}) + "a sixteenth line, dropped by a save\r\n");
 }

@@ -61,6 +61,9 @@ char32_t system_cp1251_char(unsigned char b) {
 TEST(Cp1251, EveryByteRoundTrips) {
   const std::string bytes = all_bytes();
   EXPECT_EQ(to_cp1251(to_utf8(bytes)), bytes);
+  std::string each;  // character by character, as the table says
+  for (const char b : bytes) utf::append(each, cp1251_char(static_cast<unsigned char>(b)));
+  EXPECT_EQ(to_utf8(bytes), each);
   EXPECT_EQ(cp1251_char(0x98), U'\u0098');
   EXPECT_EQ(cp1251_byte(U'\u0098'), 0x98);
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
+#include <utility>
 
 #include "ui/controls.h"
 #include "ui/custom.h"
@@ -463,6 +465,49 @@ TEST_F(UiTest, ADropDownListTellsAChoiceOnceWhateverOrderTheBoxReportsIn) {
   next.list_cancelled();
   EXPECT_EQ(next.text(), "диалог 3");
   EXPECT_TRUE(chosen.empty());
+}
+
+// Whatever the backend reports, in any order and with any index, and however the
+// window refills or sets the list meanwhile, open or not: the box shows one of
+// its items, is open as last told, tells each new choice once, and a list closed
+// without a choice shows the choice again.
+TEST_F(UiTest, ADropDownListKeepsOneConsistentStateWhateverHappens) {
+  choices_form& f = Single<choices_form>::get();
+  f.show();
+  ComboBox& box = f.next[0];
+  int told = 0, expected = 0, fillings = 0;
+  box.on_change = [&] { ++told; };
+  std::string choice = box.text();  // the reference, unique in each filling
+  bool open = false;
+  std::mt19937 random(25);
+  const auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+  for (int step = 0; step < 5000; ++step) {
+    const int size = static_cast<int>(box.items().size()), at = pick(size + 3) - 2;
+    const std::string item = at >= 0 && at < size ? box.items()[static_cast<std::size_t>(at)] : "";
+    const int what = pick(4);
+    if (what == 0) {
+      open = pick(2) == 1;
+      box.shown(at, open);
+      if (!open) expected += std::exchange(choice, item) != item;
+    } else if (what == 1) {
+      box.list_cancelled();
+      open = false;
+    } else if (what == 2) {
+      box.clear();
+      ++fillings;
+      for (int i = pick(4); i > 0; --i) box.add_item(std::to_string(fillings * 10 + i));
+      choice.clear();
+    } else {
+      box.set_list_index(at);
+      choice = item;
+    }
+    ASSERT_LT(box.list_index(), static_cast<int>(box.items().size())) << "step " << step;
+    ASSERT_EQ(box.dropped_down(), open) << "step " << step;
+    if (!open) {
+      ASSERT_EQ(box.text(), choice) << "step " << step;
+    }
+    ASSERT_EQ(told, expected) << "step " << step;
+  }
 }
 
 TEST_F(UiTest, ACheckBoxTogglesWhenSpaceIsLetGoOrItIsClicked) {

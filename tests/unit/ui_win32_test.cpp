@@ -361,6 +361,17 @@ TEST_F(Win32, ControlsPaintWhatTheirPropertiesSay) {
   EXPECT_EQ(SendMessageW(window(form.icon[2]), BM_GETCHECK, 0, 0), BST_CHECKED);
   // The system makes double clicks only for a class that asks for them.
   EXPECT_TRUE(GetClassLongW(window(form.probe), GCL_STYLE) & CS_DBLCLKS);
+
+  // A text box shows its hint while it is empty, and only then.
+  const HWND box = window(form.box);
+  form.box.set_text("");
+  EXPECT_EQ(ink_columns(box, {0, 0}).first, -1);
+  form.box.set_cue_banner("Да");
+  EXPECT_GE(ink_columns(box, {0, 0}).first, 0) << "no hint in an empty box";
+  form.box.set_text("Ш");
+  const std::vector<std::uint32_t> typed = render(box);
+  form.box.set_cue_banner("");
+  EXPECT_EQ(render(box), typed) << "a hint beside the text";
 }
 
 TEST_F(Win32, GeometryIsInPixelsOfTheContainer) {
@@ -714,12 +725,21 @@ TEST_F(Win32, ADropDownListAndACheckBoxAnswerKeysAndOtherPrograms) {
 // A handler may close its window from inside a message of one of its controls:
 // here a click on a self-drawn control takes the focus from a drop-down list,
 // which tells a choice another program made in its list, and that choice's
-// handler unloads the form. Nothing of the windows runs on after that.
+// handler unloads the form; then a choice made with the pointer in the open
+// list does the same. Nothing of the windows' objects runs on after that, and
+// the windows wait, hidden, until the list's own code is done with them.
 TEST_F(Win32, AWindowClosedFromInsideItsControlsMessagesStopsThere) {
-  form.next.on_change = [&] { form.unload(); };
+  HWND shown = nullptr, combo = nullptr;
+  bool waited = false;
+  form.next.on_change = [&] {
+    form.unload();
+    waited = IsWindow(combo) && !IsWindowVisible(shown);
+  };
   form.show();
   backend.pump(50);
-  const HWND combo = window(form.next), custom = window(form.probe);
+  shown = window(form);
+  combo = window(form.next);
+  const HWND custom = window(form.probe);
   SetFocus(combo);
   backend.pump(30);
   COMBOBOXINFO parts{};
@@ -730,8 +750,27 @@ TEST_F(Win32, AWindowClosedFromInsideItsControlsMessagesStopsThere) {
   PostMessageW(custom, WM_LBUTTONUP, 0, MAKELPARAM(5, 6));
   backend.pump(100);
   EXPECT_FALSE(form.loaded());
+  EXPECT_TRUE(waited);
   EXPECT_FALSE(IsWindow(combo));
   EXPECT_TRUE(form.probe.events.empty()) << "a control got the pointer after its window was gone";
+
+  form.show();
+  backend.pump(50);
+  shown = window(form);
+  combo = window(form.next);
+  waited = false;
+  ASSERT_TRUE(GetComboBoxInfo(combo, &parts));
+  SendMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
+  backend.pump(30);
+  RECT item{};
+  SendMessageW(parts.hwndList, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&item));
+  const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+  PostMessageW(parts.hwndList, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(parts.hwndList, WM_LBUTTONUP, 0, at);
+  backend.pump(100);
+  EXPECT_FALSE(form.loaded());
+  EXPECT_TRUE(waited);
+  EXPECT_FALSE(IsWindow(combo));
 }
 
 TEST_F(Win32, LabelsReportClicksAndDoubleClicks) {

@@ -23,10 +23,11 @@ bool offers(unsigned style, int id) {
   }
 }
 
-// A user reaches only what is on screen.
+// A user reaches only what is on screen, and uses only what is enabled.
 void reachable(const Control& c) {
   if (!c.visible() || !c.form().visible())
     throw std::logic_error(c.automation_name() + " is not on screen");
+  if (!c.enabled()) throw std::logic_error(c.automation_name() + " is disabled");
 }
 
 }  // namespace
@@ -88,6 +89,8 @@ void Headless::answer(int id) { answers_.push_back(id); }
 void Headless::answer_menu(int item) { menu_answers_.push_back(item); }
 
 void Headless::answer_save(std::optional<std::string> path) { saves_.push_back(std::move(path)); }
+
+void Headless::answer_open(std::optional<std::string> path) { opens_.push_back(std::move(path)); }
 
 std::unique_ptr<Peer> Headless::create_form_peer(Form& form) {
   return std::make_unique<FormPeer>(*this, form);
@@ -241,13 +244,29 @@ std::optional<std::string> Headless::clipboard_data(Form&, std::string_view form
   return clipboard_data_;
 }
 
-std::optional<std::string> Headless::save_file_name(Form& owner, const SaveQuestion& q) {
-  save_questions_.push_back(q);
-  log_.push_back("save dialog over " + owner.name() + ": " + q.title);
-  if (saves_.empty()) throw std::logic_error("unscripted save dialog: " + q.title);
-  auto path = std::move(saves_.front());
-  saves_.pop_front();
+namespace {
+
+std::optional<std::string> file_dialog(std::string_view kind, Form& owner, const FileQuestion& q,
+                                       std::vector<FileQuestion>& questions,
+                                       std::deque<std::optional<std::string>>& answers,
+                                       std::vector<std::string>& log) {
+  questions.push_back(q);
+  log.push_back(std::string(kind) + " dialog over " + owner.name() + ": " + q.title);
+  if (answers.empty())
+    throw std::logic_error("unscripted " + std::string(kind) + " dialog: " + q.title);
+  auto path = std::move(answers.front());
+  answers.pop_front();
   return path;
+}
+
+}  // namespace
+
+std::optional<std::string> Headless::save_file_name(Form& owner, const FileQuestion& q) {
+  return file_dialog("save", owner, q, save_questions_, saves_, log_);
+}
+
+std::optional<std::string> Headless::open_file_name(Form& owner, const FileQuestion& q) {
+  return file_dialog("open", owner, q, open_questions_, opens_, log_);
 }
 
 std::string Headless::encode_png(const Bitmap& picture, std::string* why) {

@@ -45,20 +45,23 @@ class Headless : public Backend {
   // The answer for the next message box (IdOk, IdCancel, IdYes, IdNo).
   void answer(int id);
   // The item to choose in the next popup menu (-1: none), and the path to give
-  // the next save dialog (nothing: cancelled).
+  // the next save or open dialog (nothing: cancelled).
   void answer_menu(int item);
   void answer_save(std::optional<std::string> path);
+  void answer_open(std::optional<std::string> path);
   bool scripts_used_up() const {
-    return modals_.empty() && answers_.empty() && menu_answers_.empty() && saves_.empty();
+    return modals_.empty() && answers_.empty() && menu_answers_.empty() && saves_.empty() &&
+           opens_.empty();
   }
 
   const std::vector<BoxShown>& boxes() const { return boxes_; }
   const std::vector<ShellCall>& shell_calls() const { return shell_calls_; }
   // The items of the menus shown (their texts, and whole), and the questions of
-  // the save dialogs.
+  // the save and open dialogs.
   const std::vector<std::vector<std::string>>& menus() const { return menus_; }
   const std::vector<std::vector<MenuItem>>& menu_items() const { return menu_items_; }
-  const std::vector<SaveQuestion>& save_questions() const { return save_questions_; }
+  const std::vector<FileQuestion>& save_questions() const { return save_questions_; }
+  const std::vector<FileQuestion>& open_questions() const { return open_questions_; }
 
   // The clipboard as the last copy left it; a clipboard that another program
   // holds refuses copies and gives nothing, one short of memory takes the text
@@ -159,7 +162,8 @@ class Headless : public Backend {
                          std::string_view data) override;
   std::optional<std::string> clipboard_text(Form& owner) override;
   std::optional<std::string> clipboard_data(Form& owner, std::string_view format) override;
-  std::optional<std::string> save_file_name(Form& owner, const SaveQuestion& q) override;
+  std::optional<std::string> save_file_name(Form& owner, const FileQuestion& q) override;
+  std::optional<std::string> open_file_name(Form& owner, const FileQuestion& q) override;
   std::string encode_png(const Bitmap& picture, std::string* why) override;
 
  private:
@@ -178,10 +182,10 @@ class Headless : public Backend {
   std::deque<std::pair<std::string, std::function<void(Form&)>>> modals_;
   std::deque<int> answers_;
   std::deque<int> menu_answers_;
-  std::deque<std::optional<std::string>> saves_;
+  std::deque<std::optional<std::string>> saves_, opens_;
   std::vector<std::vector<std::string>> menus_;
   std::vector<std::vector<MenuItem>> menu_items_;
-  std::vector<SaveQuestion> save_questions_;
+  std::vector<FileQuestion> save_questions_, open_questions_;
   std::string clipboard_text_;
   std::optional<Bitmap> clipboard_picture_;
   std::string clipboard_format_, clipboard_data_;

@@ -50,7 +50,8 @@ bool ControlWindow::make(const wchar_t* class_name, DWORD style, DWORD ex_style,
   a.text = std::move(text);
   // Whatever can take the focus says so, for accessibility tools.
   if (control_.can_focus() && control_.tab_stop()) style |= WS_TABSTOP;
-  a.style = style | WS_CHILD | WS_CLIPSIBLINGS | (control_.visible() ? WS_VISIBLE : 0);
+  a.style = style | WS_CHILD | WS_CLIPSIBLINGS | (control_.visible() ? WS_VISIBLE : 0) |
+            (control_.enabled() ? 0 : WS_DISABLED);
   a.ex_style = ex_style;
   a.x = r.left;
   a.y = r.top;
@@ -102,10 +103,14 @@ void ControlWindow::update(Prop what) {
   switch (what) {
     case Prop::Geometry:
       place();
-      refresh(what);
+      if (alive) refresh(what);
       break;
     case Prop::Visible:
       ShowWindow(hwnd(), control_.visible() ? SW_SHOWNA : SW_HIDE);
+      break;
+    case Prop::Enabled:
+      EnableWindow(hwnd(), control_.enabled() ? TRUE : FALSE);
+      refresh(what);
       break;
     case Prop::Tooltip:
       set_tooltip();

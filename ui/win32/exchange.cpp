@@ -1,7 +1,7 @@
 // What passes between the program and the system: the clipboard (texts, pictures
-// and data of the program's own formats, both ways), the save dialog and PNG files
-// from the system's own encoder. comdlg32 and the encoder are
-// loaded at their first use, never at the program's start.
+// and data of the program's own formats, both ways), the save and open dialogs
+// and PNG files from the system's own encoder. comdlg32 and the encoder are loaded
+// at their first use, never at the program's start.
 
 // <windows.h> must come before the other system headers.
 // clang-format off
@@ -118,17 +118,46 @@ HGLOBAL clipboard_dib(const Bitmap& picture) {
   return g;
 }
 
-using GetSaveFileNameFn = BOOL(WINAPI*)(OPENFILENAMEW*);
+using FileDialogFn = BOOL(WINAPI*)(OPENFILENAMEW*);
 
-GetSaveFileNameFn save_dialog_function() {
-  static const GetSaveFileNameFn function = [] {
+// GetSaveFileNameW or GetOpenFileNameW of comdlg32, from the system folder.
+FileDialogFn file_dialog_function(const char* name) {
+  static const HMODULE module = [] {
     wchar_t folder[MAX_PATH];
     const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return GetSaveFileNameFn{};
-    const HMODULE m = LoadLibraryW((std::wstring(folder, n) + L"\\comdlg32.dll").c_str());
-    return m ? exported<GetSaveFileNameFn>(m, "GetSaveFileNameW") : GetSaveFileNameFn{};
+    if (n == 0 || n >= MAX_PATH) return HMODULE{};
+    return LoadLibraryW((std::wstring(folder, n) + L"\\comdlg32.dll").c_str());
   }();
-  return function;
+  return module ? exported<FileDialogFn>(module, name) : FileDialogFn{};
+}
+
+// The save or the open dialog asking q; the path chosen.
+std::optional<std::string> ask_file_name(HWND owner, const FileQuestion& q, bool save) {
+  const FileDialogFn ask = file_dialog_function(save ? "GetSaveFileNameW" : "GetOpenFileNameW");
+  if (!ask) return std::nullopt;
+  const std::wstring title = widen(q.title), extension = widen(q.extension);
+  const std::wstring folder = widen(q.folder);
+  std::wstring filter = widen(q.kind) + L" (*." + extension + L")";
+  filter += L'\0';
+  filter += L"*." + extension;
+  filter += L'\0';
+  std::vector<wchar_t> file(32768, L'\0');
+  const std::wstring proposed = widen(q.file_name);
+  std::copy_n(proposed.begin(), std::min(proposed.size(), file.size() - 1), file.begin());
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = filter.c_str();
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  ofn.lpstrTitle = title.c_str();
+  ofn.lpstrDefExt = extension.c_str();
+  ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY |
+              (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+  if (!ask(&ofn)) return std::nullopt;
+  return narrow(file.data());
 }
 
 // The encoder of PNG files: the class of its own, or through the imaging factory
@@ -316,30 +345,12 @@ std::optional<std::string> Win32Backend::clipboard_data(Form& owner, std::string
   return bytes->substr(kSizeBytes, static_cast<std::size_t>(size));
 }
 
-std::optional<std::string> Win32Backend::save_file_name(Form& owner, const SaveQuestion& q) {
-  const GetSaveFileNameFn ask = save_dialog_function();
-  if (!ask) return std::nullopt;
-  const std::wstring title = widen(q.title), extension = widen(q.extension);
-  std::wstring filter = widen(q.kind) + L" (*." + extension + L")";
-  filter += L'\0';
-  filter += L"*." + extension;
-  filter += L'\0';
-  std::vector<wchar_t> file(32768, L'\0');
-  const std::wstring proposed = widen(q.file_name);
-  std::copy_n(proposed.begin(), std::min(proposed.size(), file.size() - 1), file.begin());
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = window_of(owner);
-  ofn.lpstrFilter = filter.c_str();
-  ofn.nFilterIndex = 1;
-  ofn.lpstrFile = file.data();
-  ofn.nMaxFile = static_cast<DWORD>(file.size());
-  ofn.lpstrTitle = title.c_str();
-  ofn.lpstrDefExt = extension.c_str();
-  ofn.Flags =
-      OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-  if (!ask(&ofn)) return std::nullopt;
-  return narrow(file.data());
+std::optional<std::string> Win32Backend::save_file_name(Form& owner, const FileQuestion& q) {
+  return ask_file_name(window_of(owner), q, true);
+}
+
+std::optional<std::string> Win32Backend::open_file_name(Form& owner, const FileQuestion& q) {
+  return ask_file_name(window_of(owner), q, false);
 }
 
 std::string Win32Backend::encode_png(const Bitmap& picture, std::string* why) {

@@ -326,7 +326,9 @@ void FormWindow::show() {
     return;
   }
   trace_mark("show: ready");
+  Alive alive(*this);  // activated, the window may run a handler that closes it
   ShowWindow(hwnd(), how);
+  if (!alive) return;
   trace_mark("show: visible");
   UpdateWindow(hwnd());
   trace_mark("show: painted");
@@ -378,8 +380,8 @@ LRESULT FormWindow::on_message(UINT msg, WPARAM w, LPARAM l) {
     case WM_TIMER: {
       const auto it = timers_.find(w);
       if (it == timers_.end()) return 0;
-      Timer& t = *it->second;
-      if (t.on_tick) t.on_tick();
+      // A copy runs: the handler may set another in its place.
+      if (auto tick = it->second->on_tick) tick();
       return 0;
     }
     case WM_CHAR: {

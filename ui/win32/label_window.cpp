@@ -70,6 +70,7 @@ class LabelWindow : public ControlWindow {
         break;
       case Prop::Border:
       case Prop::FocusMark:
+      case Prop::Enabled:
         break;
       default:
         return;
@@ -103,7 +104,7 @@ class LabelWindow : public ControlWindow {
   void draw(HDC dc, const RECT& r) {
     const Label& l = label();
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, to_colorref(l.fore_color()));
+    SetTextColor(dc, l.enabled() ? to_colorref(l.fore_color()) : GetSysColor(COLOR_GRAYTEXT));
     const HGDIOBJ old = SelectObject(dc, font(l.font()));
     UINT format = DT_NOPREFIX | DT_EXPANDTABS;
     format |= l.alignment() == Align::Right    ? DT_RIGHT

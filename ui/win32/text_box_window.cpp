@@ -7,6 +7,8 @@
 #include <commctrl.h>
 // clang-format on
 
+#include <utility>
+
 #include "ui/win32/peers.h"
 
 namespace ui::win32 {
@@ -18,9 +20,9 @@ class TextBoxWindow : public ControlWindow {
     const DWORD style = WS_TABSTOP | (t.multiline() ? ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL
                                                     : ES_AUTOHSCROLL);
     make(WC_EDITW, style, WS_EX_CLIENTEDGE, widen(t.text()));
+    was_empty_ = t.text().empty();
     set_font(t.font());
     // Without either the box stays as the system makes it (32767 characters).
-    if (!t.cue_banner().empty()) refresh(Prop::CueBanner);
     if (t.max_length() > 0) refresh(Prop::MaxLength);
   }
 
@@ -43,11 +45,6 @@ class TextBoxWindow : public ControlWindow {
     } else if (what == Prop::Selection && box().all_selected()) {
       SendMessageW(hwnd(), EM_SETSEL, 0, -1);
     } else if (what == Prop::CueBanner) {
-      // Drawn by version 6 of the common controls, which the manifest asks for;
-      // shown while the box has the focus too.
-      const std::wstring hint = widen(box().cue_banner());
-      SendMessageW(hwnd(), EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(hint.c_str()));
-      // Not every version redraws a shown hint by itself.
       InvalidateRect(hwnd(), nullptr, TRUE);
     } else if (what == Prop::MaxLength) {
       // Characters a project can hold are one UTF-16 unit each.
@@ -60,7 +57,36 @@ class TextBoxWindow : public ControlWindow {
     if (what == Prop::Text) box().text_pulled(narrow(window_text(hwnd())));
   }
 
+  // The grey hint of an empty box (the cue banner), drawn over what the edit
+  // control paints, in its font and where its text would start, while it has
+  // the focus too. Drawn here rather than asked of the control: Wine's frees its
+  // copy of the hint from another heap than it took it from.
+  bool shows_hint() const {
+    return !box().cue_banner().empty() && GetWindowTextLengthW(hwnd()) == 0;
+  }
+  void draw_hint(HDC dc) {
+    RECT r{};
+    SendMessageW(hwnd(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
+    const std::wstring hint = widen(box().cue_banner());
+    const HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
+    SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+    SetBkMode(dc, TRANSPARENT);
+    DrawTextW(dc, hint.c_str(), static_cast<int>(hint.size()), &r,
+              DT_NOPREFIX | DT_END_ELLIPSIS | (box().multiline() ? DT_WORDBREAK : DT_SINGLELINE));
+    SelectObject(dc, old);
+  }
+
   LRESULT on_message(UINT msg, WPARAM w, LPARAM l) override {
+    if ((msg == WM_PAINT || msg == WM_PRINTCLIENT) && shows_hint()) {
+      // The control paints into a device context it is given.
+      PAINTSTRUCT ps{};
+      const HDC dc = msg == WM_PAINT ? BeginPaint(hwnd(), &ps) : reinterpret_cast<HDC>(w);
+      const LRESULT r = ControlWindow::on_message(msg, reinterpret_cast<WPARAM>(dc), l);
+      draw_hint(dc);
+      if (msg == WM_PAINT) EndPaint(hwnd(), &ps);
+      return r;
+    }
     if (msg != WM_CHAR) return ControlWindow::on_message(msg, w, l);
     const char32_t typed = chars_.feed(static_cast<wchar_t>(w));
     if (!typed) return 0;
@@ -75,12 +101,17 @@ class TextBoxWindow : public ControlWindow {
   bool reflected(UINT msg, WPARAM w, LPARAM, LRESULT& result) override {
     if (msg != WM_COMMAND || HIWORD(w) != EN_CHANGE) return false;
     result = 0;
+    // The hint comes and goes whole, wherever the edit redraws.
+    const bool empty = GetWindowTextLengthW(hwnd()) == 0;
+    if (std::exchange(was_empty_, empty) != empty && !box().cue_banner().empty())
+      InvalidateRect(hwnd(), nullptr, TRUE);
     if (!setting_) box().text_edited(narrow(window_text(hwnd())));
     return true;
   }
 
  private:
   bool setting_ = false;
+  bool was_empty_ = true;
 };
 
 }  // namespace

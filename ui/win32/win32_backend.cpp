@@ -254,9 +254,11 @@ bool Win32Backend::keyboard_in_use() const {
 }
 
 void Win32Backend::handle(MSG& msg) {
-  if (keys(msg)) return;
-  TranslateMessage(&msg);
-  DispatchMessageW(&msg);
+  if (!keys(msg)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  Window::destroy_freed();
 }
 
 int Win32Backend::run_loop() {

@@ -6,8 +6,10 @@
 #include <commctrl.h>
 // clang-format on
 
+#include <algorithm>
 #include <exception>
 #include <iterator>
+#include <vector>
 
 #include "ui/form.h"
 #include "ui/win32/text.h"
@@ -45,6 +47,36 @@ bool is_own_class_window(HWND h) {
   return false;
 }
 
+// The windows whose messages are being handled, innermost last.
+std::vector<HWND> g_handling;
+// Windows let go while one of their messages was being handled, waiting to be
+// destroyed.
+std::vector<HWND> g_waiting;
+
+// Whether destroying the window takes h along: h itself, a window inside it, or
+// one whose top-level window it or a window inside it owns, directly or through
+// other owned windows.
+bool takes_along(HWND window, HWND h) {
+  if (h == window || IsChild(window, h)) return true;
+  for (HWND top = GetAncestor(h, GA_ROOT); top; top = GetWindow(top, GW_OWNER))
+    if (top == window || IsChild(window, top)) return true;
+  return false;
+}
+
+bool in_use(HWND window) {
+  return std::any_of(g_handling.begin(), g_handling.end(),
+                     [window](HWND h) { return takes_along(window, h); });
+}
+
+// Marks a message of the window as being handled for its lifetime.
+class Handling {
+ public:
+  explicit Handling(HWND h) { g_handling.push_back(h); }
+  ~Handling() { g_handling.pop_back(); }
+  Handling(const Handling&) = delete;
+  Handling& operator=(const Handling&) = delete;
+};
+
 }  // namespace
 
 void debug_log(std::wstring_view line) {
@@ -70,7 +102,32 @@ Window::~Window() {
   alive_ = nullptr;
   if (HWND h = hwnd_) {
     release();
+    destroy_when_free(h);
+  }
+}
+
+void Window::destroy_when_free(HWND h) {
+  if (!IsWindow(h)) return;
+  if (!in_use(h)) {
     DestroyWindow(h);
+    return;
+  }
+  // Out of sight and out of the pointer's way at once.
+  if (const HWND holder = GetCapture(); holder && takes_along(h, holder)) ReleaseCapture();
+  ShowWindow(h, SW_HIDE);
+  g_waiting.push_back(h);
+}
+
+void Window::destroy_freed() {
+  // A window destroyed may run handlers that let go of more.
+  for (std::size_t i = 0; i < g_waiting.size();) {
+    const HWND h = g_waiting[i];
+    if (IsWindow(h) && in_use(h)) {
+      ++i;
+      continue;
+    }
+    g_waiting.erase(g_waiting.begin() + static_cast<std::ptrdiff_t>(i));
+    if (IsWindow(h)) DestroyWindow(h);
   }
 }
 
@@ -215,8 +272,10 @@ LRESULT Window::route(Window* self, HWND h, UINT msg, WPARAM w, LPARAM l) {
     return subclassed ? DefSubclassProc(h, msg, w, l) : DefWindowProcW(h, msg, w, l);
   }
   LRESULT result = 0;
-  // Forms unloaded by a handler are destroyed only when the outermost handler ends.
+  // Forms unloaded by a handler are destroyed only when the outermost handler ends,
+  // their windows once none of their messages is being handled.
   ui::Dispatch handler;
+  Handling handling(h);
   Alive alive(*self);
   try {
     result = self->on_message(msg, w, l);

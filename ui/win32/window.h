@@ -3,6 +3,13 @@
 // WM_NCCREATE; system controls (STATIC, EDIT, ...) are subclassed right after they
 // are created. Either way every message goes through one routing function that
 // catches whatever a handler throws, so no exception crosses a window procedure.
+//
+// An object may go while a message of its window, or of a window inside it, is
+// being handled: a handler unloads the form from inside a click. The object lets
+// go of its window at once, so nothing of it runs after, and the window is hidden
+// and destroyed only once no message of it is being handled: the code below on
+// the stack (a system control's, the common controls' subclassing) finishes with
+// everything it holds still there.
 
 #include <windows.h>
 
@@ -69,6 +76,13 @@ class Window {
 
   // Sets the "Name" property to a global atom holding name (deleted on destroy).
   void set_automation_name(std::string_view name);
+
+  // Destroys a window now, or, while a message of it or of a window inside it or
+  // owned by it is being handled, hides it and destroys it once none is.
+  static void destroy_when_free(HWND h);
+  // Destroys the windows that waited, where none of their messages is still
+  // being handled. The message loops call it between messages.
+  static void destroy_freed();
 
  protected:
   // Creates the window: bound at WM_NCCREATE for our classes, subclassed otherwise.
