@@ -58,21 +58,20 @@ void main_form::OpenFile(const std::string& fl) {
   dlg_rows = std::move(rows);
   file_name = std::string(file_name_part(fl));
   set_caption(project_caption(file_name));
-  // The rows are the file's now: nothing is left to save (a failed open above keeps
-  // the mark as it was, with the rows it belongs to).
-  changed = false;
+  StartHistory();  // a fresh history, and the rows as opened are the saved ones
   UpdateText();
 }
 
 void main_form::WriteFile(const std::string& fl) {
   const FileError error = platform::write_file(fl, script::write_rows(dlg_rows));
   if (error != FileError::None) return error_box(kWriteFailed, static_cast<int>(error));
-  if (file_name.empty()) {
+  if (file_name.empty() || saving_as_) {
     // Only the save-as window writes an untitled sequence; its name box names it.
     const save_form* s = ui::Single<save_form>::if_loaded();
     file_name = s ? s->Text1.text() + ".dlg" : std::string(file_name_part(fl));
   }
   set_caption(project_caption(file_name));
+  history_.saved(dlg_rows);
   changed = false;
   UpdateScheme();  // its caption names the project
 }

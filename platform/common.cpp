@@ -47,8 +47,8 @@ std::string temporary_path(std::string_view target) {
 
 void set_process_starter(ProcessStarter starter) { g_starter = starter; }
 
-FileError start_minimized(std::string_view path) {
-  return g_starter ? g_starter(path) : native::start_minimized(path);
+FileError start_minimized(std::string_view path, std::string_view arguments) {
+  return g_starter ? g_starter(path, arguments) : native::start_minimized(path, arguments);
 }
 
 }  // namespace platform

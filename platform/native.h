@@ -9,7 +9,7 @@
 namespace platform::native {
 
 std::string program_folder();
-FileError start_minimized(std::string_view path);
+FileError start_minimized(std::string_view path, std::string_view arguments);
 
 // The temporary file of a safe write of `target`, beside it: the target's name
 // followed by ".~qlt". A name that would pass 255 bytes so (the longest file name

@@ -79,12 +79,12 @@ std::unique_ptr<InputFile> open_for_reading(std::string_view path, FileError& er
 // cut short by a crash leaves at most that one file, which the next write replaces.
 FileError write_file(std::string_view path, std::string_view bytes);
 
-// Starts a program by its full path, minimized and with the input focus, without
-// waiting for it.
-FileError start_minimized(std::string_view path);
+// Starts a program by its full path, with the arguments given (empty: none),
+// minimized and with the input focus, without waiting for it.
+FileError start_minimized(std::string_view path, std::string_view arguments = {});
 
 // Tests see the programs that would be started instead of starting them.
-using ProcessStarter = FileError (*)(std::string_view path);
+using ProcessStarter = FileError (*)(std::string_view path, std::string_view arguments);
 void set_process_starter(ProcessStarter starter);  // nullptr: the real one
 
 }  // namespace platform

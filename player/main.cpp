@@ -1,5 +1,6 @@
 // run.exe: shows each line of the main.dlg beside it as a system-modal message box
-// (player/timed_box.cpp), one after another or where the answers lead, then ends. A
+// (player/timed_box.cpp), one after another or where the answers lead, then ends;
+// "/from N" starts it at line N (the designer's preview from a chosen dialog). A
 // one-file program (run.exe with a script inside, script/carried_script.h) shows the
 // script it carries instead and never looks for a main.dlg. It never opens a window of its
 // own and never reports a failure: a missing or unreadable script simply ends the
@@ -89,7 +90,7 @@ class MessageBoxes : public player::Screen {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
   std::optional<script::MemorySource> carried;
   HANDLE file = INVALID_HANDLE_VALUE;
   if (std::optional<std::string> bytes = carried_script()) {
@@ -105,8 +106,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   HandleSource from_file(file);
   MessageBoxes screen;
-  const int answer =
-      player::play(carried ? static_cast<script::ByteSource&>(*carried) : from_file, screen);
+  const int answer = player::play(carried ? static_cast<script::ByteSource&>(*carried) : from_file,
+                                  screen, player::first_line(arguments ? arguments : L""));
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   return answer;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "player/dialoged.h"
 #include "script/line_reader.h"
@@ -27,11 +28,17 @@ class Screen {
   virtual int show(const Dialog& dialog) = 0;
 };
 
-// Plays a script from its first line and returns the exit code: the last answer, 0
-// when no box was answered. The source is read one line at a time; going back to a
+// Plays a script from line `from` (the lines before it are passed over, as a target
+// ahead passes over lines) and returns the exit code: the last answer, 0 when no
+// box was answered. The source is read one line at a time; going back to a
 // target seeks to the line start noted when the reading first passed it (targets
 // name lines 0 to 14 only), so memory stays flat however long the script is. A read
 // or seek failure ends the run.
-int play(script::ByteSource& source, Screen& screen);
+int play(script::ByteSource& source, Screen& screen, std::uint64_t from = 0);
+
+// The line a run starts at, from the program's arguments: "/from N" (any letter
+// case, N a line number as the designer's list shows it) starts at line N; no
+// arguments, or any others, at line 0.
+std::uint64_t first_line(std::wstring_view arguments);
 
 }  // namespace player

@@ -1,8 +1,8 @@
 #pragma once
 // "What comes next": field 4 of a row, where the answers of its box lead, what its
 // buttons say, whether the box closes itself and whether it waits before it shows.
-// Both programs read it with this code; the designer also writes it and renumbers it
-// when a row is deleted; graph.h follows where it leads.
+// Both programs read it with this code; the designer also writes it, edits.h
+// renumbers its targets when rows move, and graph.h follows where it leads.
 //
 // The field is absent or empty when every answer goes on to the next line and the
 // box is shown at once as the system makes it. Otherwise it is a list of items
@@ -118,16 +118,5 @@ inline Next next_of(std::string_view row) { return next_of(split_row(row)); }
 std::string compose_row(std::string_view text, std::string_view title, std::string_view icon_name,
                         std::string_view button_set_name, const Next& next,
                         std::string_view old_row);
-
-// The row after row `deleted` was taken out of the sequence and the rows below it
-// moved up by one: in field 4 a target after the deleted row goes down by one; a
-// target at it stays, and so points at the row that takes its place. Every other
-// byte, captions and items that do not parse included, stays as it is.
-std::string renumber_after_delete(std::string_view row, int deleted);
-
-// Deletes row index from the sequence as the main window does (the rows below move up,
-// row 14 becomes empty) and renumbers the targets of the rows that stay. Deleting an
-// empty row below which every row is empty changes nothing.
-void delete_row(Rows& rows, int index);
 
 }  // namespace script

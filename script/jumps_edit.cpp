@@ -1,5 +1,5 @@
-// What the designer does with field 4: writes it and renumbers it when a row is
-// deleted. Apart from the reading, so that the player does not carry it.
+// What the designer does with field 4: writes it. Apart from the reading, so that
+// the player does not carry it.
 
 #include <unordered_set>
 
@@ -82,44 +82,6 @@ std::string compose_row(std::string_view text, std::string_view title, std::stri
     row.append(kSeparator).append(keep_old ? old.field[4] : std::string_view(field));
   if (old.has(5)) row.append(kSeparator).append(old.rest);
   return row;
-}
-
-std::string renumber_after_delete(std::string_view row, int deleted) {
-  const Fields fields = split_row(row);
-  if (!fields.has(4) || deleted < 0) return std::string(row);
-  // Field 4 is a view into row: what precedes and follows it stays as it is.
-  const std::size_t from = static_cast<std::size_t>(fields.field[4].data() - row.data());
-  const std::size_t to = from + fields.field[4].size();
-  std::string out;
-  out.reserve(row.size());  // a target renumbered is never longer
-  out.append(row.substr(0, from));
-  bool first = true;
-  items::for_each(fields.field[4], [&](std::string_view text) {
-    if (!first) out.append(items::kSeparator);
-    first = false;
-    const auto item = items::parse(text);
-    if (item && item->target > deleted) {
-      out.append(item->head);
-      append_target(out, item->target - 1);
-    } else {
-      out.append(text);
-    }
-  });
-  out.append(row.substr(to));
-  return out;
-}
-
-void delete_row(Rows& rows, int index) {
-  if (index < 0 || index >= kRowCount) return;
-  // Deleting an empty row with only empty rows below it moves nothing.
-  bool moves = false;
-  for (int i = index; i < kRowCount; ++i)
-    moves = moves || !rows[static_cast<std::size_t>(i)].empty();
-  if (!moves) return;
-  for (int i = index; i < kRowCount - 1; ++i)
-    rows[static_cast<std::size_t>(i)] = rows[static_cast<std::size_t>(i + 1)];
-  rows[kRowCount - 1].clear();
-  for (auto& row : rows) row = renumber_after_delete(row, index);
 }
 
 }  // namespace script

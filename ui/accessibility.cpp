@@ -36,7 +36,7 @@ Accessible Control::accessible() const {
   if (const auto* list = dynamic_cast<const PictureBox*>(&parent());
       list && list->is_list_item(*this)) {
     a.selectable = true;
-    a.selected = list->selected_item() == this;
+    a.selected = list->is_selected(*this);
   }
   const Form& f = form();
   a.is_default = static_cast<const Control*>(f.default_button()) == this;

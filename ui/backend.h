@@ -17,6 +17,16 @@ namespace ui {
 class CustomControl;
 class Diagram;
 
+// An item of a popup menu: its words, "\t" and its key; an empty text is a
+// separator line. A disabled item shows greyed and cannot be chosen.
+struct MenuItem {
+  std::string text;
+  bool enabled = true;
+  MenuItem(std::string t, bool e = true) : text(std::move(t)), enabled(e) {}
+  MenuItem(const char* t, bool e = true) : text(t), enabled(e) {}
+  bool operator==(const MenuItem&) const = default;
+};
+
 // What the system's save or open dialog asks: its title, the kind of file in
 // words and its extension ("png"), the name it proposes (a path opens it in that
 // path's folder), and else the folder it opens in.
@@ -61,9 +71,11 @@ class Backend {
                           int show) = 0;
 
   // A menu of commands at a point of a control, in its pixels (of a diagram: of
-  // the drawing); the index of the item chosen, -1 when none was. "\t" in an
-  // item parts its words from its key.
-  virtual int popup_menu(Control& at, Point where, const std::vector<std::string>& items) = 0;
+  // the drawing); the index of the item chosen, -1 when none was.
+  virtual int popup_menu(Control& at, Point where, const std::vector<MenuItem>& items) = 0;
+  int popup_menu(Control& at, Point where, const std::vector<std::string>& items) {
+    return popup_menu(at, where, std::vector<MenuItem>(items.begin(), items.end()));
+  }
   // The diagram drawn whole as it draws on screen, at `times` its window's scale
   // or less (Diagram::picture); empty when it could not be drawn.
   virtual Bitmap draw(const Diagram& diagram, int times) = 0;
@@ -71,6 +83,14 @@ class Backend {
   // went, and why the rest did not in *why.
   virtual Copied copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture,
                                    std::string* why) = 0;
+  // Puts a text and, in a format of the program's own named `format`, data on the
+  // clipboard at once; false when the clipboard could not be had.
+  virtual bool copy_to_clipboard(Form& owner, std::string_view text, std::string_view format,
+                                 std::string_view data) = 0;
+  // What the clipboard holds as text, and as data in the program's own format;
+  // nothing when it holds none (or could not be had).
+  virtual std::optional<std::string> clipboard_text(Form& owner) = 0;
+  virtual std::optional<std::string> clipboard_data(Form& owner, std::string_view format) = 0;
   // The system's save dialog over the form: the path chosen, nothing when the
   // user cancelled.
   virtual std::optional<std::string> save_file_name(Form& owner, const FileQuestion& q) = 0;

@@ -52,7 +52,8 @@ struct Accessible {
   bool selectable = false;
   bool selected = false;
   bool read_only = false;
-  bool expandable = false;  // it opens a list: expanded while open, collapsed while not
+  bool multi_selectable = false;  // a list of which a range of items can be selected
+  bool expandable = false;        // it opens a list: expanded while open, collapsed while not
   bool expanded = false;
   bool is_default = false;  // the button Enter presses
   std::string shortcut;     // the key that runs its command from anywhere: "Ctrl+N"
@@ -144,6 +145,17 @@ class Control {
 
   MousePointer pointer() const { return pointer_; }
   void set_pointer(MousePointer p);
+
+  // The pointer on a control that has no pointer handling of its own (a label, a
+  // picture box), in the control's pixels: a button pressed, with the shift mask;
+  // the moves while the left one is held, wherever the pointer goes (the control
+  // keeps it until the button is let go); the button let go. When another window
+  // takes the pointer away meanwhile, on_mouse_lost comes instead of the release.
+  std::function<void(Point, MouseButton, unsigned shift)> on_mouse_down;
+  std::function<void(Point)> on_mouse_move;
+  std::function<void(Point, MouseButton)> on_mouse_up;
+  std::function<void()> on_mouse_lost;
+  bool takes_mouse() const { return on_mouse_down || on_mouse_move || on_mouse_up; }
 
   // Accessibility. The name is the caption unless the window names the control (a
   // picture-only button, say); the role follows from the kind unless the window

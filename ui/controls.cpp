@@ -356,19 +356,30 @@ void PictureBox::set_focus_rect(Rect r) {
 void PictureBox::set_list_items(std::vector<Control*> items) {
   items_ = std::move(items);
   if (selected_ && !is_list_item(*selected_)) selected_ = nullptr;
+  std::erase_if(also_selected_, [this](Control* c) { return !is_list_item(*c); });
 }
 
 bool PictureBox::is_list_item(const Control& c) const {
   return std::find(items_.begin(), items_.end(), &c) != items_.end();
 }
 
-void PictureBox::select_item(Control* item) {
-  if (item && !is_list_item(*item)) item = nullptr;
-  if (item == selected_) return;
-  // What the old and the new item tell a reader has changed.
-  Control* old = std::exchange(selected_, item);
-  for (Control* c : {old, item})
+void PictureBox::select_items(Control* focused, std::vector<Control*> others) {
+  if (focused && !is_list_item(*focused)) focused = nullptr;
+  std::erase_if(others, [&](Control* c) { return c == focused || !is_list_item(*c); });
+  if (focused == selected_ && others == also_selected_) return;
+  // What the items that were and are selected tell a reader has changed.
+  std::vector<Control*> told = std::move(also_selected_);
+  told.push_back(std::exchange(selected_, focused));
+  also_selected_ = std::move(others);
+  told.push_back(focused);
+  told.insert(told.end(), also_selected_.begin(), also_selected_.end());
+  for (Control* c : told)
     if (c) tell(*c, Prop::Accessible);
+}
+
+bool PictureBox::is_selected(const Control& c) const {
+  return &c == selected_ ||
+         std::find(also_selected_.begin(), also_selected_.end(), &c) != also_selected_.end();
 }
 
 std::vector<Control*> PictureBox::shown_items() const {

@@ -306,16 +306,26 @@ class PictureBox : public Control, public Container {
   void set_focus_rect(Rect r);
 
   // A box that screen readers meet as a list (Role::List) holds its items among
-  // its controls: which they are, in order, and which one is selected (nullptr
-  // for none). An item is read by its own name and role.
+  // its controls: which they are, in order, which one is selected and has the
+  // keys (nullptr for none) and, in a list where a range can be selected, which
+  // others are selected with it. An item is read by its own name and role.
   void set_list_items(std::vector<Control*> items);
   bool is_list_item(const Control& c) const;
   const Control* selected_item() const { return selected_; }
-  void select_item(Control* item);
+  void select_item(Control* item) { select_items(item, {}); }
+  void select_items(Control* focused, std::vector<Control*> others);
+  bool is_selected(const Control& c) const;
+  bool multi_select() const { return multi_select_; }
+  void set_multi_select(bool m) { multi_select_ = m; }
   // What a reader meets in the list, in order: the visible items (child ids 1 to
   // n), then the other visible children that have a role of their own.
   std::vector<Control*> shown_items() const;
   std::vector<Control*> shown_others() const;
+
+ protected:
+  void describe(Accessible& a) const override {
+    a.multi_selectable = multi_select_ && a.role == Role::List;
+  }
 
  private:
   Color back_ = Color::system(SysColor::ButtonFace);
@@ -323,6 +333,8 @@ class PictureBox : public Control, public Container {
   Rect focus_rect_;
   std::vector<Control*> items_;
   Control* selected_ = nullptr;
+  std::vector<Control*> also_selected_;
+  bool multi_select_ = false;
 };
 
 // A container without border or caption; positions inside use the scale of the

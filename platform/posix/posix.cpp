@@ -106,7 +106,7 @@ std::string program_folder() {
   return folder_of(std::string(buf, static_cast<std::size_t>(n)));
 }
 
-FileError start_minimized(std::string_view path) {
+FileError start_minimized(std::string_view path, std::string_view) {
   struct stat st;
   const std::string p = native_path(path);
   if (::stat(p.c_str(), &st) != 0) return from_errno(errno, p);

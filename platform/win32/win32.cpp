@@ -144,13 +144,14 @@ std::string program_folder() {
   return narrow(plain_form(folder_of(path)));
 }
 
-FileError start_minimized(std::string_view path) {
+FileError start_minimized(std::string_view path, std::string_view arguments) {
   // The long form only where it is needed, and no working folder that the
   // system could not take (the player finds its files by its own path).
   const std::wstring plain = widen(path);
   const std::wstring app = plain.size() < MAX_PATH ? plain : native_path(path);
   const std::wstring folder = folder_of(plain);
   std::wstring command = L"\"" + plain + L"\"";
+  if (!arguments.empty()) command += L" " + widen(arguments);
   STARTUPINFOW si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESHOWWINDOW;

@@ -1,8 +1,8 @@
 // Fuzz target for everything that reads a script: the line reader, the row splitter,
 // the player's Dialoged, the "what comes next" field (read, written, renumbered), the
-// player's run with its jumps, the designer's read_rows, the Windows-1251 codec and
-// the UTF-8/UTF-16 conversion. Each run checks the results against a plain
-// reference, not only that nothing crashes.
+// player's run with its jumps, the designer's read_rows, the Windows-1251 codec,
+// the UTF-8/UTF-16 conversion and the clipboard's blocks of rows. Each run checks
+// the results against a plain reference, not only that nothing crashes.
 //
 // Input: one control byte, then the file bytes. The control byte picks how the source
 // hands the bytes out (all at once or in small pieces, so that a CR LF is split
@@ -21,7 +21,9 @@
 
 #include "player/dialoged.h"
 #include "player/play.h"
+#include "script/block.h"
 #include "script/cp1251.h"
+#include "script/edits.h"
 #include "script/jumps.h"
 #include "script/line_reader.h"
 #include "script/row.h"
@@ -445,5 +447,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         "the characters named unstorable are those the file would change");
   const std::string settled = utf::narrow(utf::widen(bytes));
   check(utf::narrow(utf::widen(settled)) == settled, "UTF-16 round trip settles after one");
+
+  // The clipboard's own format as another program might leave it: a block read
+  // comes back from its own bytes, and it always fits an empty project, each row
+  // keeping its text.
+  if (const auto block = script::read_block(bytes)) {
+    check(script::read_block(script::write_block(*block)) == *block, "a block round-trips");
+    const auto pasted = script::paste_block({}, block->ids, block->project, 0, *block);
+    check(pasted.has_value(), "a block fits an empty project");
+    for (std::size_t k = 0; pasted && k < block->rows.size(); ++k)
+      check(script::split_row(pasted->edit.rows[k]).field[0] ==
+                script::split_row(block->rows[k]).field[0],
+            "a pasted row keeps its text");
+  }
   return 0;
 }

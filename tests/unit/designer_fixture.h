@@ -106,8 +106,10 @@ class DesignerTest : public ::testing::Test {
   TestFolder folder;
 
  private:
-  static platform::FileError record_start(std::string_view path) {
-    started().emplace_back(path);
+  // The program's path, then its arguments after a space when it has any.
+  static platform::FileError record_start(std::string_view path, std::string_view arguments) {
+    started().push_back(std::string(path) + (arguments.empty() ? "" : " ") +
+                        std::string(arguments));
     return platform::FileError::None;
   }
 };

@@ -1,5 +1,9 @@
 // The main window: start-up, the list, row editing and the save-changes prompt.
 
+#include <fstream>
+#include <iterator>
+
+#include "../answers.h"
 #include "designer/app.h"
 #include "designer_fixture.h"
 #include "script/row.h"
@@ -300,7 +304,7 @@ TEST_F(DesignerTest, CancellingTheEditorChangesNothing) {
   main_form& m = start();
   add(U"first");
   add(U"second");
-  m.changed = false;
+  m.WriteFile(folder / "p.dlg");
   ui.click(m.str_str[0]);
   ui.on_modal("make_form", [this](ui::Form& f) {
     ui.type(static_cast<make_form&>(f).dlg_text, U"typed");
@@ -327,7 +331,7 @@ TEST_F(DesignerTest, DeletingARowClosesTheGap) {
   add(U"a");
   add(U"b");
   add(U"c");
-  m.changed = false;
+  m.WriteFile(folder / "p.dlg");
   ui.click(m.str_str[1]);
   ui.click(m.sd_edit);
   EXPECT_EQ(m.dlg_rows[1], "c; Диалог; Без значка; ОК");
@@ -769,9 +773,73 @@ TEST_F(DesignerTest, DeletingARowRenumbersTheJumps) {
   EXPECT_TRUE(m.str_str[1].border());
 }
 
-// The status strip tells, in place of the tip and without a box, which rows can
-// never be shown and when the sequence can never end; it follows every change and
-// a reader hears it as the strip's name. With nothing to tell, the tip is back.
+namespace {
+
+std::string quiz_bytes() {
+  std::string path = QUILLET_SOURCE_DIR "/examples/quiz.dlg";
+#ifdef _WIN32
+  if (path.starts_with("/")) path = "Z:" + path;  // the source tree seen from Wine
+#endif
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+}  // namespace
+
+// What the end-to-end test of the edits leaves out: a new dialog before the
+// selection, its jumps given as the list numbers the rows and renumbered with them;
+// greyed menu items; a block pasted into another project, its jumps out of it
+// become «дальше»; plain text on the clipboard; a fresh history after New.
+TEST_F(DesignerTest, NewDialogsBeforeOthersAndPastesFromElsewhere) {
+  folder.put("quiz.dlg", quiz_bytes());
+  main_form& m = start();
+  open("quiz.dlg");
+  const std::set<std::string> opened = answers::by_text(m.dlg_rows);
+  ui.on_modal("make_form", [this](ui::Form& f) {
+    auto& e = static_cast<make_form&>(f);
+    ui.type(e.dlg_text, U"Новый");
+    ui.choose(e.dlg_next[0], 2);  // диалог 1, as the list numbers it now
+    ui.click(e.SDButton1);
+  });
+  ui.answer_menu(11);
+  ui.right_click(m.str_str[1]);
+  EXPECT_FALSE(ui.menu_items().back()[1].enabled) << "nothing to redo";
+  EXPECT_EQ(ui.menu_items().back()[11].text, "&Новый диалог перед этим");
+  EXPECT_EQ(m.dlg_rows[1], "Новый; Диалог; Без значка; ОК; ОК>2");
+  EXPECT_EQ(m.selection(), (script::Selection{1, 1}));
+  for (const std::string& a : answers::by_text(m.dlg_rows))
+    EXPECT_TRUE(a.starts_with("Новый") || opened.count(a)) << a;
+
+  ui.key(m, ui::key::Home);
+  ui.key(m, ui::key::Down, ui::shift::Shift);
+  ui.key(m, 'X', ui::shift::Ctrl);
+  ui.answer(ui::IdNo);
+  ui.key(m, 'N', ui::shift::Ctrl);
+  ui.key(m, 'V', ui::shift::Ctrl);
+  EXPECT_EQ(shown_rows(), (std::vector<std::string>{
+                              "Небольшая викторина: три вопроса.#Начнём?; Викторина; Вопрос; Да "
+                              "и Нет; Да «Начнём!», Нет «В другой раз»",
+                              "Новый; Диалог; Без значка; ОК"}));
+  EXPECT_EQ(m.status.caption(),
+            "Выполнено: вставка диалогов 0, 1; переходов к диалогам вне вставленных, ставших "
+            "«дальше»: 2");
+  ui.put_on_clipboard("a; b\r\n\r\nc; 日本");
+  ui.answer(ui::IdOk);
+  ui.key(m, 'V', ui::shift::Ctrl);
+  EXPECT_EQ(ui.boxes().back().text,
+            "Строка 3 текста в буфере обмена («c; 日本») не может стать диалогом: в кодировке "
+            "проекта (Windows-1251) нет символов «日», «本».\r\n\r\nНичего не вставлено.");
+  ui.put_on_clipboard("a; b\r\n\r\nc; d");
+  ui.key(m, 'V', ui::shift::Ctrl);
+  EXPECT_EQ(m.dlg_rows[3], "c; d");
+  for (int i = 0; i < 3; ++i) ui.key(m, 'Z', ui::shift::Ctrl);
+  EXPECT_TRUE(shown_rows().empty()) << "New started the history afresh";
+  EXPECT_FALSE(m.changed);
+}
+
+// The status strip tells, in place of the tip and without a box, what was last
+// done, which rows can never be shown and when the sequence can never end; it
+// follows every change and a reader hears it as the strip's name.
 TEST_F(DesignerTest, TheStatusStripTellsWhereTheSequenceCannotGo) {
   main_form& m = start();
   const std::string tip = tips()[4];
@@ -779,9 +847,10 @@ TEST_F(DesignerTest, TheStatusStripTellsWhereTheSequenceCannotGo) {
     EXPECT_EQ(m.status.accessible().name, m.status.caption());
     return m.status.caption();
   };
+  EXPECT_EQ(notice(), tip);
   add(U"a");
   add(U"b");
-  EXPECT_EQ(notice(), tip);
+  EXPECT_EQ(notice(), "Выполнено: добавление диалога 1");
   const ui::Color tip_color = m.status.fore_color();
 
   // Row 0 leads to itself on OK: row 1 is never shown and nothing ends.
@@ -807,20 +876,20 @@ TEST_F(DesignerTest, TheStatusStripTellsWhereTheSequenceCannotGo) {
     ui.click(e.SDButton1);
   });
   ui.double_click(m.str_str[0]);
-  EXPECT_EQ(notice(), "Диалоги 1–4 никогда не будут показаны.");
-  EXPECT_EQ(m.status.tooltip(), notice());
+  EXPECT_EQ(notice(), "Выполнено: изменение диалога 0. Диалоги 1–4 никогда не будут показаны.");
+  EXPECT_EQ(m.status.tooltip(), "Диалоги 1–4 никогда не будут показаны.");
   m.dlg_rows[0] = "a; Диалог; Без значка; ОК; ОК>2, 5 с>конец";
   m.dlg_rows[3] = "c; Диалог; Без значка; ОК; ОК>0";
   m.UpdateText();
-  EXPECT_EQ(notice(), "Диалоги 1, 4 никогда не будут показаны.");
+  EXPECT_EQ(notice(), "Выполнено: изменение диалога 0. Диалоги 1, 4 никогда не будут показаны.");
 
   // Deleting row 1 leaves one row that no path reaches.
   ui.click(m.str_str[1]);
   ui.click(m.sd_edit);
-  EXPECT_EQ(notice(), "Диалог 3 никогда не будет показан.");
+  EXPECT_EQ(notice(), "Выполнено: удаление диалога 1. Диалог 3 никогда не будет показан.");
   ui.click(m.str_str[3]);
   ui.click(m.sd_edit);  // 0 -> 1 -> 2 -> 0, and the timeout ends
-  EXPECT_EQ(notice(), tip);
+  EXPECT_EQ(notice(), "Выполнено: удаление диалога 3");
   EXPECT_EQ(m.status.fore_color(), tip_color);
   EXPECT_EQ(m.status.tooltip(), "");
 
@@ -836,7 +905,8 @@ TEST_F(DesignerTest, TheStatusStripTellsWhereTheSequenceCannotGo) {
   m.dlg_rows = {"Начало; A; Вопрос; Да и Нет; Да>1, Нет>2", "Ловушка; B; Информация; ОК; ОК>1",
                 "Выход; C; Информация; ОК"};
   m.UpdateText();
-  EXPECT_EQ(notice(), "После диалога 1 программа не закончится (все пути по кругу).");
+  // Beside what was done, the wording that fits.
+  EXPECT_EQ(notice(), "Выполнено: удаление диалога 3. После диалога 1 программа не закончится.");
   EXPECT_EQ(m.status.tooltip(),
             "После диалога 1 программа никогда не закончится: все пути от него ведут по кругу.");
   m.dlg_rows[1] = "Ловушка; B; Информация; ОК; ОК>2";

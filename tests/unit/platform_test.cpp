@@ -99,8 +99,8 @@ TEST(Platform, CopyDeleteAndCreateFolder) {
 
 namespace {
 std::string g_started;
-FileError record(std::string_view path) {
-  g_started = path;
+FileError record(std::string_view path, std::string_view arguments) {
+  g_started = std::string(path) + "|" + std::string(arguments);
   return FileError::None;
 }
 }  // namespace
@@ -108,7 +108,9 @@ FileError record(std::string_view path) {
 TEST(Platform, ProcessStartCanBeObserved) {
   platform::set_process_starter(record);
   EXPECT_EQ(platform::start_minimized("C:\\Tools\\run.exe"), FileError::None);
-  EXPECT_EQ(g_started, "C:\\Tools\\run.exe");
+  EXPECT_EQ(g_started, "C:\\Tools\\run.exe|");
+  EXPECT_EQ(platform::start_minimized("C:\\Tools\\run.exe", "/from 3"), FileError::None);
+  EXPECT_EQ(g_started, "C:\\Tools\\run.exe|/from 3");
   platform::set_process_starter(nullptr);
 }
 

@@ -121,18 +121,19 @@ struct Played {
   int exit_code;
 };
 
-Played play(script::ByteSource& source, std::vector<int> answers) {
+Played play(script::ByteSource& source, std::vector<int> answers, std::uint64_t from = 0) {
   Answers screen(std::move(answers));
-  const int code = player::play(source, screen);
+  const int code = player::play(source, screen, from);
   return {screen.shown, code};
 }
 
 // Lines in UTF-8, each followed by CR LF, as the file's bytes.
-Played play(const std::vector<std::string>& lines, std::vector<int> answers) {
+Played play(const std::vector<std::string>& lines, std::vector<int> answers,
+            std::uint64_t from = 0) {
   std::string bytes;
   for (const auto& line : lines) bytes += script::to_cp1251(line) + "\r\n";
   script::MemorySource source(bytes);
-  return play(source, std::move(answers));
+  return play(source, std::move(answers), from);
 }
 
 using Shown = std::vector<std::string>;
@@ -159,6 +160,14 @@ TEST(Play, AnswersLeadToTheirTargets) {
   const Played ended = play(script, {kCancel});
   EXPECT_EQ(ended.shown, (Shown{"s0"}));
   EXPECT_EQ(ended.exit_code, kCancel);
+
+  // "/from N" starts at line N; the lines passed over can still be jumped back to.
+  EXPECT_EQ(play(script, {kOk, kCancel}, player::first_line(L" /FROM  2 ")).shown,
+            (Shown{"s2", "s0"}));
+  EXPECT_EQ(play(script, {kOk, kOk}, 3).shown, (Shown{"s4", "s5"}));
+  EXPECT_TRUE(play(script, {}, 9).shown.empty());
+  for (const wchar_t* other : {L"", L"/from", L"/from x", L"/from 2 3", L"/fromage 2", L"-from 2"})
+    EXPECT_EQ(player::first_line(other), 0u);
 }
 
 TEST(Play, ALoopAsksAgainUntilTheRightAnswer) {

@@ -2,13 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "script/block.h"
 #include "script/cp1251.h"
+#include "script/edits.h"
 #include "script/graph.h"
+#include "script/history.h"
 #include "script/jumps.h"
 #include "script/line_reader.h"
 #include "script/row.h"
@@ -668,4 +673,256 @@ TEST(Jumps, TheExampleQuizIsWhatTheDesignerWrites) {
   EXPECT_EQ(g.never_shown, (std::array<bool, kRowCount>{})) << "a row no answer leads to";
   EXPECT_EQ(g.trapped, (std::array<bool, kRowCount>{})) << "a row that leads only in circles";
   EXPECT_FALSE(g.never_ends);
+}
+
+// Edits against a reference model in which each row carries an identity and each
+// answer names the row it leads to by that identity. After any sequence of inserts,
+// removals, moves and pastes, every answer of the real rows leads to the row the
+// model names, a row whose targets keep their numbers keeps its bytes, and the
+// history goes back to the first bytes and forward to the last.
+namespace {
+
+// Where an answer leads: the row below, the end, an empty row at `at` after the
+// last one (where the run ends too), or a row by its identity.
+struct Ref {
+  enum Kind { GoOn, End, Past, To } kind = GoOn;
+  std::uint32_t id = 0;
+  int at = 0;
+  bool operator==(const Ref&) const = default;
+};
+struct Node {
+  std::uint32_t id;
+  std::string text;         // the identity of the row it was copied from
+  std::array<Ref, 4> refs;  // Да, Нет (which has a caption of its own), Отмена, the timeout
+};
+
+class EditModel {
+ public:
+  explicit EditModel(std::minstd_rand& random) : random_(random) {
+    for (int n = 1 + pick(kRowCount); n > 0; --n) nodes_.push_back(fresh());
+    for (Node& node : nodes_)
+      for (Ref& r : node.refs) r = random_ref(true);
+    for (std::size_t i = 0; i < nodes_.size(); ++i) rows_[i] = row_of(nodes_[i]);
+    ids_ = carry_ids({}, unmoved(), rows_, first_id_);
+  }
+
+  // One random edit, done to the rows and to the model alike.
+  std::string step() {
+    const int n = static_cast<int>(nodes_.size());
+    const int first = pick(std::max(n, 1)), count = 1 + pick(std::max(n - first, 1));
+    const auto span = [&](int from, int k) {
+      return std::vector<Node>(nodes_.begin() + from, nodes_.begin() + from + k);
+    };
+    const std::string range = std::to_string(first) + "+" + std::to_string(count);
+    switch (n == 0 ? 2 + 2 * pick(2) : pick(5)) {
+      case 0: {
+        const Edit e = remove_rows(rows_, first, count);
+        const bool after = first + count < n;
+        const Ref successor =
+            after ? Ref{Ref::To, nodes_[first + count].id} : Ref{Ref::Past, 0, first};
+        nodes_.erase(nodes_.begin() + first, nodes_.begin() + first + count);
+        for (Node& node : nodes_)
+          for (Ref& r : node.refs)
+            if (r.kind == Ref::To && !find(r.id))
+              r = successor;
+            else if (r.kind == Ref::Past)
+              r.at -= count;
+        apply(e);
+        return "remove " + range;
+      }
+      case 1: {
+        const int to = pick(n - count + 1);
+        const std::vector<Node> block = span(first, count);
+        nodes_.erase(nodes_.begin() + first, nodes_.begin() + first + count);
+        nodes_.insert(nodes_.begin() + to, block.begin(), block.end());
+        apply(move_rows(rows_, first, count, to));
+        return "move " + range + " to " + std::to_string(to);
+      }
+      case 2: {
+        if (n == kRowCount) return "full";
+        const int at = pick(n + 1);
+        Node node = fresh();
+        for (Ref& r : node.refs) r = random_ref(false);
+        // As the editor gives it: its targets numbered where the rows stand now.
+        std::optional<Edit> e = insert_rows(rows_, at, std::vector<std::string>{""});
+        e->rows[static_cast<std::size_t>(at)] = renumber(row_of(node), e->moves);
+        push_past(1);
+        nodes_.insert(nodes_.begin() + at, node);
+        apply(*e);
+        return "insert at " + std::to_string(at);
+      }
+      case 3:
+        copied_ = {make_block(rows_, ids_, first, count, "A"), span(first, count)};
+        return "copy " + range;
+      default: {
+        const bool here = pick(4) != 0;
+        const int at = pick(n + 1), k = static_cast<int>(copied_.second.size());
+        const auto pasted = paste_block(rows_, ids_, here ? "A" : "B", at, copied_.first);
+        EXPECT_EQ(pasted.has_value(), n + k <= kRowCount);
+        if (!pasted || k == 0) return "no paste";
+        std::vector<Node> copies = copied_.second;
+        int lost = 0;
+        for (Node& copy : copies) {
+          copy.id = next_++;
+          for (Ref& r : copy.refs) {
+            const auto inside =
+                std::find_if(copied_.second.begin(), copied_.second.end(),
+                             [&](const Node& c) { return r.kind == Ref::To && c.id == r.id; });
+            if (inside != copied_.second.end())
+              r.id =
+                  copies.front().id + static_cast<std::uint32_t>(inside - copied_.second.begin());
+            else if (r.kind == Ref::Past || (r.kind == Ref::To && (!here || !find(r.id))))
+              r = {}, ++lost;
+          }
+        }
+        push_past(k);
+        nodes_.insert(nodes_.begin() + at, copies.begin(), copies.end());
+        EXPECT_EQ(pasted->lost, lost);
+        apply(pasted->edit);
+        return std::string(here ? "paste" : "paste elsewhere") + " at " + std::to_string(at);
+      }
+    }
+  }
+
+  // The real rows are what the model says.
+  void check() const {
+    const int n = static_cast<int>(nodes_.size());
+    EXPECT_EQ(shown_rows(rows_), n);
+    EXPECT_EQ(free_rows(rows_), kRowCount - n);
+    for (int i = 0; i < n; ++i) {
+      const Node& node = nodes_[static_cast<std::size_t>(i)];
+      const std::string& row = rows_[static_cast<std::size_t>(i)];
+      SCOPED_TRACE(row);
+      EXPECT_EQ(split_row(row).field[0], node.text);
+      EXPECT_EQ(ids_[static_cast<std::size_t>(i)], node.id);
+      EXPECT_TRUE(row.ends_with(", мусор>9, 3 с" + number(node.refs[3]) + "; x>1") ||
+                  row.ends_with(", мусор>9, 3 с; x>1"));
+      const std::array<int, 4> targets = targets_of(row);
+      for (std::size_t k = 0; k < 4; ++k) {
+        const int t = targets[k];
+        const Ref got = t == kGoOn  ? Ref{}
+                        : t == kEnd ? Ref{Ref::End}
+                        : t >= n    ? Ref{Ref::Past, 0, t}
+                                    : Ref{Ref::To, nodes_[static_cast<std::size_t>(t)].id};
+        EXPECT_EQ(got, node.refs[k]) << k;
+      }
+    }
+  }
+
+  const Rows& rows() const { return rows_; }
+  const RowIds& ids() const { return ids_; }
+
+ private:
+  int pick(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
+  Node fresh() { return {next_, "d" + std::to_string(next_++), {}}; }
+  const Node* find(std::uint32_t id) const {
+    for (const Node& node : nodes_)
+      if (node.id == id) return &node;
+    return nullptr;
+  }
+  // Rows come in above the empty rows: a target at one moves down with them, and
+  // one pushed out past the last row ends the run as "конец".
+  void push_past(int k) {
+    for (Node& node : nodes_)
+      for (Ref& r : node.refs)
+        if (r.kind == Ref::Past)
+          r = r.at + k < kRowCount ? Ref{Ref::Past, 0, r.at + k} : Ref{Ref::End};
+  }
+  Ref random_ref(bool past) {
+    const int n = static_cast<int>(nodes_.size());
+    switch (n == 0 ? pick(2) : pick(past && n < kRowCount ? 5 : 4)) {
+      case 0:
+        return {};
+      case 1:
+        return {Ref::End};
+      case 4:
+        return {Ref::Past, 0, n + pick(kRowCount - n)};
+      default:
+        return {Ref::To, nodes_[static_cast<std::size_t>(pick(n))].id};
+    }
+  }
+  // ">N" where the model's rows stand now, ">конец", or nothing for the row below.
+  std::string number(const Ref& r) const {
+    if (r.kind == Ref::GoOn) return "";
+    if (r.kind != Ref::To)
+      return ">" + (r.kind == Ref::End ? std::string("конец") : std::to_string(r.at));
+    for (std::size_t i = 0; i < nodes_.size(); ++i)
+      if (nodes_[i].id == r.id) return ">" + std::to_string(i);
+    return "";
+  }
+  std::string row_of(const Node& node) const {
+    std::string field = "Нет «Не-а»" + number(node.refs[1]);
+    if (node.refs[0].kind != Ref::GoOn) field = "Да" + number(node.refs[0]) + ", " + field;
+    if (node.refs[2].kind != Ref::GoOn) field += ", Отмена" + number(node.refs[2]);
+    return node.text + "; т; Вопрос; Да, Нет и Отмена; " + field + ", мусор>9, 3 с" +
+           number(node.refs[3]) + "; x>1";
+  }
+  static std::array<int, 4> targets_of(const std::string& row) {
+    const Next next = next_of(row);
+    return {next.answer[0], next.answer[1], next.answer[2], next.wait_next};
+  }
+  // Takes the edit's rows (a row whose targets keep their numbers keeps its bytes)
+  // and gives the rows it put in the model's new identities, in order.
+  void apply(const Edit& e) {
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+      const int to = e.moves[i];
+      if (to < 0 || to >= kRowCount || rows_[i].empty()) continue;
+      const std::string& now = e.rows[static_cast<std::size_t>(to)];
+      if (targets_of(rows_[i]) == targets_of(now)) {
+        EXPECT_EQ(now, rows_[i]);
+      }
+    }
+    std::uint32_t fresh = next_;
+    for (const Node& node : nodes_)
+      if (std::find(ids_.begin(), ids_.end(), node.id) == ids_.end())
+        fresh = std::min(fresh, node.id);
+    ids_ = carry_ids(ids_, e.moves, e.rows, fresh);
+    rows_ = e.rows;
+  }
+
+  std::minstd_rand& random_;
+  std::vector<Node> nodes_;
+  Rows rows_;
+  RowIds ids_{};
+  std::uint32_t next_ = 1, first_id_ = 1;
+  std::pair<Block, std::vector<Node>> copied_;
+};
+
+}  // namespace
+
+TEST(Edits, EveryAnswerKeepsItsDialogAndTheHistoryGoesBothWays) {
+  std::minstd_rand random(1251);
+  for (int round = 0; round < 300; ++round) {
+    EditModel model(random);
+    History history;
+    history.reset({model.rows(), model.ids(), {}});
+    const std::string opened = write_rows(model.rows());
+    std::string trail;
+    for (int k = 0; k < 12; ++k) {
+      trail += model.step() + "; ";
+      SCOPED_TRACE("round " + std::to_string(round) + ": " + trail);
+      model.check();
+      if (model.rows() != history.current().rows)
+        history.push({}, {model.rows(), model.ids(), {}}, trail);
+    }
+    while (history.can_undo()) history.undo();
+    EXPECT_EQ(write_rows(history.current().rows), opened);
+    while (history.can_redo()) history.redo();
+    EXPECT_EQ(history.current().rows, model.rows());
+    EXPECT_EQ(history.changed(model.rows()), write_rows(model.rows()) != opened);
+  }
+}
+
+TEST(Edits, TargetsThatLoseTheirRowAndRowsFromPlainText) {
+  // An empty field goes with its separator.
+  const auto drop = [](int) { return kGoOn; };
+  EXPECT_EQ(retarget("a; b; c; Да и Нет; Да>3", drop), "a; b; c; Да и Нет");
+  EXPECT_EQ(retarget("a; b; c; Да и Нет; Да>3; z", drop), "a; b; c; Да и Нет; ; z");
+  // Plain text: lines end at CR LF, CR or LF; the first that cannot be a row stops all.
+  EXPECT_EQ(rows_from_text("a\r\n\r\nb\nc\rd", 4).rows,
+            (std::vector<std::string>{"a", "b", "c", "d"}));
+  const TextRows text = rows_from_text("a\n\nb\nc", 2);
+  EXPECT_EQ(text.problem, TextRows::Problem::NoRoom);
+  EXPECT_EQ(text.line, 4);
+  EXPECT_TRUE(text.rows.empty());
 }

@@ -162,17 +162,24 @@ void Headless::shell_open(Form* owner, std::string_view target, std::string_view
       {owner ? owner->name() : std::string(), std::string(target), std::string(directory), show});
 }
 
-int Headless::popup_menu(Control& at, Point, const std::vector<std::string>& items) {
+int Headless::popup_menu(Control& at, Point, const std::vector<MenuItem>& items) {
   reachable(at);
-  menus_.push_back(items);
+  menu_items_.push_back(items);
+  menus_.emplace_back();
   std::string line = "menu";
-  for (const std::string& item : items) line += (line == "menu" ? " " : " | ") + item;
+  for (const MenuItem& item : items) {
+    menus_.back().push_back(item.text);
+    line += (line == "menu" ? " " : " | ") + item.text + (item.enabled ? "" : " (недоступно)");
+  }
   log_.push_back(line);
   if (menu_answers_.empty()) throw std::logic_error("unscripted " + line);
   const int chosen = menu_answers_.front();
   menu_answers_.pop_front();
   if (chosen >= static_cast<int>(items.size()))
     throw std::logic_error("no item " + std::to_string(chosen) + " in the " + line);
+  if (chosen >= 0 && (items[static_cast<std::size_t>(chosen)].text.empty() ||
+                      !items[static_cast<std::size_t>(chosen)].enabled))
+    throw std::logic_error("item " + std::to_string(chosen) + " cannot be chosen in the " + line);
   return chosen;
 }
 
@@ -201,8 +208,7 @@ Copied Headless::copy_to_clipboard(Form& owner, std::string_view text, const Bit
     if (why) *why = "буфер обмена занят другой программой";
     return Copied::Nothing;
   }
-  clipboard_text_ = text;
-  clipboard_picture_.reset();
+  put_on_clipboard(std::string(text));
   if (!picture) return Copied::TextOnly;
   if (clipboard_refuses_pictures_) {
     if (why) *why = "не хватило памяти для картинки";
@@ -210,6 +216,32 @@ Copied Headless::copy_to_clipboard(Form& owner, std::string_view text, const Bit
   }
   clipboard_picture_ = *picture;
   return Copied::All;
+}
+
+bool Headless::copy_to_clipboard(Form& owner, std::string_view text, std::string_view format,
+                                 std::string_view data) {
+  log_.push_back("copy from " + owner.name());
+  if (clipboard_held_) return false;
+  put_on_clipboard(std::string(text), std::string(format), std::string(data));
+  return true;
+}
+
+void Headless::put_on_clipboard(std::string text, std::string format, std::string data) {
+  clipboard_text_ = std::move(text);
+  clipboard_has_text_ = true;
+  clipboard_picture_.reset();
+  clipboard_format_ = std::move(format);
+  clipboard_data_ = std::move(data);
+}
+
+std::optional<std::string> Headless::clipboard_text(Form&) {
+  if (clipboard_held_ || !clipboard_has_text_) return std::nullopt;
+  return clipboard_text_;
+}
+
+std::optional<std::string> Headless::clipboard_data(Form&, std::string_view format) {
+  if (clipboard_held_ || format.empty() || format != clipboard_format_) return std::nullopt;
+  return clipboard_data_;
 }
 
 namespace {
@@ -271,17 +303,44 @@ void Headless::advance(int ms) {
   now_ = until;
 }
 
-void Headless::click(Label& l) {
+void Headless::click(Label& l, unsigned shift) {
   reachable(l);
   Dispatch handler;
+  const Point middle{l.pixel_rect().width / 2, l.pixel_rect().height / 2};
   if (l.on_click) l.on_click();
+  if (l.on_mouse_down) l.on_mouse_down(middle, MouseButton::Left, shift);
+  if (l.on_mouse_up) l.on_mouse_up(middle, MouseButton::Left);
 }
 
 void Headless::double_click(Label& l) {
-  reachable(l);
+  click(l);
   Dispatch handler;
-  if (l.on_click) l.on_click();
   if (l.on_double_click) l.on_double_click();
+}
+
+void Headless::mouse_down(Control& c, Point p, MouseButton b, unsigned shift) {
+  reachable(c);
+  Dispatch handler;
+  held_ = b == MouseButton::Left ? &c : nullptr;
+  if (c.on_mouse_down) c.on_mouse_down(p, b, shift);
+}
+
+void Headless::mouse_move(Control& c, Point p) {
+  if (held_ && held_ != &c) throw std::logic_error(c.automation_name() + " is not held");
+  Dispatch handler;
+  if (c.on_mouse_move) c.on_mouse_move(p);
+}
+
+void Headless::mouse_up(Control& c, Point p, MouseButton b) {
+  Dispatch handler;
+  if (b == MouseButton::Left) held_ = nullptr;
+  if (c.on_mouse_up) c.on_mouse_up(p, b);
+}
+
+void Headless::right_click(Control& c) {
+  const Point middle{c.pixel_rect().width / 2, c.pixel_rect().height / 2};
+  mouse_down(c, middle, MouseButton::Right);
+  mouse_up(c, middle, MouseButton::Right);
 }
 
 void Headless::choose(OptionButton& o) {

@@ -56,17 +56,23 @@ class Headless : public Backend {
 
   const std::vector<BoxShown>& boxes() const { return boxes_; }
   const std::vector<ShellCall>& shell_calls() const { return shell_calls_; }
-  // The items of the menus shown, and the questions of the save and open dialogs.
+  // The items of the menus shown (their texts, and whole), and the questions of
+  // the save and open dialogs.
   const std::vector<std::vector<std::string>>& menus() const { return menus_; }
+  const std::vector<std::vector<MenuItem>>& menu_items() const { return menu_items_; }
   const std::vector<FileQuestion>& save_questions() const { return save_questions_; }
   const std::vector<FileQuestion>& open_questions() const { return open_questions_; }
 
   // The clipboard as the last copy left it; a clipboard that another program
-  // holds refuses copies, one short of memory takes the text without the picture.
+  // holds refuses copies and gives nothing, one short of memory takes the text
+  // without the picture. Another program may also put a text there, or data in a
+  // format of its own.
   const std::string& clipboard_text() const { return clipboard_text_; }
   const std::optional<Bitmap>& clipboard_picture() const { return clipboard_picture_; }
+  const std::string& clipboard_data() const { return clipboard_data_; }
   void set_clipboard_held(bool held) { clipboard_held_ = held; }
   void set_clipboard_refuses_pictures(bool refuses) { clipboard_refuses_pictures_ = refuses; }
+  void put_on_clipboard(std::string text, std::string format = {}, std::string data = {});
   // The headless world encodes no PNG: the bytes name the picture's size
   // ("png 640x480"), or the encoding fails with the reason given here.
   void set_png_failure(std::string why) { png_failure_ = std::move(why); }
@@ -79,9 +85,17 @@ class Headless : public Backend {
   void advance(int ms);
   long long now() const { return now_; }
 
-  // User actions.
-  void click(Label& l);
+  // User actions. A click on a label presses and lets go in its middle, with the
+  // shift keys given.
+  void click(Label& l, unsigned shift = shift::None);
   void double_click(Label& l);
+  // The pointer on a label or a picture box (Control::on_mouse_down and so on),
+  // at a point in its pixels; the moves while held reach the control pressed.
+  void mouse_down(Control& c, Point p, MouseButton b = MouseButton::Left,
+                  unsigned shift = shift::None);
+  void mouse_move(Control& c, Point p);
+  void mouse_up(Control& c, Point p, MouseButton b = MouseButton::Left);
+  void right_click(Control& c);
   void choose(OptionButton& o);
   void select(ListBox& l, int index);
   // Opens the drop-down list with the pointer and clicks its item at index.
@@ -136,12 +150,18 @@ class Headless : public Backend {
   Point cursor_position(const CustomControl& control) override;
   void shell_open(Form* owner, std::string_view target, std::string_view directory,
                   int show) override;
-  int popup_menu(Control& at, Point where, const std::vector<std::string>& items) override;
+  using Backend::popup_menu;
+  int popup_menu(Control& at, Point where, const std::vector<MenuItem>& items) override;
   // The background and the boxes' fills, at `times` the pixels of the drawing
   // (less where the picture would pass the size a picture may have).
   Bitmap draw(const Diagram& diagram, int times) override;
+  using Backend::copy_to_clipboard;
   Copied copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture,
                            std::string* why) override;
+  bool copy_to_clipboard(Form& owner, std::string_view text, std::string_view format,
+                         std::string_view data) override;
+  std::optional<std::string> clipboard_text(Form& owner) override;
+  std::optional<std::string> clipboard_data(Form& owner, std::string_view format) override;
   std::optional<std::string> save_file_name(Form& owner, const FileQuestion& q) override;
   std::optional<std::string> open_file_name(Form& owner, const FileQuestion& q) override;
   std::string encode_png(const Bitmap& picture, std::string* why) override;
@@ -164,9 +184,12 @@ class Headless : public Backend {
   std::deque<int> menu_answers_;
   std::deque<std::optional<std::string>> saves_, opens_;
   std::vector<std::vector<std::string>> menus_;
+  std::vector<std::vector<MenuItem>> menu_items_;
   std::vector<FileQuestion> save_questions_, open_questions_;
   std::string clipboard_text_;
   std::optional<Bitmap> clipboard_picture_;
+  std::string clipboard_format_, clipboard_data_;
+  bool clipboard_has_text_ = false;
   bool clipboard_held_ = false;
   bool clipboard_refuses_pictures_ = false;
   std::string png_failure_;
@@ -177,6 +200,7 @@ class Headless : public Backend {
   long long now_ = 0;
   long long timer_order_ = 0;
   const CustomControl* pointer_over_ = nullptr;
+  const Control* held_ = nullptr;  // the control the left button went down on
   Point pointer_;
   Form* active_ = nullptr;
 };

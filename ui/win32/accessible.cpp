@@ -58,7 +58,7 @@ void ControlAccessibility::announce() {
   const HWND h = window_.hwnd();
   const bool on_screen = h && IsWindowVisible(h);
   // Events about a list item are told of the list, with the item's child id.
-  const Control* list = list_of(c);
+  const PictureBox* list = list_of(c);
   const auto raise = [&](DWORD event) {
     const long id = list ? child_id_of(c) : CHILDID_SELF;
     if (list && id == CHILDID_SELF) return;
@@ -79,13 +79,23 @@ void ControlAccessibility::announce() {
   }
   if (const auto* d = dynamic_cast<const Diagram*>(&c)) announce_items(*d, on_screen);
   // An item that is selected and on screen is told when it becomes so: when the
-  // selection moves to it or the list shows it again.
+  // selection moves to it or the list shows it again; alone, as the selection, in
+  // a range as added to it, and taken out of a range when it leaves it. The item
+  // the keys move is told as the focus when it becomes that.
+  std::size_t selected = 0;
+  if (list)
+    for (const Control* item : list->shown_items()) selected += list->is_selected(*item) ? 1 : 0;
   const bool selection_shown = list && now.selected && on_screen;
-  if (selection_shown && !selection_shown_) {
-    raise(EVENT_OBJECT_SELECTION);
-    if (GetFocus() == Win32Backend::window_of(*list)) raise(EVENT_OBJECT_FOCUS);
-  }
+  const bool focused = selection_shown && list->selected_item() == &c;
+  if (selection_shown && !selection_shown_)
+    raise(selected == 1 ? EVENT_OBJECT_SELECTION : EVENT_OBJECT_SELECTIONADD);
+  // Left out of a range that stays; a selection of one says all by itself.
+  if (list && on_screen && !now.selected && selection_shown_ && selected > 1)
+    raise(EVENT_OBJECT_SELECTIONREMOVE);
+  if (focused && !focused_ && GetFocus() == Win32Backend::window_of(*list))
+    raise(EVENT_OBJECT_FOCUS);
   selection_shown_ = selection_shown;
+  focused_ = focused;
   last_ = now;
 }
 

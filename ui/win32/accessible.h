@@ -45,6 +45,7 @@ class ControlAccessibility {
   AccessibleObject* object_ = nullptr;
   Accessible last_;  // as last announced
   bool selection_shown_ = false;
+  bool focused_ = false;  // the selected item the keys move, on screen
   bool announce_pending_ = false;
   std::vector<Diagram::Item> last_items_;
   int last_selected_ = -1;

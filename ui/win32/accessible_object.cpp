@@ -111,12 +111,14 @@ long state_of(const Control& c, const Accessible& a) {
   if (!h || !IsWindowVisible(h)) s |= STATE_SYSTEM_INVISIBLE;
   if (h && (!IsWindowEnabled(h) || !IsWindowEnabled(GetAncestor(h, GA_ROOT))))
     s |= STATE_SYSTEM_UNAVAILABLE;
-  // A list item takes the keyboard through its list, and has it while selected.
-  const Control* list = list_of(c);
+  // A list item takes the keyboard through its list, and has it while it is the
+  // selected one the keys move (of a range, the end that moves).
+  const PictureBox* list = list_of(c);
   const Control& keyed = list ? *list : c;
   const ControlWindow* w = ControlWindow::of(keyed);
   if (w && keyed.can_focus() && keyed.tab_stop()) s |= STATE_SYSTEM_FOCUSABLE;
-  if (w && w->hwnd() && GetFocus() == w->hwnd() && (!list || a.selected)) s |= STATE_SYSTEM_FOCUSED;
+  if (w && w->hwnd() && GetFocus() == w->hwnd() && (!list || list->selected_item() == &c))
+    s |= STATE_SYSTEM_FOCUSED;
   return s;
 }
 
@@ -180,6 +182,7 @@ long model_state(const Accessible& a) {
   if (a.pressed) s |= STATE_SYSTEM_PRESSED;
   if (a.selectable) s |= STATE_SYSTEM_SELECTABLE;
   if (a.selected) s |= STATE_SYSTEM_SELECTED;
+  if (a.multi_selectable) s |= STATE_SYSTEM_MULTISELECTABLE | STATE_SYSTEM_EXTSELECTABLE;
   if (a.read_only) s |= STATE_SYSTEM_READONLY;
   if (a.is_default) s |= STATE_SYSTEM_DEFAULT;
   if (a.expandable) s |= a.expanded ? STATE_SYSTEM_EXPANDED : STATE_SYSTEM_COLLAPSED;

@@ -7,6 +7,8 @@
 #include <commctrl.h>
 // clang-format on
 
+#include <windowsx.h>
+
 #include <utility>
 
 #include "ui/win32/peers.h"
@@ -208,6 +210,14 @@ LRESULT ControlWindow::on_message(UINT msg, WPARAM w, LPARAM l) {
       break;
     case WM_CHAR:
       return preview_char(w, l);
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_CAPTURECHANGED:
+      if (control_.takes_mouse()) return mouse(msg, w, l);
+      break;
     case WM_SETFOCUS:
     case WM_KILLFOCUS: {
       // The control's own answer may tell the model something whose handler
@@ -225,6 +235,51 @@ LRESULT ControlWindow::on_message(UINT msg, WPARAM w, LPARAM l) {
       break;
   }
   return default_proc(msg, w, l);
+}
+
+LRESULT ControlWindow::mouse(UINT msg, WPARAM w, LPARAM l) {
+  const Point at = unscale(Point{GET_X_LPARAM(l), GET_Y_LPARAM(l)}, dpi());
+  const MouseButton button =
+      msg == WM_RBUTTONDOWN || msg == WM_RBUTTONUP ? MouseButton::Right : MouseButton::Left;
+  Alive alive(*this);
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN: {
+      // The control's own answer first (a label's click), then the press.
+      default_proc(msg, w, l);
+      if (!alive) return 0;
+      unsigned shift = shift::None;
+      if (w & MK_SHIFT) shift |= shift::Shift;
+      if (w & MK_CONTROL) shift |= shift::Ctrl;
+      if (GetKeyState(VK_MENU) < 0) shift |= shift::Alt;
+      if (button == MouseButton::Left) {
+        held_ = true;
+        SetCapture(hwnd());
+      }
+      if (control_.on_mouse_down) control_.on_mouse_down(at, button, shift);
+      return 0;
+    }
+    case WM_MOUSEMOVE:
+      if (held_ && control_.on_mouse_move) control_.on_mouse_move(at);
+      return 0;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+      if (button == MouseButton::Left) {
+        if (!held_) return 0;
+        held_ = false;
+        ReleaseCapture();
+      }
+      if (control_.on_mouse_up) control_.on_mouse_up(at, button);
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (held_ && reinterpret_cast<HWND>(l) != hwnd()) {
+        held_ = false;
+        if (control_.on_mouse_lost) control_.on_mouse_lost();
+      }
+      return 0;
+    default:
+      return default_proc(msg, w, l);
+  }
 }
 
 LRESULT ControlWindow::preview_char(WPARAM w, LPARAM l) {

@@ -1,6 +1,7 @@
-// What leaves the program through the system, or comes in: the clipboard, the
-// save and open dialogs and PNG files from the system's own encoder. comdlg32
-// and the encoder are loaded at their first use, never at the program's start.
+// What passes between the program and the system: the clipboard (texts, pictures
+// and data of the program's own formats, both ways), the save and open dialogs
+// and PNG files from the system's own encoder. comdlg32 and the encoder are loaded
+// at their first use, never at the program's start.
 
 // <windows.h> must come before the other system headers.
 // clang-format off
@@ -11,7 +12,9 @@
 // clang-format on
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -219,29 +222,74 @@ std::string encode(const Bitmap& picture, std::string* why) {
   return png;
 }
 
+// A text as the clipboard holds it: UTF-16, lines ending with CR LF.
+std::wstring clipboard_units(std::string_view text) {
+  std::wstring units;
+  for (wchar_t c : widen(text)) {
+    if (c == L'\n' && (units.empty() || units.back() != L'\r')) units += L'\r';
+    units += c;
+  }
+  return units;
+}
+
+// The clipboard, opened for one exchange; another program may hold it for a moment.
+class Clipboard {
+ public:
+  explicit Clipboard(HWND owner) {
+    for (int attempt = 0; attempt < 10 && !open_; ++attempt) {
+      open_ = OpenClipboard(owner) != FALSE;
+      if (!open_) Sleep(20);
+    }
+  }
+  ~Clipboard() {
+    if (open_) CloseClipboard();
+  }
+  Clipboard(const Clipboard&) = delete;
+  Clipboard& operator=(const Clipboard&) = delete;
+  explicit operator bool() const { return open_; }
+
+  // Hands the memory to the clipboard, or frees it.
+  static bool put(UINT format, HGLOBAL g) {
+    const bool done = g && SetClipboardData(format, g);
+    if (g && !done) GlobalFree(g);
+    return done;
+  }
+  static bool put_text(std::string_view text) {
+    const std::wstring units = clipboard_units(text);
+    return put(CF_UNICODETEXT, global_copy(units.c_str(), (units.size() + 1) * sizeof(wchar_t)));
+  }
+
+ private:
+  bool open_ = false;
+};
+
+UINT own_format(std::string_view name) { return RegisterClipboardFormatW(widen(name).c_str()); }
+
+// Data of the program's own formats goes as its size (8 bytes, little-endian) and
+// its bytes: the system may round the memory it keeps up.
+constexpr std::size_t kSizeBytes = 8;
+
+// The bytes of a clipboard format, nothing when it holds none.
+std::optional<std::string> clipboard_bytes(HWND owner, UINT format) {
+  Clipboard clipboard(owner);
+  if (!clipboard || !format || !IsClipboardFormatAvailable(format)) return std::nullopt;
+  const HGLOBAL g = GetClipboardData(format);
+  const void* at = g ? GlobalLock(g) : nullptr;
+  if (!at) return std::nullopt;
+  std::string bytes(static_cast<const char*>(at), GlobalSize(g));
+  GlobalUnlock(g);
+  return bytes;
+}
+
 }  // namespace
 
 Copied Win32Backend::copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture,
                                        std::string* why) {
-  // Another program may hold the clipboard for a moment.
-  bool open = false;
-  for (int attempt = 0; attempt < 10 && !open; ++attempt) {
-    open = OpenClipboard(window_of(owner)) != FALSE;
-    if (!open) Sleep(20);
-  }
-  if (!open) {
-    if (why) *why = "буфер обмена занят другой программой";
-    return Copied::Nothing;
-  }
-  std::wstring units;
-  for (wchar_t c : widen(text)) {
-    // Lines end with CR LF on the clipboard.
-    if (c == L'\n' && (units.empty() || units.back() != L'\r')) units += L'\r';
-    units += c;
-  }
+  Clipboard clipboard(window_of(owner));
+  const std::wstring units = clipboard_units(text);
   Copied copied = Copied::Nothing;
   const char* reason = nullptr;
-  if (!EmptyClipboard()) {
+  if (!clipboard || !EmptyClipboard()) {
     reason = "буфер обмена занят другой программой";
   } else if (const HGLOBAL g = global_copy(units.c_str(), (units.size() + 1) * sizeof(wchar_t));
              !g) {
@@ -262,9 +310,39 @@ Copied Win32Backend::copy_to_clipboard(Form& owner, std::string_view text, const
       copied = Copied::All;
     }
   }
-  CloseClipboard();
   if (reason && why) *why = reason;
   return copied;
+}
+
+bool Win32Backend::copy_to_clipboard(Form& owner, std::string_view text, std::string_view format,
+                                     std::string_view data) {
+  const UINT id = own_format(format);
+  Clipboard clipboard(window_of(owner));
+  if (!id || !clipboard || !EmptyClipboard() || !Clipboard::put_text(text)) return false;
+  std::string sized(kSizeBytes, '\0');
+  for (std::size_t i = 0; i < kSizeBytes; ++i)
+    sized[i] = static_cast<char>((static_cast<std::uint64_t>(data.size()) >> (8 * i)) & 0xFF);
+  sized.append(data);
+  return Clipboard::put(id, global_copy(sized.data(), sized.size()));
+}
+
+std::optional<std::string> Win32Backend::clipboard_text(Form& owner) {
+  const auto bytes = clipboard_bytes(window_of(owner), CF_UNICODETEXT);
+  if (!bytes) return std::nullopt;
+  std::wstring units(bytes->size() / sizeof(wchar_t), L'\0');
+  std::memcpy(units.data(), bytes->data(), units.size() * sizeof(wchar_t));
+  units.resize(std::min(units.size(), units.find(L'\0')));
+  return narrow(units);
+}
+
+std::optional<std::string> Win32Backend::clipboard_data(Form& owner, std::string_view format) {
+  auto bytes = clipboard_bytes(window_of(owner), own_format(format));
+  if (!bytes || bytes->size() < kSizeBytes) return std::nullopt;
+  std::uint64_t size = 0;
+  for (std::size_t i = 0; i < kSizeBytes; ++i)
+    size |= static_cast<std::uint64_t>(static_cast<unsigned char>((*bytes)[i])) << (8 * i);
+  if (size > bytes->size() - kSizeBytes) return std::nullopt;
+  return bytes->substr(kSizeBytes, static_cast<std::size_t>(size));
 }
 
 std::optional<std::string> Win32Backend::save_file_name(Form& owner, const FileQuestion& q) {

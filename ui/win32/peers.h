@@ -157,8 +157,12 @@ class ControlWindow : public Window, public Peer {
 
  private:
   LRESULT preview_char(WPARAM w, LPARAM l);
+  // The pointer for a control that has no handling of its own (Control::on_mouse_down
+  // and so on): the left button held keeps the pointer until it is let go.
+  LRESULT mouse(UINT msg, WPARAM w, LPARAM l);
 
   bool tool_added_ = false;
+  bool held_ = false;            // the left button went down on the control and is held
   bool creation_waits_ = false;  // hidden: the window comes when the control is shown
   std::unique_ptr<ControlAccessibility> accessibility_;
   // While a change is pushed to the window or read back from it, the window is

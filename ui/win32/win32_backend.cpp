@@ -393,13 +393,18 @@ void Win32Backend::shell_open(Form* owner, std::string_view target, std::string_
           d.empty() ? nullptr : d.c_str(), show);
 }
 
-int Win32Backend::popup_menu(Control& at, Point where, const std::vector<std::string>& items) {
+int Win32Backend::popup_menu(Control& at, Point where, const std::vector<MenuItem>& items) {
   const ControlWindow* w = ControlWindow::of(at);
   if (!w || !w->hwnd() || items.empty()) return -1;
   const HMENU menu = CreatePopupMenu();
   if (!menu) return -1;
-  for (std::size_t i = 0; i < items.size(); ++i)
-    AppendMenuW(menu, MF_STRING, i + 1, widen(items[i]).c_str());
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (items[i].text.empty())
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    else
+      AppendMenuW(menu, MF_STRING | (items[i].enabled ? 0 : MF_GRAYED), i + 1,
+                  widen(items[i].text).c_str());
+  }
   const POINT p = w->to_screen(where);
   // The menu closes when its window loses the foreground, as only a foreground
   // window's menu does.

@@ -52,12 +52,18 @@ class Win32Backend : public Backend {
   Point cursor_position(const CustomControl& control) override;
   void shell_open(Form* owner, std::string_view target, std::string_view directory,
                   int show) override;
-  int popup_menu(Control& at, Point where, const std::vector<std::string>& items) override;
+  using Backend::popup_menu;
+  int popup_menu(Control& at, Point where, const std::vector<MenuItem>& items) override;
   Bitmap draw(const Diagram& diagram, int times) override;
   // exchange.cpp: the clipboard, the save and open dialogs (comdlg32, loaded when first
   // asked) and the system's PNG encoder.
+  using Backend::copy_to_clipboard;
   Copied copy_to_clipboard(Form& owner, std::string_view text, const Bitmap* picture,
                            std::string* why) override;
+  bool copy_to_clipboard(Form& owner, std::string_view text, std::string_view format,
+                         std::string_view data) override;
+  std::optional<std::string> clipboard_text(Form& owner) override;
+  std::optional<std::string> clipboard_data(Form& owner, std::string_view format) override;
   std::optional<std::string> save_file_name(Form& owner, const FileQuestion& q) override;
   std::optional<std::string> open_file_name(Form& owner, const FileQuestion& q) override;
   std::string encode_png(const Bitmap& picture, std::string* why) override;
