@@ -436,6 +436,36 @@ TEST(Jumps, RowsWithoutJumpsStayFourFieldsAndOldRowsComeBackByteForByte) {
             "Текст; Заголовок; Вопрос; ОК; ОК>3");
 }
 
+// One way out led elsewhere: field 4 alone changes, to say just that.
+TEST(Jumps, AWayOutLedElsewhereChangesOnlyItsTarget) {
+  for (const std::string old :
+       {"Текст; Заголовок", "a; b; c; Да и Нет; Да «Конечно»>3, Нет>1; поле 5; ",
+        "a#b; b; Вопрос; ОК и Отмена; 5 с>2, отсчёт, пауза 2 с", "a; b; ; мусор; мусор, ОК>конец"}) {
+    const Fields before = split_row(old);
+    const std::span<const Answer> answers = answers_of(button_set_of(before));
+    for (std::size_t k = 0; k <= answers.size(); ++k)
+      for (const int target : {3, kEnd, kGoOn}) {
+        const std::optional<Answer> answer =
+            k < answers.size() ? std::optional(answers[k]) : std::nullopt;
+        const std::string row = with_target(old, answer, target);
+        Next want = next_of(before);
+        if (answer)
+          want.answer[k] = target;
+        else if (want.wait > 0)
+          want.wait_next = target;
+        const Fields after = split_row(row);
+        EXPECT_EQ(next_of(after), want) << row;
+        if (want == next_of(before)) {
+          EXPECT_EQ(row, old);
+        }
+        for (std::size_t f = 0; f < 4; ++f) EXPECT_EQ(after.field[f], before.field[f]) << row;
+        EXPECT_EQ(after.rest, before.rest) << row;
+      }
+  }
+  EXPECT_EQ(with_target("a; b; c; Да и Нет; Да «Конечно»>3, Нет>1; x", Answer::Yes, kGoOn),
+            "a; b; c; Да и Нет; Да «Конечно», Нет>1; x");
+}
+
 TEST(Jumps, CaptionsCountdownAndPauseAreReadAndWrittenInTheirOrder) {
   Next next = next_with({1, kGoOn, kGoOn});
   next.caption = {"Конечно, да!", "Ни за что", ""};
