@@ -66,8 +66,9 @@ Diagram::Spot Diagram::spot_at(Point p) const {
 Bitmap Diagram::picture(int times) const { return backend().draw(*this, times); }
 
 void Diagram::pointer_move(Point p) {
+  // No tooltip comes in the way of a drag.
+  const int over = held_ ? -1 : item_at(p);
   if (held_ && on_mouse_move) on_mouse_move(p);
-  const int over = item_at(p);
   if (over == hovered_) return;
   hovered_ = over;
   set_tooltip(over < 0 ? std::string() : items_[static_cast<std::size_t>(over)].tooltip);
