@@ -195,6 +195,10 @@ class Player : public testing::Test {
         EXPECT_GE(waited + kPauseSlackMs, want.pause * 1000ull) << "shown too early";
         EXPECT_LE(waited, want.pause * 1000ull + kCloseWindowMs) << "shown too late";
       }
+      // A box that a watch dresses at its first tick is read once it is dressed: a
+      // busy machine may show it to this test before or after that tick.
+      if (!want.titles.empty())
+        wait_until([&] { return probe::text(box, 200) == want.titles.front(); }, 1000);
       const probe::MessageBoxView got = probe::read_message_box(box);
       expect_same("caption", got.caption, want.caption);
       expect_same("text", got.text, want.text);
@@ -565,13 +569,9 @@ TEST_F(Player, ABoxKeepsItsTimeAndCaptionsWhenItsWatchIsRefused) {
     SetEnvironmentVariableW(L"QUILLET_PLAYER_FAULT", fault);
     Box clock{L"Часы (2 с)", L"Часы идут", {IDOK}, BoxIcon::Asterisk, IDTIMEOUT, 2};
     clock.labels = {L"Понятно & ладно"};
-    if (std::wstring_view(fault) == L"timer") {
-      clock.titles = {L"Часы (2 с)", L"Часы (1 с)"};
-    } else {
-      // Nothing dresses the box before it shows: the title follows at the first tick.
-      clock.caption = L"Часы";
-      clock.titles = {L"Часы", L"Часы (2 с)", L"Часы (1 с)"};
-    }
+    // Without the hook nothing dresses the box before it shows: its title says
+    // "Часы" until the first tick.
+    clock.titles = {L"Часы (2 с)", L"Часы (1 с)"};
     Box captions{L"Подписи", L"Без часов", {IDYES, IDNO}, BoxIcon::Question, IDNO};
     captions.labels = {L"Конечно", L"Ни за что"};
     play({clock, captions});
