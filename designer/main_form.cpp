@@ -412,7 +412,7 @@ void main_form::Connect(int row, std::optional<script::Answer> answer, int targe
   if (!script::is_row(row)) return;
   script::Edit edit{dlg_rows, script::unmoved()};
   std::string& at = edit.rows[static_cast<std::size_t>(row)];
-  const std::string where = script::is_row(target) ? "диалог " + std::to_string(target)
+  const std::string where = script::is_row(target)   ? "диалог " + std::to_string(target)
                             : target == script::kEnd ? std::string(script::kEndName)
                                                      : std::string("дальше");
   const std::string words = connection_words(at, row, answer, where);

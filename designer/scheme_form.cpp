@@ -102,7 +102,8 @@ std::string dialog_words(std::string_view row) {
 std::string exit_words(const script::Exit& exit) {
   const std::string name = scheme::exit_name(exit);
   constexpr std::string_view kOt = "От";
-  if (exit.answer == script::Answer::Cancel) return std::string(kOt) + "&" + name.substr(kOt.size());
+  if (exit.answer == script::Answer::Cancel)
+    return std::string(kOt) + "&" + name.substr(kOt.size());
   return "&" + name;
 }
 
@@ -158,7 +159,8 @@ scheme_form::scheme_form() : Form("scheme_form") {
   // The right button on a way out offers where it may lead.
   scheme.on_context_menu = [this](ui::Point p) {
     const ui::Diagram::Spot at = scheme.spot_at(p);
-    if (at.part >= 0) return ExitMenu(layout_.cards[static_cast<std::size_t>(at.item)].row, at.part);
+    if (at.part >= 0)
+      return ExitMenu(layout_.cards[static_cast<std::size_t>(at.item)].row, at.part);
     ShowMenu(p);
   };
 
@@ -216,7 +218,8 @@ void scheme_form::Refresh() {
     ui::Diagram::Item item{rect(c.box), c.name, c.text, {}};
     const auto& exits = graph_.exits[static_cast<std::size_t>(c.row)];
     for (const scheme::Arrow* a : exits_of(c.row))
-      item.parts.push_back({rect(a->grip), scheme::exit_name(exits[static_cast<std::size_t>(a->exit)])});
+      item.parts.push_back(
+          {rect(a->grip), scheme::exit_name(exits[static_cast<std::size_t>(a->exit)])});
     items.push_back(std::move(item));
   }
   scheme.set_items(std::move(items));
@@ -319,9 +322,8 @@ std::vector<ui::MenuItem> scheme_form::TargetItems(int row, int exit,
   std::vector<ui::MenuItem> items;
   const auto add = [&](std::string text, int target) {
     items.emplace_back(std::move(text), true, e.written == target);
-    commands.push_back([this, row, answer = e.answer, target] {
-      main().Connect(row, answer, target);
-    });
+    commands.push_back(
+        [this, row, answer = e.answer, target] { main().Connect(row, answer, target); });
   };
   // The digits choose the dialogs up to 9.
   for (int d : dialogs)
@@ -504,8 +506,8 @@ void scheme_form::SavePicture() {
   if (!path) return;
   const ui::Bitmap picture = scheme.picture(2);
   if (picture.width <= 0 && !layout_.cards.empty())
-    return void(MsgBox("Картинка не сохранена: её не удалось нарисовать.",
-                       ui::mb::Critical | ui::mb::Ok));
+    return void(
+        MsgBox("Картинка не сохранена: её не удалось нарисовать.", ui::mb::Critical | ui::mb::Ok));
   std::string why;
   const std::string png = ui::backend().encode_png(picture, &why);
   if (png.empty())

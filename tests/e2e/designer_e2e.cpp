@@ -1220,8 +1220,10 @@ TEST_F(Designer, BuildsOneFileByKeys) {
     HWND console = wait_form(process_, L"compile_form");
     ASSERT_TRUE(console);
     EXPECT_TRUE(wait_until(
-        [&] { return probe::text(control(console, L"cmd")).find(L"Press Any Key To Continue") !=
-                     std::wstring::npos; },
+        [&] {
+          return probe::text(control(console, L"cmd")).find(L"Press Any Key To Continue") !=
+                 std::wstring::npos;
+        },
         kBuildTimeoutMs));
     const HMODULE built = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     const HRSRC group = built ? FindResourceW(built, MAKEINTRESOURCEW(1), RT_GROUP_ICON) : nullptr;
@@ -1472,8 +1474,8 @@ TEST_F(ScreenReader, HearsAndWorksEveryWindow) {
     ASSERT_TRUE(prompt);
     expect_heard(prompt, {{L"cmp", 0, L"Введите путь компиляции:", kText, 0, L""},
                           {L"one_file", 0, L"Одним файлом", kCheck, 0, L"Установить"},
-                          {L"comp_icon", 0, L"Значок программы:", kCombo,
-                           STATE_SYSTEM_UNAVAILABLE, L"Открыть"},
+                          {L"comp_icon", 0, L"Значок программы:", kCombo, STATE_SYSTEM_UNAVAILABLE,
+                           L"Открыть"},
                           {L"comp", 0, L"Компиляция", kPush, kDefault, L"Нажать"},
                           {L"cls", 0, L"Отмена", kPush, 0, L"Нажать"}});
     HWND console = act_and_wait(prompt, L"comp", L"compile_form");
@@ -2126,7 +2128,8 @@ TEST_F(Designer, TheSchemeAtTheScreensScale) {
                   exit.location.bottom > card6.location.bottom &&
                   exit.location.left > card6.location.left &&
                   exit.location.left < card6.location.right)
-          << describe(exit.location) << " is not at the bottom edge of " << describe(card6.location);
+          << describe(exit.location) << " is not at the bottom edge of "
+          << describe(card6.location);
       const POINT middle{(exit.location.left + exit.location.right) / 2,
                          exit.location.bottom - scaled(3, dpi)};
       EXPECT_TEXT(probe::hit_name(scheme, middle), exits6[k - 1]);
@@ -2176,16 +2179,18 @@ TEST_F(Designer, TheSchemeAtTheScreensScale) {
     probe::send_text(L"н");
     Sleep(300);
     probe::send_text(L"5");
-    want[0] = "Небольшая викторина: три вопроса.#Начнём?; Викторина; Вопрос; Да и Нет; Да "
-              "«Начнём!», Нет «В другой раз»>5";
+    want[0] =
+        "Небольшая викторина: три вопроса.#Начнём?; Викторина; Вопрос; Да и Нет; Да "
+        "«Начнём!», Нет «В другой раз»>5";
     EXPECT_TRUE(rows_are());
     // A reader opens dialog 6's timeout and takes «конец».
     EXPECT_TRUE(probe::do_default_action(scheme, child_of(6), 3));
     ASSERT_TRUE(probe::wait_window(process_, {L"#32768", L"", true}, kWindowTimeoutMs))
         << "a way out's default action opens no menu";
     probe::send_text(L"к");
-    want[6] = "Вопрос 3, на скорость: у вас пять секунд!#Луна больше Земли?; Вопрос 3; Вопрос; Да и "
-              "Нет; Да>8, Нет>9, 5 с>конец, отсчёт, пауза 2 с";
+    want[6] =
+        "Вопрос 3, на скорость: у вас пять секунд!#Луна больше Земли?; Вопрос 3; Вопрос; Да и "
+        "Нет; Да>8, Нет>9, 5 с>конец, отсчёт, пауза 2 с";
     EXPECT_TRUE(rows_are());
     // Undone from the scheme, step by step: the rows opened, their very bytes.
     ASSERT_TRUE(wait_focus(scheme));
@@ -2408,10 +2413,12 @@ TEST_F(Designer, TheQuizEditedAtTheScreensScale) {
     // One redo at a time, each told by the status strip.
     for (int i = 1; i <= steps; ++i) {
       const std::wstring before = probe::text(control(main_, L"status"));
-      if (i < steps) probe::send_key('Y', probe::kCtrl);
-      else probe::send_key('Z', probe::kCtrl | probe::kShift);
-      EXPECT_TRUE(wait_until(
-          [&] { return probe::text(control(main_, L"status")) != before; }, kWindowTimeoutMs))
+      if (i < steps)
+        probe::send_key('Y', probe::kCtrl);
+      else
+        probe::send_key('Z', probe::kCtrl | probe::kShift);
+      EXPECT_TRUE(wait_until([&] { return probe::text(control(main_, L"status")) != before; },
+                             kWindowTimeoutMs))
           << "redo " << i << " did nothing";
     }
     keeps(2, dragged);

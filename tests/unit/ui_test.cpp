@@ -587,8 +587,8 @@ TEST_F(UiTest, ADiagramKnowsItsItemsAndDrawsWhole) {
   ui.release(d, {12, 18});  // lost already: no release comes
   EXPECT_TRUE(ui.default_action(d, 0, 0));
   EXPECT_FALSE(ui.default_action(d, 1, 0)) << "the second item has no parts";
-  EXPECT_EQ(seen, (std::vector<std::string>{"22", "32", "42", "52", "52", "up 52", "lost",
-                                            "part 00"}));
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{"22", "32", "42", "52", "52", "up 52", "lost", "part 00"}));
   ui.move(d, {15, 15});
   EXPECT_EQ(d.tooltip(), "первый");
   ui.move(d, {0, 0});

@@ -421,7 +421,7 @@ class DiagramWindow : public ControlWindow {
   int wheel_rest_[2] = {0, 0};  // across and down, in pixels x WHEEL_DELTA
   bool settling_ = false;
   bool letting_go_ = false;  // the pointer let go with the button: no loss to tell
-  Canvas canvas_;  // the back buffer, kept while the window's size stays
+  Canvas canvas_;            // the back buffer, kept while the window's size stays
 };
 
 }  // namespace
