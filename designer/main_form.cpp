@@ -395,6 +395,45 @@ void main_form::EditDialog(int index) {
   EditRow(dlg_rows[static_cast<std::size_t>(index)], "Изменить диалог");
 }
 
+namespace {
+
+// "подключение «Да» диалога 2 → диалог 5": a way out led elsewhere, in words.
+std::string connection_words(const std::string& row, int index,
+                             std::optional<script::Answer> answer, const std::string& where) {
+  const std::string exit =
+      answer ? std::string(script::kAnswerNames[static_cast<std::size_t>(*answer)])
+             : "через " + script::seconds_text(script::next_of(row).wait);
+  return "подключение «" + exit + "» " + rows_words(index, 1) + " → " + where;
+}
+
+}  // namespace
+
+void main_form::Connect(int row, std::optional<script::Answer> answer, int target) {
+  if (!script::is_row(row)) return;
+  script::Edit edit{dlg_rows, script::unmoved()};
+  std::string& at = edit.rows[static_cast<std::size_t>(row)];
+  const std::string where = script::is_row(target)   ? "диалог " + std::to_string(target)
+                            : target == script::kEnd ? std::string(script::kEndName)
+                                                     : std::string("дальше");
+  const std::string words = connection_words(at, row, answer, where);
+  at = script::with_target(at, answer, target);
+  ApplyEdit(edit, {row, row}, words);
+}
+
+void main_form::ConnectToNewDialog(int row, std::optional<script::Answer> answer) {
+  if (!script::is_row(row) || NoRoomFor(1)) return;
+  const int at = ShownRows();
+  const auto made = make_form::Edit(*this, {}, targets_for(dlg_rows, at));
+  if (!made) return;
+  script::Edit edit{dlg_rows, script::unmoved()};
+  std::string& from = edit.rows[static_cast<std::size_t>(row)];
+  const std::string words =
+      connection_words(from, row, answer, "новый диалог " + std::to_string(at));
+  from = script::with_target(from, answer, at);
+  edit.rows[static_cast<std::size_t>(at)] = *made;
+  ApplyEdit(edit, {at, at}, words);
+}
+
 void main_form::UpdateNotice() {
   // The strip shows what was last done and the fullest wording of a notice that
   // fits its one line beside it, else the fullest notice that fits alone; without

@@ -9,11 +9,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "controls/sdbutton.h"
 #include "script/edits.h"
 #include "script/history.h"
+#include "script/jumps.h"
 #include "script/script_file.h"
 #include "ui/controls.h"
 #include "ui/form.h"
@@ -91,7 +93,15 @@ class main_form : public ui::Form {
   // Selects a row as a click on it does, and opens it in the dialog editor as a
   // double click does (the scheme's cards).
   void SelectRow(int index) { Select({index, index}); }
+  const script::History& history() const { return history_; }
   void EditDialog(int index);
+  // Leads a way out of a row's box (an answer; nothing: the timeout) to a target,
+  // a row, script::kEnd or script::kGoOn, as one change that touches the row's
+  // field 4 alone (the scheme's connections). The row is selected.
+  void Connect(int row, std::optional<script::Answer> answer, int target);
+  // Opens the editor for a new dialog; its OK puts the dialog in the first empty
+  // row and leads the way out to it, as one change, and selects it.
+  void ConnectToNewDialog(int row, std::optional<script::Answer> answer);
 
   // Where the tip's random number in [0, 1) comes from; tests fix it.
   static inline std::function<double()> random_unit;

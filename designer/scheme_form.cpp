@@ -12,6 +12,8 @@
 #include "designer/main_form.h"
 #include "platform/platform.h"
 #include "resources/pictures.h"
+#include "script/edits.h"
+#include "script/row.h"
 #include "ui/backend.h"
 
 namespace designer {
@@ -88,6 +90,26 @@ constexpr AnswerKey kAnswerKeys[] = {{script::Answer::Ok, U'о', U'О', 'J'},
 
 ui::Rect rect(const scheme::Box& b) { return {b.x, b.y, b.width, b.height}; }
 
+// A dialog in a menu: its title, or the first line of its text without one.
+std::string dialog_words(std::string_view row) {
+  const script::Fields f = script::split_row(row);
+  const std::string_view title = f.has(1) ? f.field[1] : std::string_view{};
+  return ui::menu_text(title.empty() ? f.field[0].substr(0, f.field[0].find('#')) : title);
+}
+
+// A way out in a menu, its letter the one of the scheme's keys (О, Д, Н, М) and Ч
+// for the timeout: "&Да → диалог 3", "От&мена → конец".
+std::string exit_words(const script::Exit& exit) {
+  const std::string name = scheme::exit_name(exit);
+  constexpr std::string_view kOt = "От";
+  if (exit.answer == script::Answer::Cancel)
+    return std::string(kOt) + "&" + name.substr(kOt.size());
+  return "&" + name;
+}
+
+// The line from a way out to the pointer and the card it would lead to.
+const Color kDrop = Color::rgb(0, 90, 200);
+
 std::vector<ui::Point> points(const std::vector<scheme::Point>& from) {
   std::vector<ui::Point> out;
   for (const scheme::Point& p : from) out.push_back({p.x, p.y});
@@ -109,10 +131,16 @@ scheme_form::scheme_form() : Form("scheme_form") {
   scheme.set_back_color(kBackground);
   scheme.set_accessible_name("Схема");
   scheme.on_key_down = [this](int& code, unsigned shift) { scheme_KeyDown(code, shift); };
-  scheme.on_press = [this](ui::Point p, ui::MouseButton) {
-    const int card = scheme.item_at(p);
-    if (card >= 0) Select(layout_.cards[static_cast<std::size_t>(card)].row, true);
+  scheme.on_press = [this](ui::Point p, ui::MouseButton b) {
+    const ui::Diagram::Spot at = scheme.spot_at(p);
+    if (at.item < 0) return;
+    const int row = layout_.cards[static_cast<std::size_t>(at.item)].row;
+    Select(row, true);
+    if (at.part >= 0 && b == ui::MouseButton::Left) drag_ = {row, at.part, p, p, false};
   };
+  scheme.on_mouse_move = [this](ui::Point p) { DragTo(p); };
+  scheme.on_mouse_up = [this](ui::Point p, ui::MouseButton) { Drop(p); };
+  scheme.on_mouse_lost = [this] { EndDrag(); };
   scheme.on_double_click = [this](ui::Point p, ui::MouseButton b) {
     const int card = scheme.item_at(p);
     if (card >= 0 && b == ui::MouseButton::Left)
@@ -123,12 +151,38 @@ scheme_form::scheme_form() : Form("scheme_form") {
     Select(row, true);
     Edit(row);
   };
-  scheme.on_context_menu = [this](ui::Point p) { ShowMenu(p); };
+  scheme.on_part_action = [this](int card, int exit) {
+    const int row = layout_.cards[static_cast<std::size_t>(card)].row;
+    Select(row, true);
+    ExitMenu(row, exit);
+  };
+  // The right button on a way out offers where it may lead.
+  scheme.on_context_menu = [this](ui::Point p) {
+    const ui::Diagram::Spot at = scheme.spot_at(p);
+    if (at.part >= 0)
+      return ExitMenu(layout_.cards[static_cast<std::size_t>(at.item)].row, at.part);
+    ShowMenu(p);
+  };
 
   add_shortcut(
       'C', ui::shift::Ctrl, [this] { CopyScheme(); }, &scheme);
   add_shortcut('S', ui::shift::Ctrl, [this] { SavePicture(); });
-  add_shortcut(ui::key::Escape, ui::shift::None, [this] { unload(); });
+  // The main window's history, from here too.
+  add_shortcut('Z', ui::shift::Ctrl, [this] {
+    EndDrag();
+    main().Undo();
+  });
+  const auto redo = [this] {
+    EndDrag();
+    main().Redo();
+  };
+  add_shortcut('Y', ui::shift::Ctrl, redo);
+  add_shortcut('Z', ui::shift::Ctrl | ui::shift::Shift, redo);
+  // Esc lets go of a way out being dragged, else closes the window.
+  add_shortcut(ui::key::Escape, ui::shift::None, [this] {
+    if (drag_.row >= 0) return EndDrag();
+    unload();
+  });
 }
 
 main_form& scheme_form::main() const { return ui::Single<main_form>::get(); }
@@ -148,15 +202,26 @@ void scheme_form::Refresh() {
   const main_form& m = main();
   set_caption("Схема - [" + (m.file_name.empty() ? std::string("Новый диалог") : m.file_name) +
               "]");
-  if (m.dlg_rows != rows_) trail_.clear();
+  if (m.dlg_rows != rows_) {
+    trail_.clear();
+    drag_ = {};  // the way out held may be no more
+  }
   rows_ = m.dlg_rows;
   graph_ = script::graph_of(rows_);
   layout_ = scheme::lay_out(rows_, graph_, [this](std::string_view text, bool bold) {
     const ui::Size s = scheme.measure(text, bold);
     return scheme::Box{0, 0, s.width, s.height};
   });
+  // A card and its ways out, which a reader meets as the card's parts.
   std::vector<ui::Diagram::Item> items;
-  for (const scheme::Card& c : layout_.cards) items.push_back({rect(c.box), c.name, c.text});
+  for (const scheme::Card& c : layout_.cards) {
+    ui::Diagram::Item item{rect(c.box), c.name, c.text, {}};
+    const auto& exits = graph_.exits[static_cast<std::size_t>(c.row)];
+    for (const scheme::Arrow* a : exits_of(c.row))
+      item.parts.push_back(
+          {rect(a->grip), scheme::exit_name(exits[static_cast<std::size_t>(a->exit)])});
+    items.push_back(std::move(item));
+  }
   scheme.set_items(std::move(items));
   row_ = card_of(m.dlg_index) >= 0 ? m.dlg_index : -1;
   Draw();
@@ -224,8 +289,108 @@ void scheme_form::Step(int dx, int dy) {
 void scheme_form::Edit(int row) {
   if (card_of(row) < 0) return;
   main().EditDialog(row);
+  Back();
+}
+
+void scheme_form::Back() {
   // The editor gives the keys back to the main window, its owner; the user was here.
   if (loaded() && visible()) show(owner());
+}
+
+void scheme_form::Delete(int row) {
+  if (card_of(row) < 0) return;
+  main().SelectRow(row);
+  main().DeleteRows();
+}
+
+std::vector<const scheme::Arrow*> scheme_form::exits_of(int row) const {
+  std::vector<const scheme::Arrow*> out;
+  for (const scheme::Arrow& a : layout_.arrows)
+    if (a.from == row) out.push_back(&a);
+  std::sort(out.begin(), out.end(),
+            [](const scheme::Arrow* a, const scheme::Arrow* b) { return a->exit < b->exit; });
+  return out;
+}
+
+std::vector<ui::MenuItem> scheme_form::TargetItems(int row, int exit,
+                                                   std::vector<std::function<void()>>& commands) {
+  const script::Exit& e =
+      graph_.exits[static_cast<std::size_t>(row)][static_cast<std::size_t>(exit)];
+  std::vector<int> dialogs;
+  for (const scheme::Card& c : layout_.cards) dialogs.push_back(c.row);
+  std::sort(dialogs.begin(), dialogs.end());
+  std::vector<ui::MenuItem> items;
+  const auto add = [&](std::string text, int target) {
+    items.emplace_back(std::move(text), true, e.written == target);
+    commands.push_back(
+        [this, row, answer = e.answer, target] { main().Connect(row, answer, target); });
+  };
+  // The digits choose the dialogs up to 9.
+  for (int d : dialogs)
+    add((d < 10 ? "&" : "") + std::to_string(d) + ": " +
+            dialog_words(rows_[static_cast<std::size_t>(d)]),
+        d);
+  items.emplace_back("");
+  commands.emplace_back();
+  add("&" + std::string(script::kEndName), script::kEnd);
+  add("&дальше", script::kGoOn);
+  return items;
+}
+
+void scheme_form::ExitMenu(int row, int exit) {
+  const std::vector<const scheme::Arrow*> exits = exits_of(row);
+  if (exit < 0 || exit >= static_cast<int>(exits.size())) return;
+  std::vector<std::function<void()>> commands;
+  const std::vector<ui::MenuItem> items = TargetItems(row, exit, commands);
+  const scheme::Box& grip = exits[static_cast<std::size_t>(exit)]->grip;
+  const int chosen = ui::backend().popup_menu(scheme, {grip.x, grip.y + grip.height}, items);
+  if (chosen >= 0 && chosen < static_cast<int>(commands.size()))
+    if (const auto& command = commands[static_cast<std::size_t>(chosen)]) command();
+}
+
+void scheme_form::DragTo(ui::Point at) {
+  if (drag_.row < 0) return;
+  constexpr int kDragDistance = 4;  // pixels the pointer may wander in a click
+  if (!drag_.moving && std::abs(at.x - drag_.from.x) <= kDragDistance &&
+      std::abs(at.y - drag_.from.y) <= kDragDistance)
+    return;
+  drag_.moving = true;
+  drag_.at = at;
+  Draw();
+}
+
+void scheme_form::Drop(ui::Point at) {
+  const Drag drag = drag_;
+  EndDrag();
+  if (drag.row < 0 || !drag.moving) return;
+  const auto& exits = graph_.exits[static_cast<std::size_t>(drag.row)];
+  if (drag.exit >= static_cast<int>(exits.size())) return;
+  const std::optional<script::Answer> answer = exits[static_cast<std::size_t>(drag.exit)].answer;
+  if (const int card = scheme.item_at(at); card >= 0)
+    return main().Connect(drag.row, answer, layout_.cards[static_cast<std::size_t>(card)].row);
+  // On empty space: where else it may lead.
+  const std::vector<ui::MenuItem> items = {
+      {"&Новый диалог...", script::free_rows(rows_) > 0}, {"&Конец"}, {"&Дальше"}};
+  switch (ui::backend().popup_menu(scheme, at, items)) {
+    case 0:
+      main().ConnectToNewDialog(drag.row, answer);
+      Back();
+      break;
+    case 1:
+      main().Connect(drag.row, answer, script::kEnd);
+      break;
+    case 2:
+      main().Connect(drag.row, answer, script::kGoOn);
+      break;
+    default:
+      break;
+  }
+}
+
+void scheme_form::EndDrag() {
+  const bool drawn = drag_.moving;
+  drag_ = {};
+  if (drawn) Draw();
 }
 
 void scheme_form::scheme_KeyDown(int& code, unsigned shift) {
@@ -249,6 +414,9 @@ void scheme_form::scheme_KeyDown(int& code, unsigned shift) {
       break;
     case ui::key::Enter:
       if (row_ >= 0) Edit(row_);
+      break;
+    case ui::key::Delete:
+      if (row_ >= 0) Delete(row_);
       break;
     case ui::key::Backspace:
       // Back the way the user came, past rows that have no card any more.
@@ -281,19 +449,36 @@ void scheme_form::KeyPress(char32_t& key) {
 }
 
 void scheme_form::ShowMenu(ui::Point at) {
-  std::vector<std::string> items;
-  std::vector<std::function<void()>> commands;
+  std::vector<ui::MenuItem> items;
+  std::vector<std::function<void()>> commands;  // in menu_order
+  const auto add = [&](ui::MenuItem item, std::function<void()> run) {
+    items.push_back(std::move(item));
+    commands.push_back(std::move(run));
+  };
   if (row_ >= 0) {
-    items.push_back("Изменить диалог\tEnter");
-    commands.push_back([this, row = row_] { Edit(row); });
+    const int row = row_;
+    add({"&Изменить диалог\tEnter"}, [this, row] { Edit(row); });
+    add({"&Удалить диалог\tDel"}, [this, row] { Delete(row); });
+    // Each way out with where it may lead.
+    const auto& exits = graph_.exits[static_cast<std::size_t>(row)];
+    if (!exits.empty()) add({""}, {});
+    for (std::size_t k = 0; k < exits.size(); ++k) {
+      std::vector<std::function<void()>> targets;
+      std::vector<ui::MenuItem> submenu = TargetItems(row, static_cast<int>(k), targets);
+      add({exit_words(exits[k]), std::move(submenu)}, {});
+      commands.insert(commands.end(), targets.begin(), targets.end());
+    }
+    add({""}, {});
   }
-  items.push_back("Копировать\tCtrl+C");
-  commands.push_back([this] { CopyScheme(); });
-  items.push_back("Сохранить картинку...\tCtrl+S");
-  commands.push_back([this] { SavePicture(); });
+  const script::History& history = main().history();
+  add({"О&тменить\tCtrl+Z", history.can_undo()}, [this] { main().Undo(); });
+  add({"&Повторить\tCtrl+Y", history.can_redo()}, [this] { main().Redo(); });
+  add({""}, {});
+  add({"&Копировать\tCtrl+C"}, [this] { CopyScheme(); });
+  add({"&Сохранить картинку...\tCtrl+S"}, [this] { SavePicture(); });
   const int chosen = ui::backend().popup_menu(scheme, at, items);
   if (chosen >= 0 && chosen < static_cast<int>(commands.size()))
-    commands[static_cast<std::size_t>(chosen)]();
+    if (const auto& command = commands[static_cast<std::size_t>(chosen)]) command();
 }
 
 void scheme_form::CopyScheme() {
@@ -321,8 +506,8 @@ void scheme_form::SavePicture() {
   if (!path) return;
   const ui::Bitmap picture = scheme.picture(2);
   if (picture.width <= 0 && !layout_.cards.empty())
-    return void(MsgBox("Картинка не сохранена: её не удалось нарисовать.",
-                       ui::mb::Critical | ui::mb::Ok));
+    return void(
+        MsgBox("Картинка не сохранена: её не удалось нарисовать.", ui::mb::Critical | ui::mb::Ok));
   std::string why;
   const std::string png = ui::backend().encode_png(picture, &why);
   if (png.empty())
@@ -385,8 +570,16 @@ void scheme_form::Draw() {
         text({a.label_box.x, a.label_box.y}, a.label, faint ? kArrowFaint : c, false);
     }
 
+  // A way out dragged: the card it would lead to ringed, and lit as selected.
+  const int drop_card = drag_.moving ? scheme.item_at(drag_.at) : -1;
+  const int drop_row = drop_card >= 0 ? layout_.cards[static_cast<std::size_t>(drop_card)].row : -1;
+  if (drop_card >= 0) {
+    const scheme::Box& b = layout_.cards[static_cast<std::size_t>(drop_card)].box;
+    shapes.push_back(shape::Box{{b.x - 3, b.y - 3, b.width + 6, b.height + 6}, kDrop, kDrop, 0, 7});
+  }
+
   for (const scheme::Card& c : layout_.cards) {
-    const bool selected = c.row == row_;
+    const bool selected = c.row == row_ || c.row == drop_row;
     const Color border = c.trapped ? kTrap : c.never_shown ? kGreyBorder : kCardBorder;
     shapes.push_back(shape::Box{rect(c.box),
                                 selected        ? kSelectedFill
@@ -403,6 +596,14 @@ void scheme_form::Draw() {
       shapes.push_back(shape::Icon{{c.icon_box.x, c.icon_box.y}, p});
     text({c.title_box.x, c.title_box.y}, c.title, c.trapped ? kTrap : ink, true, c.title_box.width);
     text({c.line_box.x, c.line_box.y}, c.line, ink, false, c.line_box.width);
+  }
+  // The line from the way out held to the pointer, over everything.
+  if (drag_.moving) {
+    const std::vector<const scheme::Arrow*> exits = exits_of(drag_.row);
+    if (drag_.exit < static_cast<int>(exits.size())) {
+      const scheme::Point from = exits[static_cast<std::size_t>(drag_.exit)]->points.front();
+      shapes.push_back(shape::Path{{{from.x, from.y}, drag_.at}, kDrop, 2, false, true});
+    }
   }
   scheme.set_drawing(std::move(shapes), {layout_.width, layout_.height});
   scheme.select(card_of(row_));

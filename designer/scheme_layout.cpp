@@ -28,6 +28,7 @@ constexpr int kPassGap = 14;            // between an arrow passing a layer and 
 constexpr int kLabelGap = 4;            // from an arrow's first segment to its label
 constexpr int kPortGap = 8;             // from a label to the next arrow of its card
 constexpr int kLabelTop = 2;            // from a card's bottom edge to its labels
+constexpr int kGripInside = 4;          // an exit's grip reaches this far into its card
 constexpr int kTrack = 6;               // between the horizontal runs of loops in one channel
 constexpr int kSlant = 16;              // the height in which arrows change columns
 constexpr int kHead = 6;                // the straight run into a card that carries the head
@@ -885,6 +886,10 @@ Layout lay_out(const script::Rows& rows, const script::Graph& graph, const Measu
       a.label = e.label;
       const int sx = card_x(g, c) + e.port;
       a.label_box = {sx + kLabelGap, bottom + kLabelTop, e.label_size.width, label_height};
+      // Half the gap to the label before it on each side of the arrow.
+      a.grip = {sx - kPortGap / 2 + 1, bottom - kGripInside,
+                kPortGap / 2 - 1 + kLabelGap + e.label_size.width + kPortGap / 2 - 1,
+                kGripInside + kLabelTop + label_height + 1};
       push(a.points, {sx, bottom});
       if (e.kind == Kind::End) {
         push(a.points, {sx, out_y[fl] + kEndRun});
@@ -934,18 +939,17 @@ std::string name_of(const script::Rows& rows, const script::Graph& graph, int ro
     if (!ends_sentence(title)) s += ".";
   }
   const auto& exits = graph.exits[r];
-  for (std::size_t k = 0; k < exits.size(); ++k) {
-    s += k == 0 ? " " : ", ";
-    if (exits[k].answer)
-      s += script::kAnswerNames[static_cast<std::size_t>(*exits[k].answer)];
-    else
-      s += "через " + script::seconds_text(exits[k].wait);
-    s += " → " + where_of(exits[k]);
-  }
+  for (std::size_t k = 0; k < exits.size(); ++k) s += (k == 0 ? " " : ", ") + exit_name(exits[k]);
   if (!exits.empty()) s += ".";
   if (graph.never_shown[r]) s += " Никогда не будет показан.";
   if (graph.trapped[r]) s += " Отсюда нет пути к концу.";
   return s;
+}
+
+std::string exit_name(const script::Exit& exit) {
+  return (exit.answer ? std::string(script::kAnswerNames[static_cast<std::size_t>(*exit.answer)])
+                      : "через " + script::seconds_text(exit.wait)) +
+         " → " + where_of(exit);
 }
 
 std::string copy_text(const Layout& layout) {

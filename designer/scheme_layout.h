@@ -81,6 +81,9 @@ struct Arrow {
   std::vector<Point> points;
   std::string label;  // the answer's name, or "<seconds> с" for the timeout
   Box label_box;      // just below the card `from`, right of the arrow's first segment
+  // Where the pointer takes the exit: round the start of the arrow and its label,
+  // a little into the card. The grips of a card never overlap each other.
+  Box grip;
 
   friend bool operator==(const Arrow&, const Arrow&) = default;
 };
@@ -111,6 +114,9 @@ Layout lay_out(const script::Rows& rows, const script::Graph& graph, const Measu
 // full stop of its own. Then " Никогда не будет показан." for a row never shown and
 // " Отсюда нет пути к концу." for a row from which the run cannot end, both when both.
 std::string name_of(const script::Rows& rows, const script::Graph& graph, int row);
+
+// One way out as a card's name tells it: "Да → диалог 3", "через 5 с → конец".
+std::string exit_name(const script::Exit& exit);
 
 // The scheme as text for the clipboard: each card's name in layout order, each line
 // ended by CR LF.

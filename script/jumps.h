@@ -119,4 +119,10 @@ std::string compose_row(std::string_view text, std::string_view title, std::stri
                         std::string_view button_set_name, const Next& next,
                         std::string_view old_row);
 
+// The row with one way out of its box led elsewhere: the answer's (nothing: the
+// timeout's) target becomes target, a row, kEnd or kGoOn. Only field 4 changes,
+// composed as compose_row composes it; the row comes back as it was when the box
+// has no such way out or it leads there already.
+std::string with_target(std::string_view row, std::optional<Answer> answer, int target);
+
 }  // namespace script

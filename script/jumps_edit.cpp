@@ -1,6 +1,7 @@
 // What the designer does with field 4: writes it. Apart from the reading, so that
 // the player does not carry it.
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "script/jump_items.h"
@@ -82,6 +83,22 @@ std::string compose_row(std::string_view text, std::string_view title, std::stri
     row.append(kSeparator).append(keep_old ? old.field[4] : std::string_view(field));
   if (old.has(5)) row.append(kSeparator).append(old.rest);
   return row;
+}
+
+std::string with_target(std::string_view row, std::optional<Answer> answer, int target) {
+  const Fields fields = split_row(row);
+  const Next before = next_of(fields);
+  Next next = before;
+  if (answer) {
+    const std::span<const Answer> answers = answers_of(button_set_of(fields));
+    const auto k = static_cast<std::size_t>(std::find(answers.begin(), answers.end(), *answer) -
+                                            answers.begin());
+    if (k < answers.size()) next.answer[k] = target;
+  } else if (next.wait > 0) {
+    next.wait_next = target;
+  }
+  if (next == before || !shows_box(fields)) return std::string(row);
+  return compose_row(fields.field[0], fields.field[1], fields.field[2], fields.field[3], next, row);
 }
 
 }  // namespace script

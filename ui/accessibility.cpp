@@ -22,6 +22,8 @@ std::string default_action_name(Role role, bool on) {
       return "Двойной щелчок";
     case Role::ComboBox:
       return on ? "Закрыть" : "Открыть";
+    case Role::MenuButton:
+      return "Открыть";
     default:
       return {};
   }

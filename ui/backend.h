@@ -18,14 +18,28 @@ class CustomControl;
 class Diagram;
 
 // An item of a popup menu: its words, "\t" and its key; an empty text is a
-// separator line. A disabled item shows greyed and cannot be chosen.
+// separator line. A disabled item shows greyed and cannot be chosen; a checked
+// one is marked as the one chosen of several; an item with a submenu opens it
+// and is not chosen itself.
 struct MenuItem {
   std::string text;
   bool enabled = true;
-  MenuItem(std::string t, bool e = true) : text(std::move(t)), enabled(e) {}
-  MenuItem(const char* t, bool e = true) : text(t), enabled(e) {}
+  bool checked = false;
+  std::vector<MenuItem> submenu;
+  MenuItem(std::string t, bool e = true, bool c = false)
+      : text(std::move(t)), enabled(e), checked(c) {}
+  MenuItem(const char* t, bool e = true, bool c = false) : text(t), enabled(e), checked(c) {}
+  MenuItem(std::string t, std::vector<MenuItem> items, bool e = true)
+      : text(std::move(t)), enabled(e), submenu(std::move(items)) {}
   bool operator==(const MenuItem&) const = default;
 };
+
+// The items of a menu as popup_menu counts them: each item, and right after an
+// item with a submenu the items of that submenu, counted the same way.
+std::vector<const MenuItem*> menu_order(const std::vector<MenuItem>& menu);
+// A text shown as it stands in a menu item: "&" doubled (no letter underlined),
+// tabs and line breaks as spaces, at most `chars` characters and then "…".
+std::string menu_text(std::string_view text, std::size_t chars = 40);
 
 // What the system's save or open dialog asks: its title, the kind of file in
 // words and its extension ("png"), the name it proposes (a path opens it in that
@@ -71,7 +85,7 @@ class Backend {
                           int show) = 0;
 
   // A menu of commands at a point of a control, in its pixels (of a diagram: of
-  // the drawing); the index of the item chosen, -1 when none was.
+  // the drawing); the index of the item chosen in menu_order, -1 when none was.
   virtual int popup_menu(Control& at, Point where, const std::vector<MenuItem>& items) = 0;
   int popup_menu(Control& at, Point where, const std::vector<std::string>& items) {
     return popup_menu(at, where, std::vector<MenuItem>(items.begin(), items.end()));

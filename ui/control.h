@@ -37,7 +37,8 @@ enum class Prop {
 // What a screen reader is told a control is. None: nothing to tell on its own
 // (containers, decorations, texts that are read as part of another control).
 enum class Role {
-  None, StaticText, Text, PushButton, CheckButton, RadioButton, Link, List, ListItem, ComboBox
+  None, StaticText, Text, PushButton, CheckButton, RadioButton, Link, List, ListItem, ComboBox,
+  MenuButton
 };
 
 // A control as accessibility tools see it. The backend adds what only it knows:

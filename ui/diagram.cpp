@@ -53,25 +53,48 @@ int Diagram::item_at(Point p) const {
   return -1;
 }
 
+Diagram::Spot Diagram::spot_at(Point p) const {
+  const auto holds = [&p](const Rect& r) {
+    return p.x >= r.left && p.x < r.left + r.width && p.y >= r.top && p.y < r.top + r.height;
+  };
+  for (std::size_t i = 0; i < items_.size(); ++i)
+    for (std::size_t k = 0; k < items_[i].parts.size(); ++k)
+      if (holds(items_[i].parts[k].box)) return {static_cast<int>(i), static_cast<int>(k)};
+  return {item_at(p), -1};
+}
+
 Bitmap Diagram::picture(int times) const { return backend().draw(*this, times); }
 
 void Diagram::pointer_move(Point p) {
-  const int over = item_at(p);
+  // No tooltip comes in the way of a drag.
+  const int over = held_ ? -1 : item_at(p);
+  if (held_ && on_mouse_move) on_mouse_move(p);
   if (over == hovered_) return;
   hovered_ = over;
   set_tooltip(over < 0 ? std::string() : items_[static_cast<std::size_t>(over)].tooltip);
 }
 
 void Diagram::pointer_press(Point p, MouseButton b) {
+  if (b == MouseButton::Left) held_ = true;
   if (on_press) on_press(p, b);
 }
 
 void Diagram::pointer_double_click(Point p, MouseButton b) {
+  if (b == MouseButton::Left) held_ = true;
   if (on_double_click) on_double_click(p, b);
 }
 
 void Diagram::pointer_release(Point p, MouseButton b) {
-  if (b == MouseButton::Right && on_context_menu) on_context_menu(p);
+  if (b == MouseButton::Right && on_context_menu) return on_context_menu(p);
+  if (b != MouseButton::Left || !held_) return;
+  held_ = false;
+  if (on_mouse_up) on_mouse_up(p, b);
+}
+
+void Diagram::pointer_lost() {
+  if (!held_) return;
+  held_ = false;
+  if (on_mouse_lost) on_mouse_lost();
 }
 
 void Diagram::key_down(int& code, unsigned shift) {
@@ -91,6 +114,15 @@ void Diagram::key_down(int& code, unsigned shift) {
 bool Diagram::item_action(int item) {
   if (item < 0 || item >= static_cast<int>(items_.size()) || !on_item_action) return false;
   on_item_action(item);
+  return true;
+}
+
+bool Diagram::part_action(int item, int part) {
+  if (item < 0 || item >= static_cast<int>(items_.size()) || part < 0 ||
+      part >= static_cast<int>(items_[static_cast<std::size_t>(item)].parts.size()) ||
+      !on_part_action)
+    return false;
+  on_part_action(item, part);
   return true;
 }
 

@@ -2,8 +2,10 @@
 // A drawing made of shapes: boxes, lines with arrow heads, texts and small
 // pictures, kept in 96-dpi pixels of the drawing and drawn by the backend at
 // the window's scale. Screen readers meet it as a list whose items are regions
-// of the drawing, each with a name; one of them may be selected. A drawing
-// larger than the control scrolls.
+// of the drawing, each with a name; one of them may be selected. An item may
+// have parts, regions of their own that a reader meets as the item's children,
+// each a menu button opened by its default action. A drawing larger than the
+// control scrolls.
 
 #include <functional>
 #include <string>
@@ -77,11 +79,17 @@ class Diagram : public Control {
   Size measure(std::string_view text, bool bold) const;
 
   // What a reader meets in the list, in order; a tooltip shows over the item
-  // under the pointer.
+  // under the pointer. A part's box may reach out of its item's.
+  struct Part {
+    Rect box;
+    std::string name;
+    bool operator==(const Part&) const = default;
+  };
   struct Item {
     Rect box;
     std::string name;
     std::string tooltip;
+    std::vector<Part> parts;
     bool operator==(const Item&) const = default;
   };
   const std::vector<Item>& items() const { return items_; }
@@ -92,17 +100,27 @@ class Diagram : public Control {
   void select(int item);
   // The item whose box holds the point, -1 for none.
   int item_at(Point p) const;
+  // The part whose box holds the point, else the item (part -1); item -1 for none.
+  struct Spot {
+    int item = -1;
+    int part = -1;
+    bool operator==(const Spot&) const = default;
+  };
+  Spot spot_at(Point p) const;
 
   // The drawing whole as a picture, at `times` the window's scale, or smaller
   // where that would pass the size a picture may have (8192 pixels on a side,
   // 16 million in all); empty when it could not be drawn.
   Bitmap picture(int times) const;
 
-  // The pointer, in pixels of the drawing (scrolling taken off).
+  // The pointer, in pixels of the drawing (scrolling taken off). A left button
+  // pressed on the drawing keeps the pointer until it is let go: the control's
+  // on_mouse_move, on_mouse_up and on_mouse_lost follow it, in the same pixels.
   std::function<void(Point, MouseButton)> on_press;
   std::function<void(Point, MouseButton)> on_double_click;
-  // A reader's default action on an item (a double click).
+  // A reader's default action on an item (a double click), and on a part of one.
   std::function<void(int item)> on_item_action;
+  std::function<void(int item, int part)> on_part_action;
   // The context menu asked for: the right button let go, Shift+F10 or the
   // menu key. At the point in the drawing, or at the selected item.
   std::function<void(Point)> on_context_menu;
@@ -112,8 +130,12 @@ class Diagram : public Control {
   void pointer_press(Point p, MouseButton b);
   void pointer_double_click(Point p, MouseButton b);
   void pointer_release(Point p, MouseButton b);
+  // Another window took the pointer while the left button was held.
+  void pointer_lost();
+  bool held() const { return held_; }
   void key_down(int& code, unsigned shift) override;
   bool item_action(int item);
+  bool part_action(int item, int part);
 
  protected:
   Role default_role() const override { return Role::List; }
@@ -126,6 +148,7 @@ class Diagram : public Control {
   std::vector<Item> items_;
   int selected_ = -1;
   int hovered_ = -1;
+  bool held_ = false;
 };
 
 }  // namespace ui

@@ -5,6 +5,7 @@
 #include "ui/backend.h"
 #include "ui/controls.h"
 #include "ui/custom.h"
+#include "utf/utf.h"
 
 namespace ui {
 namespace {
@@ -33,6 +34,33 @@ Backend& backend() {
 
 int message_box(std::string_view text, unsigned style, std::string_view title) {
   return backend().message_box(text, style, title);
+}
+
+std::vector<const MenuItem*> menu_order(const std::vector<MenuItem>& menu) {
+  std::vector<const MenuItem*> order;
+  for (const MenuItem& item : menu) {
+    order.push_back(&item);
+    const std::vector<const MenuItem*> inner = menu_order(item.submenu);
+    order.insert(order.end(), inner.begin(), inner.end());
+  }
+  return order;
+}
+
+std::string menu_text(std::string_view text, std::size_t chars) {
+  std::string out;
+  std::size_t n = 0;
+  for (; !text.empty() && n < chars; ++n) {
+    char32_t c;
+    const std::size_t size = utf::decode(text, c);
+    if (c == U'&')
+      out += "&&";
+    else if (c == U'\t' || c == U'\r' || c == U'\n')
+      out += ' ';
+    else
+      out.append(text.substr(0, size));
+    text.remove_prefix(size);
+  }
+  return text.empty() ? out : out + "…";
 }
 
 Form::Form(std::string name) : name_(std::move(name)) {}

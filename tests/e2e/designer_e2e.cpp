@@ -1220,8 +1220,10 @@ TEST_F(Designer, BuildsOneFileByKeys) {
     HWND console = wait_form(process_, L"compile_form");
     ASSERT_TRUE(console);
     EXPECT_TRUE(wait_until(
-        [&] { return probe::text(control(console, L"cmd")).find(L"Press Any Key To Continue") !=
-                     std::wstring::npos; },
+        [&] {
+          return probe::text(control(console, L"cmd")).find(L"Press Any Key To Continue") !=
+                 std::wstring::npos;
+        },
         kBuildTimeoutMs));
     const HMODULE built = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     const HRSRC group = built ? FindResourceW(built, MAKEINTRESOURCEW(1), RT_GROUP_ICON) : nullptr;
@@ -1472,8 +1474,8 @@ TEST_F(ScreenReader, HearsAndWorksEveryWindow) {
     ASSERT_TRUE(prompt);
     expect_heard(prompt, {{L"cmp", 0, L"Введите путь компиляции:", kText, 0, L""},
                           {L"one_file", 0, L"Одним файлом", kCheck, 0, L"Установить"},
-                          {L"comp_icon", 0, L"Значок программы:", kCombo,
-                           STATE_SYSTEM_UNAVAILABLE, L"Открыть"},
+                          {L"comp_icon", 0, L"Значок программы:", kCombo, STATE_SYSTEM_UNAVAILABLE,
+                           L"Открыть"},
                           {L"comp", 0, L"Компиляция", kPush, kDefault, L"Нажать"},
                           {L"cls", 0, L"Отмена", kPush, 0, L"Нажать"}});
     HWND console = act_and_wait(prompt, L"comp", L"compile_form");
@@ -2078,6 +2080,137 @@ TEST_F(Designer, TheSchemeAtTheScreensScale) {
     EXPECT_NEAR(be32(20), 2 * shown.cy, 2);
   }
   {
+    SCOPED_TRACE("connections: by the pointer, the keys and a reader; undone to the bytes");
+    const auto row_text = [&](int i) {
+      return probe::to_utf8(
+          probe::text(probe::find_by_name(main_, L"str_str(" + std::to_wstring(i) + L")")));
+    };
+    std::vector<std::string> want;
+    for (int i = 0; i < 12; ++i) want.push_back(row_text(i));
+    const std::vector<std::string> opened = want;
+    // The rows as the main window lists them, once they are `want`.
+    const auto rows_are = [&] {
+      const bool same = wait_until(
+          [&] {
+            for (int i = 0; i < 12; ++i)
+              if (row_text(i) != want[static_cast<std::size_t>(i)]) return false;
+            return true;
+          },
+          kWindowTimeoutMs);
+      for (int i = 0; i < 12 && !same; ++i)
+        EXPECT_EQ(row_text(i), want[static_cast<std::size_t>(i)]) << "row " << i;
+      return same;
+    };
+    // A change lays the cards out anew: a row's card as a reader finds it now.
+    const auto child_of = [&](int row) {
+      const std::wstring name = L"Диалог " + std::to_wstring(row) + L":";
+      for (long k = 1; k <= list.child_count; ++k)
+        if (probe::read_accessible(scheme, k).name.starts_with(name)) return k;
+      ADD_FAILURE() << "no card of row " << row;
+      return 0L;
+    };
+    const auto middle = [&](int row) {
+      const RECT at = probe::read_accessible(scheme, child_of(row)).location;
+      return POINT{(at.left + at.right) / 2, (at.top + at.bottom) / 2};
+    };
+    // The ways out of dialog 6 are its card's children, where their arrows leave it.
+    const long six = child_of(6);
+    const probe::AccessibleView card6 = probe::read_accessible(scheme, six, 0);
+    EXPECT_EQ(card6.child_count, 3);
+    EXPECT_EQ(card6.name, probe::read_accessible(scheme, six).name);
+    const wchar_t* const exits6[] = {L"Да → диалог 8", L"Нет → диалог 9", L"через 5 с → диалог 7"};
+    for (long k = 1; k <= 3; ++k) {
+      const probe::AccessibleView exit = probe::read_accessible(scheme, six, k);
+      EXPECT_TEXT(exit.name, exits6[k - 1]);
+      EXPECT_EQ(exit.role, ROLE_SYSTEM_BUTTONMENU);
+      EXPECT_EQ(exit.default_action, L"Открыть");
+      EXPECT_TRUE(exit.location.top < card6.location.bottom &&
+                  exit.location.bottom > card6.location.bottom &&
+                  exit.location.left > card6.location.left &&
+                  exit.location.left < card6.location.right)
+          << describe(exit.location) << " is not at the bottom edge of "
+          << describe(card6.location);
+      const POINT middle{(exit.location.left + exit.location.right) / 2,
+                         exit.location.bottom - scaled(3, dpi)};
+      EXPECT_TEXT(probe::hit_name(scheme, middle), exits6[k - 1]);
+    }
+    const auto exit_point = [&](int row, long part) {
+      const RECT at = probe::read_accessible(scheme, child_of(row), part).location;
+      return POINT{(at.left + at.right) / 2, at.bottom - scaled(3, dpi)};
+    };
+    probe::Pointer pointer;
+    const auto hold_over = [&](POINT from, POINT to) {
+      pointer.move_to(from);
+      Sleep(100);
+      pointer.press();
+      for (int i = 1; i <= 6; ++i) {
+        Sleep(40);
+        pointer.move_to(from.x + (to.x - from.x) * i / 6, from.y + (to.y - from.y) * i / 6);
+      }
+      Sleep(300);
+    };
+    // Dialog 3's Нет dragged onto dialog 4; Esc lets go of the first try.
+    hold_over(exit_point(3, 2), middle(4));
+    probe::send_key(VK_ESCAPE);
+    pointer.release();
+    Sleep(300);
+    EXPECT_TRUE(is_visible(window)) << "Esc closed the scheme, not the drag";
+    EXPECT_TRUE(rows_are()) << "a drag let go with Esc connected";
+    hold_over(exit_point(3, 2), middle(4));
+    shoot(window, L"designer_scheme_connect_" + std::to_wstring(dpi) + L".png");
+    pointer.release();
+    want[3] = "Верно, восемь!#Вопрос 2. Кит - это рыба?; Вопрос 2; Вопрос; Да и Нет; Нет>4";
+    EXPECT_TRUE(rows_are());
+    // Dialog 9's ОК let go on empty space: its menu, «Конец» by its letter.
+    RECT inside{};
+    GetWindowRect(scheme, &inside);
+    hold_over(exit_point(9, 1), {inside.left + scaled(3, dpi), (inside.top + inside.bottom) / 2});
+    pointer.release();
+    HWND menu = probe::wait_window(process_, {L"#32768", L"", true}, kWindowTimeoutMs);
+    ASSERT_TRUE(menu) << "no menu on empty space";
+    probe::send_text(L"к");
+    want[9] = "Правильно! Луна меньше Земли почти в четыре раза.; Верно; Информация; ОК; ОК>конец";
+    EXPECT_TRUE(rows_are());
+    // The keys: the start's context menu, Нет's targets, dialog 5 by its digit.
+    probe::send_key(VK_HOME);
+    EXPECT_TRUE(wait_until([&] { return selected(scheme, child_of(0)); }, kWindowTimeoutMs));
+    probe::send_key(VK_F10, probe::kShift);
+    ASSERT_TRUE(probe::wait_window(process_, {L"#32768", L"", true}, kWindowTimeoutMs));
+    probe::send_text(L"н");
+    Sleep(300);
+    probe::send_text(L"5");
+    want[0] =
+        "Небольшая викторина: три вопроса.#Начнём?; Викторина; Вопрос; Да и Нет; Да "
+        "«Начнём!», Нет «В другой раз»>5";
+    EXPECT_TRUE(rows_are());
+    // A reader opens dialog 6's timeout and takes «конец».
+    EXPECT_TRUE(probe::do_default_action(scheme, child_of(6), 3));
+    ASSERT_TRUE(probe::wait_window(process_, {L"#32768", L"", true}, kWindowTimeoutMs))
+        << "a way out's default action opens no menu";
+    probe::send_text(L"к");
+    want[6] =
+        "Вопрос 3, на скорость: у вас пять секунд!#Луна больше Земли?; Вопрос 3; Вопрос; Да и "
+        "Нет; Да>8, Нет>9, 5 с>конец, отсчёт, пауза 2 с";
+    EXPECT_TRUE(rows_are());
+    // Undone from the scheme, step by step: the rows opened, their very bytes.
+    ASSERT_TRUE(wait_focus(scheme));
+    for (int i = 0; i < 4; ++i) probe::send_key('Z', probe::kCtrl);
+    want = opened;
+    EXPECT_TRUE(rows_are());
+    SetForegroundWindow(main_);
+    ASSERT_TRUE(wait_until([&] { return GetForegroundWindow() == main_; }, kWindowTimeoutMs));
+    probe::send_key('S', probe::kCtrl);
+    EXPECT_TRUE(wait_until(
+        [&] {
+          return read_file(in_program(L"quiz.dlg")) ==
+                 read_file(probe::windows_path(QUILLET_SOURCE_DIR "/examples/quiz.dlg"));
+        },
+        kWindowTimeoutMs))
+        << "undone, the quiz is not the bytes opened";
+    SetForegroundWindow(window);
+    ASSERT_TRUE(wait_focus(scheme));
+  }
+  {
     SCOPED_TRACE("live");
     probe::click(control(main_, L"sd_edit"));  // deletes the selected row
     EXPECT_TRUE(wait_until([&] { return probe::read_accessible(scheme).child_count == 11; },
@@ -2280,10 +2413,12 @@ TEST_F(Designer, TheQuizEditedAtTheScreensScale) {
     // One redo at a time, each told by the status strip.
     for (int i = 1; i <= steps; ++i) {
       const std::wstring before = probe::text(control(main_, L"status"));
-      if (i < steps) probe::send_key('Y', probe::kCtrl);
-      else probe::send_key('Z', probe::kCtrl | probe::kShift);
-      EXPECT_TRUE(wait_until(
-          [&] { return probe::text(control(main_, L"status")) != before; }, kWindowTimeoutMs))
+      if (i < steps)
+        probe::send_key('Y', probe::kCtrl);
+      else
+        probe::send_key('Z', probe::kCtrl | probe::kShift);
+      EXPECT_TRUE(wait_until([&] { return probe::text(control(main_, L"status")) != before; },
+                             kWindowTimeoutMs))
           << "redo " << i << " did nothing";
     }
     keeps(2, dragged);

@@ -214,8 +214,15 @@ struct AccessibleView {
   RECT location{};  // in screen pixels
 };
 AccessibleView read_accessible(HWND window, long child = 0);
+// A child that is an object of its own (get_accChild): itself (part 0, with its
+// child count) or its child `part`.
+AccessibleView read_accessible(HWND window, long child, long part);
 // accDoDefaultAction; true when the object accepted it.
 bool do_default_action(HWND window, long child = 0);
+bool do_default_action(HWND window, long child, long part);
+// The name of what accHitTest finds at a point of the screen, gone down through
+// the objects of their own that it gives.
+std::wstring hit_name(HWND window, POINT screen);
 
 // The WinEvents a process raises, recorded while this object lives. They arrive
 // while the calling thread handles its messages, as wait_for() does.

@@ -44,10 +44,10 @@ std::wstring take(BSTR text) {
 
 }  // namespace
 
-AccessibleView read_accessible(HWND window, long child) {
+namespace {
+
+AccessibleView read(IAccessible* object, long child) {
   AccessibleView view;
-  IAccessible* object = accessible_of(window);
-  if (!object) return view;
   const VARIANT id = child_id(child);
   BSTR text = nullptr;
   view.found = SUCCEEDED(object->get_accName(id, &text));
@@ -68,6 +68,37 @@ AccessibleView read_accessible(HWND window, long child) {
   long x = 0, y = 0, width = 0, height = 0;
   if (SUCCEEDED(object->accLocation(&x, &y, &width, &height, id)))
     view.location = {x, y, x + width, y + height};
+  return view;
+}
+
+// The object that get_accChild gives for a child of the window's object.
+IAccessible* child_object(HWND window, long child) {
+  IAccessible* object = accessible_of(window);
+  if (!object) return nullptr;
+  IDispatch* dispatch = nullptr;
+  const HRESULT got = object->get_accChild(child_id(child), &dispatch);
+  object->Release();
+  if (got != S_OK || !dispatch) return nullptr;
+  void* out = nullptr;
+  dispatch->QueryInterface(kIidAccessible, &out);
+  dispatch->Release();
+  return static_cast<IAccessible*>(out);
+}
+
+}  // namespace
+
+AccessibleView read_accessible(HWND window, long child) {
+  IAccessible* object = accessible_of(window);
+  if (!object) return {};
+  const AccessibleView view = read(object, child);
+  object->Release();
+  return view;
+}
+
+AccessibleView read_accessible(HWND window, long child, long part) {
+  IAccessible* object = child_object(window, child);
+  if (!object) return {};
+  const AccessibleView view = read(object, part);
   object->Release();
   return view;
 }
@@ -78,6 +109,37 @@ bool do_default_action(HWND window, long child) {
   const bool done = SUCCEEDED(object->accDoDefaultAction(child_id(child)));
   object->Release();
   return done;
+}
+
+bool do_default_action(HWND window, long child, long part) {
+  IAccessible* object = child_object(window, child);
+  if (!object) return false;
+  const bool done = SUCCEEDED(object->accDoDefaultAction(child_id(part)));
+  object->Release();
+  return done;
+}
+
+std::wstring hit_name(HWND window, POINT screen) {
+  IAccessible* object = accessible_of(window);
+  std::wstring name;
+  // Down through the objects of their own, to a simple element or the object hit.
+  for (int depth = 0; object && depth < 8; ++depth) {
+    VARIANT v;
+    VariantInit(&v);
+    const HRESULT hit = object->accHitTest(screen.x, screen.y, &v);
+    IAccessible* inner = nullptr;
+    if (hit == S_OK && v.vt == VT_DISPATCH && v.pdispVal) {
+      v.pdispVal->QueryInterface(kIidAccessible, reinterpret_cast<void**>(&inner));
+    } else if (hit == S_OK && v.vt == VT_I4) {
+      BSTR text = nullptr;
+      if (SUCCEEDED(object->get_accName(child_id(v.lVal), &text))) name = take(text);
+    }
+    VariantClear(&v);
+    object->Release();
+    object = inner;
+  }
+  if (object) object->Release();
+  return name;
 }
 
 namespace {

@@ -204,6 +204,21 @@ void check(const script::Rows& rows, const script::Graph& graph, const Layout& l
     for (const Card& card : layout.cards) EXPECT_FALSE(overlap(label, card.box)) << card.row;
     EXPECT_FALSE(overlap(label, layout.start_mark));
   }
+  // An exit is taken by the start of its arrow or its label: its grip holds both,
+  // touches no card but its own and no grip of another exit.
+  for (const Arrow& arrow : layout.arrows) {
+    const Box& grip = arrow.grip;
+    const Point start = arrow.points.front();
+    EXPECT_TRUE(overlap(grip, {start.x, start.y - 1, 1, 2}) && overlap(grip, arrow.label_box) &&
+                grip.x <= arrow.label_box.x &&
+                grip.x + grip.width >= arrow.label_box.x + arrow.label_box.width)
+        << arrow.from << ":" << arrow.exit;
+    for (const Card& card : layout.cards)
+      EXPECT_EQ(overlap(grip, card.box), card.row == arrow.from) << arrow.from << " " << card.row;
+    for (const Arrow& other : layout.arrows)
+      EXPECT_TRUE(&other == &arrow || !overlap(grip, other.grip))
+          << arrow.from << ":" << arrow.exit << " " << other.from << ":" << other.exit;
+  }
   if (graph.start != kEnd) {
     EXPECT_TRUE(inside(layout.start_mark, layout));
     for (const Card& card : layout.cards) EXPECT_FALSE(overlap(layout.start_mark, card.box));

@@ -86,7 +86,8 @@ TEST(Cp1251, CyrillicAndTheStoredNames) {
       "\xC8\xED\xF4\xEE\xF0\xEC\xE0\xF6\xE8\xFF", "\xC2\xEE\xEF\xF0\xEE\xF1",
       "\xC1\xE5\xE7\x20\xE7\xED\xE0\xF7\xEA\xE0"};
   const std::vector<std::string> buttons = {
-      "\xCE\xCA", "\xCE\xCA\x20\xE8\x20\xCE\xF2\xEC\xE5\xED\xE0", "\xC4\xE0\x20\xE8\x20\xCD\xE5\xF2",
+      "\xCE\xCA", "\xCE\xCA\x20\xE8\x20\xCE\xF2\xEC\xE5\xED\xE0",
+      "\xC4\xE0\x20\xE8\x20\xCD\xE5\xF2",
       "\xC4\xE0\x2C\x20\xCD\xE5\xF2\x20\xE8\x20\xCE\xF2\xEC\xE5\xED\xE0"};
   for (int i = 0; i < kIconCount; ++i) EXPECT_EQ(to_cp1251(kIconNames[i]), icons[i]);
   for (int i = 0; i < kButtonSetCount; ++i) EXPECT_EQ(to_cp1251(kButtonSetNames[i]), buttons[i]);
@@ -103,7 +104,9 @@ TEST(Cp1251, NamesWhatCannotBeStoredEachOnce) {
   const std::vector<std::string> expected = {"世", "界", "😀", "é", "ß"};
   EXPECT_EQ(unstorable_chars("Привет 世界 😀 é ß 世"), expected);
   EXPECT_TRUE(unstorable_chars("Привет ™ € № ;#\r\n").empty());
-  EXPECT_EQ(unstorable_chars("a\xFF" "b"), std::vector<std::string>{"\uFFFD"});
+  EXPECT_EQ(unstorable_chars("a\xFF"
+                             "b"),
+            std::vector<std::string>{"\uFFFD"});
 }
 
 TEST(Utf, Utf8AndUtf16ConvertBothWays) {
@@ -115,7 +118,9 @@ TEST(Utf, Utf8AndUtf16ConvertBothWays) {
   EXPECT_EQ(utf::narrow(units), text);
   EXPECT_EQ(utf::length(text), 15u);
   // Malformed on either side: the replacement character, nothing lost around it.
-  EXPECT_EQ(utf::widen("a\xC0" "b"), (std::wstring{L'a', static_cast<wchar_t>(0xFFFD), L'b'}));
+  EXPECT_EQ(utf::widen("a\xC0"
+                       "b"),
+            (std::wstring{L'a', static_cast<wchar_t>(0xFFFD), L'b'}));
   EXPECT_EQ(utf::narrow(std::wstring{L'a', static_cast<wchar_t>(0xDC00), L'b'}), "a\uFFFDb");
   EXPECT_EQ(utf::narrow(std::wstring{static_cast<wchar_t>(0xD83D)}), "\uFFFD");
   std::string typed = "ж😀";
@@ -232,12 +237,16 @@ TEST(LineReader, LineEndsAtCrLfOrALoneCrOnly) {
       {"\r", {""}},
       {"a\r\r\nb\r\n", {"a", "", "b"}},
       {"\n\r\n", {"\n"}},
-      {std::string("n\0l\x1A" "z\r\nend", 10), {std::string("n\0l\x1Az", 5), "end"}},
+      {std::string("n\0l\x1A"
+                   "z\r\nend",
+                   10),
+       {std::string("n\0l\x1Az", 5), "end"}},
   };
   for (const auto& [bytes, expected] : cases) {
     for (std::size_t step : {std::size_t{1}, std::size_t{2}, std::size_t{4096}}) {
       TrickleSource source(bytes, step);
-      EXPECT_EQ(lines_of(source), expected) << "input of " << bytes.size() << " bytes, step " << step;
+      EXPECT_EQ(lines_of(source), expected)
+          << "input of " << bytes.size() << " bytes, step " << step;
     }
   }
 }
@@ -302,8 +311,8 @@ TEST(ScriptFile, ReadsExactlyFifteenLines) {
 }
 
 TEST(ScriptFile, ReadDecodesAndStopsEarlyInAHugeFile) {
-  const std::string head = "\xCF\xF0\xE8\xE2\xE5\xF2#\xEC\xE8\xF0; \xC4\xE8\xE0\xEB\xEE\xE3\r\n" +
-                           lines_file(14);
+  const std::string head =
+      "\xCF\xF0\xE8\xE2\xE5\xF2#\xEC\xE8\xF0; \xC4\xE8\xE0\xEB\xEE\xE3\r\n" + lines_file(14);
   TrickleSource huge(head + std::string(50 * 1024 * 1024, 'z'), 1 << 20);
   Rows rows;
   ASSERT_EQ(read_rows(huge, rows), ReadStatus::Ok);
@@ -321,7 +330,8 @@ TEST(ScriptFile, WritesFifteenLinesOrNothing) {
   const std::string bytes = write_rows(rows);
   EXPECT_TRUE(bytes.starts_with(
       "\xCF\xE5\xF0\xE2\xE0\xFF \xF1\xF2\xF0\xEE\xEA\xE0#\xC2\xF2\xEE\xF0\xE0\xFF "
-      "\xF1\xF2\xF0\xEE\xEA\xE0; \xC4\xE8\xE0\xEB\xEE\xE3; \xC8\xED\xF4\xEE\xF0\xEC\xE0\xF6\xE8\xFF; "
+      "\xF1\xF2\xF0\xEE\xEA\xE0; \xC4\xE8\xE0\xEB\xEE\xE3; "
+      "\xC8\xED\xF4\xEE\xF0\xEC\xE0\xF6\xE8\xFF; "
       "\xCE\xCA\r\n"));
   const std::size_t third_end = bytes.find("\xCE\xCA\r\n", bytes.find("; ; ")) + 4;
   EXPECT_EQ(bytes.substr(third_end), crlf(12));  // twelve empty lines, 24 bytes
@@ -434,6 +444,37 @@ TEST(Jumps, RowsWithoutJumpsStayFourFieldsAndOldRowsComeBackByteForByte) {
   // Another button set: choices its buttons cannot give are dropped.
   EXPECT_EQ(row(next_of("a; b; c; Да и Нет; Да>3, Нет>1"), "a; b; c; Да и Нет; Да>3, Нет>1", "ОК"),
             "Текст; Заголовок; Вопрос; ОК; ОК>3");
+}
+
+// One way out led elsewhere: field 4 alone changes, to say just that.
+TEST(Jumps, AWayOutLedElsewhereChangesOnlyItsTarget) {
+  for (const std::string old :
+       {"Текст; Заголовок", "a; b; c; Да и Нет; Да «Конечно»>3, Нет>1; поле 5; ",
+        "a#b; b; Вопрос; ОК и Отмена; 5 с>2, отсчёт, пауза 2 с",
+        "a; b; ; мусор; мусор, ОК>конец"}) {
+    const Fields before = split_row(old);
+    const std::span<const Answer> answers = answers_of(button_set_of(before));
+    for (std::size_t k = 0; k <= answers.size(); ++k)
+      for (const int target : {3, kEnd, kGoOn}) {
+        const std::optional<Answer> answer =
+            k < answers.size() ? std::optional(answers[k]) : std::nullopt;
+        const std::string row = with_target(old, answer, target);
+        Next want = next_of(before);
+        if (answer)
+          want.answer[k] = target;
+        else if (want.wait > 0)
+          want.wait_next = target;
+        const Fields after = split_row(row);
+        EXPECT_EQ(next_of(after), want) << row;
+        if (want == next_of(before)) {
+          EXPECT_EQ(row, old);
+        }
+        for (std::size_t f = 0; f < 4; ++f) EXPECT_EQ(after.field[f], before.field[f]) << row;
+        EXPECT_EQ(after.rest, before.rest) << row;
+      }
+  }
+  EXPECT_EQ(with_target("a; b; c; Да и Нет; Да «Конечно»>3, Нет>1; x", Answer::Yes, kGoOn),
+            "a; b; c; Да и Нет; Да «Конечно», Нет>1; x");
 }
 
 TEST(Jumps, CaptionsCountdownAndPauseAreReadAndWrittenInTheirOrder) {

@@ -553,8 +553,9 @@ TEST_F(UiTest, ACheckBoxTogglesWhenSpaceIsLetGoOrItIsClicked) {
 }
 
 // A diagram's items: found under the pointer (their tooltip with them), one
-// selected at most, the menu asked for at the selected one; drawn whole at a
-// multiple of its pixels.
+// selected at most, the menu asked for at the selected one; their parts found
+// before them, even out of their box, and opened by a reader; a drag followed
+// while the button is held; drawn whole at a multiple of its pixels.
 TEST_F(UiTest, ADiagramKnowsItsItemsAndDrawsWhole) {
   drawing_form f;
   f.load();
@@ -562,11 +563,32 @@ TEST_F(UiTest, ADiagramKnowsItsItemsAndDrawsWhole) {
   Diagram& d = f.d;
   d.move(0, 0, 100, 80);
   d.set_drawing({shape::Box{{10, 10, 20, 10}, Color::rgb(1, 2, 3)}}, {50, 40});
-  d.set_items({{{10, 10, 20, 10}, "Один", "первый"}, {{40, 20, 5, 5}, "Два", ""}});
+  d.set_items({{{10, 10, 20, 10}, "Один", "первый", {{{12, 18, 6, 6}, "выход"}}},
+               {{40, 20, 5, 5}, "Два", "", {}}});
   EXPECT_EQ(d.accessible().role, Role::List);
   EXPECT_EQ(d.item_at({10, 10}), 0);
   EXPECT_EQ(d.item_at({30, 10}), -1) << "the right edge is outside";
   EXPECT_EQ(d.item_at({44, 24}), 1);
+  EXPECT_EQ(d.spot_at({12, 18}), (Diagram::Spot{0, 0}));
+  EXPECT_EQ(d.spot_at({17, 23}), (Diagram::Spot{0, 0})) << "below the item";
+  EXPECT_EQ(d.spot_at({18, 12}), (Diagram::Spot{0, -1}));
+  EXPECT_EQ(d.spot_at({0, 0}), (Diagram::Spot{-1, -1}));
+  std::vector<std::string> seen;
+  d.on_mouse_move = [&](Point p) { seen.push_back(std::to_string(p.x)); };
+  d.on_mouse_up = [&](Point p, MouseButton) { seen.push_back("up " + std::to_string(p.x)); };
+  d.on_mouse_lost = [&] { seen.push_back("lost"); };
+  d.on_part_action = [&](int item, int part) {
+    seen.push_back("part " + std::to_string(item) + std::to_string(part));
+  };
+  ui.move(d, {1, 1});  // no button held
+  ui.drag(d, {12, 18}, {52, 18});
+  ui.press(d, {12, 18});
+  d.pointer_lost();
+  ui.release(d, {12, 18});  // lost already: no release comes
+  EXPECT_TRUE(ui.default_action(d, 0, 0));
+  EXPECT_FALSE(ui.default_action(d, 1, 0)) << "the second item has no parts";
+  EXPECT_EQ(seen,
+            (std::vector<std::string>{"22", "32", "42", "52", "52", "up 52", "lost", "part 00"}));
   ui.move(d, {15, 15});
   EXPECT_EQ(d.tooltip(), "первый");
   ui.move(d, {0, 0});
@@ -579,7 +601,7 @@ TEST_F(UiTest, ADiagramKnowsItsItemsAndDrawsWhole) {
   ui.key(f, key::Apps);
   ui.click(d, {3, 4}, MouseButton::Right);
   EXPECT_EQ(menus, (std::vector<Point>{{42, 22}, {3, 4}}));
-  d.set_items({{{10, 10, 20, 10}, "Один", ""}});
+  d.set_items({{{10, 10, 20, 10}, "Один", "", {}}});
   EXPECT_EQ(d.selected(), -1) << "the selected item is gone";
   const Bitmap twice = d.picture(2);
   ASSERT_EQ(twice.width, 100);

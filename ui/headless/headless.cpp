@@ -166,20 +166,30 @@ int Headless::popup_menu(Control& at, Point, const std::vector<MenuItem>& items)
   reachable(at);
   menu_items_.push_back(items);
   menus_.emplace_back();
-  std::string line = "menu";
-  for (const MenuItem& item : items) {
-    menus_.back().push_back(item.text);
-    line += (line == "menu" ? " " : " | ") + item.text + (item.enabled ? "" : " (недоступно)");
-  }
+  const std::vector<const MenuItem*> order = menu_order(items);
+  // "menu A | B (отмечено) | C > [D | E]": a submenu in brackets after its item.
+  const auto line_of = [](const auto& self, const std::vector<MenuItem>& menu) -> std::string {
+    std::string line;
+    for (const MenuItem& item : menu) {
+      line += (line.empty() ? "" : " | ") + item.text + (item.enabled ? "" : " (недоступно)") +
+              (item.checked ? " (отмечено)" : "");
+      if (!item.submenu.empty()) line += " > [" + self(self, item.submenu) + "]";
+    }
+    return line;
+  };
+  for (const MenuItem* item : order) menus_.back().push_back(item->text);
+  const std::string line = "menu " + line_of(line_of, items);
   log_.push_back(line);
   if (menu_answers_.empty()) throw std::logic_error("unscripted " + line);
   const int chosen = menu_answers_.front();
   menu_answers_.pop_front();
-  if (chosen >= static_cast<int>(items.size()))
+  if (chosen >= static_cast<int>(order.size()))
     throw std::logic_error("no item " + std::to_string(chosen) + " in the " + line);
-  if (chosen >= 0 && (items[static_cast<std::size_t>(chosen)].text.empty() ||
-                      !items[static_cast<std::size_t>(chosen)].enabled))
-    throw std::logic_error("item " + std::to_string(chosen) + " cannot be chosen in the " + line);
+  if (chosen >= 0) {
+    const MenuItem& item = *order[static_cast<std::size_t>(chosen)];
+    if (item.text.empty() || !item.enabled || !item.submenu.empty())
+      throw std::logic_error("item " + std::to_string(chosen) + " cannot be chosen in the " + line);
+  }
   return chosen;
 }
 
@@ -499,6 +509,32 @@ void Headless::click(Diagram& d, Point p, MouseButton b) {
   if (d.tab_stop() && !d.has_focus()) d.set_focus();
   d.pointer_press(p, b);
   d.pointer_release(p, b);
+}
+
+void Headless::press(Diagram& d, Point p) {
+  move(d, p);
+  Dispatch handler;
+  if (d.tab_stop() && !d.has_focus()) d.set_focus();
+  d.pointer_press(p, MouseButton::Left);
+}
+
+void Headless::release(Diagram& d, Point p) {
+  move(d, p);
+  Dispatch handler;
+  d.pointer_release(p, MouseButton::Left);
+}
+
+void Headless::drag(Diagram& d, Point from, Point to) {
+  press(d, from);
+  for (int i = 1; i <= 4; ++i)
+    move(d, {from.x + (to.x - from.x) * i / 4, from.y + (to.y - from.y) * i / 4});
+  release(d, to);
+}
+
+bool Headless::default_action(Diagram& d, int item, int part) {
+  reachable(d);
+  Dispatch handler;
+  return d.part_action(item, part);
 }
 
 void Headless::double_click(Diagram& d, Point p) {

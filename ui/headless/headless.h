@@ -56,7 +56,7 @@ class Headless : public Backend {
 
   const std::vector<BoxShown>& boxes() const { return boxes_; }
   const std::vector<ShellCall>& shell_calls() const { return shell_calls_; }
-  // The items of the menus shown (their texts, and whole), and the questions of
+  // The items of the menus shown (their texts in menu_order, and whole), and the questions of
   // the save and open dialogs.
   const std::vector<std::vector<std::string>>& menus() const { return menus_; }
   const std::vector<std::vector<MenuItem>>& menu_items() const { return menu_items_; }
@@ -133,6 +133,13 @@ class Headless : public Backend {
   void move(Diagram& d, Point p);
   void click(Diagram& d, Point p, MouseButton b = MouseButton::Left);
   void double_click(Diagram& d, Point p);
+  // The left button pressed and let go on a diagram; a drag presses, moves there
+  // in four steps and lets go.
+  void press(Diagram& d, Point p);
+  void release(Diagram& d, Point p);
+  void drag(Diagram& d, Point from, Point to);
+  // An accessibility tool's default action on a part of a diagram's item.
+  bool default_action(Diagram& d, int item, int part);
   // Puts the pointer somewhere outside every control without a notification.
   void pointer_away();
 

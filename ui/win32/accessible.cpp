@@ -25,9 +25,13 @@ bool ControlAccessibility::handle(UINT msg, WPARAM w, LPARAM l, LRESULT& result)
       return true;
     case kWmAccessibleAction: {
       result = 0;
-      // An item a diagram draws.
+      // An item a diagram draws, or a part of one (l, from 1).
       if (auto* d = dynamic_cast<Diagram*>(&window_.control()); d && w > 0) {
-        if (usable(window_.hwnd())) d->item_action(static_cast<int>(w) - 1);
+        if (!usable(window_.hwnd())) return true;
+        if (l > 0)
+          d->part_action(static_cast<int>(w) - 1, static_cast<int>(l) - 1);
+        else
+          d->item_action(static_cast<int>(w) - 1);
         return true;
       }
       // Whatever the child id names now, if it can still be used.

@@ -98,6 +98,8 @@ long role_id(Role r) {
       return ROLE_SYSTEM_LISTITEM;
     case Role::ComboBox:
       return ROLE_SYSTEM_COMBOBOX;
+    case Role::MenuButton:
+      return ROLE_SYSTEM_BUTTONMENU;
     case Role::None:
       break;
   }
@@ -189,6 +191,10 @@ long model_state(const Accessible& a) {
   if (a.role == Role::Link) s |= STATE_SYSTEM_LINKED;
   return s;
 }
+
+class AccessibleObject;
+// A diagram's item that has parts, as an object of its own (defined below).
+IDispatch* make_item_object(AccessibleObject& list, long id);
 
 // The project's IAccessible for one control window. Position, parent, navigation
 // between windows and hit testing come from the system's proxy of the window, so
@@ -361,7 +367,13 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
       if (!window_) return failure();
       if (!is_list()) return proxy_ ? proxy_->get_accChild(child, out) : E_FAIL;
       if (child.vt != VT_I4 || child.lVal < 1) return E_INVALIDARG;
-      if (drawn_item(child)) return S_FALSE;  // a drawn item is a simple element too
+      if (const Diagram::Item* item = drawn_item(child)) {
+        // An item with parts is an object of its own, their parent; else a
+        // simple element of the list.
+        if (item->parts.empty()) return S_FALSE;
+        *out = make_item_object(*this, child.lVal);
+        return *out ? S_OK : E_OUTOFMEMORY;
+      }
       if (diagram_of(control())) return E_INVALIDARG;
       const std::size_t at = static_cast<std::size_t>(child.lVal) - 1;
       const std::size_t items = list_items(control()).size();
@@ -382,8 +394,8 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
     return guarded([&] {
       if (!window_ || !proxy_) return failure();
       if (!x || !y || !width || !height) return E_POINTER;
-      if (drawn_item(child)) {
-        const RECT r = window_->item_on_screen(child.lVal - 1);
+      if (const Diagram::Item* item = drawn_item(child)) {
+        const RECT r = window_->box_on_screen(item->box);
         *x = r.left;
         *y = r.top;
         *width = r.right - r.left;
@@ -431,13 +443,25 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
       if (!window_ || !proxy_) return failure();
       if (!out) return E_POINTER;
       if (const Diagram* d = diagram_of(control())) {
-        const POINT p{x, y};
+        // An item, or a part of one, which its item's object tells apart.
+        const auto holds = [&](Rect box) {
+          const RECT r = window_->box_on_screen(box);
+          return PtInRect(&r, POINT{x, y}) != FALSE;
+        };
         for (std::size_t i = 0; i < d->items().size(); ++i) {
-          const RECT r = window_->item_on_screen(static_cast<int>(i));
-          if (PtInRect(&r, p)) {
-            set_child(out, static_cast<long>(i) + 1);
-            return S_OK;
+          const Diagram::Item& item = d->items()[i];
+          bool in = holds(item.box);
+          for (const Diagram::Part& part : item.parts) in = in || holds(part.box);
+          if (!in) continue;
+          const long id = static_cast<long>(i) + 1;
+          if (item.parts.empty()) {
+            set_child(out, id);
+          } else {
+            out->vt = VT_DISPATCH;
+            out->pdispVal = make_item_object(*this, id);
+            if (!out->pdispVal) return E_OUTOFMEMORY;
           }
+          return S_OK;
         }
       } else if (is_list()) {
         const std::vector<Control*> items = list_items(control());
@@ -493,6 +517,7 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
   }
 
  private:
+  friend class ItemObject;
   ~AccessibleObject() { disconnect(); }
 
   Control& control() const { return window_->control(); }
@@ -520,12 +545,15 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
     if (selected) s |= STATE_SYSTEM_SELECTED;
     if (selected && GetFocus() == hwnd_) s |= STATE_SYSTEM_FOCUSED;
     if (!IsWindowVisible(hwnd_)) s |= STATE_SYSTEM_INVISIBLE;
-    // Scrolled out of the window's sight.
-    RECT shown{}, r = window_->item_on_screen(item), both{};
+    if (off_screen(d.items()[static_cast<std::size_t>(item)].box)) s |= STATE_SYSTEM_OFFSCREEN;
+    return s;
+  }
+  // Scrolled out of the window's sight.
+  bool off_screen(Rect box) const {
+    RECT shown{}, r = window_->box_on_screen(box), both{};
     GetClientRect(hwnd_, &shown);
     MapWindowPoints(hwnd_, nullptr, reinterpret_cast<POINT*>(&shown), 2);
-    if (!IntersectRect(&both, &shown, &r)) s |= STATE_SYSTEM_OFFSCREEN;
-    return s;
+    return !IntersectRect(&both, &shown, &r);
   }
   long selected_item() const {
     if (const Diagram* d = diagram_of(control())) return d->selected() + 1;
@@ -545,6 +573,266 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
   HWND hwnd_;
   IAccessible* proxy_ = nullptr;
 };
+
+// A diagram's item that has parts, as an object of its own: for itself it
+// answers as its list does for its child id, and its parts are its children 1
+// to m, each a menu button located where it shows, hit-tested there and opened
+// by its default action. It names its item by place, as the child id does.
+class ItemObject final : public IAccessible, public IOleWindow {
+ public:
+  ItemObject(AccessibleObject& list, long id) : list_(&list), id_(id) { list_->AddRef(); }
+
+  // IUnknown
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
+    if (!out) return E_POINTER;
+    if (id == IID_IUnknown || id == IID_IDispatch || id == kIidAccessible)
+      *out = static_cast<IAccessible*>(this);
+    else if (id == IID_IOleWindow)
+      *out = static_cast<IOleWindow*>(this);
+    else
+      *out = nullptr;
+    if (!*out) return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++references_); }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const long left = --references_;
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+  }
+
+  // IDispatch
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                   UINT*) override {
+    return E_NOTIMPL;
+  }
+
+  // IOleWindow
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* out) override { return list_->GetWindow(out); }
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+  // IAccessible
+  HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* out) override {
+    if (is_self(child)) return list_->get_accName(self(), out);
+    return guarded([&] {
+      const Diagram::Part* p = part(child);
+      return p ? text_result(p->name, out) : failure();
+    });
+  }
+  HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* out) override {
+    if (is_self(child)) return list_->get_accValue(self(), out);
+    return none(child, out);
+  }
+  HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* out) override {
+    if (is_self(child)) return list_->get_accDescription(self(), out);
+    return none(child, out);
+  }
+  HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* out) override {
+    return none(child, out);
+  }
+  HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* out) override {
+    return none(child, out);
+  }
+  HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT, long* topic) override {
+    if (file) *file = nullptr;
+    if (topic) *topic = 0;
+    return DISP_E_MEMBERNOTFOUND;
+  }
+  HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return DISP_E_MEMBERNOTFOUND; }
+  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return DISP_E_MEMBERNOTFOUND; }
+  HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* out) override {
+    if (is_self(child)) return list_->get_accRole(self(), out);
+    if (!part(child)) return failure();
+    if (!out) return E_POINTER;
+    set_child(out, role_id(Role::MenuButton));
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* out) override {
+    if (is_self(child)) return list_->get_accState(self(), out);
+    const Diagram::Part* p = part(child);
+    if (!p) return failure();
+    if (!out) return E_POINTER;
+    long s = STATE_SYSTEM_HASPOPUP;
+    if (!IsWindowVisible(list_->hwnd_)) s |= STATE_SYSTEM_INVISIBLE;
+    if (list_->off_screen(p->box)) s |= STATE_SYSTEM_OFFSCREEN;
+    set_child(out, s);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* out) override {
+    if (is_self(child)) return list_->get_accDefaultAction(self(), out);
+    return guarded([&] {
+      return part(child) ? text_result(default_action_name(Role::MenuButton, false), out)
+                         : failure();
+    });
+  }
+  HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
+    if (is_self(child)) return list_->accDoDefaultAction(self());
+    if (!part(child)) return failure();
+    if (!usable(list_->hwnd_)) return E_FAIL;
+    // From the window's own queue, as the list's items: the menu waits in a loop
+    // of its own, and the tool's call must not wait for it.
+    return PostMessageW(list_->hwnd_, kWmAccessibleAction, static_cast<WPARAM>(id_),
+                        static_cast<LPARAM>(child.lVal))
+               ? S_OK
+               : E_FAIL;
+  }
+
+  // The tree: the list above, the parts below.
+  HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!item()) return failure();
+    return list_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(out));
+  }
+  HRESULT STDMETHODCALLTYPE get_accChildCount(long* out) override {
+    if (!out) return E_POINTER;
+    const Diagram::Item* i = item();
+    if (!i) return failure();
+    *out = static_cast<long>(i->parts.size());
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!item()) return failure();
+    return part(child) ? S_FALSE : E_INVALIDARG;  // a part is a simple element
+  }
+  HRESULT STDMETHODCALLTYPE accLocation(long* x, long* y, long* width, long* height,
+                                        VARIANT child) override {
+    if (is_self(child)) return list_->accLocation(x, y, width, height, self());
+    if (!x || !y || !width || !height) return E_POINTER;
+    const Diagram::Part* p = part(child);
+    if (!p) return failure();
+    const RECT r = list_->window_->box_on_screen(p->box);
+    *x = r.left;
+    *y = r.top;
+    *width = r.right - r.left;
+    *height = r.bottom - r.top;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* out) override {
+    return guarded([&] {
+      if (!out) return E_POINTER;
+      clear_variant(out);
+      const Diagram::Item* i = item();
+      if (!i) return failure();
+      const long count = static_cast<long>(i->parts.size());
+      long to = 0;
+      if (is_self(start)) {
+        if (direction == NAVDIR_FIRSTCHILD || direction == NAVDIR_LASTCHILD) {
+          to = direction == NAVDIR_FIRSTCHILD ? 1 : count;
+        } else {
+          // Among the other items: as the list goes from this one.
+          const HRESULT r = list_->accNavigate(direction, self(), out);
+          if (r != S_OK || out->vt != VT_I4) return r;
+          return as_object(out->lVal, out);
+        }
+      } else if (part(start) && (direction == NAVDIR_NEXT || direction == NAVDIR_DOWN ||
+                                 direction == NAVDIR_RIGHT)) {
+        to = start.lVal + 1;
+      } else if (part(start) && (direction == NAVDIR_PREVIOUS || direction == NAVDIR_UP ||
+                                 direction == NAVDIR_LEFT)) {
+        to = start.lVal - 1;
+      } else {
+        return part(start) ? S_FALSE : E_INVALIDARG;
+      }
+      if (to < 1 || to > count) return S_FALSE;
+      set_child(out, to);
+      return S_OK;
+    });
+  }
+  HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* out) override {
+    if (!out) return E_POINTER;
+    clear_variant(out);
+    const Diagram::Item* i = item();
+    if (!i) return failure();
+    const auto holds = [&](Rect box) {
+      const RECT r = list_->window_->box_on_screen(box);
+      return PtInRect(&r, POINT{x, y}) != FALSE;
+    };
+    for (std::size_t k = 0; k < i->parts.size(); ++k)
+      if (holds(i->parts[k].box)) {
+        set_child(out, static_cast<long>(k) + 1);
+        return S_OK;
+      }
+    if (!holds(i->box)) return S_FALSE;
+    set_child(out, CHILDID_SELF);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* out) override {
+    if (!out) return E_POINTER;
+    clear_variant(out);
+    if (!item()) return failure();
+    // The item has the keys while it is the list's selected one.
+    if (GetFocus() != list_->hwnd_ || list_->selected_item() != id_) return S_FALSE;
+    set_child(out, CHILDID_SELF);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* out) override {
+    if (!out) return E_POINTER;
+    clear_variant(out);
+    return item() ? S_FALSE : failure();
+  }
+  HRESULT STDMETHODCALLTYPE accSelect(long, VARIANT) override { return DISP_E_MEMBERNOTFOUND; }
+
+ private:
+  ~ItemObject() { list_->Release(); }
+
+  static bool is_self(const VARIANT& child) {
+    return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
+  }
+  VARIANT self() const {
+    VARIANT v;
+    set_child(&v, id_);
+    return v;
+  }
+  // The item, while the window and the item are there.
+  const Diagram::Item* item() const { return list_->drawn_item(self()); }
+  const Diagram::Part* part(const VARIANT& child) const {
+    const Diagram::Item* i = item();
+    if (!i || child.vt != VT_I4 || child.lVal < 1 ||
+        child.lVal > static_cast<long>(i->parts.size()))
+      return nullptr;
+    return &i->parts[static_cast<std::size_t>(child.lVal) - 1];
+  }
+  // The list's item `id` in *out: its object when it has parts, else its child id.
+  HRESULT as_object(long id, VARIANT* out) const {
+    VARIANT v;
+    set_child(&v, id);
+    const Diagram::Item* other = list_->drawn_item(v);
+    if (!other || other->parts.empty()) return S_OK;
+    out->vt = VT_DISPATCH;
+    out->pdispVal = make_item_object(*list_, id);
+    return out->pdispVal ? S_OK : E_OUTOFMEMORY;
+  }
+  HRESULT failure() const { return list_->window_ ? E_INVALIDARG : RPC_E_DISCONNECTED; }
+  HRESULT none(const VARIANT& child, BSTR* out) const {
+    if (out) *out = nullptr;
+    return is_self(child) || part(child) ? S_FALSE : failure();
+  }
+
+  long references_ = 1;
+  AccessibleObject* list_;
+  long id_;
+};
+
+IDispatch* make_item_object(AccessibleObject& list, long id) {
+  try {
+    return new ItemObject(list, id);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
 
 bool accessibility_available() { return oleacc().loaded(); }
 

@@ -172,10 +172,8 @@ class DiagramWindow : public ControlWindow {
 
   bool own_accessible() const override { return true; }
 
-  RECT item_on_screen(int item) const override {
-    const auto& items = diagram().items();
-    if (item < 0 || item >= static_cast<int>(items.size())) return {};
-    const Rect r = scale(items[static_cast<std::size_t>(item)].box, dpi());
+  RECT box_on_screen(Rect box) const override {
+    const Rect r = scale(box, dpi());
     POINT corner{r.left - scroll_.x, r.top - scroll_.y};
     ClientToScreen(hwnd(), &corner);
     return {corner.x, corner.y, corner.x + r.width, corner.y + r.height};
@@ -239,17 +237,28 @@ class DiagramWindow : public ControlWindow {
       case WM_LBUTTONDOWN:
       case WM_RBUTTONDOWN:
         if (GetFocus() != hwnd()) SetFocus(hwnd());
+        // A drag goes on wherever the pointer goes until the button is let go.
+        if (msg == WM_LBUTTONDOWN) SetCapture(hwnd());
         diagram().pointer_press(pointer(l),
                                 msg == WM_LBUTTONDOWN ? MouseButton::Left : MouseButton::Right);
         return 0;
       case WM_LBUTTONDBLCLK:
+        SetCapture(hwnd());
         diagram().pointer_double_click(pointer(l), MouseButton::Left);
         return 0;
       case WM_LBUTTONUP:
       case WM_RBUTTONUP:
+        if (msg == WM_LBUTTONUP && GetCapture() == hwnd()) {
+          letting_go_ = true;
+          ReleaseCapture();
+          letting_go_ = false;
+        }
         // A context menu waits in a loop of its own: nothing is held meanwhile.
         diagram().pointer_release(pointer(l),
                                   msg == WM_LBUTTONUP ? MouseButton::Left : MouseButton::Right);
+        return 0;
+      case WM_CAPTURECHANGED:
+        if (!letting_go_ && reinterpret_cast<HWND>(l) != hwnd()) diagram().pointer_lost();
         return 0;
       case WM_SIZE:
         // A window opened or made smaller than the drawing still shows the selection.
@@ -411,7 +420,8 @@ class DiagramWindow : public ControlWindow {
   POINT scroll_{0, 0};
   int wheel_rest_[2] = {0, 0};  // across and down, in pixels x WHEEL_DELTA
   bool settling_ = false;
-  Canvas canvas_;  // the back buffer, kept while the window's size stays
+  bool letting_go_ = false;  // the pointer let go with the button: no loss to tell
+  Canvas canvas_;            // the back buffer, kept while the window's size stays
 };
 
 }  // namespace

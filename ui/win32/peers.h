@@ -105,9 +105,9 @@ class ControlWindow : public Window, public Peer {
   // itself, or the system's proxy cannot tell what it is. Otherwise the
   // system's answer stands.
   virtual bool own_accessible() const { return false; }
-  // Where an item that the control draws itself (a diagram's) shows on the
-  // screen; empty for none.
-  virtual RECT item_on_screen(int /*item*/) const { return {}; }
+  // Where a box of what the control draws itself (a diagram's item or part, in
+  // pixels of the drawing) shows on the screen; empty for none.
+  virtual RECT box_on_screen(Rect /*box*/) const { return {}; }
   // A point of the control's model pixels (of a diagram: of its drawing) on the screen.
   virtual POINT to_screen(Point p) const;
 

@@ -393,17 +393,56 @@ void Win32Backend::shell_open(Form* owner, std::string_view target, std::string_
           d.empty() ? nullptr : d.c_str(), show);
 }
 
+namespace {
+
+// The menu's items into a menu of the system, submenus made alike; each item's
+// command is its place in menu_order plus one, counted on from *next.
+bool fill_menu(HMENU menu, const std::vector<MenuItem>& items, UINT& next) {
+  for (const MenuItem& item : items) {
+    const UINT id = next++;
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID;
+    info.wID = id;
+    std::wstring text;
+    if (item.text.empty()) {
+      info.fType = MFT_SEPARATOR;
+    } else {
+      text = widen(item.text);
+      info.fMask |= MIIM_STRING;
+      info.dwTypeData = text.data();
+      // One of several: a dot, not a tick.
+      info.fType = item.checked ? MFT_RADIOCHECK : MFT_STRING;
+      info.fState = (item.enabled ? MFS_ENABLED : MFS_GRAYED) | (item.checked ? MFS_CHECKED : 0);
+    }
+    if (!item.submenu.empty()) {
+      info.hSubMenu = CreatePopupMenu();
+      if (!info.hSubMenu) return false;
+      info.fMask |= MIIM_SUBMENU;
+      if (!fill_menu(info.hSubMenu, item.submenu, next)) {
+        DestroyMenu(info.hSubMenu);
+        return false;
+      }
+    }
+    if (!InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &info)) {
+      if (info.hSubMenu) DestroyMenu(info.hSubMenu);
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 int Win32Backend::popup_menu(Control& at, Point where, const std::vector<MenuItem>& items) {
   const ControlWindow* w = ControlWindow::of(at);
   if (!w || !w->hwnd() || items.empty()) return -1;
   const HMENU menu = CreatePopupMenu();
   if (!menu) return -1;
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    if (items[i].text.empty())
-      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    else
-      AppendMenuW(menu, MF_STRING | (items[i].enabled ? 0 : MF_GRAYED), i + 1,
-                  widen(items[i].text).c_str());
+  UINT next = 1;
+  if (!fill_menu(menu, items, next)) {
+    DestroyMenu(menu);
+    return -1;
   }
   const POINT p = w->to_screen(where);
   // The menu closes when its window loses the foreground, as only a foreground
@@ -413,7 +452,7 @@ int Win32Backend::popup_menu(Control& at, Point where, const std::vector<MenuIte
                      (GetSystemMetrics(SM_MENUDROPALIGNMENT) ? TPM_RIGHTALIGN : 0);
   const int chosen = static_cast<int>(TrackPopupMenuEx(menu, flags, p.x, p.y, w->hwnd(), nullptr));
   PostMessageW(w->hwnd(), WM_NULL, 0, 0);
-  DestroyMenu(menu);
+  DestroyMenu(menu);  // and its submenus
   return chosen - 1;
 }
 
