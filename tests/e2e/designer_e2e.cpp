@@ -468,6 +468,33 @@ class Designer : public testing::Test {
            wait_until([&] { return probe::focus_of(control) == control; }, kWindowTimeoutMs);
   }
   std::wstring focused_name() { return probe::control_name(probe::focus_of(main_)); }
+  // The keys are in the main window, the foreground one.
+  bool wait_keys_in_main() {
+    SetForegroundWindow(main_);
+    return wait_until(
+        [&] {
+          const HWND f = probe::focus_of(main_);
+          return GetForegroundWindow() == main_ && f && (f == main_ || IsChild(main_, f));
+        },
+        kWindowTimeoutMs);
+  }
+  // The project saved under another name by the keys: Ctrl+Shift+S and the
+  // save-as window, the name typed over the one it proposes.
+  void save_copy_as(const std::wstring& name) {
+    ASSERT_TRUE(wait_keys_in_main()) << "the keys are at " << probe::to_utf8(focused_name());
+    probe::send_key('S', probe::kCtrl | probe::kShift);
+    HWND save = wait_form(process_, L"save_form");
+    ASSERT_TRUE(save) << "Ctrl+Shift+S opened no save-as window";
+    HWND name_box = control(save, L"Text1");
+    ASSERT_TRUE(wait_focus(name_box));
+    probe::send_text(name);
+    EXPECT_TRUE(wait_text(name_box, name));
+    probe::send_key(VK_RETURN);
+    ASSERT_TRUE(probe::wait_gone(save, kWindowTimeoutMs));
+    ASSERT_TRUE(wait_text(main_, L"Quillet - [" + name + L".dlg]"));
+    // Keys sent while the closing window still holds the focus would be lost.
+    ASSERT_TRUE(wait_keys_in_main()) << "the keys are at " << probe::to_utf8(focused_name());
+  }
 
   std::wstring program_folder_;
   std::wstring working_folder_;
@@ -2175,9 +2202,11 @@ TEST_F(Designer, TheSchemeAtTheScreensScale) {
     probe::send_key(VK_HOME);
     EXPECT_TRUE(wait_until([&] { return selected(scheme, child_of(0)); }, kWindowTimeoutMs));
     probe::send_key(VK_F10, probe::kShift);
-    ASSERT_TRUE(probe::wait_window(process_, {L"#32768", L"", true}, kWindowTimeoutMs));
+    menu = probe::wait_window(process_, {L"#32768", L"", true}, kWindowTimeoutMs);
+    ASSERT_TRUE(menu);
     probe::send_text(L"н");
-    Sleep(300);
+    ASSERT_TRUE(probe::wait_window(process_, {L"#32768", L"", true}, kWindowTimeoutMs, {menu}))
+        << "Нет opened no submenu";
     probe::send_text(L"5");
     want[0] =
         "Небольшая викторина: три вопроса.#Начнём?; Викторина; Вопрос; Да и Нет; Да "
@@ -2194,18 +2223,18 @@ TEST_F(Designer, TheSchemeAtTheScreensScale) {
     EXPECT_TRUE(rows_are());
     // Undone from the scheme, step by step: the rows opened, their very bytes.
     ASSERT_TRUE(wait_focus(scheme));
-    for (int i = 0; i < 4; ++i) probe::send_key('Z', probe::kCtrl);
+    for (int i = 0; i < 4; ++i) {
+      const std::wstring before = probe::text(control(main_, L"status"));
+      probe::send_key('Z', probe::kCtrl);
+      EXPECT_TRUE(wait_until([&] { return probe::text(control(main_, L"status")) != before; },
+                             kWindowTimeoutMs))
+          << "undo " << i << " did nothing";
+    }
     want = opened;
     EXPECT_TRUE(rows_are());
-    SetForegroundWindow(main_);
-    ASSERT_TRUE(wait_until([&] { return GetForegroundWindow() == main_; }, kWindowTimeoutMs));
-    probe::send_key('S', probe::kCtrl);
-    EXPECT_TRUE(wait_until(
-        [&] {
-          return read_file(in_program(L"quiz.dlg")) ==
-                 read_file(probe::windows_path(QUILLET_SOURCE_DIR "/examples/quiz.dlg"));
-        },
-        kWindowTimeoutMs))
+    ASSERT_NO_FATAL_FAILURE(save_copy_as(L"undone"));
+    EXPECT_EQ(read_file(in_program(L"undone.dlg")),
+              read_file(probe::windows_path(QUILLET_SOURCE_DIR "/examples/quiz.dlg")))
         << "undone, the quiz is not the bytes opened";
     SetForegroundWindow(window);
     ASSERT_TRUE(wait_focus(scheme));
@@ -2386,29 +2415,14 @@ TEST_F(Designer, TheQuizEditedAtTheScreensScale) {
     EXPECT_FALSE(mark_shown());
     steps += 1;
   }
-  const auto save_copy = [&](const wchar_t* name) {
-    ASSERT_TRUE(wait_focus(list)) << "the keys are at " << probe::to_utf8(focused_name());
-    probe::send_key('S', probe::kCtrl | probe::kShift);
-    HWND save = wait_form(process_, L"save_form");
-    ASSERT_TRUE(save) << "Ctrl+Shift+S opened no save-as window";
-    HWND name_box = control(save, L"Text1");
-    ASSERT_TRUE(wait_focus(name_box));
-    probe::send_text(name);  // in place of the project's name, proposed selected
-    EXPECT_TRUE(wait_text(name_box, name));
-    probe::send_key(VK_RETURN);
-    ASSERT_TRUE(probe::wait_gone(save, kWindowTimeoutMs));
-    ASSERT_TRUE(wait_text(main_, L"Quillet - [" + std::wstring(name) + L".dlg]"));
-    // Keys sent while the closing window still holds the focus would be lost.
-    ASSERT_TRUE(wait_focus(list)) << "the keys are at " << probe::to_utf8(focused_name());
-  };
   {
     SCOPED_TRACE("undone all the way and redone");
-    ASSERT_NO_FATAL_FAILURE(save_copy(L"last"));
+    ASSERT_NO_FATAL_FAILURE(save_copy_as(L"last"));
     const std::string last = read_file(in_program(L"last.dlg"));
     for (int i = 0; i <= steps; ++i) probe::send_key('Z', probe::kCtrl);
     EXPECT_TRUE(wait_text(control(main_, L"status"), L"Отменено: перемещение диалогов 3, 4"))
         << visible(probe::text(control(main_, L"status")));
-    ASSERT_NO_FATAL_FAILURE(save_copy(L"undone"));
+    ASSERT_NO_FATAL_FAILURE(save_copy_as(L"undone"));
     EXPECT_EQ(hex(read_file(in_program(L"undone.dlg"))), hex(quiz));
     // One redo at a time, each told by the status strip.
     for (int i = 1; i <= steps; ++i) {
@@ -2422,7 +2436,7 @@ TEST_F(Designer, TheQuizEditedAtTheScreensScale) {
           << "redo " << i << " did nothing";
     }
     keeps(2, dragged);
-    ASSERT_NO_FATAL_FAILURE(save_copy(L"redone"));
+    ASSERT_NO_FATAL_FAILURE(save_copy_as(L"redone"));
     EXPECT_EQ(hex(read_file(in_program(L"redone.dlg"))), hex(last));
   }
   {
