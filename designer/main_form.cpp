@@ -795,10 +795,7 @@ int main_form::GapAt(int y) const {
 
 void main_form::row_MouseMove(ui::Point at) {
   if (drag_.row < 0) return;
-  constexpr int kDragDistance = 4;  // pixels the pointer may wander in a click
-  if (!drag_.moving && std::abs(at.x - drag_.from.x) <= kDragDistance &&
-      std::abs(at.y - drag_.from.y) <= kDragDistance)
-    return;
+  if (!drag_.moving && !ui::beyond_click(drag_.from, at)) return;
   drag_.moving = true;
   drag_.gap = GapAt(at.y);
   drop_mark.set_top(24 * drag_.gap + 3);

@@ -350,10 +350,7 @@ void scheme_form::ExitMenu(int row, int exit) {
 
 void scheme_form::DragTo(ui::Point at) {
   if (drag_.row < 0) return;
-  constexpr int kDragDistance = 4;  // pixels the pointer may wander in a click
-  if (!drag_.moving && std::abs(at.x - drag_.from.x) <= kDragDistance &&
-      std::abs(at.y - drag_.from.y) <= kDragDistance)
-    return;
+  if (!drag_.moving && !ui::beyond_click(drag_.from, at)) return;
   drag_.moving = true;
   drag_.at = at;
   Draw();

@@ -14,6 +14,14 @@ struct Point {
   bool operator==(const Point&) const = default;
 };
 
+// Whether the pointer, pressed at `from`, has gone far enough to `to` to drag
+// rather than click: more than the 4 pixels a click may wander either way.
+constexpr bool beyond_click(Point from, Point to) {
+  constexpr int kClickWander = 4;
+  return to.x - from.x > kClickWander || from.x - to.x > kClickWander ||
+         to.y - from.y > kClickWander || from.y - to.y > kClickWander;
+}
+
 struct Size {
   int width = 0;
   int height = 0;

@@ -192,30 +192,11 @@ long model_state(const Accessible& a) {
   return s;
 }
 
-class AccessibleObject;
-// A diagram's item that has parts, as an object of its own (defined below).
-IDispatch* make_item_object(AccessibleObject& list, long id);
-
-// The project's IAccessible for one control window. Position, parent, navigation
-// between windows and hit testing come from the system's proxy of the window, so
-// they follow the window wherever and however large it is. A list answers for its
-// items (child ids 1 to n) and then for its other children (their windows).
-class AccessibleObject final : public IAccessible, public IOleWindow {
+// What every object given to a tool answers alike: its interfaces, its count of
+// references, and IDispatch, whose methods the tools do not use.
+template <class Self>
+class ComObject : public IAccessible, public IOleWindow {
  public:
-  explicit AccessibleObject(ControlWindow& w) : window_(&w), hwnd_(w.hwnd()) {
-    void* proxy = nullptr;
-    if (SUCCEEDED(
-            oleacc().create_std_accessible_object(hwnd_, OBJID_CLIENT, kIidAccessible, &proxy)))
-      proxy_ = static_cast<IAccessible*>(proxy);
-  }
-
-  // The window is going: every later call fails.
-  void disconnect() {
-    window_ = nullptr;
-    if (proxy_) proxy_->Release();
-    proxy_ = nullptr;
-  }
-
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
     if (!out) return E_POINTER;
@@ -232,11 +213,11 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
   ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++references_); }
   ULONG STDMETHODCALLTYPE Release() override {
     const long left = --references_;
-    if (left == 0) delete this;
+    if (left == 0) delete static_cast<Self*>(this);
     return static_cast<ULONG>(left);
   }
 
-  // IDispatch: tools use the IAccessible methods themselves.
+  // IDispatch
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
     if (!count) return E_POINTER;
     *count = 0;
@@ -249,6 +230,37 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
   HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
                                    UINT*) override {
     return E_NOTIMPL;
+  }
+
+ protected:
+  ~ComObject() = default;
+
+ private:
+  long references_ = 1;
+};
+
+class AccessibleObject;
+// A diagram's item that has parts, as an object of its own (defined below).
+IDispatch* make_item_object(AccessibleObject& list, long id);
+
+// The project's IAccessible for one control window. Position, parent, navigation
+// between windows and hit testing come from the system's proxy of the window, so
+// they follow the window wherever and however large it is. A list answers for its
+// items (child ids 1 to n) and then for its other children (their windows).
+class AccessibleObject final : public ComObject<AccessibleObject> {
+ public:
+  explicit AccessibleObject(ControlWindow& w) : window_(&w), hwnd_(w.hwnd()) {
+    void* proxy = nullptr;
+    if (SUCCEEDED(
+            oleacc().create_std_accessible_object(hwnd_, OBJID_CLIENT, kIidAccessible, &proxy)))
+      proxy_ = static_cast<IAccessible*>(proxy);
+  }
+
+  // The window is going: every later call fails.
+  void disconnect() {
+    window_ = nullptr;
+    if (proxy_) proxy_->Release();
+    proxy_ = nullptr;
   }
 
   // IOleWindow
@@ -518,6 +530,7 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
 
  private:
   friend class ItemObject;
+  friend class ComObject<AccessibleObject>;
   ~AccessibleObject() { disconnect(); }
 
   Control& control() const { return window_->control(); }
@@ -568,7 +581,6 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
     return target(child) ? S_FALSE : failure();
   }
 
-  long references_ = 1;
   ControlWindow* window_;
   HWND hwnd_;
   IAccessible* proxy_ = nullptr;
@@ -578,44 +590,9 @@ class AccessibleObject final : public IAccessible, public IOleWindow {
 // answers as its list does for its child id, and its parts are its children 1
 // to m, each a menu button located where it shows, hit-tested there and opened
 // by its default action. It names its item by place, as the child id does.
-class ItemObject final : public IAccessible, public IOleWindow {
+class ItemObject final : public ComObject<ItemObject> {
  public:
   ItemObject(AccessibleObject& list, long id) : list_(&list), id_(id) { list_->AddRef(); }
-
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** out) override {
-    if (!out) return E_POINTER;
-    if (id == IID_IUnknown || id == IID_IDispatch || id == kIidAccessible)
-      *out = static_cast<IAccessible*>(this);
-    else if (id == IID_IOleWindow)
-      *out = static_cast<IOleWindow*>(this);
-    else
-      *out = nullptr;
-    if (!*out) return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++references_); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const long left = --references_;
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
-  }
-
-  // IDispatch
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    if (!count) return E_POINTER;
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                   UINT*) override {
-    return E_NOTIMPL;
-  }
 
   // IOleWindow
   HRESULT STDMETHODCALLTYPE GetWindow(HWND* out) override { return list_->GetWindow(out); }
@@ -786,6 +763,7 @@ class ItemObject final : public IAccessible, public IOleWindow {
   HRESULT STDMETHODCALLTYPE accSelect(long, VARIANT) override { return DISP_E_MEMBERNOTFOUND; }
 
  private:
+  friend class ComObject<ItemObject>;
   ~ItemObject() { list_->Release(); }
 
   static bool is_self(const VARIANT& child) {
@@ -821,7 +799,6 @@ class ItemObject final : public IAccessible, public IOleWindow {
     return is_self(child) || part(child) ? S_FALSE : failure();
   }
 
-  long references_ = 1;
   AccessibleObject* list_;
   long id_;
 };
