@@ -444,6 +444,17 @@ class Designer : public testing::Test {
         << "sd_new is not at the first empty row";
   }
 
+  // Opens the first project of the program folder through the open window.
+  void open_first(const std::wstring& name) {
+    probe::click(control(main_, L"sd(1)"));
+    HWND open = wait_form(process_, L"file_form");
+    ASSERT_TRUE(open);
+    send(control(open, L"filebox"), LB_SETCURSEL, 0);
+    probe::click(control(open, L"sd_open"));
+    ASSERT_TRUE(probe::wait_gone(open, kWindowTimeoutMs));
+    ASSERT_TRUE(wait_text(main_, L"Quillet - [" + name + L"]")) << visible(probe::text(main_));
+  }
+
   // Saves an untitled project through the save-as window.
   void save_as(std::wstring_view name, const wchar_t* screenshot = nullptr) {
     probe::click(control(main_, L"sd(2)"));
@@ -1123,15 +1134,7 @@ TEST_F(Designer, BuildsOneFileByKeys) {
   const std::wstring row = L"Один файл; Викторина; Вопрос; Да и Нет";
   ASSERT_TRUE(probe::write_file(in_program(L"викторина.dlg"), script_file({row})));
   ASSERT_NO_FATAL_FAILURE(start());
-  {
-    probe::click(control(main_, L"sd(1)"));
-    HWND open = wait_form(process_, L"file_form");
-    ASSERT_TRUE(open);
-    send(control(open, L"filebox"), LB_SETCURSEL, 0);
-    probe::click(control(open, L"sd_open"));
-    ASSERT_TRUE(probe::wait_gone(open, kWindowTimeoutMs));
-    ASSERT_TRUE(wait_text(main_, L"Quillet - [викторина.dlg]")) << visible(probe::text(main_));
-  }
+  ASSERT_NO_FATAL_FAILURE(open_first(L"викторина.dlg"));
   const auto press = [](UINT key) { probe::send_key(key); };
   const std::wstring build_folder = in_program(L"викторина.dlg_compile");
   const std::wstring program = build_folder + L"\\викторина.exe";
@@ -1846,15 +1849,7 @@ TEST_F(Designer, TheSchemeAtTheScreensScale) {
   ASSERT_TRUE(probe::copy_file(probe::windows_path(QUILLET_SOURCE_DIR "/examples/quiz.dlg"),
                                in_program(L"quiz.dlg")));
   ASSERT_NO_FATAL_FAILURE(start());
-  {
-    probe::click(control(main_, L"sd(1)"));
-    HWND open = wait_form(process_, L"file_form");
-    ASSERT_TRUE(open);
-    send(control(open, L"filebox"), LB_SETCURSEL, 0);
-    probe::click(control(open, L"sd_open"));
-    ASSERT_TRUE(probe::wait_gone(open, kWindowTimeoutMs));
-    ASSERT_TRUE(wait_text(main_, L"Quillet - [quiz.dlg]")) << visible(probe::text(main_));
-  }
+  ASSERT_NO_FATAL_FAILURE(open_first(L"quiz.dlg"));
   click_where_shown(control(main_, L"sd_scheme"));
   HWND window = wait_form(process_, L"scheme_form");
   ASSERT_TRUE(window) << "Схема... opened no scheme";
@@ -2284,13 +2279,7 @@ TEST_F(Designer, TheQuizEditedAtTheScreensScale) {
   ASSERT_TRUE(probe::write_file(in_program(L"quiz.dlg"), quiz));
   ASSERT_NO_FATAL_FAILURE(add_player());
   ASSERT_NO_FATAL_FAILURE(start());
-  probe::click(control(main_, L"sd(1)"));
-  HWND open = wait_form(process_, L"file_form");
-  ASSERT_TRUE(open);
-  send(control(open, L"filebox"), LB_SETCURSEL, 0);
-  probe::click(control(open, L"sd_open"));
-  ASSERT_TRUE(probe::wait_gone(open, kWindowTimeoutMs));
-  ASSERT_TRUE(wait_text(main_, L"Quillet - [quiz.dlg]")) << visible(probe::text(main_));
+  ASSERT_NO_FATAL_FAILURE(open_first(L"quiz.dlg"));
   SetForegroundWindow(main_);
   probe::capture_settled(main_, 3000);
   probe::Pointer pointer;
