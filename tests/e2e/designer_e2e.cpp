@@ -444,6 +444,12 @@ class Designer : public testing::Test {
         << "sd_new is not at the first empty row";
   }
 
+  // The file name's box of the system's open or save dialog.
+  static HWND file_name_box(HWND dialog) {
+    HWND name = GetDlgItem(dialog, 0x47c);           // cmb13
+    return name ? name : GetDlgItem(dialog, 0x480);  // edt1, in the older dialog
+  }
+
   // Opens the first project of the program folder through the open window.
   void open_first(const std::wstring& name) {
     probe::click(control(main_, L"sd(1)"));
@@ -1238,8 +1244,7 @@ TEST_F(Designer, BuildsOneFileByKeys) {
     HWND dialog =
         probe::wait_window(process_, {kBoxClass, L"Значок программы", true}, kWindowTimeoutMs);
     ASSERT_TRUE(dialog) << "no open dialog";
-    HWND name = GetDlgItem(dialog, 0x47c);        // the file name (cmb13)
-    if (!name) name = GetDlgItem(dialog, 0x480);  // edt1, in the older dialog
+    HWND name = file_name_box(dialog);
     ASSERT_TRUE(name);
     send(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(icon.c_str()));
     probe::command(dialog, IDOK);
@@ -2079,8 +2084,7 @@ TEST_F(Designer, TheSchemeAtTheScreensScale) {
     HWND dialog =
         probe::wait_window(process_, {kBoxClass, L"Сохранить картинку", true}, kWindowTimeoutMs);
     ASSERT_TRUE(dialog) << "no save dialog";
-    HWND name = GetDlgItem(dialog, 0x47c);        // the file name (cmb13)
-    if (!name) name = GetDlgItem(dialog, 0x480);  // edt1, in the older dialog
+    HWND name = file_name_box(dialog);
     ASSERT_TRUE(name);
     EXPECT_TEXT(probe::text(name), L"quiz.png");
     const std::wstring png = working_folder_ + L"\\схема.png";

@@ -232,6 +232,15 @@ class ComObject : public IAccessible, public IOleWindow {
     return E_NOTIMPL;
   }
 
+  // IAccessible: no help files, and nothing a tool may rename or set.
+  HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT, long* topic) override {
+    if (file) *file = nullptr;
+    if (topic) *topic = 0;
+    return DISP_E_MEMBERNOTFOUND;
+  }
+  HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return DISP_E_MEMBERNOTFOUND; }
+  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return DISP_E_MEMBERNOTFOUND; }
+
  protected:
   ~ComObject() = default;
 
@@ -350,13 +359,6 @@ class AccessibleObject final : public ComObject<AccessibleObject> {
       return c ? text_result(c->accessible().shortcut, out) : failure();
     });
   }
-  HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT, long* topic) override {
-    if (file) *file = nullptr;
-    if (topic) *topic = 0;
-    return DISP_E_MEMBERNOTFOUND;
-  }
-  HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return DISP_E_MEMBERNOTFOUND; }
-  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return DISP_E_MEMBERNOTFOUND; }
 
   // IAccessible: the tree, with the items of a list.
   HRESULT STDMETHODCALLTYPE get_accChildCount(long* out) override {
@@ -620,13 +622,6 @@ class ItemObject final : public ComObject<ItemObject> {
   HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* out) override {
     return none(child, out);
   }
-  HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT, long* topic) override {
-    if (file) *file = nullptr;
-    if (topic) *topic = 0;
-    return DISP_E_MEMBERNOTFOUND;
-  }
-  HRESULT STDMETHODCALLTYPE put_accName(VARIANT, BSTR) override { return DISP_E_MEMBERNOTFOUND; }
-  HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return DISP_E_MEMBERNOTFOUND; }
   HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* out) override {
     if (is_self(child)) return list_->get_accRole(self(), out);
     if (!part(child)) return failure();
